@@ -1,0 +1,13 @@
+# Fails when a file of the model or the engine includes a Qt header.
+file(GLOB_RECURSE files ${ROOT}/model/*.h ${ROOT}/model/*.cpp ${ROOT}/sampler/*.h ${ROOT}/sampler/*.cpp)
+set(offenders "")
+foreach(f ${files})
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+  if(lines)
+    list(APPEND offenders "${f}: ${lines}")
+  endif()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "Qt headers in the engine:\n${offenders}")
+endif()
+message(STATUS "model/ and sampler/ are Qt-free (${CMAKE_ARGC} args, checked files)")
