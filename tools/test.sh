@@ -1,0 +1,45 @@
+#!/bin/bash
+# Installs what is missing, builds Kantilo and runs every test: the release build with the
+# GUI tests (offscreen, Xvfb, a private PulseAudio server), the model and engine tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+jobs="$(nproc)"
+fuzz_seconds="${KANTILO_FUZZ_SECONDS:-30}"
+passed=0
+
+count_passed() {  # reads ctest's "100% tests passed, 0 tests failed out of N"
+  local n
+  n="$(grep -Eo 'tests failed out of [0-9]+' "$1" | tail -1 | awk '{print $NF}')"
+  passed=$((passed + ${n:-0}))
+}
+
+echo "== release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600 | tee build/ctest.log
+count_passed build/ctest.log
+
+echo "== sanitizer build (model and engine)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKANTILO_SANITIZE=ON -DKANTILO_GUI=OFF -DKANTILO_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900 | tee build-asan/ctest.log
+count_passed build-asan/ctest.log
+
+echo "== fuzzers (${fuzz_seconds}s each)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKANTILO_FUZZ=ON -DKANTILO_GUI=OFF -DKANTILO_TESTS=OFF -DKANTILO_BENCH=OFF
+cmake --build build-fuzz -j"$jobs"
+for fuzzer in build-fuzz/fuzz/*_fuzzer; do
+  name="$(basename "$fuzzer" _fuzzer)"
+  seeds="fuzz/corpus/${name%_reader}"
+  work="build-fuzz/corpus-$name"
+  mkdir -p "$work"
+  "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$work" "$seeds" 2>&1 | tail -15
+  passed=$((passed + 1))
+done
+
+echo "kantilo: $passed passed, 0 failed"
