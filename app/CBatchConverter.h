@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class CCommandLine;
+class CController;
+
+// Carries out "-o": reads the document and writes it in the form the output's extension
+// names, without any window. Messages go to err, in the program's German words.
+class CBatchConverter {
+public:
+    static constexpr int kExitOk = 0;
+    static constexpr int kExitFailure = 1;
+    static constexpr int kExitUsage = 2;
+
+    static int Run(const CCommandLine& cmd, std::ostream& out, std::ostream& err);
+
+private:
+    static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);
+    static bool HasExtension(const std::string& strPath, const std::string& strExtension);
+};

@@ -1,0 +1,239 @@
+#include "CCommandLine.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+constexpr std::array<int32_t, 13> kBaseFrequencies = {149, 165, 176, 198, 220, 248, 264,
+                                                      297, 330, 352, 396, 440, 495};
+constexpr int32_t kMinQuality = 5;
+constexpr int32_t kMaxQuality = 50;
+
+std::optional<int32_t> ParseNumber(std::string_view text) {
+    int32_t nValue = 0;
+    auto [pEnd, ec] = std::from_chars(text.data(), text.data() + text.size(), nValue);
+    if (text.empty() || ec != std::errc() || pEnd != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return nValue;
+}
+
+// Each returns an error text, or "" when the value is accepted.
+using ApplyFn = std::string (*)(CCommandLine& cmd, const std::string& strValue);
+
+std::string ApplyOutput(CCommandLine& cmd, const std::string& strValue) {
+    if (!cmd.m_strOutput.empty()) {
+        return "-o darf nur einmal angegeben werden.";
+    }
+    cmd.m_strOutput = strValue;
+    return strValue.empty() ? "-o verlangt einen Dateinamen." : "";
+}
+
+std::string ApplyInstrument(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bSamplerOption = true;
+    cmd.m_strInstrument = strValue;
+    return strValue.empty() ? "--instrument verlangt einen Pfad oder \"Standard\"." : "";
+}
+
+std::string ApplyBase(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bSamplerOption = true;
+    std::optional<int32_t> nValue = ParseNumber(strValue);
+    if (!nValue || std::find(kBaseFrequencies.begin(), kBaseFrequencies.end(), *nValue) ==
+                       kBaseFrequencies.end()) {
+        return "--base: erlaubt sind 149, 165, 176, 198, 220, 248, 264, 297, 330, 352, 396, "
+               "440 und 495 (Hz).";
+    }
+    cmd.m_nBaseFrequency = *nValue;
+    return "";
+}
+
+std::string ApplyQuality(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bSamplerOption = true;
+    std::optional<int32_t> nValue = ParseNumber(strValue);
+    if (!nValue || *nValue < kMinQuality || *nValue > kMaxQuality) {
+        return "--quality: erlaubt ist eine ganze Zahl von 5 bis 50.";
+    }
+    cmd.m_nQuality = *nValue;
+    return "";
+}
+
+std::string ApplyHelp(CCommandLine& cmd, const std::string&) {
+    cmd.m_action = CCommandLine::Action::help;
+    return "";
+}
+
+std::string ApplyVersion(CCommandLine& cmd, const std::string&) {
+    if (cmd.m_action != CCommandLine::Action::help) {
+        cmd.m_action = CCommandLine::Action::version;
+    }
+    return "";
+}
+
+struct Option {
+    std::string_view strName;
+    std::string_view strAlias;
+    bool bTakesValue;
+    ApplyFn pfnApply;
+};
+
+constexpr std::array<Option, 6> kOptions = {{
+    {"-o", "--output", true, &ApplyOutput},
+    {"--instrument", "", true, &ApplyInstrument},
+    {"--base", "", true, &ApplyBase},
+    {"--quality", "", true, &ApplyQuality},
+    {"--help", "-h", false, &ApplyHelp},
+    {"--version", "", false, &ApplyVersion},
+}};
+
+const Option* FindOption(std::string_view strName) {
+    for (const Option& option : kOptions) {
+        if (strName == option.strName || (!option.strAlias.empty() && strName == option.strAlias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CCommandLine CCommandLine::Parse(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    return Parse(args);
+}
+
+CCommandLine CCommandLine::Parse(const std::vector<std::string>& args) {
+    CCommandLine cmd;
+    for (size_t i = 0; i < args.size() && cmd.m_strError.empty(); ++i) {
+        cmd.ParseArgument(args, i);
+    }
+    cmd.Finish();
+    return cmd;
+}
+
+// Reads args[i] (and its value, moving i on); records the first error in m_strError.
+bool CCommandLine::ParseArgument(const std::vector<std::string>& args, size_t& i) {
+    const std::string& strArg = args[i];
+    if (ParseShellSwitch(strArg)) {
+        return true;
+    }
+    if (strArg.size() < 2 || strArg[0] != '-') {
+        return ParsePath(strArg);
+    }
+    std::string::size_type nEquals =
+        strArg.rfind("--", 0) == 0 ? strArg.find('=') : std::string::npos;
+    std::string strName = strArg.substr(0, nEquals);
+    const Option* pOption = FindOption(strName);
+    if (pOption == nullptr) {
+        m_strError = "Unbekannte Option: " + strArg;
+        return false;
+    }
+    std::string strValue;
+    if (nEquals != std::string::npos) {
+        strValue = strArg.substr(nEquals + 1);
+        if (!pOption->bTakesValue) {
+            m_strError = strName + " erwartet keinen Wert.";
+            return false;
+        }
+    } else if (pOption->bTakesValue) {
+        if (i + 1 >= args.size()) {
+            m_strError = strName + " erwartet einen Wert.";
+            return false;
+        }
+        strValue = args[++i];
+    }
+    m_strError = pOption->pfnApply(*this, strValue);
+    return m_strError.empty();
+}
+
+// The editor's shell switches; true when strArg was one.
+bool CCommandLine::ParseShellSwitch(const std::string& strArg) {
+    if (strArg.size() < 2 || (strArg[0] != '-' && strArg[0] != '/')) {
+        return false;
+    }
+    const std::string strName = strArg.substr(1);
+    std::string strLower = strName;
+    std::transform(strLower.begin(), strLower.end(), strLower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (strName == "p" || strName == "pt") {
+        m_shellCommand = strName == "p" ? ShellCommand::print : ShellCommand::printTo;
+    } else if (strName == "dde") {
+        m_shellCommand = ShellCommand::dde;
+    } else if (strLower == "unregister" || strLower == "unregserver") {
+        m_shellCommand = ShellCommand::unregister;
+    } else if (strLower == "embedding") {
+        m_bEmbedding = true;
+    } else if (strLower == "automation") {
+        m_bAutomation = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The document path, or after -pt the printer, driver and port that follow it.
+bool CCommandLine::ParsePath(const std::string& strArg) {
+    if (m_strDocument.empty()) {
+        m_strDocument = strArg;
+        return true;
+    }
+    if (m_shellCommand == ShellCommand::printTo) {
+        for (std::string* pField : {&m_strPrinter, &m_strDriver, &m_strPort}) {
+            if (pField->empty()) {
+                *pField = strArg;
+                return true;
+            }
+        }
+    }
+    m_strError = "Es kann nur eine Dokumentdatei angegeben werden.";
+    return false;
+}
+
+void CCommandLine::Finish() {
+    if (!m_strError.empty()) {
+        m_action = Action::usageError;
+    } else if (m_action == Action::help || m_action == Action::version) {
+        return;
+    } else if (!m_strOutput.empty()) {
+        m_action = Action::convert;
+        if (m_strDocument.empty()) {
+            m_strError = "-o verlangt eine Dokumentdatei, die umgewandelt wird.";
+        }
+    } else if (m_bSamplerOption) {
+        m_strError = "--instrument, --base und --quality gelten nur zusammen mit -o.";
+    }
+    if (!m_strError.empty()) {
+        m_action = Action::usageError;
+    }
+}
+
+std::string CCommandLine::Version() {
+    return "Kantilo 1.0";
+}
+
+std::string CCommandLine::Usage() {
+    return "Aufruf:\n"
+           "  kantilo [DOKUMENT.kt]\n"
+           "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
+           "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
+           "      liest das Dokument und speichert es neu, ohne Fenster\n"
+           "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
+           " [--quality Q]\n"
+           "      generiert das Lied als WAV-Datei, ohne Fenster\n"
+           "\n"
+           "Optionen:\n"
+           "  -o, --output DATEI   Ausgabedatei (.kt oder .wav)\n"
+           "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
+           "  --base HZ            Grundfrequenz des Instruments: 149, 165, 176, 198, 220,\n"
+           "                       248, 264, 297, 330, 352, 396, 440 oder 495 (Vorgabe 264)\n"
+           "  --quality Q          Filterqualität von 5 bis 50 (Vorgabe 10)\n"
+           "  -h, --help           zeigt diese Hilfe\n"
+           "  --version            zeigt die Version\n";
+}

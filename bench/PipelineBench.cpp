@@ -1,0 +1,111 @@
+// The whole generate run on a ten-minute song (1200 quarter notes over the scale): loading or
+// building the instrument, rendering, filtering and writing the song file.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "CController.h"
+#include "CInstrument.h"
+#include "CLied.h"
+#include "CNotenblatt.h"
+#include "CSampler.h"
+#include "IProgressSink.h"
+
+namespace {
+
+class CSilentSink : public IProgressSink {
+public:
+    void SetProgressStatus(std::string) override {}
+    void StepSamplerProgress() override {}
+    void StepFilterProgress() override {}
+    void ShowWarning(const std::string& text) override { m_strWarning = text; }
+    std::string m_strWarning;
+};
+
+const int kQuarters = 1200;  // 300 bars at 120 quarters a minute: ten minutes
+
+void FillSheet(CController& controller) {
+    const int32_t heights[] = {48, 44, 41, 37, 34, 30, 27, 23, 20, 16, 13, 9, 6};
+    for (int i = 0; i < kQuarters; ++i) {
+        controller.AddNote({0, heights[i % 13]}, 2, 0);
+    }
+}
+
+std::string ScratchPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() /
+            ("kantilo-bench-" + std::to_string(::getpid()) + "-" + name))
+        .string();
+}
+
+// Four seconds of a 44.1 kHz stereo recording, written as an instrument file for the run of
+// the benchmarks and removed afterwards.
+class CScratchInstrument {
+public:
+    CScratchInstrument() : m_recording(ScratchPath("instrument.wav")) {
+        m_recording.SetFormat(44100, 16, 1);
+        m_recording.Allocate(2 * 4 * 44100);
+        for (uint32_t i = 0; i < m_recording.GetSize(); ++i) {
+            m_recording.AppendSample(int32_t((i * 2654435761u) >> 20) - 2048);
+        }
+        m_recording.Write();
+    }
+    ~CScratchInstrument() { std::filesystem::remove(m_recording.GetFileName()); }
+    std::string Path() const { return m_recording.GetFileName(); }
+
+private:
+    CLied m_recording;
+};
+
+std::string StereoInstrument() {
+    static const CScratchInstrument instrument;
+    return instrument.Path();
+}
+
+void Generate(benchmark::State& state, const std::string& instrument) {
+    CController controller;
+    FillSheet(controller);
+    CSilentSink sink;
+    const std::string song = ScratchPath("song.wav");
+    for (auto _ : state) {
+        controller.Generate(sink, instrument, song, int32_t(state.range(0)), 264);
+    }
+    if (!sink.m_strWarning.empty()) {
+        state.SkipWithError(sink.m_strWarning.c_str());
+    }
+    state.counters["song_bytes"] = double(std::filesystem::file_size(song));
+    std::filesystem::remove(song);
+}
+
+void BM_GenerateStandard(benchmark::State& state) {
+    Generate(state, "Standard");
+}
+void BM_GenerateStereo44k(benchmark::State& state) {
+    Generate(state, StereoInstrument());
+}
+
+// Rendering alone, without filter and file.
+void BM_RenderStereo44k(benchmark::State& state) {
+    CController controller;
+    FillSheet(controller);
+    CInstrument instrument(StereoInstrument(), 264);
+    instrument.ReadHeader();
+    instrument.ReadData();
+    CLied song;
+    CSampler sampler;
+    CSilentSink sink;
+    for (auto _ : state) {
+        sampler.Render(sink, instrument, song, *controller.GetNotenblatt());
+        benchmark::DoNotOptimize(song.Samples());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * song.GetSize());
+}
+
+}  // namespace
+
+BENCHMARK(BM_GenerateStandard)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenerateStereo44k)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderStereo44k)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "CObject.h"
+
+class CNote;
+
+// One bar of four-four time: its notes in song order and the eighths they use.
+class CTakt : public CObject {
+public:
+    static const CRuntimeClass classObject;
+    static constexpr int32_t kCapacity = 8;
+
+    // RemoveLastNote results.
+    static constexpr int32_t kChainContinues = 1;
+    static constexpr int32_t kBarEmptied = 100;
+
+    CTakt();
+    ~CTakt() override;
+
+    const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
+    void Serialize(CArchive& ar) override;
+
+    // Returns the used eighths; nFree receives the free ones.
+    int32_t GetFill(int32_t& nFree) const;
+    // Appends a note with glyph nGlyphBase + nDuration; the caller has made sure it fits.
+    int32_t AddNote(uint16_t nPitch, int32_t nDuration, int32_t bRest, int32_t bTieToNext,
+                    int32_t bTieFromPrev, int32_t nGlyphBase);
+    CNote* GetFirstNote();
+    CNote* GetNextNote();
+    // Removes the last note and the notes tied to it within this bar. Returns 1 when the
+    // chain goes on into the previous bar, plus 100 when the bar is now empty.
+    int32_t RemoveLastNote();
+    // Ties the last note to the next one if it has pitch nPitch; returns 1 if so, else 0.
+    int32_t TieLastNote(uint16_t nPitch);
+
+    bool IsEmpty() const { return m_notes.empty(); }
+
+private:
+    void Load(CArchive& ar);
+    void Store(CArchive& ar) const;
+    void CheckNotes() const;
+
+    static constexpr size_t kNoPos = static_cast<size_t>(-1);
+
+    int32_t m_nFilled = 0;
+    size_t m_posNote = kNoPos;
+    int32_t m_nCapacity = kCapacity;
+    std::vector<std::unique_ptr<CNote>> m_notes;
+};

@@ -1,0 +1,103 @@
+#include "CController.h"
+
+#include <array>
+
+#include "CArchive.h"
+#include "CEngineFailure.h"
+#include "CInstrument.h"
+#include "CLied.h"
+#include "CNote.h"
+#include "CNotenblatt.h"
+#include "CSampler.h"
+#include "CTakt.h"
+#include "IProgressSink.h"
+
+namespace {
+CObject* CreateController() {
+    return new CController;
+}
+}  // namespace
+
+const CRuntimeClass CController::classObject = {"CController", 1, &CreateController};
+
+CController::CController()
+    : m_pNotenblatt(std::make_unique<CNotenblatt>()),
+      m_pSong(std::make_unique<CLied>()),
+      m_pSampler(std::make_unique<CSampler>()) {}
+
+CController::~CController() = default;
+
+std::span<const CRuntimeClass* const> CController::SerialClasses() {
+    static constexpr std::array<const CRuntimeClass*, 4> kClasses = {
+        &CController::classObject, &CNotenblatt::classObject, &CTakt::classObject,
+        &CNote::classObject};
+    return kClasses;
+}
+
+void CController::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar.WriteObject(m_pNotenblatt.get());
+    } else {
+        m_pNotenblatt = ar.ReadObjectOf<CNotenblatt>();
+    }
+}
+
+void CController::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
+    m_pNotenblatt->AddNote(point, nTool, bTie);
+}
+
+void CController::DeleteLastNote() {
+    m_pNotenblatt->DeleteLastNote();
+}
+
+CNote* CController::GetFirstNote() {
+    return m_pNotenblatt->GetFirstNote();
+}
+
+CNote* CController::GetNextNote(int32_t& bNewBar) {
+    return m_pNotenblatt->GetNextNote(bNewBar);
+}
+
+CNote* CController::GetSymbol(int32_t nKind) {
+    return m_pNotenblatt->GetSymbol(nKind);
+}
+
+void CController::Generate(IProgressSink& sink, const std::string& strInstrumentPath,
+                           const std::string& strSongPath, int32_t nFilterQuality,
+                           int32_t nBaseFrequency) {
+    CInstrument instrument(strInstrumentPath, nBaseFrequency);
+    // The song holds samples only while a run needs them, also when a run ends by a failure
+    // that is not the engine's own.
+    struct SFreeOnExit {
+        CInstrument& instrument;
+        CLied& song;
+        ~SFreeOnExit() {
+            instrument.FreeSamples();
+            song.FreeSamples();
+        }
+    } freeOnExit{instrument, *m_pSong};
+    try {
+        RunPipeline(sink, instrument, strSongPath, nFilterQuality);
+    } catch (const CEngineFailure& failure) {
+        sink.ShowWarning(failure.what());
+    }
+}
+
+void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
+                              const std::string& strSongPath, int32_t nFilterQuality) {
+    sink.SetProgressStatus("Instrument wird geladen");
+    if (instrument.GetFileName() == "Standard") {
+        instrument.MakeStandard();
+    } else {
+        instrument.ReadHeader();
+        instrument.ReadData();
+    }
+    instrument.FadeOut();
+    m_pSong->SetFileName(strSongPath);
+    sink.SetProgressStatus("Lied wird gesampelt, bitte warten");
+    m_pSampler->Render(sink, instrument, *m_pSong, *m_pNotenblatt);
+    sink.SetProgressStatus("Lied wird gefiltert, bitte warten");
+    m_pSampler->Filter(2 * nFilterQuality - 1);
+    sink.SetProgressStatus("Lied wird gespeichert");
+    m_pSong->Write();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "CObject.h"
+#include "CPoint.h"
+
+class CInstrument;
+class CLied;
+class CNote;
+class CNotenblatt;
+class CSampler;
+class IProgressSink;
+
+// The object a document owns and stores: the note sheet, and the song generated from it.
+class CController : public CObject {
+public:
+    static const CRuntimeClass classObject;
+
+    CController();
+    ~CController() override;
+
+    const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
+    // Storing writes the note sheet as one object record; loading reads one, which replaces
+    // the sheet held before.
+    void Serialize(CArchive& ar) override;
+
+    // The classes a document file may contain.
+    static std::span<const CRuntimeClass* const> SerialClasses();
+
+    // Note operations, passed on to the note sheet unchanged.
+    void AddNote(CPoint point, int32_t nTool, int32_t bTie);
+    void DeleteLastNote();
+    CNote* GetFirstNote();
+    CNote* GetNextNote(int32_t& bNewBar);
+    CNote* GetSymbol(int32_t nKind);
+    CNotenblatt* GetNotenblatt() { return m_pNotenblatt.get(); }
+    const CNotenblatt* GetNotenblatt() const { return m_pNotenblatt.get(); }
+
+    // The song buffer: between runs it holds no samples, only the format and the file name of
+    // the last run (what play uses).
+    CLied* GetSong() { return m_pSong.get(); }
+    // Loads or builds the instrument, renders the sheet, filters the song with 2q - 1 taps and
+    // writes it to strSongPath. A failure ends the run and is handed to sink.ShowWarning; the
+    // song buffer is emptied again whatever happened.
+    void Generate(IProgressSink& sink, const std::string& strInstrumentPath,
+                  const std::string& strSongPath, int32_t nFilterQuality, int32_t nBaseFrequency);
+
+private:
+    void RunPipeline(IProgressSink& sink, CInstrument& instrument, const std::string& strSongPath,
+                     int32_t nFilterQuality);
+
+    std::unique_ptr<CNotenblatt> m_pNotenblatt;
+    std::unique_ptr<CLied> m_pSong;
+    std::unique_ptr<CSampler> m_pSampler;
+};

@@ -1,0 +1,56 @@
+#include "CInstrument.h"
+
+#include <cmath>
+
+#include "CEngineFailure.h"
+
+namespace {
+const uint32_t kStandardRate = 22050;
+const uint32_t kStandardSlots = 88200;
+const int32_t kStandardBase = 264;
+// The sine is computed with this value of pi so that every generated tone is the same.
+const double kPi = 3.1415926535;
+}  // namespace
+
+CInstrument::CInstrument(std::string strPath, int32_t nBaseFrequency)
+    : CWaveFile(std::move(strPath)), m_nBaseFrequency(nBaseFrequency) {}
+
+void CInstrument::MakeStandard() {
+    SetBitsPerSample(16);
+    SetStereo(0);
+    SetSampleRate(kStandardRate);
+    m_nBaseFrequency = kStandardBase;
+    if (!Allocate(kStandardSlots)) {
+        throw CEngineFailure("Zu wenig Speicher vorhanden!");
+    }
+    const double k = 2 * kPi / 44100;
+    for (uint32_t i = 0; i < kStandardSlots; ++i) {
+        const double value = std::trunc(10000 * std::sin(2.0 * i * m_nBaseFrequency * k));
+        if (!AppendSample(int32_t(value))) {
+            throw CEngineFailure("Fehler beim generieren!");
+        }
+    }
+}
+
+void CInstrument::FadeOut() {
+    const int64_t frames = GetSampleRate() / 50;
+    const int64_t channels = IsStereo() ? 2 : 1;
+    const float divisor = float(frames);
+    float v = float(frames - 1);
+    // A recording shorter than the fade only gets the tail of the ramp.
+    for (int64_t slot = int64_t(GetSize()) - channels * frames; slot < int64_t(GetSize());
+         slot += channels) {
+        const float factor = v / divisor;
+        v = v - 1;
+        for (int64_t c = 0; c < channels && slot >= 0; ++c) {
+            int16_t value = 0;
+            if (GetSample(uint32_t(slot + c), value)) {
+                SetSample(uint32_t(slot + c), ScaleSample(value, factor));
+            }
+        }
+    }
+}
+
+int16_t CInstrument::ScaleSample(int16_t nValue, float fFactor) const {
+    return ScaleValue(nValue, fFactor, GetBitsPerSample());
+}

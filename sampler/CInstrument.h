@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "CWaveFile.h"
+
+// The recording from which every note is played: a sample buffer that knows its pitch.
+// The path "Standard" names the built-in sine tone instead of a file.
+class CInstrument : public CWaveFile {
+public:
+    CInstrument(std::string strPath, int32_t nBaseFrequency);
+
+    int32_t GetBaseFrequency() const { return m_nBaseFrequency; }
+    // A 264 Hz sine of amplitude 10000, four seconds of 16-bit mono at 22050 Hz.
+    void MakeStandard();
+    // Fades the last fiftieth of a second linearly to silence, so that no note ends in a click.
+    void FadeOut();
+    int16_t ScaleSample(int16_t nValue, float fFactor) const;
+
+private:
+    int32_t m_nBaseFrequency;
+};

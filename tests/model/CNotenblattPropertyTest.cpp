@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "CNote.h"
+#include "CNotenblatt.h"
+#include "CTakt.h"
+#include "SheetProbe.h"
+
+namespace {
+
+// Checks every rule a sheet built by clicks and deletions must keep; returns the first
+// broken one, or "".
+std::string BrokenInvariant(CNotenblatt& sheet) {
+    std::vector<int32_t> fills = BarFills(sheet);
+    std::vector<std::vector<NoteState>> bars;
+    for (CTakt* pBar = sheet.GetFirstBar(); pBar != nullptr; pBar = sheet.GetNextBar()) {
+        bars.emplace_back();
+        for (CNote* p = pBar->GetFirstNote(); p != nullptr; p = pBar->GetNextNote()) {
+            bars.back().push_back(StateOf(*p));
+        }
+    }
+    std::vector<NoteState> flat;
+    for (size_t b = 0; b < bars.size(); ++b) {
+        int32_t nSum = 0;
+        for (const NoteState& n : bars[b]) {
+            if (n.nDuration != 1 && n.nDuration != 2 && n.nDuration != 4 && n.nDuration != 8) {
+                return "length";
+            }
+            nSum += n.nDuration;
+            flat.push_back(n);
+            flat.back().bNewBar = (b > 0 && &n == &bars[b].front()) ? 1 : 0;
+        }
+        if (nSum != fills[b]) {
+            return "fill is not the sum";
+        }
+        if (b + 1 < bars.size() && fills[b] != 8) {
+            return "bar before the last not full";
+        }
+        if (fills[b] > 8) {
+            return "overfull";
+        }
+    }
+    for (size_t i = 0; i < flat.size(); ++i) {
+        const NoteState& n = flat[i];
+        bool bNextTiedFrom = i + 1 < flat.size() && flat[i + 1].bTieFromPrev == 1;
+        if ((n.bTieToNext == 1) != bNextTiedFrom) {
+            return "tie flags do not pair";
+        }
+        if (n.bTieToNext == 1 && flat[i + 1].nPitch != n.nPitch) {
+            return "tie between pitches";
+        }
+        if (i == 0 && n.bTieFromPrev == 1) {
+            return "first note tied from before";
+        }
+        bool bTiedGlyph = n.nGlyph > 5000 && n.nGlyph < 6000;
+        if (n.bRest == 0 && (n.bTieToNext == 1) != bTiedGlyph) {
+            return "tied glyph";
+        }
+        if (n.bRest == 1 && n.nGlyph != 6100 + n.nDuration) {
+            return "rest glyph";
+        }
+    }
+    if (Walk(sheet) != flat) {
+        return "walk differs from the bars";
+    }
+    return "";
+}
+
+int32_t RandomTool(std::mt19937& rng) {
+    static const int32_t kTools[] = {1, 2, 4, 8, 11, 12, 14, 18};
+    static const int32_t kOdd[] = {0, 3, 5, 6, 7, 9, 10, 13, 15, 16, 17, 19, 25, -1, 1000};
+    if (rng() % 10 == 0) {
+        return kOdd[rng() % std::size(kOdd)];
+    }
+    return kTools[rng() % std::size(kTools)];
+}
+
+// Heights of the previous click are reused often, so that shift-clicks tie.
+int32_t RandomHeight(std::mt19937& rng, int32_t nPrevious) {
+    switch (rng() % 4) {
+        case 0:
+            return nPrevious;
+        case 1:
+            return static_cast<int32_t>(rng() % 75);
+        default:
+            return static_cast<int32_t>(rng() % 400) - 50;
+    }
+}
+
+}  // namespace
+
+TEST(CNotenblattProperty, RandomEditingKeepsInvariantsAndRoundTrips) {
+    for (uint32_t nSeed = 1; nSeed <= 60; ++nSeed) {
+        std::mt19937 rng(nSeed);
+        CNotenblatt sheet;
+        int32_t y = 31;
+        const int nSteps = 50 + static_cast<int>(rng() % 400);
+        for (int nStep = 0; nStep < nSteps; ++nStep) {
+            if (rng() % 6 == 0) {
+                sheet.DeleteLastNote();
+            } else {
+                y = RandomHeight(rng, y);
+                sheet.AddNote(CPoint{static_cast<int32_t>(rng() % 600), y}, RandomTool(rng),
+                              rng() % 3 == 0 ? 1 : 0);
+            }
+            ASSERT_EQ(BrokenInvariant(sheet), "") << "seed " << nSeed << " step " << nStep;
+        }
+        std::vector<uint8_t> bytes = StoreSheet(sheet);
+        std::unique_ptr<CNotenblatt> pLoaded = LoadSheet(bytes);
+        EXPECT_EQ(StoreSheet(*pLoaded), bytes) << "seed " << nSeed;
+        EXPECT_EQ(Walk(*pLoaded), Walk(sheet)) << "seed " << nSeed;
+        EXPECT_EQ(pLoaded->GetLength(), sheet.GetLength());
+        // Editing goes on from the loaded state exactly as from the original.
+        Click(sheet, 440, 8, 1);
+        Click(*pLoaded, 440, 8, 1);
+        sheet.DeleteLastNote();
+        pLoaded->DeleteLastNote();
+        sheet.DeleteLastNote();
+        pLoaded->DeleteLastNote();
+        EXPECT_EQ(StoreSheet(*pLoaded), StoreSheet(sheet)) << "seed " << nSeed;
+    }
+}

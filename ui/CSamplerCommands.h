@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+#include "CSamplerProgressSink.h"
+#include "CSongPlayer.h"
+
+class CKantiloDoc;
+class CKantiloView;
+class CMainFrame;
+class CSamplerDlg;
+class IUserPrompts;
+
+// The "Sampler" menu of the main window: generate the song, play it, stop it, and edit the two
+// sampler directories. It connects to the window's actions and keeps "Lied spielen" enabled
+// exactly while the document names a generated song file.
+class CSamplerCommands : public QObject {
+    Q_OBJECT
+
+public:
+    // Lives as long as frame (it becomes its child); prompts must outlive it.
+    CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts);
+    ~CSamplerCommands() override;
+
+    // Connects every main window the program makes, asking the user with real dialogs.
+    static void Install();
+    // Connects one main window with real dialogs.
+    static CSamplerCommands* Attach(CMainFrame& frame);
+
+    void OnLiedGenerieren();
+    void OnLiedSpielen();
+    void OnLiedStoppen();
+    void OnEinstellungen();
+    // Enables play when the document names a song file; cheap enough to run whenever idle.
+    void UpdatePlayAction();
+
+    CSongPlayer& Player() { return m_player; }
+    CSamplerProgressSink& ProgressSink() { return m_sink; }
+
+private:
+    void ConnectActions();
+    void RunGenerate(CSamplerDlg& dlg);
+    QString SongFileName() const;
+
+    CMainFrame& m_frame;
+    CKantiloView& m_view;
+    CKantiloDoc& m_doc;
+    IUserPrompts& m_prompts;
+    std::unique_ptr<IUserPrompts> m_pOwnPrompts;
+    CSamplerProgressSink m_sink;
+    CSongPlayer m_player;
+};

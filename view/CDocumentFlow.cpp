@@ -1,0 +1,126 @@
+#include "CDocumentFlow.h"
+
+#include <QFileInfo>
+
+#include "CKantiloDoc.h"
+#include "CRecentFileList.h"
+#include "IUserDialogs.h"
+
+namespace {
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string ToUtf8(const QString& text) {
+    return text.toStdString();
+}
+}  // namespace
+
+CDocumentFlow::CDocumentFlow(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList& recent,
+                             QObject* parent)
+    : QObject(parent), m_doc(doc), m_dialogs(dialogs), m_recent(recent) {}
+
+QString CDocumentFlow::WindowTitle() const {
+    return FromUtf8(m_doc.GetTitle()) + QStringLiteral(" - Kantilo");
+}
+
+bool CDocumentFlow::FileNew() {
+    if (!SaveModified()) {
+        return false;
+    }
+    m_doc.OnNewDocument();
+    emit DocumentReplaced();
+    return true;
+}
+
+bool CDocumentFlow::FileOpen() {
+    if (!SaveModified()) {
+        return false;
+    }
+    const QString path = m_dialogs.GetOpenFileName();
+    return !path.isEmpty() && OpenWithoutAsking(path);
+}
+
+bool CDocumentFlow::OpenDocumentFile(const QString& path) {
+    return SaveModified() && OpenWithoutAsking(path);
+}
+
+bool CDocumentFlow::OpenRecentFile(int index) {
+    const QString path = m_recent.Files().value(index);
+    if (path.isEmpty() || !SaveModified()) {
+        return false;
+    }
+    if (OpenWithoutAsking(path)) {
+        return true;
+    }
+    // Still listed when the open failed: it is gone or unreadable, so it leaves the list.
+    const int stale = static_cast<int>(m_recent.Files().indexOf(path));
+    if (stale >= 0) {
+        m_recent.Remove(stale);
+        emit RecentFilesChanged();
+    }
+    return false;
+}
+
+bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const CKantiloDoc::CResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
+    if (result.kind == CKantiloDoc::CResult::Kind::FileError) {
+        m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
+        return false;
+    }
+    if (result.kind == CKantiloDoc::CResult::Kind::FormatError) {
+        m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
+        emit DocumentReplaced();
+        return false;
+    }
+    AddToRecent(absolute);
+    emit DocumentReplaced();
+    return true;
+}
+
+bool CDocumentFlow::FileSave() {
+    const QString path = FromUtf8(m_doc.GetPathName());
+    return path.isEmpty() ? FileSaveAs() : DoSave(path);
+}
+
+bool CDocumentFlow::FileSaveAs() {
+    QString suggested = FromUtf8(m_doc.GetTitle());
+    if (m_doc.GetPathName().empty() && !suggested.endsWith(QStringLiteral(".kt"))) {
+        suggested += QStringLiteral(".kt");
+    }
+    const QString path = m_dialogs.GetSaveFileName(suggested);
+    return !path.isEmpty() && DoSave(QFileInfo(path).absoluteFilePath());
+}
+
+bool CDocumentFlow::DoSave(const QString& path) {
+    const CKantiloDoc::CResult result = m_doc.OnSaveDocument(ToUtf8(path));
+    if (!result.Ok()) {
+        m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
+        return false;
+    }
+    AddToRecent(path);
+    emit TitleChanged();
+    return true;
+}
+
+bool CDocumentFlow::SaveModified() {
+    if (!m_doc.IsModified()) {
+        return true;
+    }
+    const QString question =
+        QStringLiteral("Änderungen in %1 speichern?").arg(FromUtf8(m_doc.GetTitle()));
+    switch (m_dialogs.AskYesNoCancel(question)) {
+        case IUserDialogs::Answer::Yes:
+            return FileSave();
+        case IUserDialogs::Answer::No:
+            return true;
+        case IUserDialogs::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+void CDocumentFlow::AddToRecent(const QString& path) {
+    m_recent.Add(path);
+    emit RecentFilesChanged();
+}

@@ -1,0 +1,212 @@
+#include "CGlyphPainter.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "CGlyphCatalog.h"
+#include "CMusicFont.h"
+
+namespace {
+
+using Symbol = CMusicFont::Symbol;
+
+constexpr int kNoteWidth = 29;
+// Only the tied note pictures are numbered from 5000 to 5999.
+constexpr int kFirstTiedNote = 5000;
+constexpr int kLastTiedNote = 5999;
+
+// Staff geometry in logical pixels: five 1-pixel lines 7 pixels apart.
+constexpr std::array<int, 5> kStaffRows = {14, 21, 28, 35, 42};
+constexpr int kStaffTop = 14;
+constexpr int kStaffBottom = 42;
+constexpr qreal kStaffSpace = 7.0;
+constexpr qreal kFontSize = kStaffSpace * CMusicFont::kEmPerStaffSpace;  // 28 px
+// A row's vertical middle: symbols are placed on line centres, half a pixel below the row.
+constexpr qreal kPixelCentre = 0.5;
+
+// Glyph bases of the thirteen pitches from C4 (index 0) to A5 (index 12).
+constexpr std::array<int, 13> kPitchBases = {4210, 4310, 4410, 4510, 4610, 4110, 4710,
+                                             4220, 4320, 4420, 4520, 4620, 4120};
+constexpr int kLowestHeadRow = 49;  // C4, on a ledger line below the staff
+constexpr qreal kRowsPerPitch = 3.5;
+constexpr int kLastStemUpIndex = 5;  // A4; from B4 on the stem points down
+constexpr int kStemUpColumn = 15;    // right of the head
+constexpr int kStemDownColumn = 10;  // left of the head
+constexpr qreal kStemLength = 3.5 * kStaffSpace;
+constexpr qreal kEighthStemLength = 3.75 * kStaffSpace;  // room for the flag above the head
+constexpr qreal kLedgerOverhang = 2.5;
+
+struct NoteGlyph {
+    int pitchIndex = 0;
+    int length = 0;
+    bool tied = false;
+};
+
+bool IsRest(int glyphNumber) {
+    return glyphNumber / 100 == CGlyphCatalog::kRestBase / 100;
+}
+
+// Only for numbers that have a note picture: base + length, plus 1000 when tied.
+NoteGlyph DecodeNote(int glyphNumber) {
+    NoteGlyph note;
+    note.tied = glyphNumber >= kFirstTiedNote && glyphNumber <= kLastTiedNote;
+    const int plain = note.tied ? glyphNumber - CGlyphCatalog::kTieOffset : glyphNumber;
+    note.length = plain % 10;
+    const auto base = std::find(kPitchBases.begin(), kPitchBases.end(), plain - note.length);
+    note.pitchIndex = static_cast<int>(base - kPitchBases.begin());
+    return note;
+}
+
+qreal LineCentre(int row) {
+    return row + kPixelCentre;
+}
+
+}  // namespace
+
+QImage CGlyphPainter::Render(int glyphNumber, qreal devicePixelRatio) {
+    const int number = CGlyphCatalog::Resolve(glyphNumber);
+    const int width = CGlyphCatalog::Width(number);
+    const qreal dpr = devicePixelRatio > 0.0 ? devicePixelRatio : 1.0;
+    QImage image(qRound(width * dpr), qRound(CGlyphCatalog::kHeight * dpr), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(dpr, dpr);
+    painter.setPen(Qt::black);
+    CGlyphPainter(painter).Paint(number, width);
+    painter.end();
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
+CGlyphPainter::CGlyphPainter(QPainter& painter) : m_painter(painter) {}
+
+void CGlyphPainter::Paint(int glyphNumber, int width) {
+    switch (glyphNumber) {
+        case CGlyphCatalog::kClef:
+            DrawClefSymbol();
+            return;
+        case CGlyphCatalog::kRowEnd:
+            DrawRowEnd();
+            return;
+        case CGlyphCatalog::kBarLine:
+            DrawStaffLines(0, width);
+            DrawStaffBar(14, 1);
+            return;
+        case CGlyphCatalog::kStaff:
+            DrawStaffLines(0, width);
+            return;
+        default:
+            break;
+    }
+    DrawStaffLines(0, width);
+    if (IsRest(glyphNumber)) {
+        DrawRest(glyphNumber - CGlyphCatalog::kRestBase);
+        return;
+    }
+    const NoteGlyph note = DecodeNote(glyphNumber);
+    DrawNote(note.pitchIndex, note.length, note.tied);
+}
+
+void CGlyphPainter::FillCrisp(const QRectF& logical) {
+    const QRectF device = m_painter.deviceTransform().mapRect(logical);
+    const int left = qRound(device.left());
+    const int top = qRound(device.top());
+    const int right = std::max(left + 1, qRound(device.right()));
+    const int bottom = std::max(top + 1, qRound(device.bottom()));
+    m_painter.save();
+    m_painter.resetTransform();
+    m_painter.fillRect(QRect(left, top, right - left, bottom - top), m_painter.pen().color());
+    m_painter.restore();
+}
+
+void CGlyphPainter::DrawStaffLines(int fromColumn, int toColumn) {
+    for (int row : kStaffRows) {
+        FillCrisp(QRectF(fromColumn, row, toColumn - fromColumn, 1));
+    }
+}
+
+void CGlyphPainter::DrawStaffBar(int column, int thickness) {
+    FillCrisp(QRectF(column, kStaffTop, thickness, kStaffBottom - kStaffTop + 1));
+}
+
+void CGlyphPainter::DrawClefSymbol() {
+    // Opening double bar (thick, then thin), the treble clef curling round the G line,
+    // and 4/4 with each figure filling two staff spaces.
+    DrawStaffLines(2, CGlyphCatalog::Width(CGlyphCatalog::kClef));
+    DrawStaffBar(0, 2);
+    DrawStaffBar(3, 1);
+    CMusicFont::Draw(m_painter, Symbol::TrebleClef, QPointF(7.0, LineCentre(35)), kFontSize);
+    const qreal figureX = 44.0 - CMusicFont::Advance(Symbol::Four, kFontSize) / 2.0;
+    CMusicFont::Draw(m_painter, Symbol::Four, QPointF(figureX, LineCentre(28)), kFontSize);
+    CMusicFont::Draw(m_painter, Symbol::Four, QPointF(figureX, LineCentre(42)), kFontSize);
+}
+
+void CGlyphPainter::DrawRowEnd() {
+    // The staff stops at the thick line of the final double bar.
+    DrawStaffLines(0, 11);
+    DrawStaffBar(7, 1);
+    DrawStaffBar(9, 2);
+}
+
+void CGlyphPainter::DrawRest(int length) {
+    const Symbol rest = CMusicFont::RestFor(length);
+    // The whole rest hangs from the fourth line, all other rests sit on the middle line.
+    const qreal originY = LineCentre(length == 8 ? 21 : 28);
+    const QRectF ink = CMusicFont::Outline(rest, kFontSize).boundingRect();
+    const QPointF origin(kNoteWidth / 2.0 - ink.center().x(), originY);
+    CMusicFont::Draw(m_painter, rest, origin, kFontSize);
+}
+
+void CGlyphPainter::DrawNote(int pitchIndex, int length, bool tied) {
+    const qreal headY = LineCentre(kLowestHeadRow) - kRowsPerPitch * pitchIndex;
+    const bool stemUp = pitchIndex <= kLastStemUpIndex;
+    const Symbol head = CMusicFont::HeadFor(length);
+    const qreal headWidth = CMusicFont::Advance(head, kFontSize);
+    // Stems touch the outer edge of the head: the right edge going up, the left going down.
+    qreal headX = stemUp ? kStemUpColumn + 1 - headWidth : kStemDownColumn;
+    if (length == 8) {
+        headX = (kNoteWidth - headWidth) / 2.0;
+    }
+    if (pitchIndex == 0 || pitchIndex == static_cast<int>(kPitchBases.size()) - 1) {
+        const qreal left = std::floor(headX - kLedgerOverhang);
+        const qreal right = std::ceil(headX + headWidth + kLedgerOverhang);
+        FillCrisp(QRectF(left, std::floor(headY), right - left, 1));
+    }
+    CMusicFont::Draw(m_painter, head, QPointF(headX, headY), kFontSize);
+    if (length != 8) {
+        const qreal stemLength = length == 1 ? kEighthStemLength : kStemLength;
+        const qreal column = stemUp ? kStemUpColumn : kStemDownColumn;
+        const qreal tip = stemUp ? std::round(headY - stemLength) : std::round(headY + stemLength);
+        FillCrisp(QRectF(column, std::min(tip, headY), 1, std::abs(tip - headY)));
+        if (length == 1) {
+            // The flag's outline reaches a little left of its origin; keep it on the stem.
+            const QPointF flagOrigin(column + 0.45, tip);
+            CMusicFont::Draw(m_painter, stemUp ? Symbol::FlagUp : Symbol::FlagDown, flagOrigin,
+                             kFontSize);
+        }
+    }
+    if (tied) {
+        DrawTie(headX + headWidth * 0.6, headY, stemUp);
+    }
+}
+
+void CGlyphPainter::DrawTie(qreal fromX, qreal headY, bool below) {
+    // A crescent, thin at the ends and thickest in the middle, leaving the head on the side
+    // away from the stem and ending at the glyph's right edge to meet the next note.
+    const qreal side = below ? 1.0 : -1.0;
+    const qreal y = headY + side * 4.5;
+    const qreal toX = kNoteWidth;
+    const qreal middle = (fromX + toX) / 2.0;
+    // It keeps a little thickness at the edge, where the next glyph takes over.
+    QPainterPath tie(QPointF(fromX, y));
+    tie.quadTo(QPointF(middle, y + side * 5.0), QPointF(toX, y + side * 0.3));
+    tie.lineTo(QPointF(toX, y - side * 0.5));
+    tie.quadTo(QPointF(middle, y + side * 2.0), QPointF(fromX, y));
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.fillPath(tie, m_painter.pen().color());
+    m_painter.restore();
+}

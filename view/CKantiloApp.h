@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CCommandLine;
+class CKantiloDoc;
+class CMainFrame;
+class CRecentFileList;
+class IUserDialogs;
+class QSettings;
+
+// The editor program: start-up in a fixed order (settings and recent files, document, main
+// window, command line, show) and the event loop.
+class CKantiloApp {
+public:
+    static constexpr const char* kOrganization = "Local AppWizard-Generated Applications";
+    static constexpr const char* kApplication = "Kantilo";
+
+    // Called with the main window once it exists, before it is shown; the sampler commands
+    // use it to connect to the window's actions and view. Register before Run.
+    using FrameHook = std::function<void(CMainFrame&)>;
+    static void AddFrameHook(FrameHook hook);
+
+    // The whole program with a window; returns the exit code. Without a display it says so on
+    // stderr and returns 1 instead of starting Qt.
+    static int Run(int argc, char** argv, const CCommandLine& commandLine);
+    // True when a display (X11, Wayland or a Qt platform chosen by name) is configured.
+    static bool HasDisplay();
+    // Loads Qt's German texts and makes German the default locale.
+    static void InstallGermanTranslation();
+
+    // Needs a QApplication. dialogs and settings must outlive the object.
+    CKantiloApp(IUserDialogs& dialogs, QSettings& settings);
+    ~CKantiloApp();
+
+    // Runs start-up. False means the program ends now with exitCode (the command line asked
+    // for it, or the document it named could not be opened).
+    bool InitInstance(const CCommandLine& commandLine, int& exitCode);
+    CMainFrame* MainFrame() const { return m_pFrame.get(); }
+    CKantiloDoc& Document() const { return *m_pDoc; }
+    CRecentFileList& RecentFiles() const { return *m_pRecent; }
+
+private:
+    bool Unregister(const CCommandLine& commandLine);
+    bool ProcessShellCommand(const CCommandLine& commandLine, int& exitCode);
+
+    IUserDialogs& m_dialogs;
+    QSettings& m_settings;
+    std::unique_ptr<CKantiloDoc> m_pDoc;
+    std::unique_ptr<CRecentFileList> m_pRecent;
+    std::unique_ptr<CMainFrame> m_pFrame;
+};

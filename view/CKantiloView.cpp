@@ -1,0 +1,148 @@
+#include "CKantiloView.h"
+
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "CGlyphLibrary.h"
+#include "CKantiloDoc.h"
+#include "CScoreLayout.h"
+
+namespace {
+constexpr int kPageStepX = 65;
+constexpr int kPageStepY = 120;
+constexpr int kLineStepX = 6;
+constexpr int kLineStepY = 12;
+}  // namespace
+
+CKantiloView::CKantiloView(CKantiloDoc& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setCursor(Qt::ArrowCursor);
+    horizontalScrollBar()->setSingleStep(kLineStepX);
+    horizontalScrollBar()->setPageStep(kPageStepX);
+    verticalScrollBar()->setSingleStep(kLineStepY);
+    verticalScrollBar()->setPageStep(kPageStepY);
+    OnInitialUpdate();
+}
+
+QPoint CKantiloView::ScrollPosition() const {
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CKantiloView::OnLoeschen() {
+    m_doc.DeleteLastNote();
+    OnUpdate();
+}
+
+void CKantiloView::OnInitialUpdate() {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    OnUpdate();
+}
+
+void CKantiloView::OnUpdate() {
+    const CScoreLayout layout(m_doc);
+    m_nScrollWidth = CScoreLayout::kExtentWidth;
+    m_nScrollHeight = layout.ExtentHeight();
+    UpdateScrollBars();
+    RedrawNow();
+}
+
+void CKantiloView::UpdateScrollBars() {
+    const QSize area = viewport()->size();
+    horizontalScrollBar()->setRange(0, qMax(0, m_nScrollWidth - area.width()));
+    verticalScrollBar()->setRange(0, qMax(0, m_nScrollHeight - area.height()));
+}
+
+void CKantiloView::RedrawNow() {
+    // Shown before the next input is handled, so every click is seen at once.
+    viewport()->repaint();
+}
+
+QSize CKantiloView::sizeHint() const {
+    // The sheet area itself is 650 x 480; frame and vertical scroll bar come on top, so the
+    // full width of a row is visible without horizontal scrolling.
+    const int frame = 2 * frameWidth();
+    return QSize(kInitialWidth + frame + verticalScrollBar()->sizeHint().width(),
+                 kInitialHeight + frame);
+}
+
+void CKantiloView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CKantiloView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, Qt::white);
+    const QPoint origin = ScrollPosition();
+    const qreal dpr = devicePixelRatioF();
+    const CScoreLayout layout(m_doc);
+    for (const CScoreLayout::CGlyph& glyph : layout.Glyphs()) {
+        const QRect target(glyph.x - origin.x(), glyph.y - origin.y(), glyph.width,
+                           CScoreLayout::kGlyphHeight);
+        if (!event->region().intersects(target)) {
+            continue;
+        }
+        painter.drawPixmap(target, CGlyphLibrary::Pixmap(glyph.number, dpr));
+    }
+}
+
+void CKantiloView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    const QPoint client = event->position().toPoint();
+    const QPoint origin = ScrollPosition();
+    const CPoint sheet{client.x() + origin.x(), client.y() + origin.y()};
+    const Qt::KeyboardModifiers held =
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int32_t bTie = (event->buttons() == Qt::LeftButton && held == Qt::ShiftModifier) ? 1 : 0;
+    m_doc.AddNote(sheet, m_nTool, bTie);
+    OnUpdate();
+    event->accept();
+}
+
+void CKantiloView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click is not another note.
+    event->accept();
+}
+
+void CKantiloView::mouseReleaseEvent(QMouseEvent* event) {
+    // The press did the work; the release belongs to it.
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void CKantiloView::SetProgressStatus(std::string text) {
+    if (m_pProgressDelegate != nullptr) {
+        m_pProgressDelegate->SetProgressStatus(std::move(text));
+    }
+}
+
+void CKantiloView::StepSamplerProgress() {
+    if (m_pProgressDelegate != nullptr) {
+        m_pProgressDelegate->StepSamplerProgress();
+    }
+}
+
+void CKantiloView::StepFilterProgress() {
+    if (m_pProgressDelegate != nullptr) {
+        m_pProgressDelegate->StepFilterProgress();
+    }
+}
+
+void CKantiloView::ShowWarning(const std::string& text) {
+    if (m_pProgressDelegate != nullptr) {
+        m_pProgressDelegate->ShowWarning(text);
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Warnung!"), QString::fromStdString(text));
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QString>
+#include <cstdint>
+
+#include "IProgressSink.h"
+
+class CKantiloDoc;
+
+// The score: the song drawn as rows of staff glyphs, and note entry with the mouse. A left
+// click appends a note of the current tool at the pitch of the click height; Shift (and
+// nothing else) with the left button asks for a tie to the last note.
+//
+// The view is also the progress sink of a generate run. It forwards the reports to a delegate
+// (the progress dialog, set by the sampler commands for the time of a run) and ignores them
+// while none is set; a warning without a delegate is shown in a message box.
+class CKantiloView : public QAbstractScrollArea, public IProgressSink {
+    Q_OBJECT
+public:
+    static constexpr int32_t kInitialTool = 4;
+    static constexpr int kInitialWidth = 650;
+    static constexpr int kInitialHeight = 480;
+
+    explicit CKantiloView(CKantiloDoc& doc, QWidget* parent = nullptr);
+
+    CKantiloDoc& GetDocument() const { return m_doc; }
+
+    int32_t Tool() const { return m_nTool; }
+    // The tool commands: choose the tool for the next clicks, nothing else.
+    void SetTool(int32_t nTool) { m_nTool = nTool; }
+    int32_t IsTool(int32_t nTool) const { return nTool == m_nTool ? 1 : 0; }
+
+    // Deletes the last note (with what is tied to it) and redraws at once.
+    void OnLoeschen();
+    // After a new or opened document: the scroll extent from the song, back to the top, redraw.
+    void OnInitialUpdate();
+    // The song changed behind the view's back: new extent, redraw at once.
+    void OnUpdate();
+
+    // The scrollable sheet size; it grows with the song so every row can be reached.
+    QSize ScrollExtent() const { return QSize(m_nScrollWidth, m_nScrollHeight); }
+    // The top-left sheet point shown in the corner of the window.
+    QPoint ScrollPosition() const;
+
+    // The directories the sampler commands start in; empty at every start.
+    const QString& SongDir() const { return m_strSongDir; }
+    void SetSongDir(const QString& dir) { m_strSongDir = dir; }
+    const QString& InstrumentDir() const { return m_strInstrumentDir; }
+    void SetInstrumentDir(const QString& dir) { m_strInstrumentDir = dir; }
+
+    // The progress dialog of a running generate command, or none. Not owned.
+    void SetProgressDelegate(IProgressSink* delegate) { m_pProgressDelegate = delegate; }
+    void SetProgressStatus(std::string text) override;
+    void StepSamplerProgress() override;
+    void StepFilterProgress() override;
+    void ShowWarning(const std::string& text) override;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void UpdateScrollBars();
+    void RedrawNow();
+
+    CKantiloDoc& m_doc;
+    int32_t m_nTool = kInitialTool;
+    int32_t m_nScrollWidth = 650;
+    int32_t m_nScrollHeight = 1200;
+    QString m_strSongDir;
+    QString m_strInstrumentDir;
+    IProgressSink* m_pProgressDelegate = nullptr;
+};

@@ -1,0 +1,246 @@
+#include "CMainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <array>
+
+#include "CAboutDlg.h"
+#include "CCommandStrings.h"
+#include "CDocumentFlow.h"
+#include "CGlyphLibrary.h"
+#include "CKantiloDoc.h"
+#include "CKantiloView.h"
+#include "CLockKeyPanes.h"
+#include "CRecentFileList.h"
+#include "CommandIds.h"
+
+namespace {
+struct ToolCommand {
+    int id;
+    int32_t tool;
+};
+
+constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, 1},
+                                             {ID_VIERTELNOTE, 2},
+                                             {ID_HALBE_NOTE, 4},
+                                             {ID_GANZE_NOTE, 8},
+                                             {ID_ACHTELPAUSE, 11},
+                                             {ID_VIERTELPAUSE, 12},
+                                             {ID_HALBE_PAUSE, 14},
+                                             {ID_GANZE_PAUSE, 18}}};
+
+// Toolbar buttons from left to right; 0 is a separator.
+constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
+                                             ID_FILE_OPEN,
+                                             ID_FILE_SAVE,
+                                             0,
+                                             ID_ACHTELNOTE,
+                                             ID_VIERTELNOTE,
+                                             ID_HALBE_NOTE,
+                                             ID_GANZE_NOTE,
+                                             0,
+                                             ID_ACHTELPAUSE,
+                                             ID_VIERTELPAUSE,
+                                             ID_HALBE_PAUSE,
+                                             ID_GANZE_PAUSE,
+                                             0,
+                                             ID_LOESCHEN,
+                                             0,
+                                             ID_LIED_GENERIEREN,
+                                             ID_LIED_SPIELEN,
+                                             ID_LIED_STOPPEN};
+}  // namespace
+
+CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList& recent,
+                       QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_dialogs(dialogs), m_recent(recent) {
+    setWindowIcon(CGlyphLibrary::ApplicationIcon());
+    // The toolbar is the only thing to dock; its context menu would let it be hidden for good.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    m_pFlow = new CDocumentFlow(doc, dialogs, recent, this);
+    m_pView = new CKantiloView(doc, this);
+    setCentralWidget(m_pView);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    setAcceptDrops(true);
+    connect(m_pFlow, &CDocumentFlow::DocumentReplaced, this, &CMainFrame::OnDocumentReplaced);
+    connect(m_pFlow, &CDocumentFlow::TitleChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_pFlow, &CDocumentFlow::RecentFilesChanged, this, &CMainFrame::RefillRecentFiles);
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::Action(int commandId) const {
+    return m_actions.value(commandId, nullptr);
+}
+
+QAction* CMainFrame::AddAction(int commandId, QAction* action) {
+    if (action == nullptr) {
+        action = new QAction(CCommandStrings::MenuText(commandId), this);
+    }
+    action->setStatusTip(CCommandStrings::Prompt(commandId));
+    action->setToolTip(CCommandStrings::ToolTip(commandId));
+    action->setIcon(CGlyphLibrary::ToolbarIcon(commandId));
+    action->setIconVisibleInMenu(false);
+    action->setMenuRole(QAction::NoRole);
+    action->setData(commandId);
+    m_actions.insert(commandId, action);
+    return action;
+}
+
+void CMainFrame::CreateActions() {
+    connect(AddAction(ID_FILE_NEW), &QAction::triggered, m_pFlow, &CDocumentFlow::FileNew);
+    connect(AddAction(ID_FILE_OPEN), &QAction::triggered, m_pFlow, &CDocumentFlow::FileOpen);
+    connect(AddAction(ID_FILE_SAVE), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSave);
+    connect(AddAction(ID_FILE_SAVE_AS), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSaveAs);
+    connect(AddAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    connect(AddAction(ID_APP_ABOUT), &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    // The only keys with commands of their own.
+    Action(ID_FILE_NEW)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    Action(ID_FILE_OPEN)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Action(ID_FILE_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    AddAction(ID_LIED_GENERIEREN);
+    AddAction(ID_LIED_SPIELEN)->setEnabled(false);
+    AddAction(ID_LIED_STOPPEN);
+    AddAction(ID_EINSTELLUNGEN);
+
+    AddAction(ID_FILE_MRU_FILE1)->setEnabled(false);
+    CreateToolActions();
+}
+
+void CMainFrame::CreateToolActions() {
+    m_pToolGroup = new QActionGroup(this);
+    m_pToolGroup->setExclusive(true);
+    for (const ToolCommand& command : kTools) {
+        QAction* action = AddAction(command.id, new QAction(this));
+        action->setText(CCommandStrings::ToolTip(command.id));
+        action->setCheckable(true);
+        action->setChecked(m_pView->IsTool(command.tool) == 1);
+        m_pToolGroup->addAction(action);
+        const int32_t tool = command.tool;
+        connect(action, &QAction::triggered, m_pView, [this, tool] { m_pView->SetTool(tool); });
+    }
+    QAction* erase = AddAction(ID_LOESCHEN, new QAction(this));
+    erase->setText(CCommandStrings::ToolTip(ID_LOESCHEN));
+    connect(erase, &QAction::triggered, m_pView, &CKantiloView::OnLoeschen);
+}
+
+void CMainFrame::CreateMenus() {
+    m_pFileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
+    m_pFileMenu->addAction(Action(ID_FILE_NEW));
+    m_pFileMenu->addAction(Action(ID_FILE_OPEN));
+    m_pFileMenu->addAction(Action(ID_FILE_SAVE));
+    m_pFileMenu->addAction(Action(ID_FILE_SAVE_AS));
+    m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(ID_FILE_MRU_FILE1));
+    m_pRecentSeparator = m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(ID_APP_EXIT));
+
+    QMenu* sampler = menuBar()->addMenu(QStringLiteral("&Sampler"));
+    sampler->addAction(Action(ID_LIED_GENERIEREN));
+    sampler->addAction(Action(ID_LIED_SPIELEN));
+    sampler->addAction(Action(ID_LIED_STOPPEN));
+    sampler->addAction(Action(ID_EINSTELLUNGEN));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    help->addAction(Action(ID_APP_ABOUT));
+    RefillRecentFiles();
+}
+
+void CMainFrame::CreateToolBar() {
+    m_pToolBar = new QToolBar(QStringLiteral("Standard"), this);
+    m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_pToolBar->setIconSize(QSize(16, 15));
+    m_pToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_pToolBar->setMovable(true);
+    m_pToolBar->setFloatable(true);
+    m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int id : kToolBarLayout) {
+        if (id == 0) {
+            m_pToolBar->addSeparator();
+        } else {
+            m_pToolBar->addAction(Action(id));
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_pMessagePane = new QLabel(QStringLiteral("Bereit"), this);
+    statusBar()->addWidget(m_pMessagePane, 1);
+    m_pLockKeys = new CLockKeyPanes(statusBar());
+}
+
+void CMainFrame::RefillRecentFiles() {
+    for (QAction* action : m_recentActions) {
+        m_pFileMenu->removeAction(action);
+        // The entry may be the one whose command is running right now.
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const int count = m_recent.Count();
+    Action(ID_FILE_MRU_FILE1)->setVisible(count == 0);
+    for (int i = 0; i < count; ++i) {
+        auto* action = new QAction(m_recent.MenuText(i), this);
+        action->setStatusTip(CCommandStrings::Prompt(ID_FILE_MRU_FILE1));
+        action->setData(ID_FILE_MRU_FILE1 + i);
+        connect(action, &QAction::triggered, m_pFlow, [this, i] { m_pFlow->OpenRecentFile(i); });
+        m_pFileMenu->insertAction(m_pRecentSeparator, action);
+        m_recentActions.append(action);
+    }
+}
+
+void CMainFrame::OnDocumentReplaced() {
+    m_pView->OnInitialUpdate();
+    UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle() {
+    setWindowTitle(m_pFlow->WindowTitle());
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_pFlow->SaveModified()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    activateWindow();
+    // Opened once the drop has finished, so a question box does not wait inside the drag.
+    const QString path = urls.constFirst().toLocalFile();
+    QTimer::singleShot(0, m_pFlow, [this, path] { m_pFlow->OpenDocumentFile(path); });
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Everything the editor asks or tells the user outside its own windows: message boxes and the
+// file dialogs. The application uses real dialogs; tests put in their own answers.
+class IUserDialogs {
+public:
+    enum class Icon { Warning, Information };
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~IUserDialogs() = default;
+
+    // A message box with an OK button, titled with the application's name.
+    virtual void ShowMessage(const QString& text, Icon icon) = 0;
+    // "Ja", "Nein", "Abbrechen"; closing the box counts as Cancel.
+    virtual Answer AskYesNoCancel(const QString& text) = 0;
+    // The path chosen in the "Öffnen" dialog, or empty when cancelled.
+    virtual QString GetOpenFileName() = 0;
+    // The path chosen in the "Speichern unter" dialog, starting with suggestedName; empty when
+    // cancelled.
+    virtual QString GetSaveFileName(const QString& suggestedName) = 0;
+};
