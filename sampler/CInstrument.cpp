@@ -37,18 +37,38 @@ void CInstrument::FadeOut() {
     const int64_t channels = IsStereo() ? 2 : 1;
     const float divisor = float(frames);
     float v = float(frames - 1);
-    // A recording shorter than the fade only gets the tail of the ramp.
-    for (int64_t slot = int64_t(GetSize()) - channels * frames; slot < int64_t(GetSize());
-         slot += channels) {
+    int64_t slot = int64_t(GetSize()) - channels * frames;
+    // A recording shorter than the fade only gets the tail of the ramp; the frames before its
+    // start are counted off at once, since an absurd sample rate makes the ramp very long.
+    if (slot < 0) {
+        const int64_t skipped = (-slot + channels - 1) / channels;
+        v = CountDown(v, uint64_t(skipped));
+        slot += skipped * channels;
+    }
+    for (; slot < int64_t(GetSize()); slot += channels) {
         const float factor = v / divisor;
         v = v - 1;
-        for (int64_t c = 0; c < channels && slot >= 0; ++c) {
+        for (int64_t c = 0; c < channels; ++c) {
             int16_t value = 0;
             if (GetSample(uint32_t(slot + c), value)) {
                 SetSample(uint32_t(slot + c), ScaleSample(value, factor));
             }
         }
     }
+}
+
+// The same as taking v = v - 1 in single precision nSteps times. Above 2^24 a step may round
+// back to v, and the count stays there; below it every whole number is exact.
+float CInstrument::CountDown(float v, uint64_t nSteps) {
+    const float exactLimit = 16777216.0f;
+    for (; nSteps > 0 && v > exactLimit; --nSteps) {
+        const float next = v - 1;
+        if (next == v) {
+            return v;
+        }
+        v = next;
+    }
+    return float(double(v) - double(nSteps));
 }
 
 int16_t CInstrument::ScaleSample(int16_t nValue, float fFactor) const {

@@ -18,6 +18,9 @@ public:
     void FadeOut();
     int16_t ScaleSample(int16_t nValue, float fFactor) const;
 
+    // v - 1 taken nSteps times in single precision, without the steps.
+    static float CountDown(float v, uint64_t nSteps);
+
 private:
     int32_t m_nBaseFrequency;
 };

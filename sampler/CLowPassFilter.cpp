@@ -13,6 +13,9 @@
 #include "CLowPassKernels.h"
 #include "CLowPassPass.h"
 
+static_assert(CLowPassFilter::kBlockFrames % CLowPassKernels::kGroup == 0,
+              "blocks are filtered in whole groups");
+
 namespace {
 
 // The value of pi the engine has always used; a more precise one would change the samples.

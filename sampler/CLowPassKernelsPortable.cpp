@@ -13,6 +13,7 @@ void CLowPassKernels::PortableDouble(const SJob<double>& job) {
 
 bool CLowPassKernels::HasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();  // in case this runs before the static constructors
     return __builtin_cpu_supports("avx2");
 #else
     return false;
@@ -21,6 +22,7 @@ bool CLowPassKernels::HasAvx2() {
 
 bool CLowPassKernels::HasAvx512() {
 #if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
     return __builtin_cpu_supports("avx512f");
 #else
     return false;

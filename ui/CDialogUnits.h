@@ -4,6 +4,7 @@
 #include <QSize>
 
 class QFont;
+class QLabel;
 
 // Lays dialogs out in dialog units: a quarter of the font's average character width across
 // and an eighth of its height down, so the layouts grow with the user's font.
@@ -14,6 +15,9 @@ public:
     CDialogUnits(int baseWidth, int baseHeight);
 
     QRect Rect(int x, int y, int width, int height) const;
+    // Places a label in the given rectangle, grown to its text where the user's font is wider
+    // than the layout allows; a right-aligned label keeps its right edge.
+    void PlaceLabel(QLabel& label, int x, int y, int width, int height) const;
     QSize Size(int width, int height) const;
     int X(int units) const;
     int Y(int units) const;

@@ -118,9 +118,13 @@ void CSamplerCommands::RunGenerate(CSamplerDlg& dlg) {
                    QFile::encodeName(songPath).toStdString(), filterQuality, baseFrequency);
 }
 
-void CSamplerCommands::OnLiedSpielen() { m_player.Play(SongFileName()); }
+void CSamplerCommands::OnLiedSpielen() {
+    m_player.Play(SongFileName());
+}
 
-void CSamplerCommands::OnLiedStoppen() { m_player.Stop(); }
+void CSamplerCommands::OnLiedStoppen() {
+    m_player.Stop();
+}
 
 void CSamplerCommands::OnEinstellungen() {
     CSamplerSettingsDlg dlg(m_view.SongDir(), m_view.InstrumentDir(), &m_frame);

@@ -52,15 +52,16 @@ void CSamplerDlg::CreateControls() {
     m_InstrumentList = new QComboBox(this);
     m_InstrumentList->setObjectName(QStringLiteral("instrumentList"));
     const QRect listRect = dlu.Rect(52, 22, 68, 12);
-    m_InstrumentList->setGeometry(listRect.x(), listRect.y(), listRect.width(),
-                                  std::max(listRect.height(), m_InstrumentList->sizeHint().height()));
-    (new QLabel(QStringLiteral("Instrument:"), this))->setGeometry(dlu.Rect(7, 23, 41, 8));
+    m_InstrumentList->setGeometry(
+        listRect.x(), listRect.y(), listRect.width(),
+        std::max(listRect.height(), m_InstrumentList->sizeHint().height()));
+    dlu.PlaceLabel(*new QLabel(QStringLiteral("Instrument:"), this), 7, 23, 41, 8);
 
     m_SongFileEdit = new QLineEdit(this);
     m_SongFileEdit->setObjectName(QStringLiteral("songFile"));
     m_SongFileEdit->setReadOnly(true);
     m_SongFileEdit->setGeometry(dlu.Rect(52, 56, 127, 12));
-    (new QLabel(QStringLiteral("Liedpfad:"), this))->setGeometry(dlu.Rect(7, 59, 29, 8));
+    dlu.PlaceLabel(*new QLabel(QStringLiteral("Liedpfad:"), this), 7, 59, 29, 8);
     auto* browse = new QPushButton(QStringLiteral("&Browse"), this);
     browse->setObjectName(QStringLiteral("browse"));
     browse->setAutoDefault(false);
@@ -76,15 +77,15 @@ void CSamplerDlg::CreateControls() {
 void CSamplerDlg::CreateSliderRow(QSlider*& slider, const char* name, const QString& label,
                                   int labelWidth, int top) {
     const CDialogUnits dlu(font());
-    (new QLabel(label, this))->setGeometry(dlu.Rect(5, top, labelWidth, 8));
+    dlu.PlaceLabel(*new QLabel(label, this), 5, top, labelWidth, 8);
     slider = new QSlider(Qt::Horizontal, this);
     slider->setObjectName(QString::fromLatin1(name));
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setGeometry(dlu.Rect(100, top, 122, 11));
-    (new QLabel(QStringLiteral("tief"), this))->setGeometry(dlu.Rect(100, top + 16, 10, 8));
+    dlu.PlaceLabel(*new QLabel(QStringLiteral("tief"), this), 100, top + 16, 10, 8);
     auto* high = new QLabel(QStringLiteral("hoch"), this);
-    high->setGeometry(dlu.Rect(210, top + 16, 16, 8));
     high->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    dlu.PlaceLabel(*high, 210, top + 16, 16, 8);
 }
 
 void CSamplerDlg::FillInstrumentList() {

@@ -31,8 +31,8 @@ private slots:
 
 private:
     void CreateControls();
-    void CreateSliderRow(QSlider*& slider, const char* name, const QString& label,
-                         int labelWidth, int top);
+    void CreateSliderRow(QSlider*& slider, const char* name, const QString& label, int labelWidth,
+                         int top);
     void FillInstrumentList();
     void InitSliders();
     void TransferToMembers();

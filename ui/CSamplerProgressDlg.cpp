@@ -27,7 +27,7 @@ CSamplerProgressDlg::CSamplerProgressDlg(QWidget* parent)
 QProgressBar* CSamplerProgressDlg::AddBar(const char* name, const QString& label, int labelWidth,
                                           int labelHeight, int top) {
     const CDialogUnits dlu(font());
-    (new QLabel(label, this))->setGeometry(dlu.Rect(7, top, labelWidth, labelHeight));
+    dlu.PlaceLabel(*new QLabel(label, this), 7, top, labelWidth, labelHeight);
     auto* bar = new QProgressBar(this);
     bar->setObjectName(QString::fromLatin1(name));
     bar->setRange(0, kSteps);
@@ -44,9 +44,13 @@ void CSamplerProgressDlg::Step(QProgressBar* bar) {
     bar->repaint();
 }
 
-void CSamplerProgressDlg::StepSampler() { Step(m_SamplerProgress); }
+void CSamplerProgressDlg::StepSampler() {
+    Step(m_SamplerProgress);
+}
 
-void CSamplerProgressDlg::StepFilter() { Step(m_FilterProgress); }
+void CSamplerProgressDlg::StepFilter() {
+    Step(m_FilterProgress);
+}
 
 void CSamplerProgressDlg::SetStatus(const QString& status) {
     m_strStatus = status;
@@ -54,6 +58,10 @@ void CSamplerProgressDlg::SetStatus(const QString& status) {
     m_StatusLabel->repaint();
 }
 
-int CSamplerProgressDlg::SamplerPosition() const { return m_SamplerProgress->value(); }
+int CSamplerProgressDlg::SamplerPosition() const {
+    return m_SamplerProgress->value();
+}
 
-int CSamplerProgressDlg::FilterPosition() const { return m_FilterProgress->value(); }
+int CSamplerProgressDlg::FilterPosition() const {
+    return m_FilterProgress->value();
+}

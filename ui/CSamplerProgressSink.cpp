@@ -1,7 +1,10 @@
 #include "CSamplerProgressSink.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include "CSamplerProgressDlg.h"
 #include "IUserPrompts.h"
@@ -48,10 +51,23 @@ void CSamplerProgressSink::CenterProgressDlg() {
     m_pProgressDlg->move(CenteredTopLeft(view, m_pProgressDlg->frameGeometry()));
     m_pProgressDlg->show();
     m_pProgressDlg->raise();
-    // The window system needs its own events to map the new window before anything drawn on
-    // it can be seen; input stays queued until the run is over.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    WaitUntilExposed(*m_pProgressDlg);
     m_pProgressDlg->repaint();
+}
+
+// Drawing on a window that the window system has not mapped yet is lost, and generation runs
+// without an event loop, so the window system's own events are let in here, for a short
+// while at most. Input stays queued until the run is over.
+void CSamplerProgressSink::WaitUntilExposed(QWidget& window) {
+    constexpr int kMaxWaitMs = 500;
+    QElapsedTimer waited;
+    waited.start();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    while (window.windowHandle() && !window.windowHandle()->isExposed() &&
+           waited.elapsed() < kMaxWaitMs) {
+        QThread::msleep(5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void CSamplerProgressSink::CreateProgressDlg() {
@@ -60,4 +76,6 @@ void CSamplerProgressSink::CreateProgressDlg() {
     m_pProgressDlg->winId();
 }
 
-void CSamplerProgressSink::DestroyProgressDlg() { m_pProgressDlg.reset(); }
+void CSamplerProgressSink::DestroyProgressDlg() {
+    m_pProgressDlg.reset();
+}

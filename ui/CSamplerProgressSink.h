@@ -38,6 +38,8 @@ public:
     static QPoint CenteredTopLeft(const QRect& view, const QRect& dialog);
 
 private:
+    static void WaitUntilExposed(QWidget& window);
+
     QWidget& m_view;
     IUserPrompts& m_prompts;
     std::unique_ptr<CSamplerProgressDlg> m_pProgressDlg;

@@ -27,8 +27,8 @@ CSamplerSettingsDlg::CSamplerSettingsDlg(const QString& songDir, const QString& 
         AddField("instrumentDir",
                  QStringLiteral("Pfad, in dem die Instrumente abgespeichert sind:"), 154, 7, 20);
     m_SongDirEdit = AddField(
-        "songDir", QStringLiteral("Defaultpfad, in dem die Lieder gespeichert werden sollen:"),
-        183, 47, 63);
+        "songDir", QStringLiteral("Defaultpfad, in dem die Lieder gespeichert werden sollen:"), 183,
+        47, 63);
     m_InstrumentDirEdit->setText(m_strInstrumentDir);
     m_SongDirEdit->setText(m_strSongDir);
 }
@@ -36,7 +36,7 @@ CSamplerSettingsDlg::CSamplerSettingsDlg(const QString& songDir, const QString& 
 QLineEdit* CSamplerSettingsDlg::AddField(const char* name, const QString& label, int labelWidth,
                                          int labelTop, int fieldTop) {
     const CDialogUnits dlu(font());
-    (new QLabel(label, this))->setGeometry(dlu.Rect(7, labelTop, labelWidth, 8));
+    dlu.PlaceLabel(*new QLabel(label, this), 7, labelTop, labelWidth, 8);
     auto* field = new QLineEdit(this);
     field->setObjectName(QString::fromLatin1(name));
     field->setGeometry(dlu.Rect(7, fieldTop, 293, 12));

@@ -1,7 +1,6 @@
 #include "CSongFileDialog.h"
 
-CSongFileDialog::CSongFileDialog(QWidget* parent, const QString& initialDir)
-    : QFileDialog(parent) {
+CSongFileDialog::CSongFileDialog(QWidget* parent, const QString& initialDir) : QFileDialog(parent) {
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     setDefaultSuffix(QStringLiteral("wav"));

@@ -15,7 +15,9 @@ void CSongPlayer::SelectMediaBackend() {
 }
 
 namespace {
-void SelectMediaBackendAtLoad() { CSongPlayer::SelectMediaBackend(); }
+void SelectMediaBackendAtLoad() {
+    CSongPlayer::SelectMediaBackend();
+}
 }  // namespace
 Q_CONSTRUCTOR_FUNCTION(SelectMediaBackendAtLoad)
 
@@ -28,7 +30,9 @@ CSongPlayer::CSongPlayer(QObject* parent)
     connect(m_pPlayer, &QMediaPlayer::errorOccurred, this, &CSongPlayer::OnError);
 }
 
-CSongPlayer::~CSongPlayer() { m_pPlayer->stop(); }
+CSongPlayer::~CSongPlayer() {
+    m_pPlayer->stop();
+}
 
 void CSongPlayer::Play(const QString& fileName) {
     Stop();
@@ -45,13 +49,17 @@ void CSongPlayer::Play(const QString& fileName) {
     m_pPlayer->play();
 }
 
-void CSongPlayer::Stop() { m_pPlayer->stop(); }
+void CSongPlayer::Stop() {
+    m_pPlayer->stop();
+}
 
 bool CSongPlayer::IsPlaying() const {
     return m_pPlayer->playbackState() == QMediaPlayer::PlayingState;
 }
 
-void CSongPlayer::SetBeep(std::function<void()> beep) { m_beep = std::move(beep); }
+void CSongPlayer::SetBeep(std::function<void()> beep) {
+    m_beep = std::move(beep);
+}
 
 // A broken file may report several errors; one beep is enough.
 void CSongPlayer::OnError() {

@@ -26,6 +26,12 @@ QImage Blank(int size) {
     return image;
 }
 
+// In the smallest sizes the lines are only a pixel apart; lighter lines keep the clef and
+// the notes standing out from them.
+QColor StaffColour(int size) {
+    return size < 32 ? QColor(0, 0, 0, 110) : QColor(Qt::black);
+}
+
 qreal LineThickness(int size) {
     return std::max(1.0, std::round(size / 40.0));
 }
@@ -48,10 +54,8 @@ QImage CIconPainter::Application(int size) {
     const qreal space = 0.94 * size / (kClefAbove + kClefBelow);
     const qreal gLine = 0.03 * size + kClefAbove * space;
     const qreal thickness = LineThickness(size);
-    // In the smallest sizes the lines are only a pixel apart; lighter lines keep the clef
-    // standing out from them.
-    const QColor lines = size < 32 ? QColor(0, 0, 0, 110) : QColor(Qt::black);
-    DrawStaff(painter, 0.04 * size, 0.96 * size, gLine - 3.0 * space, space, thickness, lines);
+    DrawStaff(painter, 0.04 * size, 0.96 * size, gLine - 3.0 * space, space, thickness,
+              StaffColour(size));
     const qreal fontSize = space * CMusicFont::kEmPerStaffSpace;
     const QRectF ink = CMusicFont::Outline(Symbol::TrebleClef, fontSize).boundingRect();
     const QPointF origin(size / 2.0 - ink.center().x(), std::round(gLine) + thickness / 2.0);
@@ -111,7 +115,7 @@ QImage CIconPainter::Document(int size) {
     const qreal staffTop = 0.5 * s;
     const qreal margin = 0.06 * s;
     DrawStaff(painter, left + margin, right - margin, staffTop, space, LineThickness(size * 2 / 3),
-              Qt::black);
+              StaffColour(size));
     DrawBeamedEighths(painter, left + 0.12 * s, std::round(staffTop + 4.0 * space), space);
     return image;
 }

@@ -63,7 +63,7 @@ constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
 
 CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList& recent,
                        QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_dialogs(dialogs), m_recent(recent) {
+    : QMainWindow(parent), m_doc(doc), m_recent(recent) {
     setWindowIcon(CGlyphLibrary::ApplicationIcon());
     // The toolbar is the only thing to dock; its context menu would let it be hidden for good.
     setContextMenuPolicy(Qt::PreventContextMenu);
@@ -78,10 +78,12 @@ CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList&
     connect(m_pFlow, &CDocumentFlow::DocumentReplaced, this, &CMainFrame::OnDocumentReplaced);
     connect(m_pFlow, &CDocumentFlow::TitleChanged, this, &CMainFrame::UpdateTitle);
     connect(m_pFlow, &CDocumentFlow::RecentFilesChanged, this, &CMainFrame::RefillRecentFiles);
+    // A song read from disk replaces the one on screen.
+    m_doc.SetUpdateHandler([this] { m_pView->OnUpdate(); });
     UpdateTitle();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() { m_doc.SetUpdateHandler(nullptr); }
 
 QAction* CMainFrame::Action(int commandId) const {
     return m_actions.value(commandId, nullptr);

@@ -35,6 +35,7 @@ public:
     QMenu* RecentFilesMenu() const { return m_pFileMenu; }
     // The idle text of the status bar ("Bereit").
     QLabel* MessagePane() const { return m_pMessagePane; }
+    CLockKeyPanes* LockKeyPanes() const { return m_pLockKeys; }
 
     void OnAppAbout();
 
@@ -55,7 +56,6 @@ private:
     void UpdateTitle();
 
     CKantiloDoc& m_doc;
-    IUserDialogs& m_dialogs;
     CRecentFileList& m_recent;
     CDocumentFlow* m_pFlow = nullptr;
     CKantiloView* m_pView = nullptr;

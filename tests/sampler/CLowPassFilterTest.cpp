@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -147,11 +148,15 @@ TEST(CLowPassFilter, MatchesThePlainFilterForEveryLengthAndPath) {
         }
     }
     for (const uint32_t total : lengths) {
+        // 16-bit noise read as 8 bits too: slots the program never writes, centred and kept in
+        // 16 bits like any other.
         const auto input = Noise(total, 16, 99, total % 2 == 0, total);
-        const auto expected = Reference(input, total % 2 == 0, 16, 99);
-        for (const SVariant& v : Variants()) {
-            ASSERT_EQ(Shipped(input, total % 2 == 0, 16, 99, v), expected)
-                << Describe(v, 99, total, total % 2 == 0, 16);
+        for (const int bits : {16, 8}) {
+            const auto expected = Reference(input, total % 2 == 0, bits, 99);
+            for (const SVariant& v : Variants()) {
+                ASSERT_EQ(Shipped(input, total % 2 == 0, bits, 99, v), expected)
+                    << Describe(v, 99, total, total % 2 == 0, bits);
+            }
         }
     }
 }
@@ -171,15 +176,13 @@ TEST(CLowPassFilter, ResultsOutsideTheSampleRangeAreLimited) {
 TEST(CLowPassFilter, LongSongsSplitOverThreadsGiveTheSameSamples) {
     // Long enough for a second thread and many segments; odd, so that in stereo the left
     // channel has one more slot.
-    const uint32_t total = 1'000'001;
-    for (const bool stereo : {false, true}) {
-        for (const int bits : {16, 8}) {
-            const auto input = Noise(total, bits, 99, stereo, stereo ? 11 : 12);
-            const auto expected = Reference(input, stereo, bits, 99);
-            for (const SVariant& v : Variants()) {
-                ASSERT_EQ(Shipped(input, stereo, bits, 99, v), expected)
-                    << Describe(v, 99, total, stereo, bits);
-            }
+    const uint32_t total = 500'001;
+    for (const auto& [stereo, bits] : {std::pair{false, 16}, {true, 8}}) {
+        const auto input = Noise(total, bits, 99, stereo, stereo ? 11 : 12);
+        const auto expected = Reference(input, stereo, bits, 99);
+        for (const SVariant& v : Variants()) {
+            ASSERT_EQ(Shipped(input, stereo, bits, 99, v), expected)
+                << Describe(v, 99, total, stereo, bits);
         }
     }
 }
@@ -226,7 +229,8 @@ TEST(CLowPassFilter, StepsProgressLikeThePlainFilterOnTheCallingThread) {
     for (const SCase& c : cases) {
         std::vector<int16_t> slots(c.total, 100);
         int expected = 0;
-        ReferenceFilter::Run(slots.data(), c.total, c.stereo, 16, c.taps, c.progressSize,
+        // The plain filter's steps depend on the slot count only, not on its taps.
+        ReferenceFilter::Run(slots.data(), c.total, c.stereo, 16, 9, c.progressSize,
                              [&] { ++expected; });
         int steps = 0;
         bool elsewhere = false;

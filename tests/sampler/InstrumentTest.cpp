@@ -117,3 +117,26 @@ TEST(Instrument, ScaleSampleTruncatesTowardZeroAroundTheCentre) {
     EXPECT_EQ(eight.ScaleSample(255, 0.5f), 127 + 64);
     EXPECT_EQ(eight.ScaleSample(127, 0.3f), 127);
 }
+
+// An absurd sample rate makes the fade longer than any recording; only its last steps reach
+// the slots, with the factors the single-precision count-down gives them.
+TEST(Instrument, HugeRateFadesOnlyTheTailOfTheRamp) {
+    for (uint32_t rate : {0xFFFFFFFFu, 900000000u, 838860850u, 4000000u}) {
+        CInstrument instrument("x.wav", 264);
+        instrument.SetBitsPerSample(16);
+        instrument.SetSampleRate(rate);
+        Fill(instrument, {30000, -30000, 30000});
+        instrument.FadeOut();
+        const int64_t frames = rate / 50;
+        float v = float(frames - 1);
+        for (int64_t k = 0; k < frames - 3; ++k) {
+            v = v - 1;
+        }
+        std::vector<int16_t> expected;
+        for (int16_t value : {30000, -30000, 30000}) {
+            expected.push_back(int16_t(std::trunc(double(v / float(frames)) * value)));
+            v = v - 1;
+        }
+        EXPECT_EQ(Slots(instrument), expected) << rate;
+    }
+}

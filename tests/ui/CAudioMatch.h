@@ -60,7 +60,8 @@ public:
         QVector<double> rec(recording.begin(), recording.end());
         QVector<double> ref(song.begin(), song.end());
         const int from = std::max(0, coarse.lag * kBlock - 2 * kBlock);
-        const int to = std::min(static_cast<int>(rec.size() - ref.size()), coarse.lag * kBlock + 2 * kBlock);
+        const int to =
+            std::min(static_cast<int>(rec.size() - ref.size()), coarse.lag * kBlock + 2 * kBlock);
         return BestLag(rec, ref, from, to);
     }
 
@@ -96,7 +97,8 @@ private:
         return envelope;
     }
 
-    static CAlignment BestLag(const QVector<double>& rec, const QVector<double>& ref, int from, int to) {
+    static CAlignment BestLag(const QVector<double>& rec, const QVector<double>& ref, int from,
+                              int to) {
         CAlignment best{0, -2};
         double refEnergy = 0;
         for (const double v : ref) {

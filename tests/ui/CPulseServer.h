@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
+#include <QTest>
 
 #include <signal.h>
 #include <sys/types.h>
@@ -42,10 +44,18 @@ public:
         return true;
     }
 
+    // Stops the server this object started, if any, and removes its files.
     void Stop() {
-        if (m_nPid > 0) {
-            ::kill(m_nPid, SIGTERM);
-            m_nPid = 0;
+        if (m_nPid <= 0) {
+            return;
+        }
+        ::kill(m_nPid, SIGTERM);
+        if (!QTest::qWaitFor([this] { return ::kill(m_nPid, 0) != 0; }, 5000)) {
+            qWarning("the sound server %d did not stop", int(m_nPid));
+        }
+        m_nPid = 0;
+        if (!m_strDir.isEmpty()) {
+            QDir(m_strDir).removeRecursively();
         }
     }
 
@@ -54,8 +64,8 @@ public:
     // True when pactl reaches a server that has the sink.
     static bool HasSink() {
         QProcess pactl;
-        pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                              QStringLiteral("sinks")});
+        pactl.start(QStringLiteral("pactl"),
+                    {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
         if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0) {
             return false;
         }
@@ -75,9 +85,12 @@ private:
         qputenv(name.constData(), value);
         if (name == "KANTILO_PULSE_PID") {
             m_nPid = static_cast<pid_t>(value.toLongLong());
+        } else if (name == "KANTILO_PULSE_DIR") {
+            m_strDir = QString::fromLocal8Bit(value);
         }
     }
 
     pid_t m_nPid = 0;
+    QString m_strDir;
     QString m_strError;
 };

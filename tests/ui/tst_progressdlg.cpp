@@ -27,7 +27,9 @@ QProgressBar* Bar(QWidget& dlg, const char* name) {
     return dlg.findChild<QProgressBar*>(QString::fromLatin1(name));
 }
 
-QLabel* StatusLabel(QWidget& dlg) { return dlg.findChild<QLabel*>(QStringLiteral("status")); }
+QLabel* StatusLabel(QWidget& dlg) {
+    return dlg.findChild<QLabel*>(QStringLiteral("status"));
+}
 
 }  // namespace
 
@@ -66,6 +68,10 @@ void TestProgressDlg::freshDialog() {
     QVERIFY(labels.contains(QStringLiteral("Filter:")));
     QVERIFY(Bar(dlg, "samplerProgress")->y() < Bar(dlg, "filterProgress")->y());
     QVERIFY(Bar(dlg, "filterProgress")->y() < StatusLabel(dlg)->y());
+    dlg.SetStatus(QStringLiteral("Lied wird gefiltert, bitte warten"));
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
 }
 
 void TestProgressDlg::barsWrapAfterHundredSteps() {
@@ -147,7 +153,9 @@ void TestProgressDlg::sinkForwardsToDialog() {
     QCOMPARE(dlg->SamplerPosition(), 2);
     QCOMPARE(dlg->FilterPosition(), 1);
     // UTF-8 from the engine arrives as the same characters.
-    sink.SetProgressStatus("Gr\xc3\xb6\xc3\x9f" "e");
+    sink.SetProgressStatus(
+        "Gr\xc3\xb6\xc3\x9f"
+        "e");
     QCOMPARE(dlg->Status(), QStringLiteral("Größe"));
     sink.DestroyProgressDlg();
     QVERIFY(!sink.ProgressDlg());
@@ -179,7 +187,9 @@ void TestProgressDlg::sinkWarningIsOwnedByView() {
     QWidget view;
     CFakePrompts prompts;
     CSamplerProgressSink sink(view, prompts);
-    sink.ShowWarning("Die angegebene Datei konnte nicht ge\xc3\xb6" "ffnet werden!");
+    sink.ShowWarning(
+        "Die angegebene Datei konnte nicht ge\xc3\xb6"
+        "ffnet werden!");
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].title, QStringLiteral("Warnung!"));
     QCOMPARE(prompts.messages[0].text,

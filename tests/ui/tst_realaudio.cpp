@@ -25,6 +25,10 @@ private slots:
 private:
     // Milliseconds of sound in a recording, from its first to its last loud sample.
     int SoundingMs(const QVector<qint16>& samples) const;
+    // "Lied spielen", and the wait until the player has started; false when it does not.
+    bool Play();
+    // Waits until the song has played to its end and a little longer, then stops recording.
+    QVector<qint16> FinishAfterSong(CSinkRecorder& recorder);
 
     CPulseServer m_server;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -44,7 +48,9 @@ void TestRealAudio::initTestCase() {
     }
 }
 
-void TestRealAudio::cleanupTestCase() { m_server.Stop(); }
+void TestRealAudio::cleanupTestCase() {
+    m_server.Stop();
+}
 
 void TestRealAudio::init() {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -73,21 +79,32 @@ void TestRealAudio::init() {
     QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
 }
 
-void TestRealAudio::cleanup() { m_f.reset(); }
+void TestRealAudio::cleanup() {
+    m_f.reset();
+}
 
 int TestRealAudio::SoundingMs(const QVector<qint16>& samples) const {
     const auto [first, last] = CAudioMatch::SoundingRange(samples, m_nThreshold);
     return static_cast<int>((last - first) * 1000LL / m_nRate);
 }
 
+bool TestRealAudio::Play() {
+    m_f->Action(ID_LIED_SPIELEN)->trigger();
+    return QTest::qWaitFor([this] { return m_f->commands->Player().IsPlaying(); }, 5000);
+}
+
+QVector<qint16> TestRealAudio::FinishAfterSong(CSinkRecorder& recorder) {
+    const bool ended =
+        QTest::qWaitFor([this] { return !m_f->commands->Player().IsPlaying(); }, 15000);
+    QTest::qWait(500);
+    return ended ? recorder.Finish() : QVector<qint16>();
+}
+
 void TestRealAudio::playSoundsLikeTheSong() {
     CSinkRecorder recorder(m_nRate);
     QVERIFY(recorder.Start());
-    m_f->Action(ID_LIED_SPIELEN)->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(m_f->commands->Player().IsPlaying(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_f->commands->Player().IsPlaying(), 15000);
-    QTest::qWait(500);
-    const QVector<qint16> recording = recorder.Finish();
+    QVERIFY(Play());
+    const QVector<qint16> recording = FinishAfterSong(recorder);
     QCOMPARE(m_nBeeps, 0);
     QVERIFY(recording.size() > m_song.size());
     const CAudioMatch::CAlignment match = CAudioMatch::Align(recording, m_song);
@@ -97,16 +114,14 @@ void TestRealAudio::playSoundsLikeTheSong() {
     const int song = SoundingMs(m_song);
     qInfo("correlation %.4f at lag %d; %d ms heard, %d ms in the song", match.correlation,
           match.lag, heard, song);
-    QVERIFY2(std::abs(heard - song) <= 50, qPrintable(QStringLiteral("%1 ms heard, %2 ms song")
-                                                          .arg(heard)
-                                                          .arg(song)));
+    QVERIFY2(std::abs(heard - song) <= 50,
+             qPrintable(QStringLiteral("%1 ms heard, %2 ms song").arg(heard).arg(song)));
 }
 
 void TestRealAudio::stopEndsPlayingEarly() {
     CSinkRecorder recorder(m_nRate);
     QVERIFY(recorder.Start());
-    m_f->Action(ID_LIED_SPIELEN)->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(m_f->commands->Player().IsPlaying(), 5000);
+    QVERIFY(Play());
     QTest::qWait(800);
     m_f->Action(ID_LIED_STOPPEN)->trigger();
     QVERIFY(!m_f->commands->Player().IsPlaying());
@@ -128,11 +143,8 @@ void TestRealAudio::playAgainStartsFromTheBeginning() {
     m_f->Action(ID_LIED_SPIELEN)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(m_f->commands->Player().IsPlaying(), 5000);
     QTest::qWait(1000);
-    m_f->Action(ID_LIED_SPIELEN)->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(m_f->commands->Player().IsPlaying(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_f->commands->Player().IsPlaying(), 15000);
-    QTest::qWait(500);
-    const QVector<qint16> recording = recorder.Finish();
+    QVERIFY(Play());
+    const QVector<qint16> recording = FinishAfterSong(recorder);
     QCOMPARE(m_nBeeps, 0);
     // The whole song follows the first second: the second play starts it afresh.
     const auto [first, last] = CAudioMatch::SoundingRange(recording, m_nThreshold);

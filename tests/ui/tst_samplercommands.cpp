@@ -13,16 +13,15 @@
 #include "CNote.h"
 #include "CProgressRecorder.h"
 #include "CSamplerDlg.h"
+#include "CSamplerPaths.h"
 #include "CSamplerProgressDlg.h"
 #include "CSamplerSettingsDlg.h"
-#include "CSamplerPaths.h"
 
 namespace {
 
-const QStringList kStages = {QStringLiteral("Instrument wird geladen"),
-                             QStringLiteral("Lied wird gesampelt, bitte warten"),
-                             QStringLiteral("Lied wird gefiltert, bitte warten"),
-                             QStringLiteral("Lied wird gespeichert")};
+const QStringList kStages = {
+    QStringLiteral("Instrument wird geladen"), QStringLiteral("Lied wird gesampelt, bitte warten"),
+    QStringLiteral("Lied wird gefiltert, bitte warten"), QStringLiteral("Lied wird gespeichert")};
 
 template <typename T>
 T* Child(QWidget& parent, const char* name) {
@@ -49,9 +48,12 @@ void WriteInstrument(const QString& path) {
     }
     QByteArray wav;
     auto u32 = [&](quint32 v) {
-        for (int i = 0; i < 4; ++i) wav.append(static_cast<char>((v >> (8 * i)) & 0xff));
+        for (int i = 0; i < 4; ++i)
+            wav.append(static_cast<char>((v >> (8 * i)) & 0xff));
     };
-    auto u16 = [&](quint16 v) { wav.append(static_cast<char>(v & 0xff)).append(static_cast<char>(v >> 8)); };
+    auto u16 = [&](quint16 v) {
+        wav.append(static_cast<char>(v & 0xff)).append(static_cast<char>(v >> 8));
+    };
     wav.append("RIFF");
     u32(36 + data.size());
     wav.append("WAVEfmt ");
@@ -136,14 +138,14 @@ void TestSamplerCommands::SetDirs(const QString& songDir, const QString& instrum
 }
 
 void TestSamplerCommands::Generate(const std::function<void(CSamplerDlg&)>& setup) {
-    const bool seen = CEditorFixture::OnModal<CSamplerDlg>(
-        [&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
-        [&](CSamplerDlg& dlg) {
-            if (setup) {
-                setup(dlg);
-            }
-            Click(dlg, "ok");
-        });
+    const bool seen =
+        CEditorFixture::OnModal<CSamplerDlg>([&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
+                                             [&](CSamplerDlg& dlg) {
+                                                 if (setup) {
+                                                     setup(dlg);
+                                                 }
+                                                 Click(dlg, "ok");
+                                             });
     QVERIFY(seen);
 }
 
@@ -253,12 +255,12 @@ void TestSamplerCommands::settingsOkAndCancel() {
     QCOMPARE(m_f->View().SongDir(), QStringLiteral("/lieder/"));
     QCOMPARE(m_f->View().InstrumentDir(), QStringLiteral("/inst"));
     // The sampler dialog starts from the settings: the song directory joins literally.
-    const bool sampler = CEditorFixture::OnModal<CSamplerDlg>(
-        [&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
-        [&](CSamplerDlg& dlg) {
-            Click(dlg, "browse");
-            Click(dlg, "cancel");
-        });
+    const bool sampler =
+        CEditorFixture::OnModal<CSamplerDlg>([&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
+                                             [&](CSamplerDlg& dlg) {
+                                                 Click(dlg, "browse");
+                                                 Click(dlg, "cancel");
+                                             });
     QVERIFY(sampler);
     QCOMPARE(m_f->prompts.chooserDirs, QStringList{QStringLiteral("/lieder/")});
 }
@@ -337,10 +339,10 @@ void TestSamplerCommands::chosenInstrumentMatchesCommandLine() {
     QVERIFY(m_f->prompts.messages.isEmpty());
     const QString song = m_dir->filePath(QStringLiteral("eigen.wav"));
     QCOMPARE(m_f->SongFileName(), song);
-    const QString cli = RenderWithCommandLine(
-        {QStringLiteral("--instrument"), instDir + QStringLiteral("/Saege.wav"),
-         QStringLiteral("--base"), QStringLiteral("149"), QStringLiteral("--quality"),
-         QStringLiteral("5")});
+    const QString cli = RenderWithCommandLine({QStringLiteral("--instrument"),
+                                               instDir + QStringLiteral("/Saege.wav"),
+                                               QStringLiteral("--base"), QStringLiteral("149"),
+                                               QStringLiteral("--quality"), QStringLiteral("5")});
     QVERIFY(!cli.isEmpty());
     QCOMPARE(ReadAll(song), ReadAll(cli));
     // A different instrument, pitch and filter give a different song.

@@ -111,8 +111,8 @@ void TestSamplerDlg::defaults() {
     QVERIFY(Child<QPushButton>(dlg, "ok")->isDefault());
     QCOMPARE(Child<QPushButton>(dlg, "cancel")->text(), QStringLiteral("Abbrechen"));
     QCOMPARE(Child<QPushButton>(dlg, "browse")->text(), QStringLiteral("&Browse"));
-    for (const char* text : {"Instrument:", "Liedpfad:", "Filterqualität:",
-                             "Tonhöhe des Instrumentes:"}) {
+    for (const char* text :
+         {"Instrument:", "Liedpfad:", "Filterqualität:", "Tonhöhe des Instrumentes:"}) {
         QCOMPARE(LabelsWithText(dlg, QString::fromUtf8(text)).size(), 1);
     }
     QCOMPARE(LabelsWithText(dlg, QStringLiteral("tief")).size(), 2);
@@ -143,6 +143,9 @@ void TestSamplerDlg::layoutFollowsDialogUnits() {
         QVERIFY2(lowFound && highFound, name);
     }
     QVERIFY(Child<QSlider>(dlg, "filterSlider")->y() < Child<QSlider>(dlg, "pitchSlider")->y());
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
 }
 
 void TestSamplerDlg::tabOrder() {
@@ -158,9 +161,9 @@ void TestSamplerDlg::tabOrder() {
         }
     }
     const QList<QWidget*> expected = {
-        Child<QPushButton>(dlg, "ok"),         Child<QPushButton>(dlg, "cancel"),
+        Child<QPushButton>(dlg, "ok"),           Child<QPushButton>(dlg, "cancel"),
         Child<QComboBox>(dlg, "instrumentList"), Child<QLineEdit>(dlg, "songFile"),
-        Child<QPushButton>(dlg, "browse"),     Child<QSlider>(dlg, "filterSlider"),
+        Child<QPushButton>(dlg, "browse"),       Child<QSlider>(dlg, "filterSlider"),
         Child<QSlider>(dlg, "pitchSlider")};
     QCOMPARE(chain, expected);
 }
@@ -263,7 +266,7 @@ void TestSamplerDlg::enterConfirms() {
     CFakePrompts prompts;
     CSamplerDlg dlg(m_songs, m_instruments, prompts);
     dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QTest::keyClick(&dlg, Qt::Key_Return);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 }
@@ -272,8 +275,7 @@ void TestSamplerDlg::songFileDialogIsConfigured() {
     CSongFileDialog chooser(nullptr, m_songs);
     QCOMPARE(chooser.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(chooser.defaultSuffix(), QStringLiteral("wav"));
-    QCOMPARE(chooser.nameFilters(),
-             (QStringList{"Wavefile (*.wav)", "Alle Dateien (*.*)"}));
+    QCOMPARE(chooser.nameFilters(), (QStringList{"Wavefile (*.wav)", "Alle Dateien (*.*)"}));
     QVERIFY(!chooser.testOption(QFileDialog::DontConfirmOverwrite));
     QCOMPARE(chooser.directory().absolutePath(), QDir(m_songs).absolutePath());
     QCOMPARE(chooser.ChosenPath(), QString());

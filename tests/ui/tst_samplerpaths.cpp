@@ -45,19 +45,36 @@ void TestSamplerPaths::songFilePath_data() {
     QTest::addColumn<QString>("songFile");
     QTest::addColumn<QString>("songDir");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("default") << "Test" << "/home/a/Lieder" << "/home/a/Lieder/Test.wav";
-    QTest::newRow("default trailing separator")
-        << "Test" << "/home/a/Lieder/" << "/home/a/Lieder//Test.wav";
-    QTest::newRow("exact Test.wav") << "Test.wav" << "/srv/x" << "/srv/x/Test.wav";
-    QTest::newRow("upper-case suffix gets one more")
-        << "/musik/lied.WAV" << "/srv/x" << "/musik/lied.WAV.wav";
-    QTest::newRow("chosen Test.wav keeps its dir")
-        << "/musik/Test.wav" << "/srv/x" << "/musik/Test.wav";
-    QTest::newRow("chosen without suffix") << "/musik/lied" << "/srv/x" << "/musik/lied.wav";
-    QTest::newRow("relative name stays relative") << "lied" << "/srv/x" << "lied.wav";
-    QTest::newRow("test lower case is not the default") << "test" << "/srv/x" << "test.wav";
-    QTest::newRow("shorter than suffix") << "wav" << "/srv/x" << "wav.wav";
-    QTest::newRow("suffix only") << ".wav" << "/srv/x" << ".wav";
+    QTest::newRow("default") << "Test"
+                             << "/home/a/Lieder"
+                             << "/home/a/Lieder/Test.wav";
+    QTest::newRow("default trailing separator") << "Test"
+                                                << "/home/a/Lieder/"
+                                                << "/home/a/Lieder//Test.wav";
+    QTest::newRow("exact Test.wav") << "Test.wav"
+                                    << "/srv/x"
+                                    << "/srv/x/Test.wav";
+    QTest::newRow("upper-case suffix gets one more") << "/musik/lied.WAV"
+                                                     << "/srv/x"
+                                                     << "/musik/lied.WAV.wav";
+    QTest::newRow("chosen Test.wav keeps its dir") << "/musik/Test.wav"
+                                                   << "/srv/x"
+                                                   << "/musik/Test.wav";
+    QTest::newRow("chosen without suffix") << "/musik/lied"
+                                           << "/srv/x"
+                                           << "/musik/lied.wav";
+    QTest::newRow("relative name stays relative") << "lied"
+                                                  << "/srv/x"
+                                                  << "lied.wav";
+    QTest::newRow("test lower case is not the default") << "test"
+                                                        << "/srv/x"
+                                                        << "test.wav";
+    QTest::newRow("shorter than suffix") << "wav"
+                                         << "/srv/x"
+                                         << "wav.wav";
+    QTest::newRow("suffix only") << ".wav"
+                                 << "/srv/x"
+                                 << ".wav";
 }
 
 void TestSamplerPaths::songFilePath() {
@@ -77,13 +94,27 @@ void TestSamplerPaths::instrumentFilePath_data() {
     QTest::addColumn<QString>("instrument");
     QTest::addColumn<QString>("dir");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("standard") << "Standard" << "/inst" << "Standard";
-    QTest::newRow("standard ignores dir") << "Standard" << "" << "Standard";
-    QTest::newRow("Standard.wav is a file") << "Standard.wav" << "/inst" << "/inst/Standard.wav";
-    QTest::newRow("lower-case standard is a file") << "standard" << "/inst" << "/inst/standard";
-    QTest::newRow("plain") << "Geige.wav" << "/inst" << "/inst/Geige.wav";
-    QTest::newRow("trailing separator doubles") << "Geige.wav" << "/inst/" << "/inst//Geige.wav";
-    QTest::newRow("relative dir") << "Orgel.wav" << "inst" << "inst/Orgel.wav";
+    QTest::newRow("standard") << "Standard"
+                              << "/inst"
+                              << "Standard";
+    QTest::newRow("standard ignores dir") << "Standard"
+                                          << ""
+                                          << "Standard";
+    QTest::newRow("Standard.wav is a file") << "Standard.wav"
+                                            << "/inst"
+                                            << "/inst/Standard.wav";
+    QTest::newRow("lower-case standard is a file") << "standard"
+                                                   << "/inst"
+                                                   << "/inst/standard";
+    QTest::newRow("plain") << "Geige.wav"
+                           << "/inst"
+                           << "/inst/Geige.wav";
+    QTest::newRow("trailing separator doubles") << "Geige.wav"
+                                                << "/inst/"
+                                                << "/inst//Geige.wav";
+    QTest::newRow("relative dir") << "Orgel.wav"
+                                  << "inst"
+                                  << "inst/Orgel.wav";
 }
 
 void TestSamplerPaths::instrumentFilePath() {
@@ -96,8 +127,8 @@ void TestSamplerPaths::instrumentFilePath() {
 void TestSamplerPaths::instrumentNamesListsWavFilesOnly() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const char* name : {"orgel.wav", "Geige.WAV", "zither.Wav", "Bass.wav", "notes.txt",
-                             "wav", "trompete.wav.bak", ".versteckt.wav"}) {
+    for (const char* name : {"orgel.wav", "Geige.WAV", "zither.Wav", "Bass.wav", "notes.txt", "wav",
+                             "trompete.wav.bak", ".versteckt.wav"}) {
         Touch(dir.filePath(QString::fromLatin1(name)));
     }
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ordner.wav")));
@@ -106,8 +137,8 @@ void TestSamplerPaths::instrumentNamesListsWavFilesOnly() {
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("ordner.wav")),
                         dir.filePath(QStringLiteral("dirlink.wav"))));
     const QString before = QDir::currentPath();
-    const QStringList expected = {"Bass.wav", "Geige.WAV", "link.wav", "orgel.wav", "Standard",
-                                  "zither.Wav"};
+    const QStringList expected = {"Bass.wav",  "Geige.WAV", "link.wav",
+                                  "orgel.wav", "Standard",  "zither.Wav"};
     QCOMPARE(CSamplerPaths::InstrumentNames(dir.path()), expected);
     // Trailing separators do not change the listing.
     QCOMPARE(CSamplerPaths::InstrumentNames(dir.path() + QStringLiteral("//")), expected);

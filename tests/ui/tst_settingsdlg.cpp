@@ -59,6 +59,9 @@ void TestSettingsDlg::layout() {
     QCOMPARE(Field(dlg, "songDir")->geometry(), dlu.Rect(7, 63, 293, 12));
     QCOMPARE(Button(dlg, "ok")->geometry(), dlu.Rect(250, 104, 50, 14));
     QCOMPARE(Button(dlg, "cancel")->geometry(), dlu.Rect(7, 104, 50, 14));
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
 }
 
 void TestSettingsDlg::okTakesBothFields() {
@@ -87,7 +90,7 @@ void TestSettingsDlg::cancelTakesNothing() {
 void TestSettingsDlg::escapeCancels() {
     CSamplerSettingsDlg dlg(QStringLiteral("a"), QStringLiteral("b"));
     dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QTest::keyClicks(Field(dlg, "songDir"), QStringLiteral("c"));
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QCOMPARE(dlg.result(), int(QDialog::Rejected));

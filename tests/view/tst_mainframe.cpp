@@ -207,7 +207,7 @@ private slots:
                  QStringLiteral("Öffnet ein bestehendes Dokument."));
         m_frame->statusBar()->clearMessage();
         QVERIFY(m_frame->MessagePane()->isVisible());
-        auto* panes = m_frame->findChild<CLockKeyPanes*>();
+        CLockKeyPanes* panes = m_frame->LockKeyPanes();
         QVERIFY(panes != nullptr);
         panes->Show(true, false, true);
         QCOMPARE(panes->Pane(0)->text(), QStringLiteral("UF"));
