@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::array<int32_t, 13> kBaseFrequencies = {149, 165, 176, 198, 220, 248, 264,
-                                                      297, 330, 352, 396, 440, 495};
 constexpr int32_t kMinQuality = 5;
 constexpr int32_t kMaxQuality = 50;
 
@@ -43,10 +41,9 @@ std::string ApplyInstrument(CCommandLine& cmd, const std::string& strValue) {
 std::string ApplyBase(CCommandLine& cmd, const std::string& strValue) {
     cmd.m_bSamplerOption = true;
     std::optional<int32_t> nValue = ParseNumber(strValue);
-    if (!nValue || std::find(kBaseFrequencies.begin(), kBaseFrequencies.end(), *nValue) ==
-                       kBaseFrequencies.end()) {
-        return "--base: erlaubt sind 149, 165, 176, 198, 220, 248, 264, 297, 330, 352, 396, "
-               "440 und 495 (Hz).";
+    // Any recording pitch will do from the command line; the dialog offers thirteen.
+    if (!nValue || *nValue <= 0) {
+        return "--base: erlaubt ist eine positive ganze Zahl (Hz).";
     }
     cmd.m_nBaseFrequency = *nValue;
     return "";
@@ -231,8 +228,8 @@ std::string CCommandLine::Usage() {
            "Optionen:\n"
            "  -o, --output DATEI   Ausgabedatei (.kt oder .wav)\n"
            "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
-           "  --base HZ            Grundfrequenz des Instruments: 149, 165, 176, 198, 220,\n"
-           "                       248, 264, 297, 330, 352, 396, 440 oder 495 (Vorgabe 264)\n"
+           "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
+           "                       Zahl (Vorgabe 264)\n"
            "  --quality Q          Filterqualität von 5 bis 50 (Vorgabe 10)\n"
            "  -h, --help           zeigt diese Hilfe\n"
            "  --version            zeigt die Version\n";

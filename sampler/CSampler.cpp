@@ -114,7 +114,7 @@ void CSampler::RenderNote(uint16_t nPitch, int64_t nDuration) {
             m_pSong->AppendSample(values[c]);
         }
         pos = pos + step;
-        while (j<sourceFrames&& double(pos) - double(j)> 0.5) {
+        while (j < sourceFrames && (double(pos) - double(j)) > 0.5) {
             ++j;
         }
         CountProgress(channels);

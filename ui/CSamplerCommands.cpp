@@ -44,7 +44,7 @@ CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts)
       m_doc(frame.Document()),
       m_prompts(prompts),
       m_sink(*frame.View(), prompts),
-      m_player(this) {
+      m_player() {
     ConnectActions();
     UpdatePlayAction();
 }

@@ -8,6 +8,7 @@
 #include <QTranslator>
 #include <cstdlib>
 #include <iostream>
+#include <vector>
 
 #include "CCommandLine.h"
 #include "CDocumentFlow.h"

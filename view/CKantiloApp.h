@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class CCommandLine;
 class CKantiloDoc;

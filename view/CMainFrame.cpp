@@ -83,7 +83,9 @@ CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList&
     UpdateTitle();
 }
 
-CMainFrame::~CMainFrame() { m_doc.SetUpdateHandler(nullptr); }
+CMainFrame::~CMainFrame() {
+    m_doc.SetUpdateHandler(nullptr);
+}
 
 QAction* CMainFrame::Action(int commandId) const {
     return m_actions.value(commandId, nullptr);

@@ -38,6 +38,8 @@ TEST(CCommandLine, SamplerOptionsInBothSpellings) {
     EXPECT_EQ(cmd.m_nQuality, 50);
     EXPECT_EQ(cmd.m_strOutput, "x.wav");
     EXPECT_EQ(P({"a.kt", "-o", "x.wav", "--quality", "5", "--base", "149"}).m_nQuality, 5);
+    // Recordings at pitches the dialog does not offer are fine from the command line.
+    EXPECT_EQ(P({"a.kt", "-o", "x.wav", "--base", "263"}).m_nBaseFrequency, 263);
 }
 
 TEST(CCommandLine, HelpAndVersion) {
@@ -59,7 +61,8 @@ TEST(CCommandLine, BadUsage) {
         {"a.kt", "-o", "b.kt", "-o", "c.kt"},
         {"--frobnicate"},
         {"-x", "a.kt"},
-        {"a.kt", "-o", "x.wav", "--base", "263"},
+        {"a.kt", "-o", "x.wav", "--base", "0"},
+        {"a.kt", "-o", "x.wav", "--base", "-264"},
         {"a.kt", "-o", "x.wav", "--base", "440Hz"},
         {"a.kt", "-o", "x.wav", "--base", ""},
         {"a.kt", "-o", "x.wav", "--quality", "4"},

@@ -42,10 +42,7 @@ std::vector<int16_t> ExpectedStandardSong(int quarters, uint16_t pitch, int taps
     standard.MakeStandard();
     standard.FadeOut();
     ReferenceRenderer::Recording rec;
-    rec.slots.resize(standard.GetSize());
-    for (uint32_t i = 0; i < standard.GetSize(); ++i) {
-        standard.GetSample(i, rec.slots[i]);
-    }
+    rec.slots = Slots(standard);
     const std::vector<ReferenceRenderer::Event> events(size_t(quarters), {pitch, 2, false});
     std::vector<int16_t> song = ReferenceRenderer::Render(rec, events, 2 * quarters);
     ReferenceFilter::Run(song.data(), uint32_t(song.size()), false, 16, taps, 0, nullptr);

@@ -8,15 +8,9 @@
 #include "CInstrument.h"
 #include "SamplerTestSupport.h"
 
-namespace {
-std::vector<int16_t> Slots(const CWaveFile& wave) {
-    std::vector<int16_t> slots(wave.GetSize());
-    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
-        wave.GetSample(i, slots[i]);
-    }
-    return slots;
-}
+using namespace SamplerTest;
 
+namespace {
 void Fill(CInstrument& instrument, const std::vector<int16_t>& values) {
     ASSERT_TRUE(instrument.Allocate(uint32_t(values.size())));
     for (int16_t v : values) {

@@ -23,14 +23,6 @@ int Shell(const std::string& command) {
     return std::system((command + " 2>/dev/null").c_str());
 }
 
-std::vector<int16_t> Slots(const CWaveFile& wave) {
-    std::vector<int16_t> slots(wave.GetSize());
-    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
-        wave.GetSample(i, slots[i]);
-    }
-    return slots;
-}
-
 // Noise over the whole range of the format, the extremes included.
 void FillNoise(CLied& song, uint32_t slots, uint32_t seed) {
     ASSERT_TRUE(song.Allocate(slots));

@@ -83,10 +83,7 @@ TEST(RenderRandom, MatchesThePlainVersionBitForBit) {
         CSampler sampler;
         RecordingSink sink;
         sampler.Render(sink, instrument, song, sheet);
-        std::vector<int16_t> got(song.GetSize());
-        for (uint32_t i = 0; i < song.GetSize(); ++i) {
-            song.GetSample(i, got[i]);
-        }
+        const std::vector<int16_t> got = Slots(song);
         const std::vector<int16_t> expected =
             ReferenceRenderer::Render(rec, HeardEvents(sheet), sheet.GetLength());
         ASSERT_EQ(got, expected) << "round " << round << ", " << rec.bits << " bits, "

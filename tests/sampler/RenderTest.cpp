@@ -20,14 +20,6 @@ struct Rendered {
     std::string failure;
 };
 
-std::vector<int16_t> Slots(const CWaveFile& wave) {
-    std::vector<int16_t> slots(wave.GetSize());
-    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
-        wave.GetSample(i, slots[i]);
-    }
-    return slots;
-}
-
 void RenderSheet(CInstrument& instrument, CNotenblatt& sheet, Rendered& out) {
     CLied song;
     CSampler sampler;

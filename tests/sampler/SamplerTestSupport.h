@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CEngineFailure.h"
+#include "CWaveFile.h"
 #include "IProgressSink.h"
 
 namespace SamplerTest {
@@ -68,6 +69,15 @@ inline void AppendLE(Bytes& bytes, uint32_t value, int count) {
     for (int i = 0; i < count; ++i) {
         bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
     }
+}
+
+// Every slot of a buffer, in order.
+inline std::vector<int16_t> Slots(const CWaveFile& wave) {
+    std::vector<int16_t> slots(wave.GetSize());
+    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
+        wave.GetSample(i, slots[i]);
+    }
+    return slots;
 }
 
 // The text a failing call throws, or "" when it does not fail.

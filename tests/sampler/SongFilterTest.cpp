@@ -34,11 +34,7 @@ public:
     }
     std::vector<int16_t> Filter(int taps) {
         m_sampler.Filter(taps);
-        std::vector<int16_t> out(m_song.GetSize());
-        for (uint32_t i = 0; i < out.size(); ++i) {
-            m_song.GetSample(i, out[i]);
-        }
-        return out;
+        return Slots(m_song);
     }
     RecordingSink sink;
 

@@ -33,11 +33,7 @@ ReadResult Read(const Bytes& file) {
     result.stereo = wave.IsStereo();
     result.rate = wave.GetSampleRate();
     result.bits = wave.GetBitsPerSample();
-    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
-        int16_t v = 0;
-        wave.GetSample(i, v);
-        result.slots.push_back(v);
-    }
+    result.slots = Slots(wave);
     return result;
 }
 

@@ -18,22 +18,15 @@ finish() {
 trap finish EXIT
 fail() { echo "FEHLER: $*" >&2; exit 1; }
 
-# A display number nobody uses.
-display=""
-for n in $(seq 91 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || fail "kein freier X-Bildschirm"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# The server picks a free display number itself and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY="$display"
-for i in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && break
+for i in $(seq 1 100); do
+    [ -s "$work/display" ] && break
     sleep 0.1
 done
+[ -s "$work/display" ] || fail "Xvfb startet nicht"
+export DISPLAY=":$(head -n 1 "$work/display")"
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb startet nicht"
 
 # The program's own settings stay in the scratch directory.
@@ -43,12 +36,27 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name "Unbenannt - Kant
 [ -n "$window" ] || fail "kein Fenster \"Unbenannt - Kantilo\""
 sleep 0.5
 
-# Where the sheet starts: the top staff line of the first row is glyph row 14, found in the
-# column x = 500 of the window (inside the empty staff, right of the toolbar).
-import -window "$window" "$work/empty.png" || fail "kein Bildschirmfoto"
-staff_top=$(convert "$work/empty.png" -crop 1x400+500+0 -threshold 50% txt:- |
-    awk -F'[,:]' '/#000000|black/ { print $2; exit }')
-[ -n "$staff_top" ] || fail "keine Notenlinie gefunden"
+# Where the sheet starts: the five staff lines of the first row (glyph rows 14 to 42, seven
+# pixels apart) in the column x = 500 of the window, right of the toolbar. Until the window
+# has been painted they are not there yet.
+find_staff() {
+    import -window "$window" "$work/empty.png" 2>/dev/null || return
+    convert "$work/empty.png" -crop 1x400+500+0 -threshold 50% txt:- | awk -F'[,:]' '
+        /^[0-9]/ { dark[$2] = ($0 ~ /#000000|black/) }
+        END {
+            for (y = 0; y < 360; y++) {
+                if (dark[y] && dark[y + 7] && dark[y + 14] && dark[y + 21] && dark[y + 28] &&
+                    !dark[y + 3] && !dark[y + 10] && !dark[y - 1]) { print y; exit }
+            }
+        }'
+}
+staff_top=""
+for i in $(seq 1 100); do
+    staff_top=$(find_staff)
+    [ -n "$staff_top" ] && break
+    sleep 0.1
+done
+[ -n "$staff_top" ] || fail "keine Notenlinien gefunden"
 sheet_top=$((staff_top - 14))
 
 # Twenty half notes: more than one row holds. Heights inside the bands A4, C5, E5, F4, D4, B4.
@@ -59,18 +67,25 @@ for r in 31 24 17 38 45 28 31 24 17 38 45 28 31 24 17 38 45 28 31 24; do
     sleep 0.15
     i=$((i + 1))
 done
-sleep 0.5
+
+# Row two appears: its top staff line is dark, 75 pixels below row one's.
+intensity() {
+    import -window "$window" "$work/song.png" 2>/dev/null &&
+        convert "$work/song.png" -crop 1x1+500+"$1" -format '%[fx:intensity]' info:
+}
+row2=1
+for i in $(seq 1 50); do
+    row2=$(intensity $((staff_top + 75)))
+    awk -v v="$row2" 'BEGIN { exit !(v < 0.5) }' && break
+    sleep 0.1
+done
+awk -v v="$row2" 'BEGIN { exit !(v < 0.5) }' || fail "keine zweite Zeile (Helligkeit $row2)"
+# Below the second row the sheet stays white.
+row3=$(intensity $((staff_top + 150)))
+awk -v v="$row3" 'BEGIN { exit !(v > 0.5) }' || fail "unerwartete dritte Zeile"
 
 import -window root "$shots/editor.png" || fail "kein Bildschirmfoto"
-import -window "$window" "$work/song.png" || fail "kein Bildschirmfoto"
 colours=$(identify -format '%k' "$shots/editor.png")
 [ "$colours" -gt 8 ] || fail "Bildschirmfoto ist leer ($colours Farben)"
-
-# Row two exists: its top staff line is dark, 75 pixels below row one's.
-row2=$(convert "$work/song.png" -crop 1x1+500+$((staff_top + 75)) -format '%[fx:intensity]' info:)
-awk -v v="$row2" 'BEGIN { exit !(v < 0.5) }' || fail "keine zweite Zeile (Helligkeit $row2)"
-# Below the second row the sheet is white.
-row3=$(convert "$work/song.png" -crop 1x1+500+$((staff_top + 150)) -format '%[fx:intensity]' info:)
-awk -v v="$row3" 'BEGIN { exit !(v > 0.5) }' || fail "unerwartete dritte Zeile"
 kill -0 "$app_pid" 2>/dev/null || fail "das Programm lief nicht mehr"
 echo "Bildschirmfoto: $shots/editor.png"

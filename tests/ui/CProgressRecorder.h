@@ -54,6 +54,16 @@ public:
         return steps;
     }
 
+    // Index in log of the status text number n (0 for the first), or -1.
+    int TextAt(int n) const {
+        for (int i = 0; i < log.size(); ++i) {
+            if (log[i].kind == 'T' && n-- == 0) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
     // Index in log of the first entry of kind, or -1.
     int First(char kind) const { return IndexOf(kind, true); }
     int Last(char kind) const { return IndexOf(kind, false); }

@@ -105,6 +105,7 @@ private:
     // Opens the sampler dialog, lets setup adjust it and confirms it; the generate run follows.
     void Generate(const std::function<void(CSamplerDlg&)>& setup = {});
     void EnterSong();
+    void CheckProgressShown(const CProgressRecorder& recorder);
     QString RenderWithCommandLine(const QStringList& extra);
 
     std::unique_ptr<CEditorFixture> m_f;
@@ -280,6 +281,23 @@ void TestSamplerCommands::settingsSurviveNewAndOpen() {
     QCOMPARE(m_f->View().InstrumentDir(), QStringLiteral("/a/inst"));
 }
 
+// What the dialog showed during a run through all stages: the stage texts in order, each
+// bar stepping one by one during its own stage, the dialog visible and centred over the view.
+void TestSamplerCommands::CheckProgressShown(const CProgressRecorder& recorder) {
+    QCOMPARE(recorder.Texts(), kStages);
+    QVERIFY(!recorder.paintedWhileHidden);
+    const int samplerSteps = recorder.Steps('S');
+    const int filterSteps = recorder.Steps('F');
+    QVERIFY2(samplerSteps >= 90 && samplerSteps <= 110, qPrintable(QString::number(samplerSteps)));
+    QVERIFY2(filterSteps >= 90 && filterSteps <= 110, qPrintable(QString::number(filterSteps)));
+    QVERIFY(recorder.TextAt(1) < recorder.First('S') && recorder.Last('S') < recorder.TextAt(2));
+    QVERIFY(recorder.TextAt(2) < recorder.First('F') && recorder.Last('F') < recorder.TextAt(3));
+    const QRect view(m_f->View().mapToGlobal(QPoint(0, 0)), m_f->View().size());
+    for (const QRect& dlg : recorder.dialogGeometries) {
+        QCOMPARE(dlg.topLeft(), CSamplerProgressSink::CenteredTopLeft(view, dlg));
+    }
+}
+
 void TestSamplerCommands::clickedSongMatchesCommandLine() {
     SetDirs(m_dir->path(), m_dir->path());
     EnterSong();
@@ -292,30 +310,7 @@ void TestSamplerCommands::clickedSongMatchesCommandLine() {
     QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
     QVERIFY(!m_f->commands->ProgressSink().ProgressDlg());
 
-    // What the dialog showed: the stages in order, each bar stepping during its own stage.
-    QCOMPARE(recorder.Texts(), kStages);
-    QVERIFY(!recorder.paintedWhileHidden);
-    const int samplerSteps = recorder.Steps('S');
-    const int filterSteps = recorder.Steps('F');
-    QVERIFY2(samplerSteps >= 90 && samplerSteps <= 110, qPrintable(QString::number(samplerSteps)));
-    QVERIFY2(filterSteps >= 90 && filterSteps <= 110, qPrintable(QString::number(filterSteps)));
-    const QStringList texts = recorder.Texts();
-    auto textIndex = [&](int stage) {
-        for (int i = 0; i < recorder.log.size(); ++i) {
-            if (recorder.log[i].kind == 'T' && recorder.log[i].text == kStages[stage]) {
-                return i;
-            }
-        }
-        return -1;
-    };
-    QVERIFY(textIndex(1) < recorder.First('S') && recorder.Last('S') < textIndex(2));
-    QVERIFY(textIndex(2) < recorder.First('F') && recorder.Last('F') < textIndex(3));
-    // Centred over the view all the time.
-    const QRect view(m_f->View().mapToGlobal(QPoint(0, 0)), m_f->View().size());
-    for (const QRect& dlg : recorder.dialogGeometries) {
-        QCOMPARE(dlg.topLeft(), CSamplerProgressSink::CenteredTopLeft(view, dlg));
-    }
-
+    CheckProgressShown(recorder);
     const QString cli = RenderWithCommandLine({});
     QVERIFY(!cli.isEmpty());
     QCOMPARE(ReadAll(song), ReadAll(cli));
@@ -404,9 +399,7 @@ void TestSamplerCommands::unwritableSongStillEnablesPlay() {
     QCOMPARE(m_f->prompts.messages[0].title, QStringLiteral("Warnung!"));
     QCOMPARE(m_f->prompts.messages[0].text,
              QStringLiteral("Die angegebene Zieldatei konnte nicht geöffnet werden!"));
-    QCOMPARE(recorder.Texts(), kStages);
-    QVERIFY(recorder.Steps('S') >= 90);
-    QVERIFY(recorder.Steps('F') >= 90);
+    CheckProgressShown(recorder);
     QVERIFY(!QFile::exists(target));
     QCOMPARE(m_f->SongFileName(), target);
     QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
