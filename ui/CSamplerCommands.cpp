@@ -43,8 +43,7 @@ CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts)
       m_view(*frame.View()),
       m_doc(frame.Document()),
       m_prompts(prompts),
-      m_sink(*frame.View(), prompts),
-      m_player() {
+      m_sink(*frame.View(), prompts) {
     ConnectActions();
     UpdatePlayAction();
 }

@@ -93,7 +93,11 @@ TEST(Render, WholeNoteRunsPastTheRecordingIntoSilence) {
     Rendered r;
     RenderSheet(instrument, sheet, r);
     ASSERT_EQ(r.slots.size(), 44100u);
-    // Frame 26457 still plays the faded tail of the recording, which is not yet silent.
+    // The running position drifts in single precision: frame 26457 still plays source frame
+    // 88197 (the faded tail, not yet silent), frame 26458 would need 88201.
+    const std::vector<int16_t> source = Slots(instrument);
+    EXPECT_EQ(r.slots[26456], source[88194]);
+    EXPECT_EQ(r.slots[26457], source[88197]);
     EXPECT_NE(r.slots[26457], 0);
     for (uint32_t i = 26458; i < 44100; ++i) {
         ASSERT_EQ(r.slots[i], 0) << i;
