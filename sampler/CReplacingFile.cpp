@@ -61,7 +61,10 @@ void CReplacingFile::CreateTemp() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(random()));
-        const fs::path temp = target.parent_path() / ("." + target.filename().string() + suffix);
+        std::string strName = ".";  // hidden while it is incomplete
+        strName += target.filename().string();
+        strName += suffix;
+        const fs::path temp = target.parent_path() / strName;
         m_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (m_fd >= 0) {
             m_strTemp = temp.string();
