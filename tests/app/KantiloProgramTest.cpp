@@ -1,147 +1,184 @@
+// The program run as a user runs it: converting documents and generating songs, with the
+// exit code telling success (0), failure (1) and bad usage (2) apart.
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <sstream>
+
+#include "CController.h"
+#include "CDocumentFile.h"
+#include "CTerminalProgress.h"
+#include "SheetProbe.h"
+#include "TestFiles.h"
 
 extern char** environ;
 
 namespace {
 
-std::filesystem::path SourceDir() {
-    const char* pszDir = std::getenv("KANTILO_SOURCE_DIR");
-    return pszDir != nullptr
-               ? std::filesystem::path(pszDir)
-               : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-}
-
-std::filesystem::path Program() {
-    const char* pszDir = std::getenv("KANTILO_BINARY_DIR");
-    std::filesystem::path dir =
-        pszDir != nullptr
-            ? std::filesystem::path(pszDir)
-            : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
-    return dir / "kantilo";
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct RunResult {
     int nExit = -1;
-    std::string strOut;
-    std::string strErr;
+    std::string strOut, strErr;
 };
 
+std::string Text(const std::string& strPath) {
+    Bytes bytes = ReadBytes(strPath);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // Runs the program with args, its output captured in files of dir.
-RunResult RunKantilo(const std::vector<std::string>& args, const std::filesystem::path& dir) {
-    std::string strProgram = Program().string();
+RunResult RunKantilo(std::vector<std::string> args, const ScratchDir& dir) {
+    std::string strProgram = ProgramFile().string();
     std::vector<char*> argv{strProgram.data()};
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies) {
+    for (std::string& a : args) {
         argv.push_back(a.data());
     }
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    std::string strOut = (dir / "stdout").string(), strErr = (dir / "stderr").string();
-    posix_spawn_file_actions_addopen(&actions, 1, strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    const std::string strOut = dir.File("stdout"), strErr = dir.File("stderr");
+    const int nFlags = O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_addopen(&actions, 1, strOut.c_str(), nFlags, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, strErr.c_str(), nFlags, 0644);
     pid_t pid = 0;
     RunResult run;
-    int nSpawn = posix_spawn(&pid, strProgram.c_str(), &actions, nullptr, argv.data(), environ);
+    const int nSpawn = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (nSpawn != 0) {
-        ADD_FAILURE() << "cannot start " << strProgram;
+    int nStatus = 0;
+    if (nSpawn != 0 || waitpid(pid, &nStatus, 0) != pid) {
+        ADD_FAILURE() << "cannot run " << strProgram;
         return run;
     }
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
     run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
-    run.strOut = ReadText(strOut);
-    run.strErr = ReadText(strErr);
+    run.strOut = Text(strOut);
+    run.strErr = Text(strErr);
     std::filesystem::remove(strOut);
     std::filesystem::remove(strErr);
     return run;
 }
 
-class KantiloProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string strTemplate =
-            (std::filesystem::temp_directory_path() / "kantilo-cli-XXXXXX").string();
-        m_dir = mkdtemp(strTemplate.data());
+// A document of four A4 quarter notes.
+std::string WriteDocument(const ScratchDir& dir) {
+    CController controller;
+    for (int i = 0; i < 4; ++i) {
+        Click(controller, 440, 2);
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::filesystem::path m_dir;
-};
+    EXPECT_EQ(CDocumentFile::Save(dir.File("lied.kt"), controller), std::nullopt);
+    return dir.File("lied.kt");
+}
 
 }  // namespace
 
-TEST_F(KantiloProgram, ConvertsTheExampleByteForByte) {
+TEST(KantiloProgram, ConvertsTheExamplesByteForByte) {
+    ScratchDir dir;
     for (const char* pszName : {"example.kt", "beispiel.kt"}) {
-        std::filesystem::path source = SourceDir() / "examples" / pszName;
-        std::filesystem::path copy = m_dir / "kopie.KT";
-        RunResult run = RunKantilo({source.string(), "-o", copy.string()}, m_dir);
+        const std::string strSource = ExampleFile(pszName).string();
+        RunResult run = RunKantilo({strSource, "-o", dir.File("kopie.KT")}, dir);
         EXPECT_EQ(run.nExit, 0) << run.strErr;
-        EXPECT_EQ(run.strErr, "");
-        EXPECT_EQ(ReadText(copy), ReadText(source)) << pszName;
-        EXPECT_FALSE(ReadText(copy).empty());
+        EXPECT_EQ(run.strErr + run.strOut, "");
+        EXPECT_FALSE(ReadBytes(strSource).empty());
+        EXPECT_EQ(ReadBytes(dir.File("kopie.KT")), ReadBytes(strSource)) << pszName;
     }
 }
 
-TEST_F(KantiloProgram, UnreadableDocumentsFailWithTheirMessage) {
-    std::ofstream(m_dir / "kaputt.kt", std::ios::binary) << "\xFF\xFF\x01\x00\x0B\x00"
-                                                            "CControllex";
-    RunResult broken =
-        RunKantilo({(m_dir / "kaputt.kt").string(), "-o", (m_dir / "neu.kt").string()}, m_dir);
-    EXPECT_EQ(broken.nExit, 1);
-    EXPECT_EQ(broken.strErr, "Unerwartetes Dateiformat.\n");
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "neu.kt"));
-
-    std::string strMissing = (m_dir / "fehlt.kt").string();
-    RunResult missing = RunKantilo({strMissing, "-o", (m_dir / "neu.kt").string()}, m_dir);
-    EXPECT_EQ(missing.nExit, 1);
-    EXPECT_EQ(missing.strErr, strMissing + " wurde nicht gefunden.\n");
-
-    std::string strTarget = (m_dir / "ordner" / "neu.kt").string();
-    RunResult unwritable =
-        RunKantilo({(SourceDir() / "examples" / "example.kt").string(), "-o", strTarget}, m_dir);
-    EXPECT_EQ(unwritable.nExit, 1);
-    EXPECT_EQ(unwritable.strErr, strTarget + " wurde nicht gefunden.\n");
+TEST(KantiloProgram, FailuresPrintTheirTextAndExitWithOne) {
+    ScratchDir dir;
+    const std::string strDoc = WriteDocument(dir);
+    WriteBytes(dir.File("kaputt.kt"), {0xFF, 0xFF, 0x01, 0x00, 0x0B, 0x00, 'C', 'C', 'o', 'n', 't',
+                                       'r', 'o', 'l', 'l', 'e', 'x'});
+    const struct {
+        std::vector<std::string> args;
+        std::string strErr;
+    } kCases[] = {
+        {{dir.File("kaputt.kt"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
+        {{dir.File("fehlt.kt"), "-o", dir.File("x.kt")},
+         dir.File("fehlt.kt") + " wurde nicht gefunden.\n"},
+        {{strDoc, "-o", dir.File("ordner/x.kt")},
+         dir.File("ordner/x.kt") + " wurde nicht gefunden.\n"},
+        {{strDoc, "-o", dir.File("x.wav"), "--instrument", dir.File("fehlt.wav")},
+         "Die angegebene Datei konnte nicht geöffnet werden!\n"},
+        {{strDoc, "-o", dir.File("nirgends/x.wav")},
+         "Die angegebene Zieldatei konnte nicht geöffnet werden!\n"},
+    };
+    for (const auto& c : kCases) {
+        RunResult run = RunKantilo(c.args, dir);
+        EXPECT_EQ(run.nExit, 1) << c.strErr;
+        EXPECT_EQ(run.strErr, c.strErr);
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"kaputt.kt", "lied.kt"}));
 }
 
-TEST_F(KantiloProgram, BadUsageExitsWithTwo) {
+TEST(KantiloProgram, BadUsageExitsWithTwoHelpAndVersionWithZero) {
+    ScratchDir dir;
+    const std::string strDoc = WriteDocument(dir), strWav = dir.File("x.wav");
     const std::vector<std::vector<std::string>> kBad = {{"--gibtsnicht"},
                                                         {"a.kt", "b.kt"},
                                                         {"-o", "x.kt"},
                                                         {"a.kt", "-o", "x.mp3"},
-                                                        {"a.kt", "-o"}};
+                                                        {"a.kt", "-o"},
+                                                        {strDoc, "-o", strWav, "--quality", "4"},
+                                                        {strDoc, "-o", strWav, "--quality", "51"},
+                                                        {strDoc, "-o", strWav, "--base", "0"},
+                                                        {strDoc, "-o", strWav, "--base", "zwei"}};
     for (const auto& args : kBad) {
-        RunResult run = RunKantilo(args, m_dir);
-        EXPECT_EQ(run.nExit, 2) << args[0];
-        EXPECT_NE(run.strErr, "") << args[0];
-        EXPECT_EQ(run.strOut, "") << args[0];
+        RunResult run = RunKantilo(args, dir);
+        EXPECT_EQ(run.nExit, 2) << args.back();
+        EXPECT_NE(run.strErr, "") << args.back();
+        EXPECT_EQ(run.strOut, "") << args.back();
     }
-}
-
-TEST_F(KantiloProgram, HelpAndVersion) {
-    RunResult help = RunKantilo({"--help"}, m_dir);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"lied.kt"}));
+    RunResult help = RunKantilo({"--help"}, dir);
     EXPECT_EQ(help.nExit, 0);
     EXPECT_NE(help.strOut.find("-o"), std::string::npos);
     EXPECT_EQ(help.strErr, "");
-    RunResult version = RunKantilo({"--version"}, m_dir);
+    RunResult version = RunKantilo({"--version"}, dir);
     EXPECT_EQ(version.nExit, 0);
     EXPECT_EQ(version.strOut, "Kantilo 1.0\n");
+}
+
+TEST(KantiloProgram, GeneratesSongsQuietlyWhenNotOnATerminal) {
+    ScratchDir dir;
+    const std::string strDoc = WriteDocument(dir);
+    RunResult run = RunKantilo({strDoc, "-o", dir.File("a.wav"), "--quality", "5"}, dir);
+    EXPECT_EQ(run.nExit, 0);
+    EXPECT_EQ(run.strErr + run.strOut, "");
+    run = RunKantilo({strDoc, "-o", dir.File("b.wav"), "--quality", "50", "--instrument",
+                      "Standard", "--base", "440"},
+                     dir);
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    const Bytes a = ReadBytes(dir.File("a.wav")), b = ReadBytes(dir.File("b.wav"));
+    EXPECT_EQ(a.size(), 44u + 88200u);
+    EXPECT_EQ(b.size(), a.size());
+    EXPECT_NE(a, b);  // 9 and 99 taps sound different
+}
+
+TEST(TerminalProgress, StagesAndBarsOnATerminalFailuresAlways) {
+    std::ostringstream err;
+    CTerminalProgress progress(err, true);
+    progress.SetProgressStatus("Lied wird gesampelt, bitte warten");
+    for (int i = 0; i < 101; ++i) {
+        progress.StepSamplerProgress();
+    }
+    progress.SetProgressStatus("Lied wird gefiltert, bitte warten");
+    progress.StepFilterProgress();
+    progress.ShowWarning("Zu wenig Speicher vorhanden!");
+    EXPECT_TRUE(progress.HasFailed());
+    const std::string text = err.str();
+    EXPECT_EQ(text.rfind("Lied wird gesampelt, bitte warten\n\rSampler: [", 0), 0u) << text;
+    const std::string full = "\rSampler: [" + std::string(40, '#') + "] 100 %\n";
+    EXPECT_NE(text.find(full + "Lied wird gefiltert, bitte warten\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("101 %"), std::string::npos);
+    EXPECT_EQ(text.substr(text.rfind("\rFilter")),
+              "\rFilter: [" + std::string(40, ' ') + "] 1 %\nZu wenig Speicher vorhanden!\n");
+
+    std::ostringstream quiet;
+    CTerminalProgress off(quiet, false);
+    off.SetProgressStatus("Instrument wird geladen");
+    off.StepSamplerProgress();
+    EXPECT_EQ(quiet.str(), "");
+    EXPECT_FALSE(off.HasFailed());
+    off.ShowWarning("Die angegebene Datei ist fehlerhaft!");
+    off.Finish();
+    EXPECT_EQ(quiet.str(), "Die angegebene Datei ist fehlerhaft!\n");
 }

@@ -1,158 +1,214 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 
-#include <csignal>
-#include <map>
-#include <memory>
-
+#include "CController.h"
+#include "CDocumentFile.h"
 #include "CFileError.h"
-#include "CNotenblatt.h"
-#include "DocumentTestSupport.h"
+#include "CKantiloDoc.h"
+#include "CLied.h"
+#include "RecordingSink.h"
+#include "SheetProbe.h"
+#include "TestFiles.h"
 
 namespace {
 
-const CController& SongOfLength(int nQuarters) {
-    static std::map<int, std::unique_ptr<CController>> songs;
-    std::unique_ptr<CController>& pSong = songs[nQuarters];
-    if (!pSong) {
-        pSong = std::make_unique<CController>();
-        for (int i = 0; i < nQuarters; ++i) {
-            ClickAt(*pSong, 31 + (i % 3) * 4, 2);
-        }
-    }
-    return *pSong;
-}
-
-mode_t ModeOf(const std::filesystem::path& path) {
+mode_t ModeOf(const std::string& strPath) {
     struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(stat(strPath.c_str(), &st), 0);
     return st.st_mode & 07777;
 }
 
+std::vector<std::pair<uint16_t, int32_t>> PitchesAndLengths(CKantiloDoc& doc) {
+    std::vector<std::pair<uint16_t, int32_t>> notes;
+    for (const NoteState& n : Walk(doc)) {
+        notes.emplace_back(n.nPitch, n.nDuration);
+    }
+    return notes;
+}
+
+using Pairs = std::vector<std::pair<uint16_t, int32_t>>;
+
 }  // namespace
 
-TEST(DocumentFileIo, SaveThenLoad) {
+TEST(DocumentFileIo, SaveKeepsModesAndLinksAndLoadsBack) {
     ScratchDir dir;
-    const CController& song = SongOfLength(11);
-    ASSERT_EQ(CDocumentFile::Save(dir / "lied.kt", song), std::nullopt);
-    EXPECT_EQ(ReadBytes(dir / "lied.kt"), CDocumentFile::Store(song));
-    CDocumentFile::LoadResult loaded = CDocumentFile::Load((dir / "lied.kt").string());
+    CController song;
+    for (int i = 0; i < 11; ++i) {
+        Click(song, kPitches[7 + i % 3], 2);
+    }
+    ASSERT_EQ(CDocumentFile::Save(dir.File("lied.kt"), song), std::nullopt);
+    EXPECT_EQ(ReadBytes(dir.File("lied.kt")), CDocumentFile::Store(song));
+    CDocumentFile::LoadResult loaded = CDocumentFile::Load(dir.File("lied.kt"));
     ASSERT_EQ(loaded.status, CDocumentFile::Status::ok);
-    EXPECT_EQ(loaded.pController->GetNotenblatt()->GetLength(), 22);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"lied.kt"}));
-}
+    EXPECT_EQ(CDocumentFile::Store(*loaded.pController), CDocumentFile::Store(song));
 
-TEST(DocumentFileIo, SaveKeepsPermissionsAndSymbolicLinks) {
-    ScratchDir dir;
-    WriteBytes(dir / "alt.kt", {1, 2, 3});
-    ASSERT_EQ(chmod((dir / "alt.kt").c_str(), 0640), 0);
-    std::filesystem::create_symlink("alt.kt", dir / "link.kt");
-    ASSERT_EQ(CDocumentFile::Save(dir / "link.kt", SongOfLength(3)), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.kt"));
-    EXPECT_EQ(ModeOf(dir / "alt.kt"), 0640u);
-    EXPECT_EQ(ReadBytes(dir / "alt.kt"), CDocumentFile::Store(SongOfLength(3)));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"alt.kt", "link.kt"}));
-}
+    WriteBytes(dir.File("alt.kt"), {1, 2, 3});
+    ASSERT_EQ(chmod(dir.File("alt.kt").c_str(), 0640), 0);
+    std::filesystem::create_symlink("alt.kt", dir.File("link.kt"));
+    ASSERT_EQ(CDocumentFile::Save(dir.File("link.kt"), song), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.kt")));
+    EXPECT_EQ(ModeOf(dir.File("alt.kt")), 0640u);
+    EXPECT_EQ(ReadBytes(dir.File("alt.kt")), CDocumentFile::Store(song));
 
-TEST(DocumentFileIo, NewFileGetsModeOfUmask) {
-    ScratchDir dir;
     mode_t old = umask(027);
-    std::optional<std::string> result = CDocumentFile::Save(dir / "neu.kt", SongOfLength(1));
+    std::optional<std::string> result = CDocumentFile::Save(dir.File("neu.kt"), song);
     umask(old);
     ASSERT_EQ(result, std::nullopt);
-    EXPECT_EQ(ModeOf(dir / "neu.kt"), 0640u);
+    EXPECT_EQ(ModeOf(dir.File("neu.kt")), 0640u);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"alt.kt", "lied.kt", "link.kt", "neu.kt"}));
 }
 
-TEST(DocumentFileIo, LoadFailuresNameThePath) {
+TEST(DocumentFileIo, FailuresNameThePath) {
     ScratchDir dir;
-    std::string strMissing = (dir / "fehlt.kt").string();
-    CDocumentFile::LoadResult missing = CDocumentFile::Load(strMissing);
-    EXPECT_EQ(missing.status, CDocumentFile::Status::openFailed);
-    EXPECT_EQ(missing.strMessage, strMissing + " wurde nicht gefunden.");
-
-    CDocumentFile::LoadResult directory = CDocumentFile::Load(dir.Path().string());
-    EXPECT_EQ(directory.status, CDocumentFile::Status::openFailed);
-    EXPECT_EQ(directory.strMessage, dir.Path().string() + " enthält eine ungültige Pfadangabe.");
-
-    WriteBytes(dir / "datei", {});
-    std::string strBelowFile = (dir / "datei" / "x.kt").string();
-    EXPECT_EQ(CDocumentFile::Load(strBelowFile).strMessage,
-              strBelowFile + " enthält eine ungültige Pfadangabe.");
-
-    WriteBytes(dir / "leer.kt", {});
-    CDocumentFile::LoadResult empty = CDocumentFile::Load((dir / "leer.kt").string());
-    ASSERT_EQ(empty.status, CDocumentFile::Status::ok);
-    EXPECT_EQ(empty.pController->GetNotenblatt()->GetBarCount(), 0u);
-
-    WriteBytes(dir / "kaputt.kt", {0xFF, 0xFF, 0x01});
-    CDocumentFile::LoadResult broken = CDocumentFile::Load((dir / "kaputt.kt").string());
-    EXPECT_EQ(broken.status, CDocumentFile::Status::formatError);
-    EXPECT_EQ(broken.strMessage, "Unerwartetes Dateiformat.");
-}
-
-TEST(DocumentFileIo, SaveIntoMissingDirectoryLeavesNothing) {
-    ScratchDir dir;
-    std::string strPath = (dir / "fehlt" / "lied.kt").string();
-    EXPECT_EQ(CDocumentFile::Save(strPath, SongOfLength(2)), strPath + " wurde nicht gefunden.");
-    EXPECT_TRUE(dir.Names().empty());
-    std::filesystem::create_directory(dir / "ordner.kt");
-    std::string strDirTarget = (dir / "ordner.kt").string();
-    EXPECT_EQ(CDocumentFile::Save(strDirTarget, SongOfLength(2)),
-              strDirTarget + " enthält eine ungültige Pfadangabe.");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ordner.kt"}));
-}
-
-// A file size limit makes the write fail half-way, as a full disk would.
-TEST(DocumentFileIo, FailedSaveKeepsTheOldFileAndRemovesTheTemporaryOne) {
-    ScratchDir dir;
-    std::filesystem::path target = dir / "lied.kt";
-    const CController& small = SongOfLength(1);
-    ASSERT_EQ(CDocumentFile::Save(target, small), std::nullopt);
-    std::vector<uint8_t> before = ReadBytes(target);
-    const CController& big = SongOfLength(400);
-    ASSERT_GT(CDocumentFile::Store(big).size(), 4096u);
-
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::optional<std::string> result = CDocumentFile::Save(target, big);
-        bool bExpected = result == target.string() + " wurde nicht gefunden." ||
-                         result == "Beim Zugriff auf " + target.string() +
-                                       " wurde ein voller Datenträger gemeldet.";
-        _exit(bExpected ? 0 : 1);
+    WriteBytes(dir.File("datei"), {});
+    std::filesystem::create_directory(dir.File("ordner.kt"));
+    const std::string kMissing = " wurde nicht gefunden.",
+                      kInvalid = " enthält eine ungültige Pfadangabe.";
+    const struct {
+        std::string strPath, strSuffix;
+        bool bSaveToo;
+    } kCases[] = {{dir.File("fehlt.kt"), kMissing, false},
+                  {dir.File("fehlt/lied.kt"), kMissing, true},
+                  {dir.File("ordner.kt"), kInvalid, true},
+                  {dir.File("datei/x.kt"), kInvalid, false}};
+    for (const auto& c : kCases) {
+        CDocumentFile::LoadResult loaded = CDocumentFile::Load(c.strPath);
+        EXPECT_EQ(loaded.status, CDocumentFile::Status::openFailed);
+        EXPECT_EQ(loaded.strMessage, c.strPath + c.strSuffix);
+        if (c.bSaveToo) {
+            EXPECT_EQ(CDocumentFile::Save(c.strPath, CController()), c.strPath + c.strSuffix);
+        }
     }
-    int nStatus = 0;
-    ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
-    ASSERT_TRUE(WIFEXITED(nStatus));
-    EXPECT_EQ(WEXITSTATUS(nStatus), 0);
-    EXPECT_EQ(ReadBytes(target), before);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"lied.kt"}));
-}
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"datei", "ordner.kt"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.File("ordner.kt")));
 
-TEST(DocumentFileIo, FileErrorTexts) {
     const std::string p = "/x/y.kt";
-    EXPECT_EQ(CFileError::TextFromErrno(ENOENT, p), "/x/y.kt wurde nicht gefunden.");
-    EXPECT_EQ(CFileError::TextFromErrno(EACCES, p), "Zugriff auf /x/y.kt wurde verwehrt.");
-    EXPECT_EQ(CFileError::TextFromErrno(EPERM, p), "Zugriff auf /x/y.kt wurde verwehrt.");
-    EXPECT_EQ(CFileError::TextFromErrno(ENOSPC, p),
-              "Beim Zugriff auf /x/y.kt wurde ein voller Datenträger gemeldet.");
-    EXPECT_EQ(CFileError::TextFromErrno(EIO, p),
-              "Ein Hardware-E/A-Fehler wurde während des Zugriffs auf /x/y.kt gemeldet.");
-    EXPECT_EQ(CFileError::TextFromErrno(EMFILE, p),
-              "/x/y.kt konnte nicht geöffnet werden, da zu viele Dateien geöffnet sind.");
-    EXPECT_EQ(CFileError::TextFromErrno(ENFILE, p), CFileError::TextFromErrno(EMFILE, p));
-    EXPECT_EQ(CFileError::TextFromErrno(ENAMETOOLONG, p),
-              "/x/y.kt enthält eine ungültige Pfadangabe.");
-    EXPECT_EQ(CFileError::TextFromErrno(EXDEV, p),
-              "Ein unbekannter Fehler ist beim Zugriff auf /x/y.kt aufgetreten.");
+    const std::pair<int, std::string> kTexts[] = {
+        {ENOENT, "/x/y.kt wurde nicht gefunden."},
+        {EACCES, "Zugriff auf /x/y.kt wurde verwehrt."},
+        {EPERM, "Zugriff auf /x/y.kt wurde verwehrt."},
+        {ENOSPC, "Beim Zugriff auf /x/y.kt wurde ein voller Datenträger gemeldet."},
+        {EIO, "Ein Hardware-E/A-Fehler wurde während des Zugriffs auf /x/y.kt gemeldet."},
+        {EMFILE, "/x/y.kt konnte nicht geöffnet werden, da zu viele Dateien geöffnet sind."},
+        {ENFILE, "/x/y.kt konnte nicht geöffnet werden, da zu viele Dateien geöffnet sind."},
+        {ENAMETOOLONG, "/x/y.kt enthält eine ungültige Pfadangabe."},
+        {EXDEV, "Ein unbekannter Fehler ist beim Zugriff auf /x/y.kt aufgetreten."}};
+    for (const auto& [nErrno, strText] : kTexts) {
+        EXPECT_EQ(CFileError::TextFromErrno(nErrno, p), strText) << nErrno;
+    }
     EXPECT_EQ(CFileError::Text(CFileError::none, p), "Kein Fehler aufgetreten.");
     EXPECT_EQ(CFileError::Text(CFileError::removeCurrentDir, p),
               "Das Verzeichnis /x/y.kt konnte nicht entfernt werden, da es das aktuelle "
               "Verzeichnis ist. ");
     EXPECT_EQ(CFileError::Text(CFileError::endOfFile, "%1"),
               "Es wurde versucht, auf eine Stelle hinter dem Ende von %1 zuzugreifen.");
+}
+
+// The new file outgrows the limit part-way: the old one stays, and no temporary file is left.
+TEST(DocumentFileIo, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("lied.kt");
+    CKantiloDoc doc;
+    Click(doc, 440, 2);
+    ASSERT_TRUE(doc.OnSaveDocument(strPath).Ok());
+    const Bytes before = ReadBytes(strPath);
+    for (int i = 0; i < 400; ++i) {
+        Click(doc, 440, 1);
+    }
+    EXPECT_TRUE(PassesWithFileLimit(4096, [&] {
+        const CKantiloDoc::CResult result = doc.OnSaveDocument(strPath);
+        return !result.Ok() && doc.IsModified() &&
+               (result.message == strPath + " wurde nicht gefunden." ||
+                result.message ==
+                    "Beim Zugriff auf " + strPath + " wurde ein voller Datenträger gemeldet.");
+    }));
+    EXPECT_EQ(ReadBytes(strPath), before);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"lied.kt"}));
+}
+
+TEST(KantiloDoc, EditingMarksModifiedEvenWithoutChange) {
+    CKantiloDoc doc;
+    EXPECT_EQ(doc.GetTitle(), "Unbenannt");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetSymbol(3)->GetBitmapId(), 4810);
+    doc.AddNote(CPoint{200, 3}, 4, 0);  // above the staff: nothing added
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetFirstNote(), nullptr);
+    doc.OnNewDocument();
+    EXPECT_FALSE(doc.IsModified());
+    doc.DeleteLastNote();  // nothing to delete
+    EXPECT_TRUE(doc.IsModified());
+    doc.AddNote(CPoint{200, 31}, 4, 0);
+    doc.AddNote(CPoint{5, 75 + 48}, 2, 0);
+    doc.DeleteLastNote();
+    EXPECT_EQ(PitchesAndLengths(doc), (Pairs{{440, 4}}));
+}
+
+TEST(KantiloDoc, OpenSaveAndFailedOpens) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("lied.kt");
+    {
+        CKantiloDoc doc;
+        Click(doc, 440, 2);
+        Click(doc, 704, 8);  // split over the bar line
+        ASSERT_TRUE(doc.OnSaveDocument(strPath).Ok());
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(doc.GetTitle(), "lied.kt");
+        EXPECT_EQ(doc.GetPathName(), strPath);
+        EXPECT_EQ(doc.OnSaveDocument(dir.File("nicht/da.kt")).message,
+                  dir.File("nicht/da.kt") + " wurde nicht gefunden.");
+        EXPECT_EQ(doc.GetTitle(), "lied.kt");
+    }
+    CKantiloDoc doc;
+    Click(doc, 440, 1);
+    int nUpdates = 0;
+    doc.SetUpdateHandler([&] { ++nUpdates; });
+    ASSERT_TRUE(doc.OnOpenDocument(strPath).Ok());
+    EXPECT_EQ(nUpdates, 1);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(PitchesAndLengths(doc), (Pairs{{440, 2}, {704, 4}, {704, 2}, {704, 2}}));
+
+    // A missing file leaves song, name and flag as they were.
+    Click(doc, 440, 4);
+    const CKantiloDoc::CResult missing = doc.OnOpenDocument(dir.File("fehlt.kt"));
+    EXPECT_EQ(missing.kind, CKantiloDoc::CResult::Kind::FileError);
+    EXPECT_EQ(missing.message, dir.File("fehlt.kt") + " wurde nicht gefunden.");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetTitle(), "lied.kt");
+    EXPECT_EQ(PitchesAndLengths(doc).size(), 5u);
+
+    // A broken file leaves a new untitled song to enter into.
+    Bytes bytes = ReadBytes(strPath);
+    bytes.pop_back();
+    WriteBytes(strPath, bytes);
+    const CKantiloDoc::CResult broken = doc.OnOpenDocument(strPath);
+    EXPECT_EQ(broken.kind, CKantiloDoc::CResult::Kind::FormatError);
+    EXPECT_EQ(broken.message, "Unerwartetes Dateiformat.");
+    EXPECT_EQ(doc.GetTitle(), "Unbenannt");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFirstNote(), nullptr);
+    Click(doc, 440, 4);
+    EXPECT_EQ(PitchesAndLengths(doc), (Pairs{{440, 4}}));
+
+    // An empty file is an empty song.
+    WriteBytes(dir.File("leer.kt"), {});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.File("leer.kt")).Ok());
+    EXPECT_EQ(doc.GetTitle(), "leer.kt");
+    EXPECT_EQ(doc.GetFirstNote(), nullptr);
+}
+
+TEST(KantiloDoc, GenerateWritesTheSongAndKeepsTheFlag) {
+    ScratchDir dir;
+    CKantiloDoc doc;
+    Click(doc, 440, 2);
+    doc.SetModifiedFlag(false);
+    RecordingSink sink;
+    doc.Generate(sink, "Standard", dir.File("lied.wav"), 10, 264);
+    EXPECT_TRUE(sink.warnings.empty());
+    EXPECT_EQ(sink.stages.size(), 4u);
+    EXPECT_EQ(doc.GetSong()->GetFileName(), dir.File("lied.wav"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(std::filesystem::file_size(dir.File("lied.wav")), 44u + 11025 * 2);  // half a second
 }

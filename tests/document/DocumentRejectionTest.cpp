@@ -1,21 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "CNotenblatt.h"
-#include "DocumentTestSupport.h"
+#include "CController.h"
+#include "CDocumentFile.h"
+#include "SheetProbe.h"
+#include "TestFiles.h"
 
 namespace {
 
-std::vector<uint8_t> SongWithTies() {
+Bytes SongWithTies() {
     CController controller;
-    ClickAt(controller, 31, 2);
-    ClickAt(controller, 31, 8);
-    ClickAt(controller, 31, 18, 1);
-    ClickAt(controller, 24, 13);
-    ClickAt(controller, 24, 4, 1);
+    Click(controller, 440, 2);
+    Click(controller, 440, 8);
+    Click(controller, 440, 18, 1);
+    Click(controller, 528, 13);
+    Click(controller, 528, 4, 1);
     return CDocumentFile::Store(controller);
 }
 
-void ExpectFormatError(const std::vector<uint8_t>& bytes, const std::string& strWhat) {
+void ExpectFormatError(const Bytes& bytes, const std::string& strWhat) {
     CDocumentFile::LoadResult loaded = CDocumentFile::Parse(bytes);
     EXPECT_EQ(loaded.status, CDocumentFile::Status::formatError) << strWhat;
     EXPECT_EQ(loaded.strMessage, "Unerwartetes Dateiformat.") << strWhat;
@@ -24,46 +26,38 @@ void ExpectFormatError(const std::vector<uint8_t>& bytes, const std::string& str
 
 }  // namespace
 
-TEST(DocumentRejection, EveryTruncationIsAFormatError) {
-    std::vector<uint8_t> bytes = SongWithTies();
+TEST(DocumentRejection, TruncationsAndWrongRecordsAreFormatErrors) {
+    const Bytes bytes = SongWithTies();
     ASSERT_GT(bytes.size(), 300u);
+    ASSERT_EQ(CDocumentFile::Parse(bytes).status, CDocumentFile::Status::ok);
     for (size_t n = 1; n < bytes.size(); ++n) {
-        ExpectFormatError(
-            std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)),
-            "cut at " + std::to_string(n));
+        ExpectFormatError(Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)),
+                          "cut at " + std::to_string(n));
     }
-    EXPECT_EQ(CDocumentFile::Parse(bytes).status, CDocumentFile::Status::ok);
-}
-
-TEST(DocumentRejection, ClassNameSchemaAndFirstTag) {
-    std::vector<uint8_t> bytes = SongWithTies();
-    std::vector<uint8_t> renamed = bytes;
-    renamed[16] = 's';  // "CControlles"
-    ExpectFormatError(renamed, "class name");
-    std::vector<uint8_t> lower = bytes;
-    lower[6] = 'c';  // names compare case-sensitively
-    ExpectFormatError(lower, "lower case");
-    std::vector<uint8_t> schema = bytes;
-    schema[2] = 2;
-    ExpectFormatError(schema, "schema");
-    std::vector<uint8_t> tag = bytes;
-    tag[0] = 0x01;
-    tag[1] = 0x80;
-    ExpectFormatError(tag, "first tag 0x8001");
-    ExpectFormatError({0x00, 0x00}, "null controller");
-}
-
-TEST(DocumentRejection, SheetMustBeWhereTheControllerExpectsIt) {
-    std::vector<uint8_t> bytes = SongWithTies();
-    std::vector<uint8_t> nullSheet(bytes.begin(), bytes.begin() + 0x11);
-    nullSheet.insert(nullSheet.end(), {0x00, 0x00});
-    ExpectFormatError(nullSheet, "no sheet");
-    std::vector<uint8_t> controllerAgain(bytes.begin(), bytes.begin() + 0x11);
-    controllerAgain.insert(controllerAgain.end(), {0x01, 0x80});
-    ExpectFormatError(controllerAgain, "a controller in a controller");
-    std::vector<uint8_t> selfReference(bytes.begin(), bytes.begin() + 0x11);
-    selfReference.insert(selfReference.end(), {0x02, 0x00});
-    ExpectFormatError(selfReference, "the controller as its own sheet");
+    // Bytes changed at an offset; "cut" ends the file after them.
+    const struct {
+        const char* pszWhat;
+        size_t nAt;
+        Bytes replaced;
+        bool bCut;
+    } kCases[] = {
+        {"class name CControlles", 16, {'s'}, false},
+        {"names compare case-sensitively", 6, {'c'}, false},
+        {"schema", 2, {2}, false},
+        {"first tag 0x8001", 0, {0x01, 0x80}, false},
+        {"null controller", 0, {0x00, 0x00}, true},
+        {"no sheet", 0x11, {0x00, 0x00}, true},
+        {"a controller in a controller", 0x11, {0x01, 0x80}, true},
+        {"the controller as its own sheet", 0x11, {0x02, 0x00}, true},
+    };
+    for (const auto& c : kCases) {
+        Bytes changed = bytes;
+        std::copy(c.replaced.begin(), c.replaced.end(), changed.begin() + std::ptrdiff_t(c.nAt));
+        if (c.bCut) {
+            changed.resize(c.nAt + c.replaced.size());
+        }
+        ExpectFormatError(changed, c.pszWhat);
+    }
 }
 
 TEST(DocumentRejection, EmptyFileIsAnEmptySongAndTrailingBytesAreIgnored) {
@@ -72,8 +66,8 @@ TEST(DocumentRejection, EmptyFileIsAnEmptySongAndTrailingBytesAreIgnored) {
     EXPECT_EQ(empty.pController->GetFirstNote(), nullptr);
     EXPECT_EQ(CDocumentFile::Store(*empty.pController).size(), 141u);
 
-    std::vector<uint8_t> bytes = SongWithTies();
-    std::vector<uint8_t> trailing = bytes;
+    const Bytes bytes = SongWithTies();
+    Bytes trailing = bytes;
     trailing.insert(trailing.end(), {0xFF, 0xFF, 0x12});
     CDocumentFile::LoadResult loaded = CDocumentFile::Parse(trailing);
     ASSERT_EQ(loaded.status, CDocumentFile::Status::ok);
@@ -81,23 +75,23 @@ TEST(DocumentRejection, EmptyFileIsAnEmptySongAndTrailingBytesAreIgnored) {
 }
 
 TEST(DocumentRejection, SingleByteChangesNeverBreakTheLoadedSong) {
-    std::vector<uint8_t> bytes = SongWithTies();
+    const Bytes bytes = SongWithTies();
     for (size_t i = 0; i < bytes.size(); ++i) {
         for (uint8_t delta : {uint8_t{1}, uint8_t{0x80}, uint8_t{0xFF}}) {
-            std::vector<uint8_t> changed = bytes;
+            Bytes changed = bytes;
             changed[i] = static_cast<uint8_t>(changed[i] + delta);
             CDocumentFile::LoadResult loaded = CDocumentFile::Parse(changed);
             if (loaded.status != CDocumentFile::Status::ok) {
                 EXPECT_EQ(loaded.strMessage, "Unerwartetes Dateiformat.");
                 continue;
             }
-            // What loads must edit, delete, walk and store like any song.
-            std::vector<uint8_t> stored = CDocumentFile::Store(*loaded.pController);
+            // What loads must store, load, edit and delete like any song.
+            Bytes stored = CDocumentFile::Store(*loaded.pController);
             CDocumentFile::LoadResult again = CDocumentFile::Parse(stored);
             ASSERT_EQ(again.status, CDocumentFile::Status::ok) << i;
             EXPECT_EQ(CDocumentFile::Store(*again.pController), stored);
             CController& c = *loaded.pController;
-            ClickAt(c, 31, 8, 1);
+            Click(c, 440, 8, 1);
             for (int n = 0; n < 20; ++n) {
                 c.DeleteLastNote();
             }

@@ -2,9 +2,6 @@
 
 #include <random>
 
-#include "CNote.h"
-#include "CNotenblatt.h"
-#include "CTakt.h"
 #include "SheetProbe.h"
 
 namespace {
@@ -34,11 +31,8 @@ std::string BrokenInvariant(CNotenblatt& sheet) {
         if (nSum != fills[b]) {
             return "fill is not the sum";
         }
-        if (b + 1 < bars.size() && fills[b] != 8) {
-            return "bar before the last not full";
-        }
-        if (fills[b] > 8) {
-            return "overfull";
+        if (fills[b] > 8 || (b + 1 < bars.size() && fills[b] != 8)) {
+            return "overfull, or a bar before the last not full";
         }
     }
     for (size_t i = 0; i < flat.size(); ++i) {
@@ -78,14 +72,10 @@ int32_t RandomTool(std::mt19937& rng) {
 
 // Heights of the previous click are reused often, so that shift-clicks tie.
 int32_t RandomHeight(std::mt19937& rng, int32_t nPrevious) {
-    switch (rng() % 4) {
-        case 0:
-            return nPrevious;
-        case 1:
-            return static_cast<int32_t>(rng() % 75);
-        default:
-            return static_cast<int32_t>(rng() % 400) - 50;
-    }
+    const uint32_t nKind = rng() % 4;
+    return nKind == 0
+               ? nPrevious
+               : static_cast<int32_t>(nKind == 1 ? rng() % 75 : rng() % 400) - 50 * (nKind > 1);
 }
 
 }  // namespace

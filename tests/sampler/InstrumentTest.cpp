@@ -2,124 +2,62 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
-#include "CInstrument.h"
 #include "SamplerTestSupport.h"
 
-using namespace SamplerTest;
-
-namespace {
-void Fill(CInstrument& instrument, const std::vector<int16_t>& values) {
-    ASSERT_TRUE(instrument.Allocate(uint32_t(values.size())));
-    for (int16_t v : values) {
-        instrument.AppendSample(v);
-    }
-}
-}  // namespace
-
-TEST(Instrument, StandardIsA264HzSine) {
-    CInstrument instrument("Standard", 440);
-    instrument.MakeStandard();
-    EXPECT_EQ(instrument.GetBaseFrequency(), 264);
-    EXPECT_EQ(instrument.GetSampleRate(), 22050u);
-    EXPECT_EQ(instrument.GetBitsPerSample(), 16);
-    EXPECT_EQ(instrument.IsStereo(), 0);
-    const std::vector<int16_t> s = Slots(instrument);
-    ASSERT_EQ(s.size(), 88200u);
-    EXPECT_EQ(std::vector<int16_t>(s.begin(), s.begin() + 6),
-              (std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
-    EXPECT_EQ(*std::max_element(s.begin(), s.end()), 9999);
-    EXPECT_EQ(*std::min_element(s.begin(), s.end()), -9999);
-}
-
-TEST(Instrument, FadeOfStandardTouchesOnlyTheLast441Slots) {
-    CInstrument plain("Standard", 264);
+TEST(Instrument, StandardIsA264HzSineFadedOverItsLast441Slots) {
+    CInstrument plain("Standard", 440);
     plain.MakeStandard();
-    CInstrument faded("Standard", 264);
-    faded.MakeStandard();
-    faded.FadeOut();
+    EXPECT_EQ(plain.GetBaseFrequency(), 264);
+    EXPECT_EQ(plain.GetSampleRate(), 22050u);
+    EXPECT_EQ(plain.GetBitsPerSample(), 16);
+    EXPECT_EQ(plain.IsStereo(), 0);
     const std::vector<int16_t> a = Slots(plain);
-    const std::vector<int16_t> b = Slots(faded);
+    ASSERT_EQ(a.size(), 88200u);
+    EXPECT_EQ(std::vector<int16_t>(a.begin(), a.begin() + 6),
+              (std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
+    EXPECT_EQ(*std::max_element(a.begin(), a.end()), 9999);
+    EXPECT_EQ(*std::min_element(a.begin(), a.end()), -9999);
+    plain.FadeOut();
+    const std::vector<int16_t> b = Slots(plain);
     EXPECT_TRUE(std::equal(a.begin(), a.begin() + 87759, b.begin()));
     for (uint32_t i = 87759; i < 88200; ++i) {
         const float factor = float(440 - (i - 87759)) / 441.0f;
         EXPECT_EQ(b[i], int16_t(std::trunc(double(factor) * a[i]))) << i;
     }
-    EXPECT_EQ(b[88199], 0);
 }
 
-TEST(Instrument, EightBitFadesTowards127) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(8);
-    instrument.SetSampleRate(250);  // five frames fade
-    Fill(instrument, {0, 255, 255, 255, 0, 0, 0, 255});
-    instrument.FadeOut();
-    // Factors 4/5, 3/5, 2/5, 1/5, 0 on the last five; centred values -127 and 128.
-    EXPECT_EQ(Slots(instrument),
-              (std::vector<int16_t>{0, 255, 255, int16_t(127 + 102), int16_t(127 - 76),
-                                    int16_t(127 - 50), int16_t(127 - 25), 127}));
-}
-
-TEST(Instrument, StereoFadesBothSlotsOfAFrameAlike) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(16);
-    instrument.SetStereo(1);
-    instrument.SetSampleRate(200);  // four frames fade
-    Fill(instrument, {1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000});
-    instrument.FadeOut();
-    EXPECT_EQ(Slots(instrument),
-              (std::vector<int16_t>{1000, -1000, 750, -750, 500, -500, 250, -250, 0, 0}));
-}
-
-TEST(Instrument, ShortRecordingGetsOnlyTheTailOfTheRamp) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(16);
-    instrument.SetSampleRate(500);  // ten frames would fade
-    Fill(instrument, {1000, 1000, 1000});
-    instrument.FadeOut();
-    EXPECT_EQ(Slots(instrument), (std::vector<int16_t>{200, 100, 0}));
-
-    CInstrument stereo("x.wav", 264);
-    stereo.SetBitsPerSample(8);
-    stereo.SetStereo(1);
-    stereo.SetSampleRate(200);
-    Fill(stereo, {227, 27});
-    stereo.FadeOut();
-    EXPECT_EQ(Slots(stereo), (std::vector<int16_t>{127, 127}));
-}
-
-TEST(Instrument, RateBelow50LeavesTheRecordingAlone) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(16);
-    instrument.SetSampleRate(49);
-    Fill(instrument, {5, 6, 7});
-    instrument.FadeOut();
-    EXPECT_EQ(Slots(instrument), (std::vector<int16_t>{5, 6, 7}));
-}
-
-TEST(Instrument, ScaleSampleTruncatesTowardZeroAroundTheCentre) {
-    CInstrument sixteen("x", 264);
-    sixteen.SetBitsPerSample(16);
-    EXPECT_EQ(sixteen.ScaleSample(-1001, 0.5f), -500);
-    EXPECT_EQ(sixteen.ScaleSample(1001, 0.5f), 500);
-    EXPECT_EQ(sixteen.ScaleSample(-32768, 1.0f), -32768);
-    CInstrument eight("x", 264);
-    eight.SetBitsPerSample(8);
-    EXPECT_EQ(eight.ScaleSample(0, 0.5f), 127 - 63);
-    EXPECT_EQ(eight.ScaleSample(255, 0.5f), 127 + 64);
-    EXPECT_EQ(eight.ScaleSample(127, 0.3f), 127);
-}
-
-// An absurd sample rate makes the fade longer than any recording; only its last steps reach
-// the slots, with the factors the single-precision count-down gives them.
-TEST(Instrument, HugeRateFadesOnlyTheTailOfTheRamp) {
+TEST(Instrument, FadesTruncateTowardsTheCentre) {
+    const struct {
+        int bits;
+        int32_t stereo;
+        uint32_t rate;
+        std::vector<int16_t> in, out;
+    } kCases[] = {
+        // Five frames fade by 4/5 .. 0; 8-bit values are centred on 127.
+        {8, 0, 250, {0, 255, 255, 255, 0, 0, 0, 255}, {0, 255, 255, 229, 51, 77, 102, 127}},
+        {16,
+         1,
+         200,
+         {1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000},
+         {1000, -1000, 750, -750, 500, -500, 250, -250, 0, 0}},
+        {16, 0, 500, {1000, 1000, 1000}, {200, 100, 0}},  // only the tail of the ramp
+        {16, 0, 500, {-1001, -1001, -1001}, {-200, -100, 0}},
+        {8, 1, 200, {227, 27}, {127, 127}},
+        {16, 0, 49, {5, 6, 7}, {5, 6, 7}},  // below 50 frames a second nothing fades
+    };
+    for (const auto& c : kCases) {
+        CInstrument instrument("x.wav", 264);
+        Record(instrument, c.bits, c.stereo, c.rate, c.in);
+        instrument.FadeOut();
+        EXPECT_EQ(Slots(instrument), c.out) << c.bits << " bits, rate " << c.rate;
+    }
+    // An absurd rate makes the fade longer than any recording; only its last steps reach the
+    // slots, with the factors the single-precision count-down gives them.
     for (uint32_t rate : {0xFFFFFFFFu, 900000000u, 838860850u, 4000000u}) {
         CInstrument instrument("x.wav", 264);
-        instrument.SetBitsPerSample(16);
-        instrument.SetSampleRate(rate);
-        Fill(instrument, {30000, -30000, 30000});
+        Record(instrument, 16, 0, rate, {30000, -30000, 30000});
         instrument.FadeOut();
         const int64_t frames = rate / 50;
         float v = float(frames - 1);

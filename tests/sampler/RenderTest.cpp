@@ -1,17 +1,15 @@
-// Rendering the note sheet into the song: pitch stepping, lengths, fades, ties, rests,
-// the song's size and the progress cadence.
+// Rendering the note sheet into the song: pitch stepping, lengths, fades, ties, rests, the
+// song's size, the progress cadence, and the plain array version on random sheets.
 
 #include <gtest/gtest.h>
 
-#include "CInstrument.h"
+#include <cmath>
+#include <random>
+
 #include "CLied.h"
-#include "CNote.h"
-#include "CNotenblatt.h"
 #include "CSampler.h"
 #include "ReferenceRenderer.h"
 #include "SamplerTestSupport.h"
-
-using namespace SamplerTest;
 
 namespace {
 struct Rendered {
@@ -20,25 +18,38 @@ struct Rendered {
     std::string failure;
 };
 
-void RenderSheet(CInstrument& instrument, CNotenblatt& sheet, Rendered& out) {
+Rendered Render(CInstrument& instrument, CNotenblatt& sheet) {
+    Rendered out;
     CLied song;
     CSampler sampler;
     out.failure = FailureText([&] { sampler.Render(out.sink, instrument, song, sheet); });
     out.slots = Slots(song);
+    return out;
 }
 
-// An instrument whose slot k holds k (mod 30000), so every output value names its source.
-void MakeRamp(CInstrument& instrument, uint32_t frames, uint32_t rate) {
-    instrument.SetBitsPerSample(16);
-    instrument.SetSampleRate(rate);
-    ASSERT_TRUE(instrument.Allocate(frames));
+// A recording whose slot k holds k (mod 30000), so every output value names its source.
+std::vector<int16_t> Ramp(uint32_t frames) {
+    std::vector<int16_t> slots(frames);
     for (uint32_t k = 0; k < frames; ++k) {
-        instrument.AppendSample(int32_t(k % 30000));
+        slots[k] = int16_t(k % 30000);
     }
+    return slots;
 }
 
-std::vector<int16_t> Head(const std::vector<int16_t>& v, size_t n) {
-    return std::vector<int16_t>(v.begin(), v.begin() + std::min(n, v.size()));
+// The events a listener hears: a note and every note tied on from it sound as one.
+std::vector<ReferenceRenderer::Event> HeardEvents(CNotenblatt& sheet) {
+    std::vector<ReferenceRenderer::Event> events;
+    bool bTiedOn = false;
+    for (const NoteState& n : Walk(sheet)) {
+        if (bTiedOn) {
+            events.back().eighths += n.nDuration;
+            events.back().pitch = n.nPitch;
+        } else {
+            events.push_back({n.nPitch, n.nDuration, n.bRest != 0});
+        }
+        bTiedOn = n.bTieToNext && !events.back().rest;
+    }
+    return events;
 }
 }  // namespace
 
@@ -46,41 +57,39 @@ TEST(Render, NoteAtTheBaseReproducesTheRecordingUpToTheFade) {
     CInstrument instrument("Standard", 264);
     instrument.MakeStandard();
     CNotenblatt sheet;
-    sheet.AddNote({0, HeightOf(264)}, 2, 0);
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+    Click(sheet, 264, 2);
+    const Rendered r = Render(instrument, sheet);
     ASSERT_EQ(r.failure, "");
     const std::vector<int16_t> source = Slots(instrument);
     ASSERT_EQ(r.slots.size(), 11025u);
     for (uint32_t i = 0; i < 11025; ++i) {
-        const int16_t expected =
-            i < 10585 ? source[i]
-                      : int16_t(std::trunc(double(float(440 - (i - 10585)) / 441.0f) * source[i]));
-        ASSERT_EQ(r.slots[i], expected) << i;
+        const float factor = i < 10585 ? 1.0f : float(440 - (i - 10585)) / 441.0f;
+        ASSERT_EQ(r.slots[i], int16_t(std::trunc(double(factor) * source[i]))) << i;
     }
 }
 
 TEST(Render, PitchSelectsTheSourceFrames) {
-    struct Case {
+    const struct {
         uint16_t pitch;
         int32_t base;
         std::vector<int16_t> frames;
-    };
-    const Case cases[] = {
+    } kCases[] = {
         {528, 264, {0, 2, 4, 6, 8, 10, 12}},
         {297, 264, {0, 1, 2, 3, 4, 6, 7}},
         {440, 264, {0, 2, 3, 5, 7, 8, 10, 12, 13, 15}},
         {264, 495, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : kCases) {
         CInstrument instrument("ramp.wav", c.base);
-        MakeRamp(instrument, 20000, 22050);
+        Record(instrument, 16, 0, 22050, Ramp(20000));
         CNotenblatt sheet;
-        sheet.AddNote({0, HeightOf(c.pitch)}, 1, 0);
-        Rendered r;
-        RenderSheet(instrument, sheet, r);
+        Click(sheet, c.pitch, 1);
+        const Rendered r = Render(instrument, sheet);
         ASSERT_EQ(r.failure, "");
-        EXPECT_EQ(Head(r.slots, c.frames.size()), c.frames) << c.pitch << " from " << c.base;
+        ASSERT_GE(r.slots.size(), c.frames.size());
+        EXPECT_EQ(std::vector<int16_t>(r.slots.begin(), r.slots.begin() + c.frames.size()),
+                  c.frames)
+            << c.pitch << " from " << c.base;
     }
 }
 
@@ -89,9 +98,8 @@ TEST(Render, WholeNoteRunsPastTheRecordingIntoSilence) {
     instrument.MakeStandard();
     instrument.FadeOut();
     CNotenblatt sheet;
-    sheet.AddNote({0, HeightOf(880)}, 8, 0);
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+    Click(sheet, 880, 8);
+    const Rendered r = Render(instrument, sheet);
     ASSERT_EQ(r.slots.size(), 44100u);
     // The running position drifts in single precision: frame 26457 still plays source frame
     // 88197 (the faded tail, not yet silent), frame 26458 would need 88201.
@@ -99,130 +107,118 @@ TEST(Render, WholeNoteRunsPastTheRecordingIntoSilence) {
     EXPECT_EQ(r.slots[26456], source[88194]);
     EXPECT_EQ(r.slots[26457], source[88197]);
     EXPECT_NE(r.slots[26457], 0);
-    for (uint32_t i = 26458; i < 44100; ++i) {
-        ASSERT_EQ(r.slots[i], 0) << i;
-    }
+    EXPECT_EQ(std::vector<int16_t>(r.slots.begin() + 26458, r.slots.end()),
+              std::vector<int16_t>(44100 - 26458, 0));
 }
 
 TEST(Render, TieChainAcrossABarLineSoundsAsOneNote) {
     CInstrument instrument("ramp.wav", 264);
-    MakeRamp(instrument, 30000, 22050);
+    Record(instrument, 16, 0, 22050, Ramp(30000));
     CNotenblatt sheet;
     for (int i = 0; i < 7; ++i) {
-        sheet.AddNote({0, HeightOf(264)}, 11, 0);  // eighth rests
+        Click(sheet, 264, 11);  // eighth rests
     }
-    sheet.AddNote({0, HeightOf(264)}, 2, 0);  // eighth + eighth over the bar line
-    sheet.AddNote({0, HeightOf(264)}, 2, 1);  // tied on by shift-click
-    ASSERT_EQ(sheet.GetLength(), 11);
-    int tiedNotes = 0;
-    int32_t bNewBar = 0;
-    for (CNote* n = sheet.GetFirstNote(); n; n = sheet.GetNextNote(bNewBar)) {
-        int32_t d, rest, to, from;
-        uint16_t p;
-        n->GetInfo(d, p, rest, to, from);
-        tiedNotes += (!rest && (to || from)) ? 1 : 0;
-    }
-    ASSERT_EQ(tiedNotes, 3);
-
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+    Click(sheet, 264, 2);     // eighth + eighth over the bar line
+    Click(sheet, 264, 2, 1);  // tied on by shift-click
+    const Rendered r = Render(instrument, sheet);
     ReferenceRenderer::Recording rec;
     rec.slots = Slots(instrument);
     std::vector<ReferenceRenderer::Event> events(7, {264, 1, true});
     events.push_back({264, 4, false});
     EXPECT_EQ(r.slots, ReferenceRenderer::Render(rec, events, 11));
-    // One attack: the source runs on without restarting at the tie, and one fade at the end.
-    EXPECT_EQ(r.slots[7 * 5512 + 5512], 5512);
-    EXPECT_EQ(r.slots[7 * 5512 + 22050 - 441], 22050 - 441);
-    EXPECT_LT(r.slots[7 * 5512 + 22049], 100);
+    // One attack: the source runs on without restarting at the ties, and one fade at the end.
+    const size_t start = 7 * 5512;
+    EXPECT_EQ(r.slots[start + 5512], 5512);
+    EXPECT_EQ(r.slots[start + 22050 - 441], 22050 - 441);
+    EXPECT_LT(r.slots[start + 22049], 100);
 }
 
-TEST(Render, RestsInEightBitStereoAreCentredSilence) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(8);
-    instrument.SetStereo(1);
-    instrument.SetSampleRate(22050);
-    ASSERT_TRUE(instrument.Allocate(4));
-    for (int v : {10, 250, 10, 250}) {
-        instrument.AppendSample(v);
-    }
-    CNotenblatt sheet;
-    sheet.AddNote({0, HeightOf(440)}, 11, 0);
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
-    EXPECT_EQ(r.slots, std::vector<int16_t>(2 * 5512, 127));
-}
+TEST(Render, RestsAndSlotsNoNoteReachesHoldSilence) {
+    CInstrument stereo("x.wav", 264);
+    Record(stereo, 8, 1, 22050, {10, 250, 10, 250});
+    CNotenblatt rest;
+    Click(rest, 440, 11);
+    EXPECT_EQ(Render(stereo, rest).slots, std::vector<int16_t>(2 * 5512, 127));
 
-TEST(Render, SlotsNoNoteReachesHoldSilence) {
-    CInstrument instrument("x.wav", 264);
-    instrument.SetBitsPerSample(8);
-    instrument.SetSampleRate(22050);
-    ASSERT_TRUE(instrument.Allocate(100000));
-    instrument.FillSilence();
-    for (uint32_t i = 0; i < 100000; ++i) {
-        instrument.SetSample(i, 200);
-    }
+    // An eighth lasts 5512.5 frames: the last slot of eight of them is no note's.
+    CInstrument eight("x.wav", 264);
+    Record(eight, 8, 0, 22050, std::vector<int16_t>(100000, 200));
     CNotenblatt sheet;
     for (int i = 0; i < 8; ++i) {
-        sheet.AddNote({0, HeightOf(264)}, 1, 0);
+        Click(sheet, 264, 1);
     }
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+    const Rendered r = Render(eight, sheet);
     ASSERT_EQ(r.slots.size(), 44100u);
     EXPECT_EQ(r.slots[44095], 127 + int16_t(std::trunc(double(1.0f / 441.0f) * 73)));
-    EXPECT_EQ(Head(std::vector<int16_t>(r.slots.begin() + 44096, r.slots.end()), 4),
+    EXPECT_EQ(std::vector<int16_t>(r.slots.begin() + 44096, r.slots.end()),
               std::vector<int16_t>(4, 127));
     EXPECT_EQ(r.slots[5511 + 1], 200);  // the next note starts afresh
 }
 
-TEST(Render, EmptySheetGivesAnEmptySongAndNoSteps) {
-    CInstrument instrument("Standard", 264);
-    instrument.MakeStandard();
-    CNotenblatt sheet;
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+TEST(Render, SizesAndProgressSteps) {
+    CInstrument standard("Standard", 264);
+    standard.MakeStandard();
+    CNotenblatt empty;
+    Rendered r = Render(standard, empty);
     EXPECT_EQ(r.failure, "");
     EXPECT_TRUE(r.slots.empty());
     EXPECT_EQ(r.sink.samplerSteps, 0);
-}
 
-TEST(Render, ImpossibleSongsFailWithATextInsteadOfLooping) {
-    CNotenblatt sheet;
-    sheet.AddNote({0, HeightOf(440)}, 8, 0);
-    CInstrument noPitch("x.wav", 0);
-    MakeRamp(noPitch, 100, 22050);
-    Rendered r;
-    RenderSheet(noPitch, sheet, r);
-    EXPECT_EQ(r.failure, "Fehler beim generieren!");
-
-    // 2^32 slots and more cannot be counted, let alone held.
-    CInstrument fast("x.wav", 264);
-    MakeRamp(fast, 100, 0xFFFFFFFFu);
-    RenderSheet(fast, sheet, r);
-    EXPECT_EQ(r.failure, "Zu wenig Speicher für das neue Lied!");
-    EXPECT_TRUE(r.slots.empty());
-}
-
-TEST(Render, ProgressStepsAboutAHundredTimes) {
-    CInstrument instrument("Standard", 264);
-    instrument.MakeStandard();
     CNotenblatt sheet;
     for (int i = 0; i < 4; ++i) {
-        sheet.AddNote({0, HeightOf(330)}, 2, 0);
+        Click(sheet, 330, 2);
     }
-    Rendered r;
-    RenderSheet(instrument, sheet, r);
+    r = Render(standard, sheet);
     EXPECT_EQ(r.sink.samplerSteps, 100);  // 44100 slots, a step every 441
     EXPECT_EQ(r.sink.filterSteps, 0);
 
     // Fewer than 100 slots: every slot of notes and rests steps.
     CInstrument slow("x.wav", 264);
-    MakeRamp(slow, 10, 196);
+    Record(slow, 16, 0, 196, Ramp(10));
     CNotenblatt one;
-    one.AddNote({0, HeightOf(264)}, 1, 0);
-    one.AddNote({0, HeightOf(264)}, 11, 0);
-    Rendered s;
-    RenderSheet(slow, one, s);
-    EXPECT_EQ(s.slots.size(), 98u);
-    EXPECT_EQ(s.sink.samplerSteps, 98);
+    Click(one, 264, 1);
+    Click(one, 264, 11);
+    r = Render(slow, one);
+    EXPECT_EQ(r.slots.size(), 98u);
+    EXPECT_EQ(r.sink.samplerSteps, 98);
+
+    // No pitch to step by, and 2^32 slots or more, fail with a text instead of looping.
+    CInstrument noPitch("x.wav", 0);
+    Record(noPitch, 16, 0, 22050, Ramp(100));
+    EXPECT_EQ(Render(noPitch, sheet).failure, "Fehler beim generieren!");
+    CInstrument fast("x.wav", 264);
+    Record(fast, 16, 0, 0xFFFFFFFFu, Ramp(100));
+    r = Render(fast, sheet);
+    EXPECT_EQ(r.failure, "Zu wenig Speicher für das neue Lied!");
+    EXPECT_TRUE(r.slots.empty());
+}
+
+TEST(Render, MatchesThePlainVersionOnRandomSheets) {
+    const int32_t kBases[] = {149, 165, 176, 198, 220, 248, 264, 297, 330, 352, 396, 440, 495};
+    const int32_t kTools[] = {1, 2, 4, 8, 11, 12, 14, 18};
+    const uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000, 1234};
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 40; ++round) {
+        ReferenceRenderer::Recording rec;
+        rec.bits = random() % 2 ? 8 : 16;
+        rec.stereo = random() % 2;
+        rec.rate = kRates[random() % 6];
+        rec.base = kBases[random() % 13];
+        rec.slots.resize((1 + random() % 30000) * (rec.stereo ? 2 : 1));
+        std::uniform_int_distribution<int> value(rec.bits == 8 ? 0 : -32768,
+                                                 rec.bits == 8 ? 255 : 32767);
+        for (int16_t& s : rec.slots) {
+            s = int16_t(value(random));
+        }
+        CInstrument instrument("x.wav", rec.base);
+        Record(instrument, rec.bits, rec.stereo, rec.rate, rec.slots);
+        CNotenblatt sheet;
+        for (int e = int(random() % 12); e > 0; --e) {
+            Click(sheet, kPitches[random() % 13], kTools[random() % 8], random() % 3 == 0);
+        }
+        ASSERT_EQ(Render(instrument, sheet).slots,
+                  ReferenceRenderer::Render(rec, HeardEvents(sheet), sheet.GetLength()))
+            << "round " << round << ", " << rec.bits << " bits, "
+            << (rec.stereo ? "stereo" : "mono") << ", rate " << rec.rate;
+    }
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+// Entering notes by clicks and reading a sheet back in the terms the tests compare.
+
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <vector>
 
 #include "CArchive.h"
@@ -9,7 +13,6 @@
 #include "CNotenblatt.h"
 #include "CTakt.h"
 
-// Reading a sheet back in the terms the tests compare.
 struct NoteState {
     int32_t nDuration;
     uint16_t nPitch;
@@ -30,10 +33,12 @@ inline NoteState StateOf(const CNote& note, int32_t bNewBar = 0) {
     return s;
 }
 
-inline std::vector<NoteState> Walk(CNotenblatt& sheet) {
+// Every note in walk order; works on the sheet, the controller and the document alike.
+template <typename TSong>
+std::vector<NoteState> Walk(TSong& song) {
     std::vector<NoteState> notes;
     int32_t bNewBar = 0;
-    for (CNote* p = sheet.GetFirstNote(); p != nullptr; p = sheet.GetNextNote(bNewBar)) {
+    for (CNote* p = song.GetFirstNote(); p != nullptr; p = song.GetNextNote(bNewBar)) {
         notes.push_back(StateOf(*p, bNewBar));
     }
     return notes;
@@ -49,16 +54,24 @@ inline std::vector<int32_t> BarFills(CNotenblatt& sheet) {
     return fills;
 }
 
-// A click height inside the band of each pitch (the middle of the band).
+// The pitches top to bottom, and a click height in the middle of each one's band.
+inline constexpr uint16_t kPitches[] = {880, 792, 704, 660, 594, 528, 495,
+                                        440, 396, 352, 330, 297, 264};
+inline constexpr int32_t kBandMiddles[] = {7, 10, 14, 17, 21, 24, 28, 31, 35, 38, 42, 45, 49};
+
 inline int32_t HeightOf(uint16_t nPitch) {
-    static const std::map<uint16_t, int32_t> kHeights = {
-        {880, 7},  {792, 10}, {704, 14}, {660, 17}, {594, 21}, {528, 24}, {495, 28},
-        {440, 31}, {396, 35}, {352, 38}, {330, 42}, {297, 45}, {264, 49}};
-    return kHeights.at(nPitch);
+    for (size_t i = 0; i < std::size(kPitches); ++i) {
+        if (kPitches[i] == nPitch) {
+            return kBandMiddles[i];
+        }
+    }
+    ADD_FAILURE() << "no band for " << nPitch;
+    return 0;
 }
 
-inline void Click(CNotenblatt& sheet, uint16_t nPitch, int32_t nTool, int32_t bTie = 0) {
-    sheet.AddNote(CPoint{200, HeightOf(nPitch)}, nTool, bTie);
+template <typename TSong>
+void Click(TSong& song, uint16_t nPitch, int32_t nTool, int32_t bTie = 0) {
+    song.AddNote(CPoint{200, HeightOf(nPitch)}, nTool, bTie);
 }
 
 inline const CRuntimeClass* const kSheetClasses[] = {&CNotenblatt::classObject, &CTakt::classObject,
