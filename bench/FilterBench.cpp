@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CLowPassFilter.h"
-#include "ReferenceFilter.h"
+#include "Reference.h"
 
 namespace {
 

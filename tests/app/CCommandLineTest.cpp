@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "CCommandLine.h"
 
 namespace {
@@ -84,35 +86,25 @@ TEST(CCommandLine, SamplerOptionsHelpAndVersion) {
 }
 
 TEST(CCommandLine, BadUsage) {
-    const std::vector<std::vector<std::string>> kBad = {
-        {"a.kt", "b.kt"},
-        {"-o"},
-        {"a.kt", "-o"},
-        {"-o", "b.kt"},
-        {"a.kt", "-o", ""},
-        {"a.kt", "-o", "b.kt", "-o", "c.kt"},
-        {"--frobnicate"},
-        {"-x", "a.kt"},
-        {"--help=yes"},
-        {"a.kt", "--quality", "10"},
-        {"--instrument", "Standard"},
-        {"a.kt", "-o", "x.wav", "--base", "0"},
-        {"a.kt", "-o", "x.wav", "--base", "-264"},
-        {"a.kt", "-o", "x.wav", "--base", "440Hz"},
-        {"a.kt", "-o", "x.wav", "--base", ""},
-        {"a.kt", "-o", "x.wav", "--quality", "4"},
-        {"a.kt", "-o", "x.wav", "--quality", "51"},
-        {"a.kt", "-o", "x.wav", "--quality", "99999999999"},
-        {"a.kt", "-o", "x.wav", "--quality"},
-        {"a.kt", "-o", "x.wav", "--instrument", ""},
-        {"-PT", "lied.kt"},
-        {"/o", "x.kt"},  // two paths
-        {"/pt", "a.kt", "d", "t", "p", "zu-viel"},
-        {"-p", "a.kt", "Drucker"},  // printer fields only follow -pt
-    };
-    for (const auto& args : kBad) {
+    // Argument lists split at "|", arguments at spaces; '' is an empty one. "/o x.kt" names
+    // two paths; printer fields only follow -pt.
+    std::istringstream lists(
+        "a.kt b.kt | -o | a.kt -o | -o b.kt | a.kt -o '' | a.kt -o b.kt -o c.kt | --frobnicate | "
+        "-x a.kt | --help=yes | a.kt --quality 10 | --instrument Standard | -PT lied.kt | "
+        "/o x.kt | /pt a.kt d t p zu-viel | -p a.kt Drucker | a.kt -o x.wav --base 0 | "
+        "a.kt -o x.wav --base -264 | a.kt -o x.wav --base 440Hz | a.kt -o x.wav --base '' | "
+        "a.kt -o x.wav --quality 4 | a.kt -o x.wav --quality 51 | a.kt -o x.wav --quality | "
+        "a.kt -o x.wav --quality 99999999999 | a.kt -o x.wav --instrument ''");
+    int nLists = 0;
+    for (std::string strArgs; std::getline(lists, strArgs, '|'); ++nLists) {
+        std::vector<std::string> args;
+        std::istringstream words(strArgs);
+        for (std::string strWord; words >> strWord;) {
+            args.push_back(strWord == "''" ? "" : strWord);
+        }
         CCommandLine cmd = P(args);
-        EXPECT_EQ(cmd.m_action, Action::usageError) << Joined(args);
-        EXPECT_FALSE(cmd.m_strError.empty()) << Joined(args);
+        EXPECT_EQ(cmd.m_action, Action::usageError) << strArgs;
+        EXPECT_FALSE(cmd.m_strError.empty()) << strArgs;
     }
+    EXPECT_EQ(nLists, 24);
 }

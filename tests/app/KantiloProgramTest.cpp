@@ -1,9 +1,7 @@
 // The program run as a user runs it: converting documents and generating songs, with the
 // exit code telling success (0), failure (1) and bad usage (2) apart.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 
 #include <sstream>
 
@@ -13,8 +11,6 @@
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
-extern char** environ;
-
 namespace {
 
 struct RunResult {
@@ -22,40 +18,20 @@ struct RunResult {
     std::string strOut, strErr;
 };
 
-std::string Text(const std::string& strPath) {
-    Bytes bytes = ReadBytes(strPath);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// Runs the program with args, its output captured in files of dir.
-RunResult RunKantilo(std::vector<std::string> args, const ScratchDir& dir) {
-    std::string strProgram = ProgramFile().string();
-    std::vector<char*> argv{strProgram.data()};
-    for (std::string& a : args) {
-        argv.push_back(a.data());
+// Runs the program with args (no quotes in them), its output captured in files of dir.
+RunResult RunKantilo(const std::vector<std::string>& args, const ScratchDir& dir) {
+    std::ostringstream command;
+    command << "'" << ProgramFile().string() << "'";
+    for (const std::string& a : args) {
+        command << " '" << a << "'";
     }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string strOut = dir.File("stdout"), strErr = dir.File("stderr");
-    const int nFlags = O_WRONLY | O_CREAT | O_TRUNC;
-    posix_spawn_file_actions_addopen(&actions, 1, strOut.c_str(), nFlags, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, strErr.c_str(), nFlags, 0644);
-    pid_t pid = 0;
-    RunResult run;
-    const int nSpawn = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int nStatus = 0;
-    if (nSpawn != 0 || waitpid(pid, &nStatus, 0) != pid) {
-        ADD_FAILURE() << "cannot run " << strProgram;
-        return run;
-    }
-    run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
-    run.strOut = Text(strOut);
-    run.strErr = Text(strErr);
-    std::filesystem::remove(strOut);
-    std::filesystem::remove(strErr);
-    return run;
+    command << " >" << dir.File("out") << " 2>" << dir.File("err");
+    const int nStatus = std::system(command.str().c_str());
+    const Bytes out = ReadBytes(dir.File("out")), err = ReadBytes(dir.File("err"));
+    std::filesystem::remove(dir.File("out"));
+    std::filesystem::remove(dir.File("err"));
+    return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, std::string(out.begin(), out.end()),
+            std::string(err.begin(), err.end())};
 }
 
 // A document of four A4 quarter notes.

@@ -21,7 +21,7 @@ std::string BrokenInvariant(CNotenblatt& sheet) {
     for (size_t b = 0; b < bars.size(); ++b) {
         int32_t nSum = 0;
         for (const NoteState& n : bars[b]) {
-            if (n.nDuration != 1 && n.nDuration != 2 && n.nDuration != 4 && n.nDuration != 8) {
+            if (n.nDuration < 1 || 8 % n.nDuration != 0) {
                 return "length";
             }
             nSum += n.nDuration;
@@ -37,22 +37,13 @@ std::string BrokenInvariant(CNotenblatt& sheet) {
     }
     for (size_t i = 0; i < flat.size(); ++i) {
         const NoteState& n = flat[i];
-        bool bNextTiedFrom = i + 1 < flat.size() && flat[i + 1].bTieFromPrev == 1;
-        if ((n.bTieToNext == 1) != bNextTiedFrom) {
-            return "tie flags do not pair";
+        const NoteState* pNext = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
+        if ((i == 0 && n.bTieFromPrev) || n.bTieToNext != (pNext ? pNext->bTieFromPrev : 0) ||
+            (n.bTieToNext && pNext->nPitch != n.nPitch)) {
+            return "ties do not pair at one pitch";
         }
-        if (n.bTieToNext == 1 && flat[i + 1].nPitch != n.nPitch) {
-            return "tie between pitches";
-        }
-        if (i == 0 && n.bTieFromPrev == 1) {
-            return "first note tied from before";
-        }
-        bool bTiedGlyph = n.nGlyph > 5000 && n.nGlyph < 6000;
-        if (n.bRest == 0 && (n.bTieToNext == 1) != bTiedGlyph) {
-            return "tied glyph";
-        }
-        if (n.bRest == 1 && n.nGlyph != 6100 + n.nDuration) {
-            return "rest glyph";
+        if (n.bRest ? n.nGlyph != 6100 + n.nDuration : n.bTieToNext != (n.nGlyph / 1000 == 5)) {
+            return "glyph";
         }
     }
     if (Walk(sheet) != flat) {
@@ -73,9 +64,10 @@ int32_t RandomTool(std::mt19937& rng) {
 // Heights of the previous click are reused often, so that shift-clicks tie.
 int32_t RandomHeight(std::mt19937& rng, int32_t nPrevious) {
     const uint32_t nKind = rng() % 4;
-    return nKind == 0
-               ? nPrevious
-               : static_cast<int32_t>(nKind == 1 ? rng() % 75 : rng() % 400) - 50 * (nKind > 1);
+    if (nKind == 0) {
+        return nPrevious;
+    }
+    return nKind == 1 ? static_cast<int32_t>(rng() % 75) : static_cast<int32_t>(rng() % 400) - 50;
 }
 
 }  // namespace

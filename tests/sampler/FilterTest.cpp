@@ -1,5 +1,5 @@
 // The song's low-pass filter: bit for bit the plain filter on every path the processor runs,
-// with its progress steps, and as the sampler's filter stage.
+// with its progress steps.
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "CLied.h"
 #include "CLowPassFilter.h"
-#include "CSampler.h"
-#include "ReferenceFilter.h"
+#include "Reference.h"
 #include "SamplerTestSupport.h"
 
 namespace {
@@ -43,13 +41,8 @@ std::string Describe(const SVariant& v, int taps, size_t total, bool stereo, int
 // Full-range noise, and every so often a stretch of one channel shaped like the filter itself,
 // whose result lies far outside the sample range.
 std::vector<int16_t> Noise(uint32_t total, int bits, int taps, bool stereo, uint32_t seed) {
-    std::mt19937 random(seed);
     const int lo = bits == 8 ? 0 : -32768, hi = bits == 8 ? 255 : 32767;
-    std::uniform_int_distribution<int> value(lo, hi);
-    std::vector<int16_t> slots(total);
-    for (int16_t& slot : slots) {
-        slot = int16_t(value(random));
-    }
+    std::vector<int16_t> slots = RandomSlots(total, bits, seed);
     const std::vector<float> c = ReferenceFilter::Coefficients(taps);
     const uint32_t channels = stereo ? 2 : 1, n = uint32_t(c.size());
     for (uint32_t start = 0, stretch = 0; start + n * channels < total;
@@ -81,34 +74,6 @@ void ExpectAllPathsMatch(const std::vector<int16_t>& input, bool stereo, int bit
             << Describe(v, taps, input.size(), stereo, bits);
     }
 }
-
-// A song of the given slots in the sampler: one eighth rest at a rate of four times the
-// frames gives exactly that many frames, then overwritten.
-class SongUnderTest {
-public:
-    SongUnderTest(const std::vector<int16_t>& slots, int bits, bool stereo)
-        : m_instrument("x.wav", 264) {
-        Record(m_instrument, bits, stereo, 4 * uint32_t(slots.size()) / (stereo ? 2 : 1), {});
-        m_sheet.AddNote({0, HeightOf(264)}, 11, 0);
-        m_sampler.Render(sink, m_instrument, m_song, m_sheet);
-        EXPECT_EQ(m_song.GetSize(), slots.size());
-        for (uint32_t i = 0; i < slots.size(); ++i) {
-            m_song.SetSample(i, slots[i]);
-        }
-        sink.samplerSteps = 0;
-    }
-    std::vector<int16_t> Filter(int taps) {
-        m_sampler.Filter(taps);
-        return Slots(m_song);
-    }
-    RecordingSink sink;
-
-private:
-    CInstrument m_instrument;
-    CNotenblatt m_sheet;
-    CLied m_song;
-    CSampler m_sampler;
-};
 
 }  // namespace
 
@@ -151,11 +116,23 @@ TEST(CLowPassFilter, MatchesThePlainFilterForEveryLengthAndPath) {
     ExpectAllPathsMatch(Noise(500'001, 8, 99, true, 11), true, 8, 99);
 }
 
-TEST(CLowPassFilter, ResultsOutsideTheSampleRangeSaturate) {
+// The right channel starts from silence: nothing of the left channel's last samples leaks
+// into its first results.
+TEST(CLowPassFilter, ResultsSaturateAndEachChannelStartsFromSilence) {
     for (const int bits : {16, 8}) {
+        const int16_t lo = bits == 8 ? 0 : -32768, hi = bits == 8 ? 255 : 32767;
         const auto result = Shipped(Noise(3000, bits, 99, false, 5), false, bits, 99);
-        EXPECT_NE(std::count(result.begin(), result.end(), bits == 8 ? 0 : -32768), 0) << bits;
-        EXPECT_NE(std::count(result.begin(), result.end(), bits == 8 ? 255 : 32767), 0) << bits;
+        EXPECT_NE(std::count(result.begin(), result.end(), lo), 0) << bits;
+        EXPECT_NE(std::count(result.begin(), result.end(), hi), 0) << bits;
+        const int16_t silence = bits == 8 ? 127 : 0;
+        std::vector<int16_t> slots(40, silence);
+        for (size_t s = 0; s < slots.size(); s += 2) {
+            slots[s] = hi;  // loud left, silent right
+        }
+        const std::vector<int16_t> out = Shipped(slots, true, bits, 19);
+        for (size_t s = 1; s < out.size(); s += 2) {
+            EXPECT_EQ(out[s], silence) << s;
+        }
     }
 }
 
@@ -204,42 +181,4 @@ TEST(CLowPassFilter, StepsProgressLikeThePlainFilterOnTheCallingThread) {
     EXPECT_THROW(CLowPassFilter(99).Run(slots.data(), 1'000'000, true, 16, 1'000'000, failing),
                  std::runtime_error);
     EXPECT_EQ(steps, 3);
-}
-
-TEST(SongFilter, FiltersTheRenderedSongLikeThePlainFilter) {
-    std::mt19937 random(7);
-    for (int taps : {9, 19, 99}) {
-        for (int bits : {8, 16}) {
-            for (bool stereo : {false, true}) {
-                const auto slots = Noise(2 * (1 + random() % 3000), bits, taps, stereo, random());
-                ASSERT_EQ(SongUnderTest(slots, bits, stereo).Filter(taps),
-                          Reference(slots, stereo, bits, taps))
-                    << taps << " taps, " << bits << " bits, " << (stereo ? "stereo" : "mono");
-            }
-        }
-    }
-    SongUnderTest song(std::vector<int16_t>(44100, 5), 16, false);
-    song.Filter(19);
-    EXPECT_EQ(song.sink.filterSteps, 100);
-    EXPECT_EQ(song.sink.samplerSteps, 0);
-    SongUnderTest stereo(std::vector<int16_t>(2 * 22051, 5), 16, true);
-    stereo.Filter(19);
-    EXPECT_EQ(stereo.sink.filterSteps, 100);
-}
-
-// The right channel starts from silence: nothing of the left channel's last samples leaks
-// into its first results.
-TEST(SongFilter, EachChannelStartsFromSilence) {
-    for (int bits : {16, 8}) {
-        const int16_t silence = bits == 8 ? 127 : 0;
-        std::vector<int16_t> slots(40, silence);
-        for (size_t s = 0; s < slots.size(); s += 2) {
-            slots[s] = bits == 8 ? 255 : 30000;  // loud left, silent right
-        }
-        const std::vector<int16_t> out =
-            SongUnderTest(slots, bits, true).Filter(bits == 8 ? 9 : 19);
-        for (size_t s = 1; s < out.size(); s += 2) {
-            EXPECT_EQ(out[s], silence) << s;
-        }
-    }
 }

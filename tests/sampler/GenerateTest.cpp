@@ -1,5 +1,4 @@
-// The controller: its sheet record, and the generate pipeline with its stages, failures and
-// what each leaves behind.
+// The generate pipeline of the controller: stages, failures and what is left behind.
 
 #include <gtest/gtest.h>
 
@@ -7,8 +6,7 @@
 
 #include "CController.h"
 #include "CLied.h"
-#include "ReferenceFilter.h"
-#include "ReferenceRenderer.h"
+#include "Reference.h"
 #include "SamplerTestSupport.h"
 
 namespace {
@@ -23,52 +21,32 @@ CController& AddQuarters(CController& controller, int count, uint16_t pitch) {
     return controller;
 }
 
-std::vector<int16_t> DataOf16(const Bytes& file) {
+// What a song of quarter notes at one pitch must sound like: the recording faded, rendered and
+// filtered the plain way.
+std::vector<int16_t> ExpectedSong(CInstrument& instrument, int quarters, uint16_t pitch, int taps) {
+    instrument.FadeOut();
+    ReferenceRenderer::Recording rec{Slots(instrument), instrument.GetSampleRate(),
+                                     instrument.GetBitsPerSample(), instrument.IsStereo() != 0,
+                                     instrument.GetBaseFrequency()};
+    const std::vector<ReferenceRenderer::Event> events(size_t(quarters), {pitch, 2, false});
+    std::vector<int16_t> song = ReferenceRenderer::Render(rec, events, 2 * quarters);
+    ReferenceFilter::Run(song.data(), uint32_t(song.size()), rec.stereo, rec.bits, taps, 0,
+                         nullptr);
+    return song;
+}
+
+// The slots of a song file written by the program, with its 44-byte header.
+std::vector<int16_t> SongData(const std::string& path, int bits) {
+    const Bytes file = ReadBytes(path);
     std::vector<int16_t> slots;
-    for (size_t i = 44; i + 1 < file.size(); i += 2) {
-        slots.push_back(int16_t(file[i] | file[i + 1] << 8));
+    for (size_t i = 44; i + size_t(bits / 8) <= file.size(); i += size_t(bits / 8)) {
+        slots.push_back(bits == 8 ? int16_t(file[i]) : int16_t(file[i] | file[i + 1] << 8));
     }
     return slots;
 }
-
-// What a song of quarter notes at one pitch must sound like with the built-in tone.
-std::vector<int16_t> ExpectedStandardSong(int quarters, uint16_t pitch, int taps) {
-    CInstrument standard("Standard", 264);
-    standard.MakeStandard();
-    standard.FadeOut();
-    ReferenceRenderer::Recording rec;
-    rec.slots = Slots(standard);
-    const std::vector<ReferenceRenderer::Event> events(size_t(quarters), {pitch, 2, false});
-    std::vector<int16_t> song = ReferenceRenderer::Render(rec, events, 2 * quarters);
-    ReferenceFilter::Run(song.data(), uint32_t(song.size()), false, 16, taps, 0, nullptr);
-    return song;
-}
 }  // namespace
 
-TEST(CController, SerializesOneSheetRecordAndKeepsItsSheetOnFailure) {
-    CController source;
-    Click(source, 264, 1);
-    CArchive out;
-    source.Serialize(out);
-    const Bytes& body = out.GetBuffer();
-    ASSERT_GE(body.size(), 17u);
-    EXPECT_EQ(std::string(body.begin() + 6, body.begin() + 17), "CNotenblatt");
-    CController target;
-    Click(target, 440, 8);
-    CArchive in(body, CController::SerialClasses());
-    target.Serialize(in);
-    EXPECT_EQ(in.GetRemaining(), 0u);
-    EXPECT_EQ(Walk(target), (std::vector<NoteState>{{1, 264, 0, 0, 0, 4211, 0}}));
-
-    CArchive other;
-    CTakt bar;
-    other.WriteObject(&bar);
-    CArchive wrong(other.GetBuffer(), CController::SerialClasses());
-    EXPECT_THROW(target.Serialize(wrong), CArchiveException);
-    EXPECT_EQ(Walk(target), (std::vector<NoteState>{{1, 264, 0, 0, 0, 4211, 0}}));
-}
-
-TEST(Generate, StandardSongIsRenderedFilteredAndWritten) {
+TEST(Generate, SongsAreRenderedFilteredAndWritten) {
     ScratchDir dir;
     CController controller;
     AddQuarters(controller, 4, 330);
@@ -81,14 +59,29 @@ TEST(Generate, StandardSongIsRenderedFilteredAndWritten) {
         EXPECT_EQ(sink.stages[1].samplerSteps, 100);
         EXPECT_EQ(sink.stages[2].filterSteps, 100);
         EXPECT_EQ(sink.samplerSteps + sink.filterSteps, 200);
-        const Bytes file = ReadBytes(dir.File("lied.wav"));
-        ASSERT_EQ(file.size(), 44u + 88200u);
-        EXPECT_EQ(DataOf16(file), ExpectedStandardSong(4, 330, 2 * quality - 1)) << quality;
+        EXPECT_EQ(ReadBytes(dir.File("lied.wav")).size(), 44u + 88200u);
+        CInstrument standard("Standard", 264);
+        standard.MakeStandard();
+        EXPECT_EQ(SongData(dir.File("lied.wav"), 16),
+                  ExpectedSong(standard, 4, 330, 2 * quality - 1));
         EXPECT_EQ(controller.GetSong()->GetFileName(), dir.File("lied.wav"));
         EXPECT_EQ(controller.GetSong()->GetSize(), 0u);
         EXPECT_EQ(controller.GetSong()->GetSampleRate(), 22050u);
     }
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"lied.wav"});
+    // An 8-bit stereo recording: each channel filtered apart.
+    Bytes data;
+    for (int i = 0; i < 6000; ++i) {
+        data.push_back(uint8_t(i % 2 == 0 ? 127 + (i % 40) * 3 : 200 - (i % 17) * 5));
+    }
+    WriteBytes(dir.File("geige.wav"),
+               BuildWav({.channels = 2, .rate = 8000, .bits = 8, .data = data}));
+    RecordingSink stereo;
+    controller.Generate(stereo, dir.File("geige.wav"), dir.File("geige-lied.wav"), 10, 297);
+    EXPECT_TRUE(stereo.warnings.empty());
+    CInstrument geige(dir.File("geige.wav"), 297);
+    geige.ReadHeader();
+    geige.ReadData();
+    EXPECT_EQ(SongData(dir.File("geige-lied.wav"), 8), ExpectedSong(geige, 4, 330, 19));
 
     CController empty;
     RecordingSink sink;
@@ -96,6 +89,8 @@ TEST(Generate, StandardSongIsRenderedFilteredAndWritten) {
     EXPECT_EQ(sink.Texts(), kAllStages);
     EXPECT_EQ(sink.samplerSteps + sink.filterSteps, 0);
     EXPECT_EQ(ReadBytes(dir.File("leer.wav")).size(), 44u);
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{"geige-lied.wav", "geige.wav", "leer.wav", "lied.wav"}));
 }
 
 TEST(Generate, FailuresStopAtTheirStage) {
@@ -127,10 +122,8 @@ TEST(Generate, FailuresStopAtTheirStage) {
     EXPECT_EQ(controller.GetSong()->GetFileName(), dir.File("fehlt/lied.wav"));
     EXPECT_EQ(controller.GetSong()->GetSize(), 0u);
     // A rate that makes the song longer than 2^32 slots.
-    WavLayout fast;
-    fast.rate = 0xFFFFFFF0u;
-    fast.data = Samples16({1, 2, 3, 4});
-    WriteBytes(dir.File("schnell.wav"), BuildWav(fast));
+    WriteBytes(dir.File("schnell.wav"),
+               BuildWav({.rate = 0xFFFFFFF0u, .data = Samples16({1, 2, 3, 4})}));
     RecordingSink render;
     controller.Generate(render, dir.File("schnell.wav"), dir.File("lied.wav"), 10, 264);
     EXPECT_EQ(render.Texts(), std::vector<std::string>(kAllStages.begin(), kAllStages.begin() + 2));

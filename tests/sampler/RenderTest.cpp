@@ -1,5 +1,6 @@
-// Rendering the note sheet into the song: pitch stepping, lengths, fades, ties, rests, the
-// song's size, the progress cadence, and the plain array version on random sheets.
+// The built-in tone, the fade at the end of every recording, and rendering the note sheet into
+// the song: pitch stepping, lengths, ties, rests, impossible sizes, and the plain array version
+// on random sheets.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 #include "CLied.h"
 #include "CSampler.h"
-#include "ReferenceRenderer.h"
+#include "Reference.h"
 #include "SamplerTestSupport.h"
 
 namespace {
@@ -52,21 +53,6 @@ std::vector<ReferenceRenderer::Event> HeardEvents(CNotenblatt& sheet) {
     return events;
 }
 }  // namespace
-
-TEST(Render, NoteAtTheBaseReproducesTheRecordingUpToTheFade) {
-    CInstrument instrument("Standard", 264);
-    instrument.MakeStandard();
-    CNotenblatt sheet;
-    Click(sheet, 264, 2);
-    const Rendered r = Render(instrument, sheet);
-    ASSERT_EQ(r.failure, "");
-    const std::vector<int16_t> source = Slots(instrument);
-    ASSERT_EQ(r.slots.size(), 11025u);
-    for (uint32_t i = 0; i < 11025; ++i) {
-        const float factor = i < 10585 ? 1.0f : float(440 - (i - 10585)) / 441.0f;
-        ASSERT_EQ(r.slots[i], int16_t(std::trunc(double(factor) * source[i]))) << i;
-    }
-}
 
 TEST(Render, PitchSelectsTheSourceFrames) {
     const struct {
@@ -155,34 +141,19 @@ TEST(Render, RestsAndSlotsNoNoteReachesHoldSilence) {
     EXPECT_EQ(r.slots[5511 + 1], 200);  // the next note starts afresh
 }
 
-TEST(Render, SizesAndProgressSteps) {
-    CInstrument standard("Standard", 264);
-    standard.MakeStandard();
-    CNotenblatt empty;
-    Rendered r = Render(standard, empty);
-    EXPECT_EQ(r.failure, "");
-    EXPECT_TRUE(r.slots.empty());
-    EXPECT_EQ(r.sink.samplerSteps, 0);
-
-    CNotenblatt sheet;
-    for (int i = 0; i < 4; ++i) {
-        Click(sheet, 330, 2);
-    }
-    r = Render(standard, sheet);
-    EXPECT_EQ(r.sink.samplerSteps, 100);  // 44100 slots, a step every 441
-    EXPECT_EQ(r.sink.filterSteps, 0);
-
+TEST(Render, ShortSongsStepEverySlotImpossibleSongsFail) {
     // Fewer than 100 slots: every slot of notes and rests steps.
     CInstrument slow("x.wav", 264);
     Record(slow, 16, 0, 196, Ramp(10));
-    CNotenblatt one;
-    Click(one, 264, 1);
-    Click(one, 264, 11);
-    r = Render(slow, one);
+    CNotenblatt sheet;
+    Click(sheet, 264, 1);
+    Click(sheet, 264, 11);
+    Rendered r = Render(slow, sheet);
     EXPECT_EQ(r.slots.size(), 98u);
     EXPECT_EQ(r.sink.samplerSteps, 98);
-
+    EXPECT_EQ(r.sink.filterSteps, 0);
     // No pitch to step by, and 2^32 slots or more, fail with a text instead of looping.
+    Click(sheet, 440, 8);
     CInstrument noPitch("x.wav", 0);
     Record(noPitch, 16, 0, 22050, Ramp(100));
     EXPECT_EQ(Render(noPitch, sheet).failure, "Fehler beim generieren!");
@@ -204,12 +175,7 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
         rec.stereo = random() % 2;
         rec.rate = kRates[random() % 6];
         rec.base = kBases[random() % 13];
-        rec.slots.resize((1 + random() % 30000) * (rec.stereo ? 2 : 1));
-        std::uniform_int_distribution<int> value(rec.bits == 8 ? 0 : -32768,
-                                                 rec.bits == 8 ? 255 : 32767);
-        for (int16_t& s : rec.slots) {
-            s = int16_t(value(random));
-        }
+        rec.slots = RandomSlots((1 + random() % 30000) * (rec.stereo ? 2 : 1), rec.bits, random());
         CInstrument instrument("x.wav", rec.base);
         Record(instrument, rec.bits, rec.stereo, rec.rate, rec.slots);
         CNotenblatt sheet;
@@ -220,5 +186,72 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
                   ReferenceRenderer::Render(rec, HeardEvents(sheet), sheet.GetLength()))
             << "round " << round << ", " << rec.bits << " bits, "
             << (rec.stereo ? "stereo" : "mono") << ", rate " << rec.rate;
+    }
+}
+
+TEST(Instrument, StandardIsA264HzSineFadedOverItsLast441Slots) {
+    CInstrument plain("Standard", 440);
+    plain.MakeStandard();
+    EXPECT_EQ(plain.GetBaseFrequency(), 264);
+    EXPECT_EQ(plain.GetSampleRate(), 22050u);
+    EXPECT_EQ(plain.GetBitsPerSample(), 16);
+    EXPECT_EQ(plain.IsStereo(), 0);
+    const std::vector<int16_t> a = Slots(plain);
+    ASSERT_EQ(a.size(), 88200u);
+    EXPECT_EQ(std::vector<int16_t>(a.begin(), a.begin() + 6),
+              (std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
+    EXPECT_EQ(*std::max_element(a.begin(), a.end()), 9999);
+    EXPECT_EQ(*std::min_element(a.begin(), a.end()), -9999);
+    plain.FadeOut();
+    const std::vector<int16_t> b = Slots(plain);
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + 87759, b.begin()));
+    for (uint32_t i = 87759; i < 88200; ++i) {
+        const float factor = float(440 - (i - 87759)) / 441.0f;
+        EXPECT_EQ(b[i], int16_t(std::trunc(double(factor) * a[i]))) << i;
+    }
+}
+
+TEST(Instrument, FadesTruncateTowardsTheCentre) {
+    const struct {
+        int bits;
+        int32_t stereo;
+        uint32_t rate;
+        std::vector<int16_t> in, out;
+    } kCases[] = {
+        // Five frames fade by 4/5 .. 0; 8-bit values are centred on 127.
+        {8, 0, 250, {0, 255, 255, 255, 0, 0, 0, 255}, {0, 255, 255, 229, 51, 77, 102, 127}},
+        {16,
+         1,
+         200,
+         {1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000},
+         {1000, -1000, 750, -750, 500, -500, 250, -250, 0, 0}},
+        {16, 0, 500, {1000, 1000, 1000}, {200, 100, 0}},  // only the tail of the ramp
+        {16, 0, 500, {-1001, -1001, -1001}, {-200, -100, 0}},
+        {8, 1, 200, {227, 27}, {127, 127}},
+        {16, 0, 49, {5, 6, 7}, {5, 6, 7}},  // below 50 frames a second nothing fades
+    };
+    for (const auto& c : kCases) {
+        CInstrument instrument("x.wav", 264);
+        Record(instrument, c.bits, c.stereo, c.rate, c.in);
+        instrument.FadeOut();
+        EXPECT_EQ(Slots(instrument), c.out) << c.bits << " bits, rate " << c.rate;
+    }
+    // An absurd rate makes the fade longer than any recording; only its last steps reach the
+    // slots, with the factors the single-precision count-down gives them.
+    for (uint32_t rate : {0xFFFFFFFFu, 900000000u, 838860850u, 4000000u}) {
+        CInstrument instrument("x.wav", 264);
+        Record(instrument, 16, 0, rate, {30000, -30000, 30000});
+        instrument.FadeOut();
+        const int64_t frames = rate / 50;
+        float v = float(frames - 1);
+        for (int64_t k = 0; k < frames - 3; ++k) {
+            v = v - 1;
+        }
+        std::vector<int16_t> expected;
+        for (int16_t value : {30000, -30000, 30000}) {
+            expected.push_back(int16_t(std::trunc(double(v / float(frames)) * value)));
+            v = v - 1;
+        }
+        EXPECT_EQ(Slots(instrument), expected) << rate;
     }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,17 @@ inline std::vector<int16_t> Slots(const CWaveFile& wave) {
     std::vector<int16_t> slots(wave.GetSize());
     for (uint32_t i = 0; i < wave.GetSize(); ++i) {
         wave.GetSample(i, slots[i]);
+    }
+    return slots;
+}
+
+// Noise over the whole range of the format.
+inline std::vector<int16_t> RandomSlots(size_t count, int bits, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> value(bits == 8 ? 0 : -32768, bits == 8 ? 255 : 32767);
+    std::vector<int16_t> slots(count);
+    for (int16_t& slot : slots) {
+        slot = int16_t(value(random));
     }
     return slots;
 }
@@ -69,12 +81,12 @@ struct WavLayout {
     uint16_t channels = 1;
     uint32_t rate = 22050;
     uint16_t bits = 16;
-    Bytes data;
+    Bytes data = {};
     uint32_t dataSizeField = UINT32_MAX;  // UINT32_MAX: the real size of data
-    Bytes fmtExtra;                       // bytes after the 16 basic format bytes
-    Bytes chunksBeforeFmt;                // whole chunks, written as they are
-    Bytes chunksBeforeData;
-    Bytes chunksAfterData;
+    Bytes fmtExtra = {};                  // bytes after the 16 basic format bytes
+    Bytes chunksBeforeFmt = {};           // whole chunks, written as they are
+    Bytes chunksBeforeData = {};
+    Bytes chunksAfterData = {};
 };
 
 inline Bytes BuildWav(const WavLayout& l) {

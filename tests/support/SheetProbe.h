@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "CArchive.h"
@@ -42,6 +44,18 @@ std::vector<NoteState> Walk(TSong& song) {
         notes.push_back(StateOf(*p, bNewBar));
     }
     return notes;
+}
+
+// The notes in walk order by glyph, which tells pitch, length, rest and tie to the next; "~"
+// marks a note tied on from the one before, "|" one that opens a bar.
+template <typename TSong>
+std::string Score(TSong& song) {
+    std::ostringstream score;
+    for (const NoteState& n : Walk(song)) {
+        score << (score.tellp() > 0 ? " " : "") << (n.bNewBar ? "|" : "")
+              << (n.bTieFromPrev ? "~" : "") << n.nGlyph;
+    }
+    return score.str();
 }
 
 // Used eighths of each bar, in order.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -33,6 +34,11 @@ T* Child(QWidget& parent, const char* name) {
 
 inline void Click(QWidget& parent, const char* name) {
     QTest::mouseClick(Child<QPushButton>(parent, name), Qt::LeftButton);
+}
+
+inline void ChooseInstrument(QWidget& samplerDlg, const QString& name) {
+    auto* list = Child<QComboBox>(samplerDlg, "instrumentList");
+    list->setCurrentIndex(list->findText(name));
 }
 
 // Answers the sampler's prompts in place of a person and remembers what was asked.
@@ -79,6 +85,10 @@ public:
 // The editor as the program builds it, with the sampler commands attached and every prompt
 // answered by fakes.
 class CEditorFixture {
+    QTemporaryDir m_dir;
+    QSettings m_settings;
+    CRecentFileList m_recent;
+
 public:
     CEditorFixture()
         : m_settings(m_dir.filePath(u"settings.ini"_s), QSettings::IniFormat),
@@ -117,13 +127,6 @@ public:
 
     CFakePrompts prompts;
     CFakeUserDialogs dialogs;
-
-private:
-    QTemporaryDir m_dir;
-    QSettings m_settings;
-    CRecentFileList m_recent;
-
-public:
     CKantiloDoc doc;
     CMainFrame frame;
     CSamplerCommands* commands;  // owned by the frame

@@ -92,7 +92,6 @@ public:
                         {u"--device=kantilo_null.monitor"_s, u"--raw"_s, u"--rate=%1"_s.arg(rate),
                          u"--channels=1"_s, u"--format=s16le"_s, u"--latency-msec=20"_s});
     }
-    ~CSinkRecorder() { Finish(); }
 
     // Recording has begun once the first silence arrives.
     bool Started() {
@@ -108,9 +107,7 @@ public:
         }
         const QByteArray data = m_process.readAllStandardOutput();
         Samples samples(data.size() / 2);
-        for (qsizetype i = 0; i < samples.size(); ++i) {
-            samples[i] = qFromLittleEndian<qint16>(data.constData() + 2 * i);
-        }
+        qFromLittleEndian<qint16>(data.constData(), samples.size(), samples.data());
         return samples;
     }
 
@@ -143,14 +140,11 @@ private:
         for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
             const qsizetype equals = line.indexOf('=');
             if (line.startsWith("export ") && equals > 7) {
-                const QByteArray name = line.mid(7, equals - 7);
-                const QByteArray value = line.mid(equals + 1);
-                qputenv(name.constData(), value);
-                m_nServerPid = name == "KANTILO_PULSE_PID" ? value.toInt() : m_nServerPid;
-                m_strServerDir =
-                    name == "KANTILO_PULSE_DIR" ? QString::fromLocal8Bit(value) : m_strServerDir;
+                qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
             }
         }
+        m_nServerPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
+        m_strServerDir = qEnvironmentVariable("KANTILO_PULSE_DIR");
         return HasNullSink() ? QString() : u"the private sound server does not answer"_s;
     }
 
