@@ -17,4 +17,4 @@ sudo=""
 [[ "$(id -u)" == 0 ]] || sudo="sudo"
 echo "install-deps: installing ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
