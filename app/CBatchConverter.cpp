@@ -24,8 +24,7 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
                       });
 }
 
-int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& out, std::ostream& err) {
-    (void)out;
+int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
     bool bDocument = HasExtension(cmd.m_strOutput, ".kt");
     bool bWave = HasExtension(cmd.m_strOutput, ".wav");
     if (!bDocument && !bWave) {

@@ -14,7 +14,7 @@ public:
     static constexpr int kExitFailure = 1;
     static constexpr int kExitUsage = 2;
 
-    static int Run(const CCommandLine& cmd, std::ostream& out, std::ostream& err);
+    static int Run(const CCommandLine& cmd, std::ostream& err);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "CInstrument.h"
+
 // What the program was asked to do on its command line.
 class CCommandLine {
 public:
@@ -15,7 +17,6 @@ public:
         usageError,  // m_strError says what is wrong
     };
 
-    static constexpr const char* kStandardInstrument = "Standard";
     static constexpr int kUsageExitCode = 2;
 
     // argv[0] is the program and is skipped.
@@ -28,7 +29,7 @@ public:
     Action m_action = Action::editor;
     std::string m_strDocument;
     std::string m_strOutput;
-    std::string m_strInstrument = kStandardInstrument;
+    std::string m_strInstrument = CInstrument::kStandardName;
     int32_t m_nBaseFrequency = 264;
     int32_t m_nQuality = 10;
     bool m_bSamplerOption = false;  // --instrument, --base or --quality was given

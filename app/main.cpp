@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
             std::cout << CCommandLine::Version() << '\n';
             return 0;
         case CCommandLine::Action::convert:
-            return CBatchConverter::Run(cmd, std::cout, std::cerr);
+            return CBatchConverter::Run(cmd, std::cerr);
         case CCommandLine::Action::editor:
             break;
     }

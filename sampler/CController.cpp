@@ -86,7 +86,7 @@ void CController::Generate(IProgressSink& sink, const std::string& strInstrument
 void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
                               const std::string& strSongPath, int32_t nFilterQuality) {
     sink.SetProgressStatus("Instrument wird geladen");
-    if (instrument.GetFileName() == "Standard") {
+    if (instrument.GetFileName() == CInstrument::kStandardName) {
         instrument.MakeStandard();
     } else {
         instrument.ReadHeader();

@@ -8,8 +8,6 @@ namespace {
 const uint32_t kStandardRate = 22050;
 const uint32_t kStandardSlots = 88200;
 const int32_t kStandardBase = 264;
-// The sine is computed with this value of pi so that every generated tone is the same.
-const double kPi = 3.1415926535;
 }  // namespace
 
 CInstrument::CInstrument(std::string strPath, int32_t nBaseFrequency)

@@ -9,6 +9,12 @@
 // The path "Standard" names the built-in sine tone instead of a file.
 class CInstrument : public CWaveFile {
 public:
+    // The path that names the built-in sine tone.
+    static constexpr const char* kStandardName = "Standard";
+    // The value of pi the engine has always used (the tone and the filter): a more precise one
+    // would change the samples.
+    static constexpr double kPi = 3.1415926535;
+
     CInstrument(std::string strPath, int32_t nBaseFrequency);
 
     int32_t GetBaseFrequency() const { return m_nBaseFrequency; }

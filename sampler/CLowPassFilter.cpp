@@ -10,6 +10,8 @@
 #include <system_error>
 #include <thread>
 
+#include "CInstrument.h"
+
 #include "CLowPassKernels.h"
 #include "CLowPassPass.h"
 
@@ -17,9 +19,6 @@ static_assert(CLowPassFilter::kBlockFrames % CLowPassKernels::kGroup == 0,
               "blocks are filtered in whole groups");
 
 namespace {
-
-// The value of pi the engine has always used; a more precise one would change the samples.
-constexpr double kPi = 3.1415926535;
 
 // Below this many products (slots times live taps, about half a millisecond of work) a second
 // thread costs more than it saves.
@@ -34,7 +33,8 @@ float Coefficient(int offset) {
     if (offset == 0) {
         return 0.5f;
     }
-    return static_cast<float>(std::sin(offset * kPi * 0.5) / (offset * kPi));
+    return static_cast<float>(std::sin(offset * CInstrument::kPi * 0.5) /
+                              (offset * CInstrument::kPi));
 }
 
 // A tap whose product truncates to 0 for every 16-bit input can never change a result.

@@ -10,6 +10,9 @@
 #include <new>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "CEngineFailure.h"
 #include "CReplacingFile.h"
 #include "CRiffReader.h"
@@ -22,6 +25,19 @@ const char* const kDamaged = "Die angegebene Datei ist fehlerhaft!";
 const char* const kNoMemory = "Zu wenig Speicher vorhanden!";
 const char* const kTargetCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
 const char* const kTargetCannotWrite = "Die angegebene Zieldatei konnte nicht geschrieben werden!";
+
+// Renaming would replace a file that the user may not write, or a directory: both count as a
+// target that cannot be opened for writing.
+bool IsWritableTarget(const std::string& strTarget) {
+    if (strTarget.empty() || strTarget.back() == '/') {
+        return false;
+    }
+    struct stat info {};
+    if (::stat(strTarget.c_str(), &info) != 0) {
+        return true;
+    }
+    return S_ISREG(info.st_mode) && ::access(strTarget.c_str(), W_OK) == 0;
+}
 
 const uint16_t kFormatPcm = 1;
 const uint16_t kFormatExtensible = 0xFFFE;
@@ -216,9 +232,18 @@ void CWaveFile::Write() const {
     if (36 + dataBytes + (dataBytes & 1u) > UINT32_MAX) {
         throw CEngineFailure(kTargetCannotWrite);
     }
-    CReplacingFile file(m_strFileName, kTargetCannotOpen, kTargetCannotWrite);
-    Emit([&file](const unsigned char* p, std::size_t n) { file.Write(p, n); });
-    file.Commit();
+    CReplacingFile file(m_strFileName);
+    if (!IsWritableTarget(file.GetTarget()) || file.Open() != 0) {
+        throw CEngineFailure(kTargetCannotOpen);
+    }
+    Emit([&file](const unsigned char* p, std::size_t n) {
+        if (file.Write(p, n) != 0) {
+            throw CEngineFailure(kTargetCannotWrite);
+        }
+    });
+    if (file.Commit() != 0) {
+        throw CEngineFailure(kTargetCannotWrite);
+    }
 }
 
 void CWaveFile::WriteTo(std::ostream& out) const {

@@ -1,6 +1,5 @@
 #include "CSamplerCommands.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -70,8 +69,8 @@ void CSamplerCommands::ConnectActions() {
             &CSamplerCommands::OnLiedStoppen);
     connect(m_frame.Action(ID_EINSTELLUNGEN), &QAction::triggered, this,
             &CSamplerCommands::OnEinstellungen);
-    // The play state follows the document: checked when a menu with it opens, when the song
-    // is replaced (New, Open) and whenever the program goes idle, which covers the toolbar.
+    // The song file name changes only by generating (see OnLiedGenerieren) and when New or
+    // Open replaces the song; a menu that shows play checks it afresh as well.
     for (QObject* object : m_frame.Action(ID_LIED_SPIELEN)->associatedObjects()) {
         if (auto* menu = qobject_cast<QMenu*>(object)) {
             connect(menu, &QMenu::aboutToShow, this, &CSamplerCommands::UpdatePlayAction);
@@ -79,10 +78,6 @@ void CSamplerCommands::ConnectActions() {
     }
     connect(&m_frame.Flow(), &CDocumentFlow::DocumentReplaced, this,
             &CSamplerCommands::UpdatePlayAction);
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                &CSamplerCommands::UpdatePlayAction);
-    }
 }
 
 QString CSamplerCommands::SongFileName() const {

@@ -8,9 +8,9 @@
 #include <new>
 
 #include "CArchive.h"
-#include "CAtomicFileWriter.h"
 #include "CController.h"
 #include "CFileError.h"
+#include "CReplacingFile.h"
 
 namespace {
 
@@ -101,7 +101,14 @@ std::optional<std::string> CDocumentFile::Save(const std::string& strPath,
     } catch (const std::exception&) {
         return kSaveFailure;
     }
-    int nError = CAtomicFileWriter::Replace(strPath, data);
+    CReplacingFile file(strPath);
+    int nError = file.Open();
+    if (nError == 0) {
+        nError = file.Write(data.data(), data.size());
+    }
+    if (nError == 0) {
+        nError = file.Commit();
+    }
     if (nError != 0) {
         return CFileError::TextFromErrno(nError, strPath);
     }
