@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <sstream>
@@ -18,20 +19,13 @@
 struct NoteState {
     int32_t nDuration;
     uint16_t nPitch;
-    int32_t bRest;
-    int32_t bTieToNext;
-    int32_t bTieFromPrev;
-    int32_t nGlyph;
-    int32_t bNewBar;
-
+    int32_t bRest, bTieToNext, bTieFromPrev, nGlyph, bNewBar;
     bool operator==(const NoteState&) const = default;
 };
 
 inline NoteState StateOf(const CNote& note, int32_t bNewBar = 0) {
-    NoteState s{};
+    NoteState s{0, 0, 0, 0, 0, note.GetBitmapId(), bNewBar};
     note.GetInfo(s.nDuration, s.nPitch, s.bRest, s.bTieToNext, s.bTieFromPrev);
-    s.nGlyph = note.GetBitmapId();
-    s.bNewBar = bNewBar;
     return s;
 }
 
@@ -46,23 +40,22 @@ std::vector<NoteState> Walk(TSong& song) {
     return notes;
 }
 
-// The notes in walk order by glyph, which tells pitch, length, rest and tie to the next; "~"
-// marks a note tied on from the one before, "|" one that opens a bar.
+// The glyphs in walk order (they tell pitch, length, rest and tie to the next); "~" marks a
+// note tied on from the one before, "|" one that opens a bar.
 template <typename TSong>
 std::string Score(TSong& song) {
     std::ostringstream score;
     for (const NoteState& n : Walk(song)) {
-        score << (score.tellp() > 0 ? " " : "") << (n.bNewBar ? "|" : "")
-              << (n.bTieFromPrev ? "~" : "") << n.nGlyph;
+        score << (n.bNewBar ? " |" : " ") << (n.bTieFromPrev ? "~" : "") << n.nGlyph;
     }
-    return score.str();
+    return score.str().erase(0, 1);
 }
 
 // Used eighths of each bar, in order.
 inline std::vector<int32_t> BarFills(CNotenblatt& sheet) {
     std::vector<int32_t> fills;
+    int32_t nFree = 0;
     for (CTakt* p = sheet.GetFirstBar(); p != nullptr; p = sheet.GetNextBar()) {
-        int32_t nFree = 0;
         fills.push_back(p->GetFill(nFree));
     }
     return fills;
@@ -73,19 +66,11 @@ inline constexpr uint16_t kPitches[] = {880, 792, 704, 660, 594, 528, 495,
                                         440, 396, 352, 330, 297, 264};
 inline constexpr int32_t kBandMiddles[] = {7, 10, 14, 17, 21, 24, 28, 31, 35, 38, 42, 45, 49};
 
-inline int32_t HeightOf(uint16_t nPitch) {
-    for (size_t i = 0; i < std::size(kPitches); ++i) {
-        if (kPitches[i] == nPitch) {
-            return kBandMiddles[i];
-        }
-    }
-    ADD_FAILURE() << "no band for " << nPitch;
-    return 0;
-}
-
 template <typename TSong>
 void Click(TSong& song, uint16_t nPitch, int32_t nTool, int32_t bTie = 0) {
-    song.AddNote(CPoint{200, HeightOf(nPitch)}, nTool, bTie);
+    const auto it = std::find(std::begin(kPitches), std::end(kPitches), nPitch);
+    ASSERT_NE(it, std::end(kPitches)) << "no band for " << nPitch;
+    song.AddNote(CPoint{200, kBandMiddles[it - std::begin(kPitches)]}, nTool, bTie);
 }
 
 inline const CRuntimeClass* const kSheetClasses[] = {&CNotenblatt::classObject, &CTakt::classObject,

@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -16,65 +15,72 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
 // A fresh directory per test, removed with everything in it.
 class ScratchDir {
 public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kantilo-XXXXXX").string();
+        std::string pattern = (fs::temp_directory_path() / "kantilo-XXXXXX").string();
         EXPECT_NE(mkdtemp(pattern.data()), nullptr);
         m_path = pattern;
     }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
+    ~ScratchDir() { fs::remove_all(m_path, m_ec); }
+    const fs::path& Path() const { return m_path; }
     std::string File(const std::string& strName) const { return (m_path / strName).string(); }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-            names.push_back(entry.path().filename().string());
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_path)) {
+            names.insert(entry.path().filename().string());
         }
-        std::sort(names.begin(), names.end());
         return names;
     }
 
 private:
-    std::filesystem::path m_path;
+    fs::path m_path;
+    std::error_code m_ec;
 };
 
-inline Bytes ReadBytes(const std::filesystem::path& path) {
+inline Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-inline std::filesystem::path TreeDir(const char* pszVariable, std::filesystem::path fallback) {
-    const char* pszDir = std::getenv(pszVariable);
-    return pszDir != nullptr ? std::filesystem::path(pszDir) : fallback;
+// Hex bytes, with names in quotes taken as they are.
+inline Bytes Hex(const std::string& strText) {
+    Bytes bytes;
+    std::istringstream in(strText);
+    for (std::string s; in >> s;) {
+        if (s[0] == '"') {
+            bytes.insert(bytes.end(), s.begin() + 1, s.end() - 1);
+        } else {
+            bytes.push_back(uint8_t(std::stoi(s, nullptr, 16)));
+        }
+    }
+    return bytes;
 }
 
-inline std::filesystem::path ExampleFile(const std::string& strName) {
-    return TreeDir("KANTILO_SOURCE_DIR",
-                   std::filesystem::path(__FILE__).parent_path().parent_path().parent_path()) /
-           "examples" / strName;
+// A file of the source tree, and the program at the top of the build tree (above the tests).
+inline fs::path ExampleFile(const std::string& strName) {
+    const char* pszDir = std::getenv("KANTILO_SOURCE_DIR");
+    return (pszDir ? fs::path(pszDir) : fs::path(__FILE__).parent_path() / "../..") / "examples" /
+           strName;
 }
 
-// The program lies at the top of the build tree, one level above the test executables.
-inline std::filesystem::path ProgramFile() {
-    return TreeDir("KANTILO_BINARY_DIR",
-                   std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path()) /
+inline fs::path ProgramFile() {
+    const char* pszDir = std::getenv("KANTILO_BINARY_DIR");
+    return (pszDir ? fs::path(pszDir) : fs::read_symlink("/proc/self/exe").parent_path() / "..") /
            "kantilo";
 }
 

@@ -26,10 +26,7 @@ using namespace Qt::StringLiterals;
 template <typename T>
 T* Child(QWidget& parent, const char* name) {
     T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!child) {
-        qFatal("no child %s", name);
-    }
-    return child;
+    return child ? child : (qFatal("no child %s", name), nullptr);
 }
 
 inline void Click(QWidget& parent, const char* name) {
@@ -46,11 +43,9 @@ class CFakePrompts : public IUserPrompts {
 public:
     struct CMessage {
         QWidget* owner;
-        QString title;
-        QString text;
+        QString title, text;
         QMessageBox::Icon icon;
     };
-
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override {
         messages.append({owner, title, text, icon});
@@ -58,14 +53,11 @@ public:
             onMessage();
         }
     }
-    QString ChooseSongFile(QWidget* owner, const QString& initialDir) override {
-        chooserOwners.append(owner);
-        chooserDirs.append(initialDir);
-        return songFileAnswer;
+    QString ChooseSongFile(QWidget*, const QString& initialDir) override {
+        return chooserDirs.append(initialDir), songFileAnswer;
     }
 
     QVector<CMessage> messages;
-    QVector<QWidget*> chooserOwners;
     QStringList chooserDirs;
     QString songFileAnswer;  // empty: the user cancels the chooser
     std::function<void()> onMessage;
@@ -78,12 +70,10 @@ public:
     Answer AskYesNoCancel(const QString&) override { return Answer::No; }
     QString GetOpenFileName() override { return openPath; }
     QString GetSaveFileName(const QString&) override { return QString(); }
-
     QString openPath;
 };
 
-// The editor as the program builds it, with the sampler commands attached and every prompt
-// answered by fakes.
+// The editor as the program builds it, with the sampler commands and fake prompts.
 class CEditorFixture {
     QTemporaryDir m_dir;
     QSettings m_settings;
@@ -118,8 +108,7 @@ public:
         return seen;
     }
 
-    // Clicks on the unscrolled sheet with the current tool, far enough apart in time not to
-    // make double-clicks, which add no note.
+    // A click with the current tool, far enough from the last not to make a double-click.
     void ClickNote(int x, int y) {
         QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
                           QApplication::doubleClickInterval() + 50);

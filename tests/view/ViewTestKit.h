@@ -9,8 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Answers the editor's questions from a script and records every message, so no box waits
-// for a person during a test.
+// Answers the editor's questions from a script and records what was shown and asked.
 class CFakeDialogs : public IUserDialogs {
 public:
     void ShowMessage(const QString& text, Icon icon) override {
@@ -21,22 +20,15 @@ public:
         questions.append(text);
         return answer;
     }
-    QString GetOpenFileName() override {
-        ++openDialogs;
-        return openPath;
-    }
-    QString GetSaveFileName(const QString& suggestedName) override {
-        saveSuggestions.append(suggestedName);
-        return savePath;
+    QString GetOpenFileName() override { return ++openDialogs, openPath; }
+    QString GetSaveFileName(const QString& suggested) override {
+        return saveSuggestions.append(suggested), savePath;
     }
 
     Answer answer = Answer::Cancel;
-    QString openPath;
-    QString savePath;
-    QStringList messages;
+    QString openPath, savePath;
+    QStringList messages, questions, saveSuggestions;
     QList<Icon> icons;
-    QStringList questions;
-    QStringList saveSuggestions;
     int openDialogs = 0;
 };
 
@@ -45,12 +37,11 @@ inline QByteArray FileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The notes of the song as "pitch/eighths" ("r" for a rest), ">" after a note tied to the next,
-// "<" before the note tied to it.
+// The song as "pitch/eighths" ("r": rest), ">" after a note tied on, "<" before one tied to.
 inline QString Notes(CKantiloDoc& doc) {
     QStringList notes;
-    int32_t bNewBar = 0;
-    for (CNote* note = doc.GetFirstNote(); note != nullptr; note = doc.GetNextNote(bNewBar)) {
+    int32_t newBar = 0;
+    for (CNote* note = doc.GetFirstNote(); note != nullptr; note = doc.GetNextNote(newBar)) {
         int32_t duration = 0, rest = 0, tieTo = 0, tieFrom = 0;
         uint16_t pitch = 0;
         note->GetInfo(duration, pitch, rest, tieTo, tieFrom);
@@ -68,7 +59,7 @@ inline void Enter(CKantiloDoc& doc, int n, int32_t tool = 2) {
     }
 }
 
-// A song of n quarter notes saved at path.
+// A song of n quarter notes saved at path; the path, or empty when saving failed.
 inline QString SaveSong(const QString& path, int notes) {
     CKantiloDoc doc;
     Enter(doc, notes);

@@ -1,4 +1,3 @@
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
@@ -12,14 +11,6 @@
 namespace {
 
 using Glyphs = std::vector<CScoreLayout::CGlyph>;
-
-QStringList Describe(const Glyphs& glyphs) {
-    QStringList described;
-    for (const auto& g : glyphs) {
-        described.append(u"%1@%2,%3w%4"_s.arg(g.number).arg(g.x).arg(g.y).arg(g.width));
-    }
-    return described;
-}
 
 // A row of ten whole notes that fills the staff, at sheet height y.
 QStringList TenWholeNotesRow(int y) {
@@ -63,7 +54,11 @@ private:
     // The layout is the one expected, and the window shows exactly its glyphs.
     void ExpectLayout(const QStringList& expected) {
         const CScoreLayout layout(*m_doc);
-        QCOMPARE(Describe(layout.Glyphs()), expected);
+        QStringList glyphs;
+        for (const auto& g : layout.Glyphs()) {
+            glyphs.append(u"%1@%2,%3w%4"_s.arg(g.number).arg(g.x).arg(g.y).arg(g.width));
+        }
+        QCOMPARE(glyphs, expected);
         QCOMPARE(Grab(*m_view),
                  Picture(layout.Glyphs(), m_view->viewport()->size(), m_view->ScrollPosition()));
     }
@@ -78,20 +73,14 @@ private slots:
     }
 
     void clicksEnterNotes_data() {
-        // Clicks: [s]hift [c]trl [a]lt, sheet height, @x (300 if not given); t: tool, v: scroll.
+        // Clicks: [s]hift [c]trl [a]lt, sheet height; t: tool, v: scroll.
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("notes");
         QTest::newRow("A4 in the second space") << u"31"_s << u"440/4"_s;
         QTest::newRow("second row, same band") << u"106"_s << u"440/4"_s;
-        QTest::newRow("r=5 above the bands") << u"5"_s << u""_s;
-        QTest::newRow("r=6 A5") << u"6"_s << u"880/4"_s;
-        QTest::newRow("r=9 G5") << u"9"_s << u"792/4"_s;
-        QTest::newRow("r=50 C4") << u"50"_s << u"264/4"_s;
-        QTest::newRow("r=51 below the bands") << u"51"_s << u""_s;
-        QTest::newRow("r=57, r=74 between rows") << u"57 74"_s << u""_s;
-        QTest::newRow("x does not matter") << u"31@5 31@600"_s << u"440/4 440/4"_s;
+        QTest::newRow("r=5, r=51 beside the bands") << u"5 51"_s << u""_s;
+        QTest::newRow("r=6 A5, r=50 C4") << u"6 50"_s << u"880/4 264/4"_s;
         QTest::newRow("Shift ties") << u"31 s31"_s << u"440/4> <440/4"_s;
-        QTest::newRow("Shift at a border") << u"6 s8"_s << u"880/4> <880/4"_s;
         QTest::newRow("Shift with Ctrl or Alt does not tie")
             << u"31 sc31 sa31"_s << u"440/4 440/4 440/4"_s;
         QTest::newRow("scrolled: r=1, then r=31") << u"v120 31 61"_s << u"440/4"_s;
@@ -115,35 +104,17 @@ private slots:
                 modifiers |= click.contains(QLatin1Char(letter)) ? modifier : Qt::NoModifier;
                 click.remove(QLatin1Char(letter));
             }
-            const QStringList yx = click.split('@');
-            Click(yx.value(1, u"300"_s).toInt(), yx[0].toInt(), modifiers);
+            Click(300, click.toInt(), modifiers);
         }
         QCOMPARE(Notes(*m_doc), notes);
         QVERIFY(m_doc->IsModified());  // even a click beside the bands
     }
 
-    void onlyLeftButtonPressesAddNotes() {
-        for (const auto button : {Qt::RightButton, Qt::MiddleButton}) {
-            QTest::mouseClick(m_view->viewport(), button, {}, QPoint(200, 31));
-        }
-        QVERIFY(!m_doc->IsModified());
-        // A double-click through the window system (press, release, double-click, release)
-        // adds one note, a double-click event on its own none.
+    // Through the window system (press, release, double-click, release): one note.
+    void doubleClickAddsOneNote() {
         const QPoint inWindow = m_view->viewport()->mapTo(m_view.get(), QPoint(200, 31));
         QTest::mouseDClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow);
-        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, QPoint(200, 31));
         QCOMPARE(Notes(*m_doc), u"440/4"_s);
-        // Shift with a second button held does not tie.
-        QMouseEvent press(QEvent::MouseButtonPress, QPoint(200, 31), QPoint(200, 31),
-                          Qt::LeftButton, Qt::LeftButton | Qt::RightButton, Qt::ShiftModifier);
-        QApplication::sendEvent(m_view->viewport(), &press);
-        QCOMPARE(Notes(*m_doc), u"440/4 440/4"_s);
-    }
-
-    void deleteOnEmptySongMarksModified() {
-        m_view->OnLoeschen();
-        QVERIFY(m_doc->IsModified());
-        ExpectLayout({u"4800@10,0w58"_s, u"4880@68,0w548"_s, u"4820@616,0w14"_s});
     }
 
     void paintsBarLineAfterFullBar() {
@@ -195,34 +166,13 @@ private slots:
         const QRegion exposed = QRegion(0, 60, 650, 40) + QRegion(300, 0, 20, 480);
         QImage part(full.size(), QImage::Format_RGB32);
         part.fill(Qt::magenta);
+        QImage expected = part;
         m_view->viewport()->render(&part, QPoint(), exposed);
-        for (int y = 0; y < full.height(); ++y) {
-            for (int x = 0; x < full.width(); ++x) {
-                const QRgb expected =
-                    exposed.contains(QPoint(x, y)) ? full.pixel(x, y) : QColor(Qt::magenta).rgb();
-                QVERIFY2(part.pixel(x, y) == expected, qPrintable(u"%1,%2"_s.arg(x).arg(y)));
-            }
-        }
-    }
-
-    void forwardsProgressToDelegateOnly() {
-        struct Sink : IProgressSink {
-            void SetProgressStatus(std::string text) override { log += text; }
-            void StepSamplerProgress() override { log += 'S'; }
-            void StepFilterProgress() override { log += 'F'; }
-            void ShowWarning(const std::string& text) override { log += '!' + text; }
-            std::string log;
-        } sink;
-        IProgressSink* const delegates[] = {nullptr, &sink, nullptr};
-        for (IProgressSink* delegate : delegates) {
-            m_view->SetProgressDelegate(delegate);
-            m_view->SetProgressStatus(delegate ? "läuft" : "ohne");
-            m_view->StepSamplerProgress();
-            m_view->StepFilterProgress();
-        }
-        m_view->SetProgressDelegate(&sink);
-        m_view->ShowWarning("kaputt");
-        QCOMPARE(sink.log, std::string("läuftSF!kaputt"));
+        QPainter painter(&expected);
+        painter.setClipRegion(exposed);
+        painter.drawImage(0, 0, full);
+        painter.end();
+        QCOMPARE(part, expected);
     }
 };
 
