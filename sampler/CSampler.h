@@ -18,8 +18,9 @@ public:
 
     // Sizes the song from the sheet, gives it the instrument's format and fills it. Slots that
     // no note or rest reaches (less than a frame per note) hold silence.
-    void Render(IProgressSink& view, CInstrument& instrument, CLied& song, CNotenblatt& sheet);
-    void ComputeSongSize(CNotenblatt& sheet);
+    void Render(IProgressSink& view, CInstrument& instrument, CLied& song,
+                const CNotenblatt& sheet);
+    void ComputeSongSize(const CNotenblatt& sheet);
     uint32_t GetSongSize() const { return m_nSongSize; }
     void RenderNote(uint16_t nPitch, int64_t nDuration);
     void RenderRest(int64_t nDuration);
