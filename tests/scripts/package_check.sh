@@ -106,8 +106,9 @@ man_renders() {  # man_renders PAGE: no warning, and the page has its sections
 }
 check "man kantilo (englisch) ohne Warnungen" man_renders /usr/share/man/man1/kantilo.1.gz 'EXIT STATUS'
 check "man kantilo (deutsch) ohne Warnungen" man_renders /usr/share/man/de/man1/kantilo.1.gz 'RÜCKGABEWERT'
-man_finds() { [[ $(man "$@" -w kantilo) == /usr/share/man/* ]]; }
-check "man findet die Seite" man_finds
+man_finds() { local page; page=$(man "${@:2}" -w kantilo); echo "$page"; [[ $page == "$1" ]]; }
+check "man kantilo findet die englische Seite" man_finds /usr/share/man/man1/kantilo.1.gz -L C
+check "man -L de kantilo findet die deutsche Seite" man_finds /usr/share/man/de/man1/kantilo.1.gz -L de
 
 check "kantilo --version aus /usr/bin" bash -c '/usr/bin/kantilo --version | grep -q "^Kantilo "'
 render_example() {
@@ -127,6 +128,40 @@ check "ein Dokument ohne Endung ist application/x-kantilo (am Inhalt)" is_type "
 is_default() { local d; d=$(desktop xdg-mime query default "$1"); echo "$d"; [[ $d == kantilo.desktop ]]; }
 check "kantilo.desktop öffnet Kantilo-Dokumente" is_default application/x-kantilo
 check "kantilo.desktop öffnet MusicXML" grep -q 'application/vnd.recordare.musicxml+xml=.*kantilo.desktop' /usr/share/applications/mimeinfo.cache
+
+# A double click: xdg-open starts the handler through the menu entry's Exec line, on a
+# private X server; the editor's window must show the document.
+opens_on_double_click() {
+    local xvfb_pid opener_pid window="" app_pid status=1
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    desktop xdg-open "$work/lied.kt" >"$work/open.log" 2>&1 &
+    opener_pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^lied.* - Kantilo$' | head -n 1)
+    if [[ -n $window ]]; then
+        xdotool getwindowname "$window"
+        sleep 1
+        mkdir -p "$(dirname "$deb")/screenshots"
+        import -window root "$(dirname "$deb")/screenshots/installed-editor.png" 2>/dev/null || true
+        app_pid=$(xdotool getwindowpid "$window")
+        [[ $(readlink "/proc/$app_pid/exe") == /usr/bin/kantilo ]] && status=0
+        kill "$app_pid"
+    else
+        cat "$work/open.log"
+    fi
+    wait "$opener_pid" 2>/dev/null
+    kill "$xvfb_pid"
+    wait "$xvfb_pid" 2>/dev/null
+    unset DISPLAY
+    return $status
+}
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    check "ein Doppelklick auf ein .kt-Dokument öffnet es im Editor" opens_on_double_click
+else
+    echo "übersprungen: Doppelklick (Xvfb oder xdotool fehlt)"
+fi
 
 check "apt-get purge kantilo" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q kantilo
 nothing_left() {
