@@ -119,7 +119,9 @@ render_example() {
 check "das Beispiel wird ohne Anzeige gerendert" render_example
 
 # The desktop as a user meets it: fresh home and settings, no desktop environment of its own.
-desktop() { env -u XDG_CURRENT_DESKTOP HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" "$@"; }
+desktop=(env -u XDG_CURRENT_DESKTOP HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+         XDG_DATA_HOME="$work/home/.local/share")
+desktop() { "${desktop[@]}" "$@"; }
 mkdir -p "$work/home"
 is_type() { local t; t=$(desktop xdg-mime query filetype "$1"); echo "$t"; [[ $t == "$2" ]]; }
 cp "$source_dir/examples/beispiel.kt" "$work/ohne-endung"
@@ -137,7 +139,8 @@ opens_on_double_click() {
     xvfb_pid=$!
     for _ in $(seq 1 100); do [[ -s $work/display ]] && break; sleep 0.1; done
     export DISPLAY=":$(head -n 1 "$work/display")"
-    desktop xdg-open "$work/lied.kt" >"$work/open.log" 2>&1 &
+    # xdg-open waits for the editor; both get a process group of their own, ended together.
+    setsid "${desktop[@]}" xdg-open "$work/lied.kt" >"$work/open.log" 2>&1 &
     opener_pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^lied.* - Kantilo$' | head -n 1)
     if [[ -n $window ]]; then
@@ -147,10 +150,10 @@ opens_on_double_click() {
         import -window root "$(dirname "$deb")/screenshots/installed-editor.png" 2>/dev/null || true
         app_pid=$(xdotool getwindowpid "$window")
         [[ $(readlink "/proc/$app_pid/exe") == /usr/bin/kantilo ]] && status=0
-        kill "$app_pid"
     else
         cat "$work/open.log"
     fi
+    kill -- -"$opener_pid" 2>/dev/null
     wait "$opener_pid" 2>/dev/null
     kill "$xvfb_pid"
     wait "$xvfb_pid" 2>/dev/null
