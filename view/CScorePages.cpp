@@ -34,12 +34,13 @@ constexpr int kFootPixels = 12;
 constexpr int kPngDotsPerMetre =
     static_cast<int>(CScorePages::kPngScale * CScorePages::kPixelsPerInch / 0.0254 + 0.5);
 
-QFont TextFont(int pixelSize, bool bold) {
+// Title and foot share one face: the PDF writer puts its fonts into the file in the order of
+// a hash, so a second face would make the bytes differ from run to run.
+QFont TextFont(int pixelSize) {
     // Sizes in pixels follow the painter's scale; point sizes would follow the device's own
     // resolution instead.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixelSize);
-    font.setBold(bold);
     return font;
 }
 
@@ -149,7 +150,7 @@ void CScorePages::PaintPage(QPainter& painter, const CScoreLayout& layout, const
     painter.setPen(Qt::black);
     int rowsTop = kPageTop;
     if (page == 0) {
-        painter.setFont(TextFont(kTitlePixels, true));
+        painter.setFont(TextFont(kTitlePixels));
         const QRectF band(kPageLeft, kPageTop, CScoreLayout::kExtentWidth, kTitleBand);
         const QString shown =
             QFontMetricsF(painter.font()).elidedText(title, Qt::ElideRight, band.width());
@@ -161,7 +162,7 @@ void CScorePages::PaintPage(QPainter& painter, const CScoreLayout& layout, const
     painter.translate(kPageLeft, rowsTop - firstRow * CScoreLayout::kRowPitch);
     PaintRows(painter, layout, firstRow, page == 0 ? kRowsOnFirstPage : kRowsPerPage);
     painter.restore();
-    painter.setFont(TextFont(kFootPixels, false));
+    painter.setFont(TextFont(kFootPixels));
     const QString foot = QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pageCount);
     const qreal footWidth = QFontMetricsF(painter.font()).horizontalAdvance(foot);
     painter.drawText(QPointF((kPageWidth - footWidth) / 2.0, kFootBaseline), foot);
