@@ -39,9 +39,8 @@ public:
     static std::string Save(const CNotenblatt& sheet, const std::string& strTitle,
                             const std::string& strPath, Format format);
 
-    static int PageCount(int rowCount);
-
 private:
+    static int PageCount(int rowCount);
     static bool Render(const CScoreLayout& layout, const std::string& strTitle, Format format,
                        QIODevice& out);
     static bool RenderPdf(const CScoreLayout& layout, const QString& title, QIODevice& out);
