@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHashFunctions>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
@@ -34,15 +35,25 @@ constexpr int kFootPixels = 12;
 constexpr int kPngDotsPerMetre =
     static_cast<int>(CScorePages::kPngScale * CScorePages::kPixelsPerInch / 0.0254 + 0.5);
 
-// Title and foot share one face: the PDF writer puts its fonts into the file in the order of
-// a hash, so a second face would make the bytes differ from run to run.
-QFont TextFont(int pixelSize) {
+QFont TextFont(int pixelSize, bool bold) {
     // Sizes in pixels follow the painter's scale; point sizes would follow the device's own
     // resolution instead.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixelSize);
+    font.setBold(bold);
     return font;
 }
+
+// The PDF writer puts its fonts (a title may need a second one for its script) into the file
+// in the order of a hash table. While it is made, new tables get a fixed seed, so the same
+// score gives the same bytes in every run; afterwards the seed is random again.
+class FixedHashSeed {
+public:
+    FixedHashSeed() { QHashSeed::setDeterministicGlobalSeed(); }
+    ~FixedHashSeed() { QHashSeed::resetRandomGlobalSeed(); }
+    FixedHashSeed(const FixedHashSeed&) = delete;
+    FixedHashSeed& operator=(const FixedHashSeed&) = delete;
+};
 
 int FirstRowOf(int page) {
     return page == 0 ? 0 : CScorePages::kRowsOnFirstPage + (page - 1) * CScorePages::kRowsPerPage;
@@ -86,6 +97,7 @@ bool CScorePages::Render(const CScoreLayout& layout, const std::string& strTitle
 }
 
 bool CScorePages::RenderPdf(const CScoreLayout& layout, const QString& title, QIODevice& out) {
+    const FixedHashSeed seed;
     QPdfWriter writer(&out);
     writer.setTitle(title);
     writer.setCreator(QString::fromLatin1(CKantiloApp::kApplication));
@@ -150,7 +162,7 @@ void CScorePages::PaintPage(QPainter& painter, const CScoreLayout& layout, const
     painter.setPen(Qt::black);
     int rowsTop = kPageTop;
     if (page == 0) {
-        painter.setFont(TextFont(kTitlePixels));
+        painter.setFont(TextFont(kTitlePixels, true));
         const QRectF band(kPageLeft, kPageTop, CScoreLayout::kExtentWidth, kTitleBand);
         const QString shown =
             QFontMetricsF(painter.font()).elidedText(title, Qt::ElideRight, band.width());
@@ -162,7 +174,7 @@ void CScorePages::PaintPage(QPainter& painter, const CScoreLayout& layout, const
     painter.translate(kPageLeft, rowsTop - firstRow * CScoreLayout::kRowPitch);
     PaintRows(painter, layout, firstRow, page == 0 ? kRowsOnFirstPage : kRowsPerPage);
     painter.restore();
-    painter.setFont(TextFont(kFootPixels));
+    painter.setFont(TextFont(kFootPixels, false));
     const QString foot = QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pageCount);
     const qreal footWidth = QFontMetricsF(painter.font()).horizontalAdvance(foot);
     painter.drawText(QPointF((kPageWidth - footWidth) / 2.0, kFootBaseline), foot);
