@@ -127,8 +127,10 @@ bool CScorePages::RenderSvg(const CScoreLayout& layout, const QString& title, QI
     QSvgGenerator generator;
     generator.setOutputDevice(&out);
     generator.setTitle(title);
-    generator.setResolution(qRound(kPixelsPerInch));
-    generator.setSize(drawing.size().toSize());
+    // The size is whole dots: tenths of a pixel keep the page's millimetres exact.
+    constexpr int kDotsPerPixel = 10;
+    generator.setResolution(qRound(kPixelsPerInch) * kDotsPerPixel);
+    generator.setSize((drawing.size() * kDotsPerPixel).toSize());
     generator.setViewBox(drawing);
     QPainter painter;
     if (!painter.begin(&generator)) {

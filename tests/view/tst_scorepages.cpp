@@ -144,6 +144,7 @@ private slots:
                           StaffTops(image, qRound(CScorePages::kPageHeight), 2 * pageHeight)},
                          CScorePages::kRowsOnFirstPage + 2);
         const QByteArray text = FileBytes(svg);
+        QVERIFY(text.contains("width=\"210mm\""));
         QVERIFY(text.count("<path") > 100);
         QVERIFY(!text.contains("<image"));
         QVERIFY(text.contains("Seite 2 von 2"));
