@@ -161,15 +161,6 @@ private slots:
                  QSize(CScoreLayout::kExtentWidth, CScoreLayout(doc).ExtentHeight()) * 2);
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32), screen);
     }
-
-    void failureLeavesNothingBehind() {
-        CKantiloDoc doc;
-        const QString path = m_dir.filePath(u"fehlt/lied.pdf"_s);
-        QCOMPARE(QString::fromStdString(
-                     CScorePages::Save(doc.GetSheet(), "Lied", path.toStdString(), Format::pdf)),
-                 path + u" wurde nicht gefunden."_s);
-        QVERIFY(!QFile::exists(path));
-    }
 };
 
 QTEST_MAIN(TestScorePages)
