@@ -15,8 +15,9 @@ public:
     static constexpr int kExitUsage = 2;
 
     static int Run(const CCommandLine& cmd, std::ostream& err);
+    // True when strPath ends in strExtension (".wav", say), in any case.
+    static bool HasExtension(const std::string& strPath, const std::string& strExtension);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);
-    static bool HasExtension(const std::string& strPath, const std::string& strExtension);
 };

@@ -5,6 +5,7 @@
 
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CPageOutput.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
@@ -68,4 +69,17 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
             << args.back();
     }
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"kaputt.kt", "lied.kt"}));
+}
+
+// Pages and pictures are drawn by the editor's painter: a build without it says so.
+TEST(KantiloProgram, PagesNeedTheEditor) {
+    if (KANTILO_WITH_GUI) {
+        GTEST_SKIP() << "this build draws pages; tst_pagecommandline tests them";
+    }
+    ScratchDir dir;
+    for (const char* pszOutput : {"lied.pdf", "lied.SVG", "lied.png"}) {
+        EXPECT_EQ(RunKantilo({ExampleFile("beispiel.kt").string(), "-o", dir.File(pszOutput)}, dir),
+                  std::tuple(1, "", std::string(CPageOutput::kNoEditor) + "\n"));
+    }
+    EXPECT_EQ(dir.Names(), std::set<std::string>{});
 }
