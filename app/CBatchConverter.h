@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 class CCommandLine;
@@ -17,6 +18,8 @@ public:
     static int Run(const CCommandLine& cmd, std::ostream& err);
 
 private:
+    // The document, or the score a MusicXML file holds; nothing when it cannot be read.
+    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err);
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
 };
