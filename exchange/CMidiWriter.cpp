@@ -79,9 +79,10 @@ void AddSetup(CTrack& track, const std::string& strTitle) {
 }  // namespace
 
 int32_t CMidiWriter::BendValue(double fCents) {
-    const double fPerCent = kBendCenter / (kBendRangeSemitones * 100.0);
-    const auto nValue = kBendCenter + static_cast<int32_t>(std::lround(fCents * fPerCent));
-    return std::clamp(nValue, 0, 2 * kBendCenter - 1);
+    const double fRange = kBendRangeSemitones * 100.0;
+    const double fSteps = std::clamp(fCents, -fRange, fRange) * kBendCenter / fRange;
+    return std::clamp(kBendCenter + static_cast<int32_t>(std::lround(fSteps)), 0,
+                      2 * kBendCenter - 1);
 }
 
 std::vector<uint8_t> CMidiWriter::ToBytes(const CNotenblatt& sheet, const std::string& strTitle) {
