@@ -95,6 +95,7 @@ std::optional<std::string> CMeasureReader::Read(const pugi::xml_node& measure, s
             gap.bRest = true;
             refusal = ReadLength(element, gap);
             events.push_back(gap);
+            m_bTieOpen = false;  // a tie does not reach over a gap
         }
         if (refusal) {
             return refusal;
