@@ -8,6 +8,8 @@
 
 #include "CMidiWriter.h"
 #include "CMusicXmlWriter.h"
+#include "CScalePitch.h"
+#include "CScoreNotes.h"
 
 namespace {
 
@@ -47,6 +49,12 @@ std::string CExchangeFormat::TitleFromPath(const std::string& strPath) {
 std::optional<std::string> CExchangeFormat::Write(Kind kind, const CNotenblatt& sheet,
                                                   const std::string& strTitle,
                                                   const std::string& strPath) {
+    // A document may hold any frequency; other programs know only the scale's.
+    for (const CScoreNotes::SSound& sound : CScoreNotes(sheet).Sounds()) {
+        if (!CScalePitch::FromHz(sound.nHz)) {
+            return "Die Tonhöhe " + std::to_string(sound.nHz) + " Hz lässt sich nicht exportieren.";
+        }
+    }
     switch (kind) {
         case Kind::musicXml:
             return CMusicXmlWriter::Save(sheet, strTitle, strPath);

@@ -93,7 +93,7 @@ std::vector<uint8_t> CMidiWriter::ToBytes(const CNotenblatt& sheet, const std::s
     for (const CScoreNotes::SSound& sound : score.Sounds()) {
         const std::optional<CScalePitch> pitch = CScalePitch::FromHz(sound.nHz);
         if (!pitch) {
-            continue;  // no song holds such a note: loading refuses it
+            continue;  // refused before writing (CExchangeFormat::Write)
         }
         const auto nKey = static_cast<uint8_t>(pitch->MidiKey());
         const int32_t nBend = BendValue(pitch->CentsFromKey());

@@ -18,28 +18,17 @@ constexpr const char* kDocType =
     "score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
     "\"http://www.musicxml.org/dtds/partwise.dtd\"";
 
-struct SNoteType {
-    const char* pszType;
-    int32_t nDots;
-};
-
-// The written value of a part's length; a length no single value spells gets no type.
-std::optional<SNoteType> TypeOf(int32_t nEighths) {
+// The written value of a part's length (songs hold only these four).
+std::optional<const char*> TypeOf(int32_t nEighths) {
     switch (nEighths) {
         case 1:
-            return SNoteType{"eighth", 0};
+            return "eighth";
         case 2:
-            return SNoteType{"quarter", 0};
-        case 3:
-            return SNoteType{"quarter", 1};
+            return "quarter";
         case 4:
-            return SNoteType{"half", 0};
-        case 6:
-            return SNoteType{"half", 1};
-        case 7:
-            return SNoteType{"half", 2};
+            return "half";
         case 8:
-            return SNoteType{"whole", 0};
+            return "whole";
         default:
             return std::nullopt;
     }
@@ -80,7 +69,7 @@ void AddPitch(pugi::xml_node note, const CScoreNotes::SPart& part) {
         }
         return;
     }
-    // Every sounding pitch of a song is one of the scale's; anything else was refused on load.
+    // A pitch outside the scale was refused before writing (CExchangeFormat::Write).
     pugi::xml_node element = note.append_child("pitch");
     AddText(element, "step", std::string(1, pitch ? pitch->cStep : 'C'));
     AddText(element, "octave", std::to_string(pitch ? pitch->nOctave : 4));
@@ -101,11 +90,8 @@ void AddNote(pugi::xml_node measure, const CScoreNotes::SPart& part) {
     AddText(note, "duration", std::to_string(part.nEighths * kDivisionsPerEighth));
     AddTies(note, "tie", part);
     AddText(note, "voice", "1");
-    if (const std::optional<SNoteType> type = TypeOf(part.nEighths)) {
-        AddText(note, "type", type->pszType);
-        for (int32_t n = 0; n < type->nDots; ++n) {
-            note.append_child("dot");
-        }
+    if (const std::optional<const char*> type = TypeOf(part.nEighths)) {
+        AddText(note, "type", *type);
     }
     if (part.bTieStart || part.bTieStop) {
         AddTies(note.append_child("notations"), "tied", part);

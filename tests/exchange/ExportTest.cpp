@@ -9,6 +9,7 @@
 
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CExchangeFormat.h"
 #include "CMidiWriter.h"
 #include "CMusicXmlWriter.h"
 #include "ExchangeTestKit.h"
@@ -133,4 +134,24 @@ TEST(MidiExport, BendsStayWithinFourteenBits) {
     EXPECT_EQ(CMidiWriter::BendValue(-200), 0);
     EXPECT_EQ(CMidiWriter::BendValue(200), 16383);
     EXPECT_EQ(CMidiWriter::BendValue(-1e9), 0);
+}
+
+TEST(Export, RefusesAFrequencyOutsideTheScale) {
+    // A document may hold any frequency: A4's 440 Hz (B8 01) becomes 300 Hz (2C 01).
+    CController controller;
+    Enter(*controller.GetNotenblatt(), {{A4, 2}, {A4, kRest + 2}});
+    Bytes bytes = CDocumentFile::Store(controller);
+    const Bytes a4 = Hex("B8 01");
+    auto it = std::search(bytes.begin(), bytes.end(), a4.begin(), a4.end());
+    ASSERT_NE(it, bytes.end());
+    *it = 0x2C;
+    const CDocumentFile::LoadResult odd = CDocumentFile::Parse(bytes);
+    ASSERT_EQ(odd.status, CDocumentFile::Status::ok);
+    ScratchDir dir;
+    for (const char* pszName : {"x.musicxml", "x.mid"}) {
+        EXPECT_EQ(CExchangeFormat::Write(CExchangeFormat::FromPath(pszName),
+                                         odd.pController->GetSheet(), "x", dir.File(pszName)),
+                  "Die Tonhöhe 300 Hz lässt sich nicht exportieren.");
+    }
+    EXPECT_TRUE(dir.Names().empty());
 }
