@@ -39,11 +39,15 @@ std::string WriteSongs(const ScratchDir& dir) {
     EXPECT_EQ(CMusicXmlWriter::Save(example.pController->GetSheet(), "beispiel",
                                     dir.File("beispiel.musicxml")),
               std::nullopt);
+    EXPECT_EQ(
+        CMidiWriter::Save(example.pController->GetSheet(), "beispiel", dir.File("beispiel.mid")),
+        std::nullopt);
     const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
     const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
     fs::create_directories(shots);
-    strJob += "{\"in\": \"" + dir.File("beispiel.musicxml") + "\", \"out\": \"" +
-              (shots / "musescore-beispiel.png").string() + "\"}]";
+    strJob += "{\"in\": \"" + dir.File("beispiel.musicxml") + "\", \"out\": [\"" +
+              dir.File("beispiel-xml.mid") + "\", \"" +
+              (shots / "musescore-beispiel.png").string() + "\"]}]";
     return strJob;
 }
 
@@ -82,4 +86,8 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
             EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
         }
     }
+    // The example as MuseScore plays our score and as our MIDI file holds it.
+    EXPECT_EQ(ReadMidi(strPython, dir.File("beispiel-xml.mid")).sounds,
+              ReadMidi(strPython, dir.File("beispiel.mid")).sounds);
+    EXPECT_GT(ReadMidi(strPython, dir.File("beispiel.mid")).sounds.size(), 20u);
 }
