@@ -1,4 +1,7 @@
 #include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -99,6 +102,29 @@ private slots:
         QCOMPARE(m_dialogs.messages,
                  QStringList{m_dialogs.exportPath + u" wurde nicht gefunden."_s});
         QVERIFY(m_doc->IsModified());
+    }
+
+    // The open dialog lists scores under its MusicXML filter, whose patterns are separated
+    // by ";".
+    void openDialogListsScores() {
+        CQtUserDialogs dialogs;
+        QStringList filters, shown;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QComboBox* types = dialog ? dialog->findChild<QComboBox*>(u"fileTypeCombo"_s) : nullptr;
+            if (types != nullptr) {
+                filters = dialog->nameFilters();
+                types->setCurrentIndex(2);
+                emit types->activated(2);
+                emit types->textActivated(types->currentText());
+                shown = dialog->findChild<QFileSystemModel*>()->nameFilters();
+            }
+            QApplication::activeModalWidget()->close();
+        });
+        QCOMPARE(dialogs.GetOpenFileName(), QString());
+        QCOMPARE(filters, QStringList({u"Dateityp Kantil (*.kt)"_s, u"Alle Dateien (*.*)"_s,
+                                       u"MusicXML-Dateien (*.musicxml;*.xml)"_s}));
+        QCOMPARE(shown, QStringList({u"*.musicxml"_s, u"*.xml"_s}));
     }
 
     void chosenFilterSetsTheExtension() {
