@@ -10,6 +10,8 @@
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CExchangeFormat.h"
+#include "CMusicXmlReader.h"
 #include "CTerminalProgress.h"
 
 bool CBatchConverter::HasExtension(const std::string& strPath, const std::string& strExtension) {
@@ -24,23 +26,48 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
                       });
 }
 
+std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
+                                                       std::ostream& err) {
+    if (CExchangeFormat::FromPath(strPath) == CExchangeFormat::Kind::musicXml) {
+        CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
+        if (!imported.pController) {
+            err << imported.strMessage << '\n';
+        }
+        return std::move(imported.pController);
+    }
+    CDocumentFile::LoadResult loaded = CDocumentFile::Load(strPath);
+    if (loaded.status != CDocumentFile::Status::ok) {
+        err << loaded.strMessage << '\n';
+        return nullptr;
+    }
+    return std::move(loaded.pController);
+}
+
 int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
     bool bDocument = HasExtension(cmd.m_strOutput, ".kt");
     bool bWave = HasExtension(cmd.m_strOutput, ".wav");
-    if (!bDocument && !bWave) {
-        err << "kantilo: die Ausgabedatei muss auf .kt oder .wav enden: " << cmd.m_strOutput
-            << '\n';
+    const CExchangeFormat::Kind exchange = CExchangeFormat::FromPath(cmd.m_strOutput);
+    const bool bExchange =
+        exchange == CExchangeFormat::Kind::musicXml || exchange == CExchangeFormat::Kind::midi;
+    if (!bDocument && !bWave && !bExchange) {
+        err << "kantilo: die Ausgabedatei muss auf .kt, .wav, .musicxml, .xml, .mid, .midi, .pdf, "
+               ".svg oder .png enden: "
+            << cmd.m_strOutput << '\n';
         return kExitUsage;
     }
-    CDocumentFile::LoadResult loaded = CDocumentFile::Load(cmd.m_strDocument);
-    if (loaded.status != CDocumentFile::Status::ok) {
-        err << loaded.strMessage << '\n';
+    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err);
+    if (!pController) {
         return kExitFailure;
     }
     if (bWave) {
-        return GenerateSong(cmd, *loaded.pController, err);
+        return GenerateSong(cmd, *pController, err);
     }
-    if (auto strError = CDocumentFile::Save(cmd.m_strOutput, *loaded.pController)) {
+    std::optional<std::string> strError =
+        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(),
+                                           CExchangeFormat::TitleFromPath(cmd.m_strDocument),
+                                           cmd.m_strOutput)
+                  : CDocumentFile::Save(cmd.m_strOutput, *pController);
+    if (strError) {
         err << *strError << '\n';
         return kExitFailure;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 class CCommandLine;
@@ -14,9 +15,17 @@ public:
     static constexpr int kExitFailure = 1;
     static constexpr int kExitUsage = 2;
 
+    // Pages and pictures are drawn by the editor's painter; a build without it says this.
+    static constexpr const char* kNoPages =
+        "kantilo: diese Fassung enthält keinen Editor und schreibt daher weder PDF noch SVG "
+        "noch PNG.";
+
     static int Run(const CCommandLine& cmd, std::ostream& err);
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
+    // The document, or the score a MusicXML file holds; nothing when it cannot be read (the
+    // reason went to err).
+    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

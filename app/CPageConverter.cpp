@@ -2,11 +2,13 @@
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
-#include "CKantiloDoc.h"
+#include "CController.h"
 #include "CScorePages.h"
 
 namespace {
@@ -19,37 +21,30 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     }
 }
 
-CScorePages::Format FormatOf(CPageOutput::Kind kind) {
-    switch (kind) {
-        case CPageOutput::Kind::svg:
-            return CScorePages::Format::svg;
-        case CPageOutput::Kind::png:
-            return CScorePages::Format::png;
-        case CPageOutput::Kind::pdf:
-        case CPageOutput::Kind::none:
-            break;
-    }
-    return CScorePages::Format::pdf;
+CScorePages::Format FormatOf(CExchangeFormat::Kind kind) {
+    return kind == CExchangeFormat::Kind::svg   ? CScorePages::Format::svg
+           : kind == CExchangeFormat::Kind::png ? CScorePages::Format::png
+                                                : CScorePages::Format::pdf;
 }
 
 }  // namespace
 
-int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CPageOutput::Kind kind,
-                        std::ostream& err) {
+int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd,
+                        CExchangeFormat::Kind kind, std::ostream& err) {
     // Drawing needs no screen, and a display that is set but out of reach must not stop it.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication application(argc, argv);
-    CKantiloDoc doc;
-    const CKantiloDoc::CResult opened = doc.OnOpenDocument(cmd.m_strDocument);
-    if (!opened.Ok()) {
-        err << opened.message << '\n';
+    // A song or an imported score, titled by its file name as the editor titles a song.
+    const std::unique_ptr<CController> pController = CBatchConverter::LoadSong(cmd.m_strDocument, err);
+    if (!pController) {
         return CBatchConverter::kExitFailure;
     }
+    const std::string strTitle = std::filesystem::path(cmd.m_strDocument).filename().string();
     const std::string strError =
-        CScorePages::Save(doc.GetSheet(), doc.GetTitle(), cmd.m_strOutput, FormatOf(kind));
+        CScorePages::Save(pController->GetSheet(), strTitle, cmd.m_strOutput, FormatOf(kind));
     if (!strError.empty()) {
         err << strError << '\n';
         return CBatchConverter::kExitFailure;

@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "CPageOutput.h"
+#include "CExchangeFormat.h"
 
 class CCommandLine;
 
@@ -11,6 +11,7 @@ class CCommandLine;
 // asked for, so no display is needed. Messages go to err, in the program's German words.
 class CPageConverter {
 public:
-    static int Run(int& argc, char** argv, const CCommandLine& cmd, CPageOutput::Kind kind,
+    // kind is pdf, svg or png.
+    static int Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
                    std::ostream& err);
 };

@@ -2,7 +2,7 @@
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
-#include "CPageOutput.h"
+#include "CExchangeFormat.h"
 
 #ifdef KANTILO_WITH_GUI
 #include <QApplication>
@@ -62,14 +62,14 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     return QApplication::exec();
 }
 
-int ConvertToPages(int argc, char** argv, const CCommandLine& cmd, CPageOutput::Kind kind) {
+int ConvertToPages(int argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind) {
     return CPageConverter::Run(argc, argv, cmd, kind, std::cerr);
 }
 
 }  // namespace
 #else
-static int ConvertToPages(int, char**, const CCommandLine&, CPageOutput::Kind) {
-    std::cerr << CPageOutput::kNoEditor << '\n';
+static int ConvertToPages(int, char**, const CCommandLine&, CExchangeFormat::Kind) {
+    std::cerr << CBatchConverter::kNoPages << '\n';
     return CBatchConverter::kExitFailure;
 }
 
@@ -93,8 +93,9 @@ int main(int argc, char** argv) {
             std::cout << CCommandLine::Version() << '\n';
             return 0;
         case CCommandLine::Action::convert:
-            if (const auto kind = CPageOutput::Of(cmd.m_strOutput);
-                kind != CPageOutput::Kind::none) {
+            if (const auto kind = CExchangeFormat::FromPath(cmd.m_strOutput);
+                kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
+                kind == CExchangeFormat::Kind::png) {
                 return ConvertToPages(argc, argv, cmd, kind);
             }
             return CBatchConverter::Run(cmd, std::cerr);

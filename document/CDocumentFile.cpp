@@ -14,11 +14,9 @@
 
 namespace {
 
-// Far beyond any song anyone writes by hand (a 5000-note song takes about 120 KB); it keeps
-// a device or pipe that never ends from filling the memory.
-constexpr size_t kMaxFileSize = 64u << 20;
-
-// Reads the whole file; returns 0 or an errno. EFBIG for a file beyond kMaxFileSize.
+// Reads the whole file; returns 0 or an errno. EFBIG for a file beyond kMaxFileSize, which is
+// far beyond any song anyone writes by hand (a 5000-note song takes about 120 KB); it keeps a
+// device or pipe that never ends from filling the memory.
 int ReadFile(const std::string& strPath, std::vector<uint8_t>& data) {
     int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -33,7 +31,7 @@ int ReadFile(const std::string& strPath, std::vector<uint8_t>& data) {
             nError = errno == EINTR ? 0 : errno;
         } else if (nRead == 0) {
             break;
-        } else if (data.size() + static_cast<size_t>(nRead) > kMaxFileSize) {
+        } else if (data.size() + static_cast<size_t>(nRead) > CDocumentFile::kMaxFileSize) {
             nError = EFBIG;
         } else {
             data.insert(data.end(), buffer, buffer + nRead);
@@ -101,6 +99,15 @@ std::optional<std::string> CDocumentFile::Save(const std::string& strPath,
     } catch (const std::exception&) {
         return kSaveFailure;
     }
+    return WriteBytes(strPath, data);
+}
+
+int CDocumentFile::ReadBytes(const std::string& strPath, std::vector<uint8_t>& data) {
+    return ReadFile(strPath, data);
+}
+
+std::optional<std::string> CDocumentFile::WriteBytes(const std::string& strPath,
+                                                     std::span<const uint8_t> data) {
     CReplacingFile file(strPath);
     int nError = file.Open();
     if (nError == 0) {

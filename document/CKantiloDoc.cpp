@@ -82,6 +82,15 @@ CKantiloDoc::CResult CKantiloDoc::OnOpenDocument(const std::string& path) {
     return CResult{};
 }
 
+void CKantiloDoc::TakeImported(std::unique_ptr<CController> pController,
+                               const std::string& strTitle) {
+    m_pController = std::move(pController);
+    m_strPathName.clear();
+    m_strTitle = strTitle.empty() ? std::string(kUntitled) : strTitle;
+    m_bModified = true;
+    UpdateAllViews();
+}
+
 CKantiloDoc::CResult CKantiloDoc::OnSaveDocument(const std::string& path) {
     if (std::optional<std::string> failure = CDocumentFile::Save(path, *m_pController)) {
         return CResult{CResult::Kind::FileError, std::move(*failure)};

@@ -59,6 +59,9 @@ public:
     // Reads path. On success the document takes its path and file name as title, unmodified.
     // A zero-length file is an empty song.
     CResult OnOpenDocument(const std::string& path);
+    // Takes a song read from another format: no path, strTitle as title, modified, so that
+    // saving asks for a name of its own.
+    void TakeImported(std::unique_ptr<CController> pController, const std::string& strTitle);
     // Writes the song to path (the old file stays intact when writing fails). On success the
     // document takes the path and its file name as title and is no longer modified.
     CResult OnSaveDocument(const std::string& path);

@@ -1,9 +1,14 @@
 #include "CDocumentFlow.h"
 
 #include <QFileInfo>
+#include <optional>
 
+#include "CController.h"
+#include "CExchangeFormat.h"
 #include "CKantiloDoc.h"
+#include "CMusicXmlReader.h"
 #include "CRecentFileList.h"
+#include "CScorePages.h"
 #include "IUserDialogs.h"
 
 namespace {
@@ -12,6 +17,25 @@ QString FromUtf8(const std::string& text) {
 }
 std::string ToUtf8(const QString& text) {
     return text.toStdString();
+}
+
+// Writes the song in the format the target's extension names; the message when that fails.
+// Pages and pictures carry the document's title as the command line's do, so both write the
+// same bytes.
+std::optional<std::string> ExportSong(const CKantiloDoc& doc, const std::string& title,
+                                      const std::string& target) {
+    const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(target);
+    const bool pages = kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
+                       kind == CExchangeFormat::Kind::png;
+    if (!pages) {
+        return CExchangeFormat::Write(kind, doc.GetSheet(), title, target);
+    }
+    const CScorePages::Format format = kind == CExchangeFormat::Kind::svg ? CScorePages::Format::svg
+                                       : kind == CExchangeFormat::Kind::png
+                                           ? CScorePages::Format::png
+                                           : CScorePages::Format::pdf;
+    std::string failure = CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, format);
+    return failure.empty() ? std::nullopt : std::optional<std::string>(std::move(failure));
 }
 }  // namespace
 
@@ -63,6 +87,9 @@ bool CDocumentFlow::OpenRecentFile(int index) {
 
 bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (CExchangeFormat::FromPath(ToUtf8(path)) == CExchangeFormat::Kind::musicXml) {
+        return ImportWithoutAsking(absolute);
+    }
     const CKantiloDoc::CResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
     if (result.kind == CKantiloDoc::CResult::Kind::FileError) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
@@ -75,6 +102,40 @@ bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     }
     AddToRecent(absolute);
     emit DocumentReplaced();
+    return true;
+}
+
+// A score becomes a new song named after its file; it is modified, so that saving asks for a
+// .kt name and never writes over the score. A refused score leaves the song as it was.
+bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
+    CMusicXmlReader::SResult imported = CMusicXmlReader::Load(ToUtf8(absolute));
+    if (!imported.pController) {
+        m_dialogs.ShowMessage(FromUtf8(imported.strMessage), IUserDialogs::Icon::Warning);
+        return false;
+    }
+    m_doc.TakeImported(std::move(imported.pController),
+                       CExchangeFormat::TitleFromPath(ToUtf8(absolute)));
+    AddToRecent(absolute);
+    emit DocumentReplaced();
+    return true;
+}
+
+QString CDocumentFlow::SongName() const {
+    const std::string& path = m_doc.GetPathName();
+    return FromUtf8(path.empty() ? m_doc.GetTitle() : CExchangeFormat::TitleFromPath(path));
+}
+
+bool CDocumentFlow::FileExport() {
+    const QString path = m_dialogs.GetExportFileName(SongName());
+    if (path.isEmpty()) {
+        return false;
+    }
+    const std::optional<std::string> failure =
+        ExportSong(m_doc, ToUtf8(SongName()), ToUtf8(QFileInfo(path).absoluteFilePath()));
+    if (failure) {
+        m_dialogs.ShowMessage(FromUtf8(*failure), IUserDialogs::Icon::Warning);
+        return false;
+    }
     return true;
 }
 

@@ -20,6 +20,9 @@ public:
     bool FileOpen();
     bool FileSave();
     bool FileSaveAs();
+    // Writes the song in the format the chosen name's extension names; the document keeps its
+    // name, path and modified flag.
+    bool FileExport();
     // Opens the recent file at index; one that cannot be opened any more leaves the list.
     bool OpenRecentFile(int index);
     // Opens path after asking to save a modified song. False when cancelled or failed.
@@ -40,6 +43,9 @@ signals:
 
 private:
     bool OpenWithoutAsking(const QString& path);
+    bool ImportWithoutAsking(const QString& path);
+    // The song's name in exported files: its file name without the extension.
+    QString SongName() const;
     bool DoSave(const QString& path);
     void AddToRecent(const QString& path);
 

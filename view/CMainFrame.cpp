@@ -110,6 +110,7 @@ void CMainFrame::CreateActions() {
     connect(AddAction(ID_FILE_OPEN), &QAction::triggered, m_pFlow, &CDocumentFlow::FileOpen);
     connect(AddAction(ID_FILE_SAVE), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSave);
     connect(AddAction(ID_FILE_SAVE_AS), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSaveAs);
+    connect(AddAction(ID_FILE_EXPORT), &QAction::triggered, m_pFlow, &CDocumentFlow::FileExport);
     connect(AddAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
     connect(AddAction(ID_APP_ABOUT), &QAction::triggered, this, &CMainFrame::OnAppAbout);
     // The only keys with commands of their own.
@@ -149,6 +150,7 @@ void CMainFrame::CreateMenus() {
     m_pFileMenu->addAction(Action(ID_FILE_OPEN));
     m_pFileMenu->addAction(Action(ID_FILE_SAVE));
     m_pFileMenu->addAction(Action(ID_FILE_SAVE_AS));
+    m_pFileMenu->addAction(Action(ID_FILE_EXPORT));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(ID_FILE_MRU_FILE1));
     m_pRecentSeparator = m_pFileMenu->addSeparator();

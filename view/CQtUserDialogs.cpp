@@ -1,13 +1,42 @@
 #include "CQtUserDialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
+#include <array>
 
 const char* const CQtUserDialogs::kFileFilter = "Dateityp Kantil (*.kt);;Alle Dateien (*.*)";
 
 namespace {
 const QString kTitle = QStringLiteral("Kantilo");
+
+// Opened by import; the patterns are separated by ";" as in the other programs' dialogs.
+const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml)";
+
+struct SExportFilter {
+    const char* pszFilter;
+    const char* pszExtension;
+};
+// The formats the editor exports, in the order the dialog offers them.
+constexpr std::array<SExportFilter, 5> kExportFilters{{
+    {"MusicXML-Dateien (*.musicxml)", "musicxml"},
+    {"MIDI-Dateien (*.mid)", "mid"},
+    {"PDF-Dokumente (*.pdf)", "pdf"},
+    {"SVG-Grafiken (*.svg)", "svg"},
+    {"PNG-Bilder (*.png)", "png"},
+}};
+
+// The dialog's own file list splits patterns at spaces only; it is told the MusicXML patterns
+// one by one.
+void ShowMusicXmlFiles(QFileDialog& dialog) {
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        QFileSystemModel* model = dialog.findChild<QFileSystemModel*>();
+        if (model != nullptr && f == QString::fromUtf8(kMusicXmlFilter)) {
+            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml")});
+        }
+    });
 }
+}  // namespace
 
 void CQtUserDialogs::ShowMessage(const QString& text, Icon icon) {
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information, kTitle,
@@ -31,8 +60,10 @@ IUserDialogs::Answer CQtUserDialogs::AskYesNoCancel(const QString& text) {
 }
 
 QString CQtUserDialogs::GetOpenFileName() {
-    QFileDialog dialog(m_pParent, QStringLiteral("Öffnen"), QString(),
-                       QString::fromUtf8(kFileFilter));
+    QFileDialog dialog(
+        m_pParent, QStringLiteral("Öffnen"), QString(),
+        QString::fromUtf8(kFileFilter) + QStringLiteral(";;") + QString::fromUtf8(kMusicXmlFilter));
+    ShowMusicXmlFiles(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -52,4 +83,31 @@ QString CQtUserDialogs::GetSaveFileName(const QString& suggestedName) {
         return QString();
     }
     return dialog.selectedFiles().constFirst();
+}
+
+QString CQtUserDialogs::GetExportFileName(const QString& suggestedName) {
+    QStringList filters;
+    for (const SExportFilter& filter : kExportFilters) {
+        filters.append(QString::fromUtf8(filter.pszFilter));
+    }
+    QFileDialog dialog(m_pParent, QStringLiteral("Exportieren"));
+    dialog.setNameFilters(filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return WithFilterExtension(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
+}
+
+QString CQtUserDialogs::WithFilterExtension(const QString& path, const QString& filter) {
+    for (const SExportFilter& known : kExportFilters) {
+        const QString extension = u'.' + QString::fromUtf8(known.pszExtension);
+        if (filter == QString::fromUtf8(known.pszFilter) &&
+            !path.endsWith(extension, Qt::CaseInsensitive)) {
+            return path + extension;
+        }
+    }
+    return path;
 }

@@ -15,6 +15,9 @@ public:
     Answer AskYesNoCancel(const QString& text) override;
     QString GetOpenFileName() override;
     QString GetSaveFileName(const QString& suggestedName) override;
+    QString GetExportFileName(const QString& suggestedName) override;
+    // The path with the extension of the export filter, unless it ends with it already.
+    static QString WithFilterExtension(const QString& path, const QString& filter);
 
 private:
     QWidget* m_pParent = nullptr;

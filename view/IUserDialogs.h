@@ -20,4 +20,7 @@ public:
     // The path chosen in the "Speichern unter" dialog, starting with suggestedName; empty when
     // cancelled.
     virtual QString GetSaveFileName(const QString& suggestedName) = 0;
+    // The path chosen in the "Exportieren" dialog, starting with suggestedName and ending with
+    // the extension of the chosen format; empty when cancelled.
+    virtual QString GetExportFileName(const QString& suggestedName) = 0;
 };

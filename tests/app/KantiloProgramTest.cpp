@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "CBatchConverter.h"
 #include "CController.h"
 #include "CDocumentFile.h"
-#include "CPageOutput.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
@@ -79,7 +79,40 @@ TEST(KantiloProgram, PagesNeedTheEditor) {
     ScratchDir dir;
     for (const char* pszOutput : {"lied.pdf", "lied.SVG", "lied.png"}) {
         EXPECT_EQ(RunKantilo({ExampleFile("beispiel.kt").string(), "-o", dir.File(pszOutput)}, dir),
-                  std::tuple(1, "", std::string(CPageOutput::kNoEditor) + "\n"));
+                  std::tuple(1, "", std::string(CBatchConverter::kNoPages) + "\n"));
     }
     EXPECT_EQ(dir.Names(), std::set<std::string>{});
+}
+
+TEST(KantiloProgram, ExportsMusicXmlAndMidiAndImportsMusicXml) {
+    ScratchDir dir;
+    const std::string strSource = ExampleFile("beispiel.kt").string();
+    const std::tuple<int, std::string, std::string> ok(0, "", "");
+    EXPECT_EQ(RunKantilo({strSource, "-o", dir.File("lied.musicxml")}, dir), ok);
+    EXPECT_EQ(RunKantilo({strSource, "-o", dir.File("lied.MIDI")}, dir), ok);
+    const Bytes xml = ReadBytes(dir.File("lied.musicxml"));
+    EXPECT_NE(std::string(xml.begin(), xml.end()).find("<work-title>beispiel</work-title>"),
+              std::string::npos);
+    const Bytes midi = ReadBytes(dir.File("lied.MIDI"));
+    EXPECT_EQ(Bytes(midi.begin(), midi.begin() + std::min<size_t>(4, midi.size())),
+              Hex(R"("MThd")"));
+    // Every output works from MusicXML too; the song comes back as it was.
+    EXPECT_EQ(RunKantilo({dir.File("lied.musicxml"), "-o", dir.File("zurueck.kt")}, dir), ok);
+    EXPECT_EQ(ReadBytes(dir.File("zurueck.kt")), ReadBytes(strSource));
+    EXPECT_EQ(RunKantilo({dir.File("lied.musicxml"), "-o", dir.File("wieder.xml")}, dir), ok);
+    // A score Kantilo cannot hold: the reason on stderr, exit 1, nothing written.
+    const std::string strFis = R"(<score-partwise><part><measure><note><pitch><step>F</step>)"
+                               R"(<alter>1</alter><octave>4</octave></pitch><duration>1)"
+                               R"(</duration></note></measure></part></score-partwise>)";
+    WriteBytes(dir.File("fis.xml"), Bytes(strFis.begin(), strFis.end()));
+    WriteBytes(dir.File("lied.mxl"), Hex("50 4B 03 04"));
+    EXPECT_EQ(RunKantilo({dir.File("fis.xml"), "-o", dir.File("x.kt")}, dir),
+              std::tuple(1, "", "Takt 1: Die Tonhöhe Fis4 gibt es in Kantilo nicht.\n"));
+    // Compressed MusicXML is not read.
+    EXPECT_EQ(RunKantilo({dir.File("lied.mxl"), "-o", dir.File("x.kt")}, dir),
+              std::tuple(1, "", "Unerwartetes Dateiformat.\n"));
+    EXPECT_EQ(RunKantilo({dir.File("lied.kt"), "-o", dir.File("x.musicxml")}, dir),
+              std::tuple(1, "", dir.File("lied.kt") + " wurde nicht gefunden.\n"));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"fis.xml", "lied.MIDI", "lied.musicxml",
+                                                  "lied.mxl", "wieder.xml", "zurueck.kt"}));
 }

@@ -70,6 +70,7 @@ public:
     Answer AskYesNoCancel(const QString&) override { return Answer::No; }
     QString GetOpenFileName() override { return openPath; }
     QString GetSaveFileName(const QString&) override { return QString(); }
+    QString GetExportFileName(const QString&) override { return QString(); }
     QString openPath;
 };
 

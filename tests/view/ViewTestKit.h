@@ -25,10 +25,13 @@ public:
     QString GetSaveFileName(const QString& suggested) override {
         return saveSuggestions.append(suggested), savePath;
     }
+    QString GetExportFileName(const QString& suggested) override {
+        return exportSuggestions.append(suggested), exportPath;
+    }
 
     Answer answer = Answer::Cancel;
-    QString openPath, savePath;
-    QStringList messages, questions, saveSuggestions;
+    QString openPath, savePath, exportPath;
+    QStringList messages, questions, saveSuggestions, exportSuggestions;
     QList<Icon> icons;
     int openDialogs = 0;
 };

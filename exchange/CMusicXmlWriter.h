@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+class CNotenblatt;
+
+// Writes a sheet as a MusicXML 4.0 partwise score: one part "Melodie" in treble clef and 4/4,
+// a measure per bar, each part of a note as a note (eighths are 2 divisions), tie chains as
+// the sampler plays them. A rest keeps the height it was entered at as its display position.
+class CMusicXmlWriter {
+public:
+    static constexpr const char* kSoftware = "Kantilo 1.0";
+    static constexpr const char* kPartName = "Melodie";
+
+    // strDate is the encoding date, YYYY-MM-DD.
+    static std::string ToText(const CNotenblatt& sheet, const std::string& strTitle,
+                              const std::string& strDate);
+    // Writes the score with today's date (UTC); returns the message when it fails.
+    static std::optional<std::string> Save(const CNotenblatt& sheet, const std::string& strTitle,
+                                           const std::string& strPath);
+    static std::string Today();
+};

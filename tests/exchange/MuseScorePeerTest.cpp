@@ -1,0 +1,93 @@
+// MuseScore 3 reads our MusicXML and our MIDI and hears what the sampler plays; its own
+// MusicXML of our songs comes back in. One MuseScore run converts everything.
+#include <gtest/gtest.h>
+
+#include "CController.h"
+#include "CDocumentFile.h"
+#include "CMidiWriter.h"
+#include "CMusicXmlReader.h"
+#include "CMusicXmlWriter.h"
+#include "CScalePitch.h"
+#include "CScoreNotes.h"
+#include "ExchangeTestKit.h"
+
+namespace {
+
+std::vector<Sound> SoundsOf(const CNotenblatt& sheet) {
+    std::vector<Sound> sounds;
+    for (const CScoreNotes::SSound& s : CScoreNotes(sheet).Sounds()) {
+        sounds.push_back(Sound{s.nOnset, CScalePitch::FromHz(s.nHz)->MidiKey(), s.nLength});
+    }
+    return sounds;
+}
+
+// The job file: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI, the
+// example to a picture for people to look at.
+std::string WriteSongs(const ScratchDir& dir) {
+    std::string strJob = "[";
+    for (const TestSong& song : TestSongs()) {
+        const std::string strBase = dir.File(song.strName);
+        const auto pSheet = SheetOf(song);
+        EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml"),
+                  std::nullopt);
+        EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid"), std::nullopt);
+        strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
+                  "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},\n";
+        strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},\n";
+    }
+    CDocumentFile::LoadResult example = CDocumentFile::Load(ExampleFile("beispiel.kt"));
+    EXPECT_EQ(CMusicXmlWriter::Save(example.pController->GetSheet(), "beispiel",
+                                    dir.File("beispiel.musicxml")),
+              std::nullopt);
+    EXPECT_EQ(
+        CMidiWriter::Save(example.pController->GetSheet(), "beispiel", dir.File("beispiel.mid")),
+        std::nullopt);
+    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
+    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
+    fs::create_directories(shots);
+    strJob += "{\"in\": \"" + dir.File("beispiel.musicxml") + "\", \"out\": [\"" +
+              dir.File("beispiel-xml.mid") + "\", \"" +
+              (shots / "musescore-beispiel.png").string() + "\"]}]";
+    return strJob;
+}
+
+}  // namespace
+
+TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
+    const std::string strPython = MidoPython();
+    if (!HasProgram("mscore3") || strPython.empty()) {
+        GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
+    }
+    ScratchDir dir;
+    const std::string strJob = WriteSongs(dir);
+    WriteBytes(dir.File("job.json"), Bytes(strJob.begin(), strJob.end()));
+    const std::optional<std::string> out = Capture(
+        "QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json") + " 2>&1");
+    ASSERT_TRUE(out.has_value()) << "mscore3 failed";
+    for (const TestSong& song : TestSongs()) {
+        SCOPED_TRACE(song.strName);
+        const std::string strBase = dir.File(song.strName);
+        EXPECT_EQ(ReadMidi(strPython, strBase + "-xml.mid").sounds, song.sounds);
+        // MuseScore's MIDI import lets a song's final note ring on to the next beat.
+        std::vector<Sound> fromMidi = ReadMidi(strPython, strBase + "-mid.mid").sounds;
+        ASSERT_EQ(fromMidi.size(), song.sounds.size());
+        Sound& last = fromMidi.back();
+        const int64_t nEnd = song.sounds.back().nOnset + song.sounds.back().nLength;
+        if (last.nOnset + last.nLength == (nEnd + 1) / 2 * 2) {
+            last.nLength = song.sounds.back().nLength;
+        }
+        EXPECT_EQ(fromMidi, song.sounds);
+        const CMusicXmlReader::SResult back = CMusicXmlReader::Load(strBase + "-ms.musicxml");
+        ASSERT_NE(back.pController, nullptr) << back.strMessage;
+        EXPECT_EQ(SoundsOf(back.pController->GetSheet()), song.sounds);
+        if (!song.bTiedToRest) {
+            CController original;
+            Enter(*original.GetNotenblatt(), song.entries);
+            EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
+        }
+    }
+    // The example as MuseScore plays our score and as our MIDI file holds it.
+    EXPECT_EQ(ReadMidi(strPython, dir.File("beispiel-xml.mid")).sounds,
+              ReadMidi(strPython, dir.File("beispiel.mid")).sounds);
+    EXPECT_GT(ReadMidi(strPython, dir.File("beispiel.mid")).sounds.size(), 20u);
+}
