@@ -5,12 +5,30 @@
 #include <iostream>
 #include <ostream>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CReplacingFile.h"
 #include "CTerminalProgress.h"
+
+namespace {
+extern "C" void EndAtOnce(int nSignal) {
+    CReplacingFile::RemovePendingFiles();
+    _exit(128 + nSignal);
+}
+}  // namespace
+
+void CBatchConverter::EndOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = &EndAtOnce;
+    sigemptyset(&action.sa_mask);
+    for (int nSignal : {SIGINT, SIGTERM}) {
+        sigaction(nSignal, &action, nullptr);
+    }
+}
 
 bool CBatchConverter::HasExtension(const std::string& strPath, const std::string& strExtension) {
     if (strPath.size() <= strExtension.size()) {

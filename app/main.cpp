@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
             std::cout << CCommandLine::Version() << '\n';
             return 0;
         case CCommandLine::Action::convert:
+            CBatchConverter::EndOnInterrupt();
             return CBatchConverter::Run(cmd, std::cerr);
         case CCommandLine::Action::editor:
             break;
