@@ -4,13 +4,63 @@
 #include "CCommandLine.h"
 
 #ifdef KANTILO_WITH_GUI
-#include "CKantiloApp.h"
-#include "CSamplerCommands.h"
+#include <QApplication>
+#include <QSettings>
 
-static int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
-    CSamplerCommands::Install();
-    return CKantiloApp::Run(argc, argv, cmd);
+#include "CKantiloApp.h"
+#include "CMainFrame.h"
+#include "CQtUserDialogs.h"
+#include "CSamplerCommands.h"
+#include "SStartup.h"
+
+namespace {
+
+SStartup StartupOf(const CCommandLine& cmd) {
+    SStartup startup;
+    startup.strDocument = cmd.m_strDocument;
+    startup.bQuiet = cmd.m_bEmbedding;
+    switch (cmd.m_shellCommand) {
+        case CCommandLine::ShellCommand::print:
+        case CCommandLine::ShellCommand::printTo:
+            startup.request = SStartup::Request::print;
+            break;
+        case CCommandLine::ShellCommand::unregister:
+            startup.request = SStartup::Request::unregister;
+            break;
+        case CCommandLine::ShellCommand::none:
+        case CCommandLine::ShellCommand::dde:
+            break;
+    }
+    return startup;
 }
+
+// The editor: the application, its settings and dialogs, the main window with the document,
+// and the sampler commands on its menu.
+int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
+    if (!CKantiloApp::HasDisplay()) {
+        std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
+                     "WAYLAND_DISPLAY ist gesetzt).\n"
+                     "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
+        return CBatchConverter::kExitFailure;
+    }
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
+    QApplication::setApplicationName(QString::fromLatin1(CKantiloApp::kApplication));
+    CKantiloApp::InstallGermanTranslation();
+    QSettings settings(QString::fromLatin1(CKantiloApp::kOrganization),
+                       QString::fromLatin1(CKantiloApp::kApplication));
+    CQtUserDialogs dialogs;
+    CKantiloApp app(dialogs, settings);
+    int exitCode = 0;
+    if (!app.InitInstance(StartupOf(cmd), exitCode)) {
+        return exitCode;
+    }
+    CSamplerCommands::Attach(*app.MainFrame());
+    dialogs.SetParent(app.MainFrame());
+    return QApplication::exec();
+}
+
+}  // namespace
 #else
 static int RunEditor(int, char**, const CCommandLine&) {
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"

@@ -101,8 +101,7 @@ void CArchive::WriteObject(const CObject* pObject) {
     }
     WriteClass(pObject->GetRuntimeClass());
     m_storeMap.emplace(pObject, ++m_nStoreCount);
-    // Storing only reads the object; Serialize serves both directions.
-    const_cast<CObject*>(pObject)->Serialize(*this);
+    pObject->Store(*this);
 }
 
 const CRuntimeClass* CArchive::ReadNewClass() {

@@ -1,6 +1,7 @@
 #include "CNote.h"
 
 #include "CArchive.h"
+#include "CArchiveException.h"
 #include "CGlyphCatalog.h"
 
 namespace {
@@ -13,15 +14,15 @@ const CRuntimeClass CNote::classObject = {"CNote", 1, &CreateNote};
 
 CNote::CNote() = default;
 
-CNote::CNote(int32_t nDuration, uint16_t nPitch, int32_t bRest, int32_t bTieToNext,
-             int32_t bTieFromPrev, int32_t nBitmapId)
+CNote::CNote(int32_t nDuration, uint16_t nPitch, bool bRest, bool bTieToNext, bool bTieFromPrev,
+             int32_t nBitmapId)
     : m_nDuration(nDuration),
       m_nPitch(nPitch),
       m_bRest(bRest),
       m_bTieToNext(bTieToNext),
       m_bTieFromPrev(bTieFromPrev),
       m_nBitmapId(nBitmapId) {
-    if (bTieToNext == 1 && bRest != 1) {
+    if (bTieToNext && !bRest) {
         m_nBitmapId += CGlyphCatalog::kTieOffset;
     }
     LoadGlyph();
@@ -29,13 +30,8 @@ CNote::CNote(int32_t nDuration, uint16_t nPitch, int32_t bRest, int32_t bTieToNe
 
 CNote::~CNote() = default;
 
-void CNote::GetInfo(int32_t& nDuration, uint16_t& nPitch, int32_t& bRest, int32_t& bTieToNext,
-                    int32_t& bTieFromPrev) const {
-    nDuration = m_nDuration;
-    nPitch = m_nPitch;
-    bRest = m_bRest;
-    bTieToNext = m_bTieToNext;
-    bTieFromPrev = m_bTieFromPrev;
+SNoteInfo CNote::Info() const {
+    return {m_nDuration, m_nPitch, m_bRest, m_bTieToNext, m_bTieFromPrev};
 }
 
 int32_t CNote::GetBitmap(int32_t& nWidth) const {
@@ -44,7 +40,7 @@ int32_t CNote::GetBitmap(int32_t& nWidth) const {
 }
 
 void CNote::SetTieToNext() {
-    m_bTieToNext = 1;
+    m_bTieToNext = true;
     // Only untied note glyphs have a tied variant; rests and tied notes keep their number.
     if (m_nBitmapId < 5000) {
         m_nBitmapId += CGlyphCatalog::kTieOffset;
@@ -58,21 +54,31 @@ void CNote::LoadGlyph() {
     m_nWidth = CGlyphCatalog::Width(m_nShownGlyph);
 }
 
-void CNote::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        ar.WriteLong(m_bTieToNext);
-        ar.WriteLong(m_bTieFromPrev);
-        ar.WriteLong(m_bRest);
-        ar.WriteLong(m_nDuration);
-        ar.WriteWord(m_nPitch);
-        ar.WriteLong(m_nBitmapId);
-    } else {
-        m_bTieToNext = ar.ReadLong();
-        m_bTieFromPrev = ar.ReadLong();
-        m_bRest = ar.ReadLong();
-        m_nDuration = ar.ReadLong();
-        m_nPitch = ar.ReadWord();
-        m_nBitmapId = ar.ReadLong();
-        LoadGlyph();
+void CNote::Store(CArchive& ar) const {
+    ar.WriteLong(m_bTieToNext ? 1 : 0);
+    ar.WriteLong(m_bTieFromPrev ? 1 : 0);
+    ar.WriteLong(m_bRest ? 1 : 0);
+    ar.WriteLong(m_nDuration);
+    ar.WriteWord(m_nPitch);
+    ar.WriteLong(m_nBitmapId);
+}
+
+namespace {
+bool ReadFlag(CArchive& ar) {
+    const int32_t nValue = ar.ReadLong();
+    if (nValue != 0 && nValue != 1) {
+        throw CArchiveException(CArchiveException::badContents);
     }
+    return nValue == 1;
+}
+}  // namespace
+
+void CNote::Load(CArchive& ar) {
+    m_bTieToNext = ReadFlag(ar);
+    m_bTieFromPrev = ReadFlag(ar);
+    m_bRest = ReadFlag(ar);
+    m_nDuration = ar.ReadLong();
+    m_nPitch = ar.ReadWord();
+    m_nBitmapId = ar.ReadLong();
+    LoadGlyph();
 }

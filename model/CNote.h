@@ -4,21 +4,31 @@
 
 #include "CObject.h"
 
+// What a note says about the melody, as a value.
+struct SNoteInfo {
+    int32_t nDuration = 0;  // eighths
+    uint16_t nPitch = 0;    // Hz
+    bool bRest = false;
+    bool bTieToNext = false;
+    bool bTieFromPrev = false;
+};
+
 // One note or rest of the melody, or one of the four staff symbols, with its glyph.
 class CNote : public CObject {
 public:
     static const CRuntimeClass classObject;
 
     CNote();  // for loading
-    CNote(int32_t nDuration, uint16_t nPitch, int32_t bRest, int32_t bTieToNext,
-          int32_t bTieFromPrev, int32_t nBitmapId);
+    CNote(int32_t nDuration, uint16_t nPitch, bool bRest, bool bTieToNext, bool bTieFromPrev,
+          int32_t nBitmapId);
     ~CNote() override;
 
     const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
-    void Serialize(CArchive& ar) override;
+    // The flags are 32-bit numbers in the file; anything but 0 or 1 is no song.
+    void Store(CArchive& ar) const override;
+    void Load(CArchive& ar) override;
 
-    void GetInfo(int32_t& nDuration, uint16_t& nPitch, int32_t& bRest, int32_t& bTieToNext,
-                 int32_t& bTieFromPrev) const;
+    SNoteInfo Info() const;
     // The glyph number to draw (4800 where no picture exists) and its width in pixels.
     int32_t GetBitmap(int32_t& nWidth) const;
     // The glyph number as stored.
@@ -30,9 +40,9 @@ private:
 
     int32_t m_nDuration = 0;
     uint16_t m_nPitch = 0;
-    int32_t m_bRest = 0;
-    int32_t m_bTieToNext = 0;
-    int32_t m_bTieFromPrev = 0;
+    bool m_bRest = false;
+    bool m_bTieToNext = false;
+    bool m_bTieFromPrev = false;
     int32_t m_nShownGlyph = 0;
     int32_t m_nWidth = 0;
     int32_t m_nBitmapId = 0;

@@ -79,20 +79,20 @@ void CNotenblatt::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
     uint16_t nPitch = PitchFromPoint(point, nGlyphBase);
     m_pCurrentBar = m_bars.back().get();
     int32_t nLength = nTool;
-    int32_t bRest = 0;
+    bool bRest = false;
     if (nTool > kLongestNote) {
         nLength = nTool - kRestToolOffset;
-        bRest = 1;
+        bRest = true;
     }
     // Nothing is entered outside the bands or for a length that is no note: then nothing
     // is tied either, so no note is left tied to a note that never came.
     if (nPitch == 0 || nGlyphBase == 0 || nLength < 1 || nLength > kLongestNote) {
         return;
     }
-    if (bRest == 1) {
+    if (bRest) {
         nGlyphBase = CGlyphCatalog::kRestBase;
     }
-    int32_t bTieFromPrev = bTie == 1 ? m_pCurrentBar->TieLastNote(nPitch) : 0;
+    const bool bTieFromPrev = bTie == 1 && m_pCurrentBar->TieLastNote(nPitch);
     int32_t nFree = 0;
     m_pCurrentBar->GetFill(nFree);
     if (nFree <= 0) {
@@ -101,16 +101,16 @@ void CNotenblatt::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
     }
     if (nLength > nFree) {
         // Fill the bar, and enter the rest as a click at the same height tied to this part.
-        AddNoteParts(nPitch, nFree, bRest, 1, bTieFromPrev, nGlyphBase);
+        AddNoteParts(nPitch, nFree, bRest, true, bTieFromPrev, nGlyphBase);
         int32_t nRemainder = nLength - nFree;
-        AddNote(point, bRest == 1 ? nRemainder + kRestToolOffset : nRemainder, 1);
+        AddNote(point, bRest ? nRemainder + kRestToolOffset : nRemainder, 1);
     } else {
-        AddNoteParts(nPitch, nLength, bRest, 0, bTieFromPrev, nGlyphBase);
+        AddNoteParts(nPitch, nLength, bRest, false, bTieFromPrev, nGlyphBase);
     }
 }
 
-void CNotenblatt::AddNoteParts(uint16_t nPitch, int32_t nLength, int32_t bRest, int32_t bTieToNext,
-                               int32_t bTieFromPrev, int32_t nGlyphBase) {
+void CNotenblatt::AddNoteParts(uint16_t nPitch, int32_t nLength, bool bRest, bool bTieToNext,
+                               bool bTieFromPrev, int32_t nGlyphBase) {
     if (nLength < 1 || nLength > kLongestNote) {
         return;
     }
@@ -122,8 +122,8 @@ void CNotenblatt::AddNoteParts(uint16_t nPitch, int32_t nLength, int32_t bRest, 
         }
         nLength -= nPart;
         bool bLast = nLength == 0;
-        m_pCurrentBar->AddNote(nPitch, nPart, bRest, bLast ? bTieToNext : 1,
-                               bFirst ? bTieFromPrev : 1, nGlyphBase);
+        m_pCurrentBar->AddNote(nPitch, nPart, bRest, bLast ? bTieToNext : true,
+                               bFirst ? bTieFromPrev : true, nGlyphBase);
         bFirst = false;
     }
 }
@@ -180,7 +180,7 @@ CNote* CNotenblatt::GetNextNote(int32_t& bNewBar) {
     return pNote;
 }
 
-CNote* CNotenblatt::GetSymbol(int32_t nKind) {
+const CNote* CNotenblatt::GetSymbol(int32_t nKind) const {
     switch (nKind) {
         case kSymbolClef:
             return m_pClef.get();
@@ -202,14 +202,6 @@ int32_t CNotenblatt::GetLength() const {
         nLength += pBar->GetFill(nFree);
     }
     return nLength;
-}
-
-void CNotenblatt::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        Store(ar);
-    } else {
-        Load(ar);
-    }
 }
 
 void CNotenblatt::Store(CArchive& ar) const {

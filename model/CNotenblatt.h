@@ -7,6 +7,7 @@
 
 #include "CObject.h"
 #include "CPoint.h"
+#include "CSheetWalk.h"
 
 class CNote;
 class CTakt;
@@ -30,7 +31,8 @@ public:
     ~CNotenblatt() override;
 
     const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
-    void Serialize(CArchive& ar) override;
+    void Store(CArchive& ar) const override;
+    void Load(CArchive& ar) override;
 
     // Appends a note or rest (tool 1, 2, 4, 8 or 11, 12, 14, 18) at the pitch of the click
     // height; bTie = 1 ties it to the last note when that has the same pitch.
@@ -43,11 +45,14 @@ public:
     CNote* GetNextNote(int32_t& bNewBar);
     CTakt* GetFirstBar();
     CTakt* GetNextBar();
-    // 1 clef (4800), 2 row end (4820), 3 bar line (4810), 4 empty staff (4880); else none.
-    CNote* GetSymbol(int32_t nKind);
     // Used eighths of all bars.
     int32_t GetLength() const;
     size_t GetBarCount() const { return m_bars.size(); }
+    const CTakt& GetBar(size_t nIndex) const { return *m_bars[nIndex]; }
+    // The notes in song order without touching the cursor of GetFirstNote/GetNextNote.
+    CSheetWalk Notes() const { return CSheetWalk(*this); }
+    // 1 clef (4800), 2 row end (4820), 3 bar line (4810), 4 empty staff (4880); else none.
+    const CNote* GetSymbol(int32_t nKind) const;
 
     // The pitch in Hz for a click height (0 outside the 13 bands); nGlyphBase receives the
     // glyph base of that pitch (0 outside).
@@ -55,10 +60,8 @@ public:
 
 private:
     void AppendBar();
-    void AddNoteParts(uint16_t nPitch, int32_t nLength, int32_t bRest, int32_t bTieToNext,
-                      int32_t bTieFromPrev, int32_t nGlyphBase);
-    void Load(CArchive& ar);
-    void Store(CArchive& ar) const;
+    void AddNoteParts(uint16_t nPitch, int32_t nLength, bool bRest, bool bTieToNext,
+                      bool bTieFromPrev, int32_t nGlyphBase);
 
     static constexpr size_t kNoPos = static_cast<size_t>(-1);
 

@@ -22,7 +22,10 @@ public:
     virtual ~CObject();
     virtual const CRuntimeClass* GetRuntimeClass() const = 0;
     // Writes the body when the archive is storing, reads it when loading.
-    virtual void Serialize(CArchive& ar) = 0;
+    void Serialize(CArchive& ar);
+    // Storing only reads the object, so it works on a const one.
+    virtual void Store(CArchive& ar) const = 0;
+    virtual void Load(CArchive& ar) = 0;
 
     bool IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass() == pClass; }
 };

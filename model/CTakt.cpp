@@ -7,10 +7,6 @@ namespace {
 CObject* CreateBar() {
     return new CTakt;
 }
-
-bool IsFlag(int32_t b) {
-    return b == 0 || b == 1;
-}
 }  // namespace
 
 const CRuntimeClass CTakt::classObject = {"CTakt", 1, &CreateBar};
@@ -24,8 +20,8 @@ int32_t CTakt::GetFill(int32_t& nFree) const {
     return m_nFilled;
 }
 
-int32_t CTakt::AddNote(uint16_t nPitch, int32_t nDuration, int32_t bRest, int32_t bTieToNext,
-                       int32_t bTieFromPrev, int32_t nGlyphBase) {
+int32_t CTakt::AddNote(uint16_t nPitch, int32_t nDuration, bool bRest, bool bTieToNext,
+                       bool bTieFromPrev, int32_t nGlyphBase) {
     m_notes.push_back(std::make_unique<CNote>(nDuration, nPitch, bRest, bTieToNext, bTieFromPrev,
                                               nGlyphBase + nDuration));
     m_nFilled += nDuration;
@@ -53,12 +49,10 @@ int32_t CTakt::RemoveLastNote() {
     }
     bool bTiedFromPrev = false;
     while (!m_notes.empty()) {
-        int32_t nDuration, bRest, bTieToNext, bTieFromPrev;
-        uint16_t nPitch;
-        m_notes.back()->GetInfo(nDuration, nPitch, bRest, bTieToNext, bTieFromPrev);
+        const SNoteInfo info = m_notes.back()->Info();
         m_notes.pop_back();
-        m_nFilled -= nDuration;
-        bTiedFromPrev = bTieFromPrev == 1;
+        m_nFilled -= info.nDuration;
+        bTiedFromPrev = info.bTieFromPrev;
         if (!bTiedFromPrev) {
             break;
         }
@@ -70,26 +64,12 @@ int32_t CTakt::RemoveLastNote() {
     return 0;
 }
 
-int32_t CTakt::TieLastNote(uint16_t nPitch) {
-    if (m_notes.empty()) {
-        return 0;
-    }
-    int32_t nDuration, bRest, bTieToNext, bTieFromPrev;
-    uint16_t nLastPitch;
-    m_notes.back()->GetInfo(nDuration, nLastPitch, bRest, bTieToNext, bTieFromPrev);
-    if (nLastPitch != nPitch) {
-        return 0;
+bool CTakt::TieLastNote(uint16_t nPitch) {
+    if (m_notes.empty() || m_notes.back()->Info().nPitch != nPitch) {
+        return false;
     }
     m_notes.back()->SetTieToNext();
-    return 1;
-}
-
-void CTakt::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        Store(ar);
-    } else {
-        Load(ar);
-    }
+    return true;
 }
 
 void CTakt::Store(CArchive& ar) const {
@@ -123,11 +103,10 @@ void CTakt::Load(CArchive& ar) {
 void CTakt::CheckNotes() const {
     int32_t nSum = 0;
     for (const auto& pNote : m_notes) {
-        int32_t nDuration, bRest, bTieToNext, bTieFromPrev;
-        uint16_t nPitch;
-        pNote->GetInfo(nDuration, nPitch, bRest, bTieToNext, bTieFromPrev);
-        bool bStandardLength = nDuration == 1 || nDuration == 2 || nDuration == 4 || nDuration == 8;
-        if (!bStandardLength || !IsFlag(bRest) || !IsFlag(bTieToNext) || !IsFlag(bTieFromPrev)) {
+        const int32_t nDuration = pNote->Info().nDuration;
+        const bool bStandardLength =
+            nDuration == 1 || nDuration == 2 || nDuration == 4 || nDuration == 8;
+        if (!bStandardLength) {
             throw CArchiveException(CArchiveException::badContents);
         }
         nSum += nDuration;

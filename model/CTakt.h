@@ -23,26 +23,28 @@ public:
     ~CTakt() override;
 
     const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
-    void Serialize(CArchive& ar) override;
+    void Store(CArchive& ar) const override;
+    void Load(CArchive& ar) override;
 
     // Returns the used eighths; nFree receives the free ones.
     int32_t GetFill(int32_t& nFree) const;
     // Appends a note with glyph nGlyphBase + nDuration; the caller has made sure it fits.
-    int32_t AddNote(uint16_t nPitch, int32_t nDuration, int32_t bRest, int32_t bTieToNext,
-                    int32_t bTieFromPrev, int32_t nGlyphBase);
+    int32_t AddNote(uint16_t nPitch, int32_t nDuration, bool bRest, bool bTieToNext,
+                    bool bTieFromPrev, int32_t nGlyphBase);
     CNote* GetFirstNote();
     CNote* GetNextNote();
     // Removes the last note and the notes tied to it within this bar. Returns 1 when the
     // chain goes on into the previous bar, plus 100 when the bar is now empty.
     int32_t RemoveLastNote();
-    // Ties the last note to the next one if it has pitch nPitch; returns 1 if so, else 0.
-    int32_t TieLastNote(uint16_t nPitch);
+    // Ties the last note to the next one if it has pitch nPitch; returns whether it did.
+    bool TieLastNote(uint16_t nPitch);
 
     bool IsEmpty() const { return m_notes.empty(); }
+    // Read-only access for walks that must not move the cursor.
+    size_t GetNoteCount() const { return m_notes.size(); }
+    const CNote& GetNote(size_t nIndex) const { return *m_notes[nIndex]; }
 
 private:
-    void Load(CArchive& ar);
-    void Store(CArchive& ar) const;
     void CheckNotes() const;
 
     static constexpr size_t kNoPos = static_cast<size_t>(-1);

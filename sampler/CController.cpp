@@ -34,12 +34,12 @@ std::span<const CRuntimeClass* const> CController::SerialClasses() {
     return kClasses;
 }
 
-void CController::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        ar.WriteObject(m_pNotenblatt.get());
-    } else {
-        m_pNotenblatt = ar.ReadObjectOf<CNotenblatt>();
-    }
+void CController::Store(CArchive& ar) const {
+    ar.WriteObject(m_pNotenblatt.get());
+}
+
+void CController::Load(CArchive& ar) {
+    m_pNotenblatt = ar.ReadObjectOf<CNotenblatt>();
 }
 
 void CController::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
@@ -58,7 +58,7 @@ CNote* CController::GetNextNote(int32_t& bNewBar) {
     return m_pNotenblatt->GetNextNote(bNewBar);
 }
 
-CNote* CController::GetSymbol(int32_t nKind) {
+const CNote* CController::GetSymbol(int32_t nKind) const {
     return m_pNotenblatt->GetSymbol(nKind);
 }
 

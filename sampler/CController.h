@@ -26,7 +26,8 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override { return &classObject; }
     // Storing writes the note sheet as one object record; loading reads one, which replaces
     // the sheet held before.
-    void Serialize(CArchive& ar) override;
+    void Store(CArchive& ar) const override;
+    void Load(CArchive& ar) override;
 
     // The classes a document file may contain.
     static std::span<const CRuntimeClass* const> SerialClasses();
@@ -36,9 +37,9 @@ public:
     void DeleteLastNote();
     CNote* GetFirstNote();
     CNote* GetNextNote(int32_t& bNewBar);
-    CNote* GetSymbol(int32_t nKind);
+    const CNote* GetSymbol(int32_t nKind) const;
     CNotenblatt* GetNotenblatt() { return m_pNotenblatt.get(); }
-    const CNotenblatt* GetNotenblatt() const { return m_pNotenblatt.get(); }
+    const CNotenblatt& GetSheet() const { return *m_pNotenblatt; }
 
     // The song buffer: between runs it holds no samples, only the format and the file name of
     // the last run (what play uses).

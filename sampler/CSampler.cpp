@@ -21,7 +21,7 @@ CSampler::CSampler() = default;
 CSampler::~CSampler() = default;
 
 void CSampler::Render(IProgressSink& view, CInstrument& instrument, CLied& song,
-                      CNotenblatt& sheet) {
+                      const CNotenblatt& sheet) {
     m_pView = &view;
     m_pInstrument = &instrument;
     m_pSong = &song;
@@ -37,31 +37,26 @@ void CSampler::Render(IProgressSink& view, CInstrument& instrument, CLied& song,
         throw CEngineFailure(kNoSongMemory);
     }
     song.FillSilence();
-    int32_t bNewBar = 0;
-    for (CNote* note = sheet.GetFirstNote(); note != nullptr; note = sheet.GetNextNote(bNewBar)) {
-        int32_t nDuration = 0;
-        uint16_t nPitch = 0;
-        int32_t bRest = 0;
-        int32_t bTieToNext = 0;
-        int32_t bTieFromPrev = 0;
-        note->GetInfo(nDuration, nPitch, bRest, bTieToNext, bTieFromPrev);
-        if (bRest) {
-            RenderRest(nDuration);
+    const CSheetWalk walk = sheet.Notes();
+    for (auto it = walk.begin(); it != walk.end();) {
+        SNoteInfo info = (*it++).note.Info();
+        if (info.bRest) {
+            RenderRest(info.nDuration);
             continue;
         }
-        int64_t nLength = nDuration;
-        CNote* tied = nullptr;
-        while (bTieToNext && (tied = sheet.GetNextNote(bNewBar)) != nullptr) {
-            tied->GetInfo(nDuration, nPitch, bRest, bTieToNext, bTieFromPrev);
-            nLength += nDuration;
+        // A tie chain sounds as one note at the pitch of its last part.
+        int64_t nLength = info.nDuration;
+        while (info.bTieToNext && it != walk.end()) {
+            info = (*it++).note.Info();
+            nLength += info.nDuration;
         }
-        RenderNote(nPitch, nLength);
+        RenderNote(info.nPitch, nLength);
     }
 }
 
 // The song holds every bar's used eighths; a song too long for 32-bit slot counts cannot be
 // held at all.
-void CSampler::ComputeSongSize(CNotenblatt& sheet) {
+void CSampler::ComputeSongSize(const CNotenblatt& sheet) {
     const double slots =
         m_pSong ? SlotsFor(m_pSong->GetSampleRate(), m_pSong->IsStereo() != 0, sheet.GetLength())
                 : 0.0;

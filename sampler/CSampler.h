@@ -18,8 +18,9 @@ public:
 
     // Sizes the song from the sheet, gives it the instrument's format and fills it. Slots that
     // no note or rest reaches (less than a frame per note) hold silence.
-    void Render(IProgressSink& view, CInstrument& instrument, CLied& song, CNotenblatt& sheet);
-    void ComputeSongSize(CNotenblatt& sheet);
+    void Render(IProgressSink& view, CInstrument& instrument, CLied& song,
+                const CNotenblatt& sheet);
+    void ComputeSongSize(const CNotenblatt& sheet);
     // Throws when the song rendered from the sheet with the instrument's format would not fit
     // into a WAV file; cheap, so a run can ask before it renders anything.
     static void CheckWaveLength(const CInstrument& instrument, const CNotenblatt& sheet);

@@ -5,7 +5,6 @@
 #include <QMenu>
 
 #include "CDocumentFlow.h"
-#include "CKantiloApp.h"
 #include "CKantiloDoc.h"
 #include "CKantiloView.h"
 #include "CLied.h"
@@ -48,10 +47,6 @@ CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts)
 }
 
 CSamplerCommands::~CSamplerCommands() = default;
-
-void CSamplerCommands::Install() {
-    CKantiloApp::AddFrameHook([](CMainFrame& frame) { Attach(frame); });
-}
 
 CSamplerCommands* CSamplerCommands::Attach(CMainFrame& frame) {
     auto prompts = std::make_unique<CQtUserPrompts>();

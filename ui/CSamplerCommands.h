@@ -25,9 +25,7 @@ public:
     CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts);
     ~CSamplerCommands() override;
 
-    // Connects every main window the program makes, asking the user with real dialogs.
-    static void Install();
-    // Connects one main window with real dialogs.
+    // Connects the main window with real dialogs.
     static CSamplerCommands* Attach(CMainFrame& frame);
 
     void OnLiedGenerieren();

@@ -7,22 +7,14 @@
 #include <QSettings>
 #include <QTranslator>
 #include <cstdlib>
-#include <iostream>
-#include <vector>
 
-#include "CCommandLine.h"
 #include "CDocumentFlow.h"
 #include "CKantiloDoc.h"
 #include "CMainFrame.h"
-#include "CQtUserDialogs.h"
 #include "CRecentFileList.h"
+#include "IUserDialogs.h"
 
 namespace {
-std::vector<CKantiloApp::FrameHook>& FrameHooks() {
-    static std::vector<CKantiloApp::FrameHook> hooks;
-    return hooks;
-}
-
 bool EnvironmentSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
@@ -30,10 +22,6 @@ bool EnvironmentSet(const char* name) {
 
 constexpr int kFailureExitCode = 1;
 }  // namespace
-
-void CKantiloApp::AddFrameHook(FrameHook hook) {
-    FrameHooks().push_back(std::move(hook));
-}
 
 bool CKantiloApp::HasDisplay() {
     return EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY") ||
@@ -51,37 +39,15 @@ void CKantiloApp::InstallGermanTranslation() {
     }
 }
 
-int CKantiloApp::Run(int argc, char** argv, const CCommandLine& commandLine) {
-    if (!HasDisplay()) {
-        std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
-                     "WAYLAND_DISPLAY ist gesetzt).\n"
-                     "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
-        return kFailureExitCode;
-    }
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(QString::fromLatin1(kOrganization));
-    QApplication::setApplicationName(QString::fromLatin1(kApplication));
-    InstallGermanTranslation();
-    QSettings settings(QString::fromLatin1(kOrganization), QString::fromLatin1(kApplication));
-    CQtUserDialogs dialogs;
-    CKantiloApp app(dialogs, settings);
-    int exitCode = 0;
-    if (!app.InitInstance(commandLine, exitCode)) {
-        return exitCode;
-    }
-    dialogs.SetParent(app.MainFrame());
-    return QApplication::exec();
-}
-
 CKantiloApp::CKantiloApp(IUserDialogs& dialogs, QSettings& settings)
     : m_dialogs(dialogs), m_settings(settings) {}
 
 CKantiloApp::~CKantiloApp() = default;
 
-bool CKantiloApp::InitInstance(const CCommandLine& commandLine, int& exitCode) {
+bool CKantiloApp::InitInstance(const SStartup& startup, int& exitCode) {
     exitCode = 0;
-    if (commandLine.m_shellCommand == CCommandLine::ShellCommand::unregister) {
-        if (!Unregister(commandLine)) {
+    if (startup.request == SStartup::Request::unregister) {
+        if (!Unregister(startup)) {
             exitCode = kFailureExitCode;
         }
         return false;
@@ -89,10 +55,7 @@ bool CKantiloApp::InitInstance(const CCommandLine& commandLine, int& exitCode) {
     m_pRecent = std::make_unique<CRecentFileList>(m_settings);
     m_pDoc = std::make_unique<CKantiloDoc>();
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_dialogs, *m_pRecent);
-    for (const FrameHook& hook : FrameHooks()) {
-        hook(*m_pFrame);
-    }
-    if (!ProcessShellCommand(commandLine, exitCode)) {
+    if (!ProcessShellCommand(startup, exitCode)) {
         return false;
     }
     m_pFrame->resize(m_pFrame->sizeHint());
@@ -100,28 +63,26 @@ bool CKantiloApp::InitInstance(const CCommandLine& commandLine, int& exitCode) {
     return true;
 }
 
-bool CKantiloApp::ProcessShellCommand(const CCommandLine& commandLine, int& exitCode) {
-    const bool print = commandLine.m_shellCommand == CCommandLine::ShellCommand::print ||
-                       commandLine.m_shellCommand == CCommandLine::ShellCommand::printTo;
-    if (!commandLine.m_strDocument.empty()) {
-        const QString path = QString::fromStdString(commandLine.m_strDocument);
+bool CKantiloApp::ProcessShellCommand(const SStartup& startup, int& exitCode) {
+    if (!startup.strDocument.empty()) {
+        const QString path = QString::fromStdString(startup.strDocument);
         if (!m_pFrame->Flow().OpenDocumentFile(path)) {
             exitCode = kFailureExitCode;
             return false;
         }
     }
     // There is no printing: the document was opened, and that is all a print request does.
-    return !print;
+    return startup.request != SStartup::Request::print;
 }
 
-bool CKantiloApp::Unregister(const CCommandLine& commandLine) {
+bool CKantiloApp::Unregister(const SStartup& startup) {
     // There is no shell registration to undo: the program writes none. What is left is the
     // settings file with the recent-file list.
     const QString fileName = m_settings.fileName();
     m_settings.clear();
     m_settings.sync();
     const bool removed = !QFile::exists(fileName) || QFile::remove(fileName);
-    if (!commandLine.m_bEmbedding) {
+    if (!startup.bQuiet) {
         m_dialogs.ShowMessage(
             removed ? QStringLiteral("Einträge in der Systemregistrierung wurden entfernt, und "
                                      "die INI-Datai (falls vorhanden) wurde gelöscht.")

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
-class CCommandLine;
+#include "SStartup.h"
+
 class CKantiloDoc;
 class CMainFrame;
 class CRecentFileList;
@@ -17,14 +17,6 @@ public:
     static constexpr const char* kOrganization = "Local AppWizard-Generated Applications";
     static constexpr const char* kApplication = "Kantilo";
 
-    // Called with the main window once it exists, before it is shown; the sampler commands
-    // use it to connect to the window's actions and view. Register before Run.
-    using FrameHook = std::function<void(CMainFrame&)>;
-    static void AddFrameHook(FrameHook hook);
-
-    // The whole program with a window; returns the exit code. Without a display it says so on
-    // stderr and returns 1 instead of starting Qt.
-    static int Run(int argc, char** argv, const CCommandLine& commandLine);
     // True when a display (X11, Wayland or a Qt platform chosen by name) is configured.
     static bool HasDisplay();
     // Loads Qt's German texts and makes German the default locale.
@@ -36,14 +28,14 @@ public:
 
     // Runs start-up. False means the program ends now with exitCode (the command line asked
     // for it, or the document it named could not be opened).
-    bool InitInstance(const CCommandLine& commandLine, int& exitCode);
+    bool InitInstance(const SStartup& startup, int& exitCode);
     CMainFrame* MainFrame() const { return m_pFrame.get(); }
     CKantiloDoc& Document() const { return *m_pDoc; }
     CRecentFileList& RecentFiles() const { return *m_pRecent; }
 
 private:
-    bool Unregister(const CCommandLine& commandLine);
-    bool ProcessShellCommand(const CCommandLine& commandLine, int& exitCode);
+    bool Unregister(const SStartup& startup);
+    bool ProcessShellCommand(const SStartup& startup, int& exitCode);
 
     IUserDialogs& m_dialogs;
     QSettings& m_settings;

@@ -12,20 +12,21 @@ struct Symbol {
     int32_t width = 0;
 };
 
-Symbol SymbolOf(CKantiloDoc& doc, int32_t kind) {
+Symbol SymbolOf(const CNotenblatt& sheet, int32_t kind) {
     Symbol symbol;
-    if (CNote* note = doc.GetSymbol(kind)) {
+    if (const CNote* note = sheet.GetSymbol(kind)) {
         symbol.number = note->GetBitmap(symbol.width);
     }
     return symbol;
 }
 }  // namespace
 
-CScoreLayout::CScoreLayout(CKantiloDoc& doc) {
-    if (doc.GetFirstNote() == nullptr) {
-        LayOutEmptyRow(doc);
+CScoreLayout::CScoreLayout(const CKantiloDoc& doc) {
+    const CNotenblatt& sheet = doc.GetSheet();
+    if (sheet.Notes().begin() == sheet.Notes().end()) {
+        LayOutEmptyRow(sheet);
     } else {
-        LayOutRows(doc);
+        LayOutRows(sheet);
     }
 }
 
@@ -34,34 +35,34 @@ int32_t CScoreLayout::ExtentHeight() const {
     return std::max(kMinExtentHeight, lastRowBottom + kRowPitch);
 }
 
-void CScoreLayout::LayOutEmptyRow(CKantiloDoc& doc) {
-    const Symbol clef = SymbolOf(doc, CNotenblatt::kSymbolClef);
-    const Symbol staff = SymbolOf(doc, CNotenblatt::kSymbolStaff);
-    const Symbol rowEnd = SymbolOf(doc, CNotenblatt::kSymbolRowEnd);
+void CScoreLayout::LayOutEmptyRow(const CNotenblatt& sheet) {
+    const Symbol clef = SymbolOf(sheet, CNotenblatt::kSymbolClef);
+    const Symbol staff = SymbolOf(sheet, CNotenblatt::kSymbolStaff);
+    const Symbol rowEnd = SymbolOf(sheet, CNotenblatt::kSymbolRowEnd);
     Place(clef.number, kRowStartX, 0, clef.width);
     Place(staff.number, kRowStartX + clef.width, 0, kEmptyFillerWidth);
     Place(rowEnd.number, kRowStartX + clef.width + kEmptyFillerWidth, 0, rowEnd.width);
     m_nRows = 1;
 }
 
-void CScoreLayout::LayOutRows(CKantiloDoc& doc) {
-    const Symbol clef = SymbolOf(doc, CNotenblatt::kSymbolClef);
-    const Symbol staff = SymbolOf(doc, CNotenblatt::kSymbolStaff);
-    const Symbol rowEnd = SymbolOf(doc, CNotenblatt::kSymbolRowEnd);
-    const Symbol barLine = SymbolOf(doc, CNotenblatt::kSymbolBarLine);
-    CNote* note = doc.GetFirstNote();
+void CScoreLayout::LayOutRows(const CNotenblatt& sheet) {
+    const Symbol clef = SymbolOf(sheet, CNotenblatt::kSymbolClef);
+    const Symbol staff = SymbolOf(sheet, CNotenblatt::kSymbolStaff);
+    const Symbol rowEnd = SymbolOf(sheet, CNotenblatt::kSymbolRowEnd);
+    const Symbol barLine = SymbolOf(sheet, CNotenblatt::kSymbolBarLine);
+    const CSheetWalk walk = sheet.Notes();
+    auto it = walk.begin();
     int32_t y = 0;
-    while (note != nullptr) {
+    while (it != walk.end()) {
         Place(clef.number, kRowStartX, y, clef.width);
         int32_t x = kRowStartX + clef.width;
-        while (x <= kRowEndX && note != nullptr) {
+        while (x <= kRowEndX && it != walk.end()) {
             int32_t width = 0;
-            const int32_t number = note->GetBitmap(width);
+            const int32_t number = (*it).note.GetBitmap(width);
             Place(number, x, y, width);
-            int32_t bNewBar = 0;
-            note = doc.GetNextNote(bNewBar);
+            ++it;
             x += width;
-            if (bNewBar == 1 && x <= kBarLineLimit) {
+            if (it != walk.end() && (*it).bNewBar && x <= kBarLineLimit) {
                 Place(barLine.number, x, y, barLine.width);
                 x += barLine.width;
             }

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CKantiloDoc;
+class CNotenblatt;
 
 // Where every glyph of the song stands on the sheet: rows of staff 75 pixels apart, each
 // opened by the clef and closed by the row end, the notes and bar lines between them and the
@@ -26,7 +27,7 @@ public:
     static constexpr int32_t kExtentWidth = 650;
     static constexpr int32_t kMinExtentHeight = 1200;
 
-    explicit CScoreLayout(CKantiloDoc& doc);
+    explicit CScoreLayout(const CKantiloDoc& doc);
 
     const std::vector<CGlyph>& Glyphs() const { return m_glyphs; }
     int32_t RowCount() const { return m_nRows; }
@@ -35,8 +36,8 @@ public:
     int32_t ExtentHeight() const;
 
 private:
-    void LayOutEmptyRow(CKantiloDoc& doc);
-    void LayOutRows(CKantiloDoc& doc);
+    void LayOutEmptyRow(const CNotenblatt& sheet);
+    void LayOutRows(const CNotenblatt& sheet);
     void Place(int32_t number, int32_t x, int32_t y, int32_t width);
 
     std::vector<CGlyph> m_glyphs;

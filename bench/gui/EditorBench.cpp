@@ -9,6 +9,7 @@
 #include "CKantiloDoc.h"
 #include "CKantiloView.h"
 #include "CNote.h"
+#include "CNotenblatt.h"
 
 namespace {
 
@@ -24,8 +25,7 @@ void FillSong(CKantiloDoc& doc) {
 
 int CountNotes(CKantiloDoc& doc) {
     int count = 0;
-    int32_t bNewBar = 0;
-    for (CNote* note = doc.GetFirstNote(); note != nullptr; note = doc.GetNextNote(bNewBar)) {
+    for ([[maybe_unused]] const auto& step : doc.GetSheet().Notes()) {
         ++count;
     }
     return count;

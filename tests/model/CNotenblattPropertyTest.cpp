@@ -36,6 +36,9 @@ std::string BrokenInvariant(CNotenblatt& sheet) {
             return "glyph";
         }
     }
+    if (ConstWalk(sheet) != flat) {
+        return "read-only walk differs from the bars";
+    }
     return Walk(sheet) == flat ? "" : "walk differs from the bars";
 }
 

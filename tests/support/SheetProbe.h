@@ -24,9 +24,9 @@ struct NoteState {
 };
 
 inline NoteState StateOf(const CNote& note, int32_t bNewBar = 0) {
-    NoteState s{0, 0, 0, 0, 0, note.GetBitmapId(), bNewBar};
-    note.GetInfo(s.nDuration, s.nPitch, s.bRest, s.bTieToNext, s.bTieFromPrev);
-    return s;
+    const SNoteInfo info = note.Info();
+    return NoteState{info.nDuration, info.nPitch, info.bRest,    info.bTieToNext,
+                     info.bTieFromPrev, note.GetBitmapId(), bNewBar};
 }
 
 // Every note in walk order; works on the sheet, the controller and the document alike.
@@ -36,6 +36,15 @@ std::vector<NoteState> Walk(TSong& song) {
     int32_t bNewBar = 0;
     for (CNote* p = song.GetFirstNote(); p != nullptr; p = song.GetNextNote(bNewBar)) {
         notes.push_back(StateOf(*p, bNewBar));
+    }
+    return notes;
+}
+
+// Every note of the read-only walk, which must agree with the cursor walk.
+inline std::vector<NoteState> ConstWalk(const CNotenblatt& sheet) {
+    std::vector<NoteState> notes;
+    for (const auto& step : sheet.Notes()) {
+        notes.push_back(StateOf(step.note, step.bNewBar));
     }
     return notes;
 }

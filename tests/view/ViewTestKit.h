@@ -5,6 +5,7 @@
 
 #include "CKantiloDoc.h"
 #include "CNote.h"
+#include "CNotenblatt.h"
 #include "IUserDialogs.h"
 
 using namespace Qt::StringLiterals;
@@ -40,14 +41,12 @@ inline QByteArray FileBytes(const QString& path) {
 // The song as "pitch/eighths" ("r": rest), ">" after a note tied on, "<" before one tied to.
 inline QString Notes(CKantiloDoc& doc) {
     QStringList notes;
-    int32_t newBar = 0;
-    for (CNote* note = doc.GetFirstNote(); note != nullptr; note = doc.GetNextNote(newBar)) {
-        int32_t duration = 0, rest = 0, tieTo = 0, tieFrom = 0;
-        uint16_t pitch = 0;
-        note->GetInfo(duration, pitch, rest, tieTo, tieFrom);
-        const QString what = rest ? u"r"_s : QString::number(pitch);
-        notes.append(
-            u"%1%2/%3%4"_s.arg(tieFrom ? "<" : "", what).arg(duration).arg(tieTo ? ">" : ""));
+    for (const auto& step : doc.GetSheet().Notes()) {
+        const SNoteInfo n = step.note.Info();
+        const QString what = n.bRest ? u"r"_s : QString::number(n.nPitch);
+        notes.append(u"%1%2/%3%4"_s.arg(n.bTieFromPrev ? "<" : "", what)
+                         .arg(n.nDuration)
+                         .arg(n.bTieToNext ? ">" : ""));
     }
     return notes.join(' ');
 }

@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "CCommandLine.h"
 #include "CKantiloApp.h"
 #include "CMainFrame.h"
 #include "CRecentFileList.h"
@@ -38,43 +37,49 @@ private slots:
         m_settings.reset();
     }
 
-    void commandLine_data() {
-        QTest::addColumn<QStringList>("args");  // SONG: a saved song, MISSING: no file
-        QTest::addColumn<int>("exitCode");      // -1: the editor runs
+    void startup_data() {
+        QTest::addColumn<QString>("document");  // SONG: a saved song, MISSING: no file
+        QTest::addColumn<int>("request");       // SStartup::Request
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<int>("exitCode");  // -1: the editor runs
         QTest::addColumn<QString>("message");
         const QString unregistered =
             u"Einträge in der Systemregistrierung wurden entfernt, und die INI-Datai (falls "
             "vorhanden) wurde gelöscht."_s;
-        QTest::newRow("none") << QStringList() << -1 << QString();
-        QTest::newRow("path") << QStringList{"SONG"} << -1 << QString();
-        QTest::newRow("missing") << QStringList{"MISSING"} << 1
+        const int open = int(SStartup::Request::open);
+        const int print = int(SStartup::Request::print);
+        const int unregister = int(SStartup::Request::unregister);
+        QTest::newRow("none") << QString() << open << false << -1 << QString();
+        QTest::newRow("path") << u"SONG"_s << open << false << -1 << QString();
+        QTest::newRow("missing") << u"MISSING"_s << open << false << 1
                                  << u"MISSING wurde nicht gefunden."_s;
-        QTest::newRow("/P is a path") << QStringList{"/P"} << 1 << u"/P wurde nicht gefunden."_s;
-        QTest::newRow("/p after") << QStringList{"SONG", "/p"} << 0 << QString();
-        QTest::newRow("/pt") << QStringList{"/pt", "SONG", "D", "T", "LPT1"} << 0 << QString();
-        QTest::newRow("/embedding") << QStringList{"/embedding", "SONG"} << -1 << QString();
-        QTest::newRow("-Unregister") << QStringList{"-Unregister"} << 0 << unregistered;
-        QTest::newRow("/UNREGISTER -Embedding")
-            << QStringList{"/UNREGISTER", "-Embedding"} << 0 << QString();
+        QTest::newRow("print") << u"SONG"_s << print << false << 0 << QString();
+        QTest::newRow("print missing") << u"MISSING"_s << print << false << 1
+                                       << u"MISSING wurde nicht gefunden."_s;
+        QTest::newRow("quiet") << u"SONG"_s << open << true << -1 << QString();
+        QTest::newRow("unregister") << QString() << unregister << false << 0 << unregistered;
+        QTest::newRow("unregister quietly") << QString() << unregister << true << 0 << QString();
     }
-    void commandLine() {
-        QFETCH(QStringList, args);
+    void startup() {
+        QFETCH(QString, document);
+        QFETCH(int, request);
+        QFETCH(bool, quiet);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         const QString missing = m_dir.filePath(u"fehlt.kt"_s);
-        const bool song = args.contains(u"SONG"_s);
-        std::vector<std::string> argv;
-        for (const QString& arg :
-             args.replaceInStrings(u"SONG"_s, m_song).replaceInStrings(u"MISSING"_s, missing)) {
-            argv.push_back(arg.toStdString());
-        }
+        const bool song = document == u"SONG"_s;
+        SStartup startup;
+        startup.request = SStartup::Request(request);
+        startup.bQuiet = quiet;
+        startup.strDocument =
+            (song ? m_song : document == u"MISSING"_s ? missing : QString()).toStdString();
         int code = -1;
-        QCOMPARE(m_app->InitInstance(CCommandLine::Parse(argv), code), exitCode == -1);
+        QCOMPARE(m_app->InitInstance(startup, code), exitCode == -1);
         QCOMPARE(exitCode == -1 ? -1 : code, exitCode);
         QCOMPARE(m_dialogs.messages, message.isEmpty()
                                          ? QStringList()
                                          : QStringList{message.replace("MISSING", missing)});
-        const bool unregister = args.value(0).contains(u"unreg"_s, Qt::CaseInsensitive);
+        const bool unregister = startup.request == SStartup::Request::unregister;
         QCOMPARE(QFileInfo::exists(m_settings->fileName()), !unregister);
         if (unregister) {
             m_settings.reset();  // nothing is written back at exit either

@@ -16,41 +16,38 @@ CKantiloDoc::~CKantiloDoc() = default;
 
 void CKantiloDoc::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
     SetModifiedFlag(true);
-    if (m_pController) {
-        m_pController->AddNote(point, nTool, bTie);
-    }
+    m_pController->AddNote(point, nTool, bTie);
 }
 
 void CKantiloDoc::DeleteLastNote() {
     SetModifiedFlag(true);
-    if (m_pController) {
-        m_pController->DeleteLastNote();
-    }
+    m_pController->DeleteLastNote();
 }
 
 CNote* CKantiloDoc::GetFirstNote() {
-    return m_pController ? m_pController->GetFirstNote() : nullptr;
+    return m_pController->GetFirstNote();
 }
 
 CNote* CKantiloDoc::GetNextNote(int32_t& bNewBar) {
-    bNewBar = 0;
-    return m_pController ? m_pController->GetNextNote(bNewBar) : nullptr;
+    return m_pController->GetNextNote(bNewBar);
 }
 
-CNote* CKantiloDoc::GetSymbol(int32_t nKind) {
-    return m_pController ? m_pController->GetSymbol(nKind) : nullptr;
+const CNote* CKantiloDoc::GetSymbol(int32_t nKind) const {
+    return m_pController->GetSymbol(nKind);
 }
 
 void CKantiloDoc::Generate(IProgressSink& sink, const std::string& instrumentPath,
                            const std::string& songPath, int32_t nFilterQuality,
                            int32_t nBaseFrequency) {
-    if (m_pController) {
-        m_pController->Generate(sink, instrumentPath, songPath, nFilterQuality, nBaseFrequency);
-    }
+    m_pController->Generate(sink, instrumentPath, songPath, nFilterQuality, nBaseFrequency);
+}
+
+const CNotenblatt& CKantiloDoc::GetSheet() const {
+    return m_pController->GetSheet();
 }
 
 CLied* CKantiloDoc::GetSong() {
-    return m_pController ? m_pController->GetSong() : nullptr;
+    return m_pController->GetSong();
 }
 
 bool CKantiloDoc::OnNewDocument() {
@@ -58,12 +55,11 @@ bool CKantiloDoc::OnNewDocument() {
     m_strPathName.clear();
     m_strTitle = kUntitled;
     m_bModified = false;
-    m_pController = std::make_unique<CController>();
     return true;
 }
 
 void CKantiloDoc::DeleteContents() {
-    m_pController.reset();
+    m_pController = std::make_unique<CController>();
 }
 
 CKantiloDoc::CResult CKantiloDoc::OnOpenDocument(const std::string& path) {
@@ -79,7 +75,6 @@ CKantiloDoc::CResult CKantiloDoc::OnOpenDocument(const std::string& path) {
             loaded.strMessage.empty() ? CDocumentFile::kOpenFailure : loaded.strMessage;
         return CResult{CResult::Kind::FormatError, std::move(message)};
     }
-    DeleteContents();
     m_pController = std::move(loaded.pController);
     SetPathName(path);
     m_bModified = false;
@@ -88,9 +83,6 @@ CKantiloDoc::CResult CKantiloDoc::OnOpenDocument(const std::string& path) {
 }
 
 CKantiloDoc::CResult CKantiloDoc::OnSaveDocument(const std::string& path) {
-    if (!m_pController) {
-        return CResult{CResult::Kind::FileError, CDocumentFile::kSaveFailure};
-    }
     if (std::optional<std::string> failure = CDocumentFile::Save(path, *m_pController)) {
         return CResult{CResult::Kind::FileError, std::move(*failure)};
     }

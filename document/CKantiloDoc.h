@@ -10,6 +10,7 @@
 class CController;
 class CLied;
 class CNote;
+class CNotenblatt;
 class IProgressSink;
 
 // The one document of the editor: the song (through its controller), the file it came from,
@@ -42,15 +43,18 @@ public:
     void DeleteLastNote();
     CNote* GetFirstNote();
     CNote* GetNextNote(int32_t& bNewBar);
-    CNote* GetSymbol(int32_t nKind);
+    const CNote* GetSymbol(int32_t nKind) const;
     void Generate(IProgressSink& sink, const std::string& instrumentPath,
                   const std::string& songPath, int32_t nFilterQuality, int32_t nBaseFrequency);
     CLied* GetSong();
-    CController* GetController() { return m_pController.get(); }
+    // The song for readers (layout, export): a const walk that leaves the cursor alone.
+    const CNotenblatt& GetSheet() const;
+    CController& GetController() { return *m_pController; }
+    const CController& GetController() const { return *m_pController; }
 
     // A new, empty song: no path, the untitled name, not modified.
     bool OnNewDocument();
-    // Drops the song; the next new or opened document brings a fresh one.
+    // Replaces the song by a new, empty one.
     void DeleteContents();
     // Reads path. On success the document takes its path and file name as title, unmodified.
     // A zero-length file is an empty song.
