@@ -26,7 +26,11 @@ void CBatchConverter::EndOnInterrupt() {
     action.sa_handler = &EndAtOnce;
     sigemptyset(&action.sa_mask);
     for (int nSignal : {SIGINT, SIGTERM}) {
-        sigaction(nSignal, &action, nullptr);
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction previous {};
+        if (sigaction(nSignal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
+            sigaction(nSignal, &action, nullptr);
+        }
     }
 }
 

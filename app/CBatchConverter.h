@@ -15,8 +15,9 @@ public:
     static constexpr int kExitUsage = 2;
 
     static int Run(const CCommandLine& cmd, std::ostream& err);
-    // From now on SIGINT and SIGTERM end the process at once with 128 + the signal's number;
-    // a file being written is left out, the file it would have replaced stays as it was.
+    // From now on SIGINT and SIGTERM, unless ignored, end the process at once with 128 + the
+    // signal's number; a file being written is left out, the file it would have replaced
+    // stays as it was.
     static void EndOnInterrupt();
 
 private:

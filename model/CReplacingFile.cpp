@@ -179,8 +179,8 @@ int CReplacingFile::CreateNamedTemporary() {
     return EEXIST;
 }
 
-// The owner first: changing it clears set-user-ID and set-group-ID, which the mode then
-// brings back only where owner and group are still the old ones.
+// Changing the owner clears set-user-ID and set-group-ID; the mode brings them back only
+// where owner and group are still the old ones.
 int CReplacingFile::TakeOverAttributes() {
     if (fchown(m_fd, m_old.st_uid, m_old.st_gid) != 0 &&
         fchown(m_fd, uid_t(-1), m_old.st_gid) != 0) {
@@ -198,7 +198,8 @@ int CReplacingFile::TakeOverAttributes() {
     if (now.st_gid != m_old.st_gid) {
         mode &= ~mode_t(S_ISGID);
     }
-    return fchmod(m_fd, mode) == 0 ? 0 : errno;
+    m_mode = mode;
+    return 0;
 }
 
 int CReplacingFile::Write(const void* pData, std::size_t nBytes) {
@@ -217,8 +218,12 @@ int CReplacingFile::Write(const void* pData, std::size_t nBytes) {
     return 0;
 }
 
+// The mode only now: writing clears set-user-ID and set-group-ID of an ordinary user's file.
 int CReplacingFile::Commit() {
-    int nError = fsync(m_fd) == 0 ? PutInPlace() : errno;
+    int nError = m_bReplacing && fchmod(m_fd, m_mode) != 0 ? errno : 0;
+    if (nError == 0) {
+        nError = fsync(m_fd) == 0 ? PutInPlace() : errno;
+    }
     if (nError != 0) {
         return Fail(nError);
     }

@@ -50,6 +50,7 @@ private:
     std::string m_strDir;
     std::string m_strTemp;  // only while the new contents carry a name of their own
     struct stat m_old {};
+    mode_t m_mode = 0;  // what a replacement gets once its contents are written
     bool m_bReplacing = false;
     int m_fd = -1;
     int m_nPendingSlot = -1;

@@ -143,26 +143,35 @@ TEST(ReplacingFile, OrdinaryUserNeitherReplacesReadOnlyFilesNorKeepsAnotherOwner
     ScratchDir dir;
     fs::permissions(dir.Path(), fs::perms::all);
     const std::string strReadOnly = dir.File("nur-lesen.kt");
+    const std::string strOwn = dir.File("eigen.kt");
     const std::string strForeign = dir.File("fremd.kt");
-    WriteBytes(strReadOnly, kOld);
-    WriteBytes(strForeign, kOld);
+    for (const std::string& path : {strReadOnly, strOwn, strForeign}) {
+        WriteBytes(path, kOld);
+    }
     const bool bRoot = geteuid() == 0;
     if (bRoot) {
         ASSERT_EQ(chown(strReadOnly.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+        ASSERT_EQ(chown(strOwn.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
         ASSERT_EQ(chmod(strForeign.c_str(), 06777), 0);  // root's
     }
     ASSERT_EQ(chmod(strReadOnly.c_str(), 0444), 0);
-    EXPECT_TRUE(PassesAsOrdinaryUser(
-        [&] { return Save(strReadOnly) == EACCES && (!bRoot || Save(strForeign) == 0); }));
+    ASSERT_EQ(chmod(strOwn.c_str(), 04750), 0);
+    EXPECT_TRUE(PassesAsOrdinaryUser([&] {
+        return Save(strReadOnly) == EACCES && Save(strOwn) == 0 &&
+               (!bRoot || Save(strForeign) == 0);
+    }));
     EXPECT_EQ(ReadBytes(strReadOnly), kOld);
     EXPECT_EQ(LinkStat(strReadOnly).st_mode & 07777, 0444u);
+    // Writing clears set-user-ID of an ordinary user's file: the owner's own one stays one.
+    EXPECT_EQ(ReadBytes(strOwn), kNew);
+    EXPECT_EQ(LinkStat(strOwn).st_mode & 07777, 04750u);
     if (!bRoot) {
-        GTEST_SKIP() << "another user's file needs root to make; the read-only file held";
+        GTEST_SKIP() << "another user's file needs root to make; the user's own files held";
     }
     const struct stat st = LinkStat(strForeign);
     EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777), std::tuple(kOrdinaryUser, 0777u));
     EXPECT_EQ(ReadBytes(strForeign), kNew);
-    EXPECT_EQ(dir.Names(), (std::set<std::string>{"fremd.kt", "nur-lesen.kt"}));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"eigen.kt", "fremd.kt", "nur-lesen.kt"}));
 }
 
 // Killed while the new contents are being written: an old file stays byte for byte, and
