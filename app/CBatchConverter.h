@@ -19,8 +19,9 @@ public:
     // signal's number; a file being written is left out, the file it would have replaced
     // stays as it was.
     static void EndOnInterrupt();
+    // True when strPath ends in strExtension (".wav", say), in any case.
+    static bool HasExtension(const std::string& strPath, const std::string& strExtension);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);
-    static bool HasExtension(const std::string& strPath, const std::string& strExtension);
 };

@@ -2,6 +2,7 @@
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
+#include "CPageOutput.h"
 
 #ifdef KANTILO_WITH_GUI
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 #include "CKantiloApp.h"
 #include "CMainFrame.h"
+#include "CPageConverter.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
 #include "SStartup.h"
@@ -60,8 +62,17 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     return QApplication::exec();
 }
 
+int ConvertToPages(int argc, char** argv, const CCommandLine& cmd, CPageOutput::Kind kind) {
+    return CPageConverter::Run(argc, argv, cmd, kind, std::cerr);
+}
+
 }  // namespace
 #else
+static int ConvertToPages(int, char**, const CCommandLine&, CPageOutput::Kind) {
+    std::cerr << CPageOutput::kNoEditor << '\n';
+    return CBatchConverter::kExitFailure;
+}
+
 static int RunEditor(int, char**, const CCommandLine&) {
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
               << "Mehr mit: kantilo --help\n";
@@ -83,6 +94,10 @@ int main(int argc, char** argv) {
             return 0;
         case CCommandLine::Action::convert:
             CBatchConverter::EndOnInterrupt();
+            if (const auto kind = CPageOutput::Of(cmd.m_strOutput);
+                kind != CPageOutput::Kind::none) {
+                return ConvertToPages(argc, argv, cmd, kind);
+            }
             return CBatchConverter::Run(cmd, std::cerr);
         case CCommandLine::Action::editor:
             break;

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what is missing, builds Kantilo and runs every test: the release build with the
-# GUI tests (offscreen, Xvfb, a private PulseAudio server), the model and engine tests under
+# GUI tests (offscreen, Xvfb, a private PulseAudio server), the Debian package made from that
+# build, installed, checked and purged again, the model and engine tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +21,18 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600 | tee build/ctest.log
 count_passed build/ctest.log
+
+echo "== Debian package (from the release build)"
+bash tools/package.sh
+package_status=0
+bash tests/scripts/package_check.sh build/kantilo_*.deb . | tee build/package-check.log || package_status=$?
+if ((package_status == 77)); then
+  echo "package check skipped (needs root)"
+elif ((package_status != 0)); then
+  exit "$package_status"
+else
+  passed=$((passed + $(grep -Eo '^package: [0-9]+ passed' build/package-check.log | awk '{print $2}')))
+fi
 
 echo "== sanitizer build (model and engine)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKANTILO_SANITIZE=ON -DKANTILO_GUI=OFF -DKANTILO_BENCH=OFF

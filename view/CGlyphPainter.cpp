@@ -81,6 +81,18 @@ QImage CGlyphPainter::Render(int glyphNumber, qreal devicePixelRatio) {
     return image;
 }
 
+void CGlyphPainter::Draw(QPainter& painter, int glyphNumber, const QRectF& target) {
+    const int number = CGlyphCatalog::Resolve(glyphNumber);
+    const int width = CGlyphCatalog::Width(number);
+    painter.save();
+    painter.translate(target.topLeft());
+    // Only the bare staff is ever stretched, and it holds no outline that a sideways scale
+    // would distort.
+    painter.scale(target.width() / width, target.height() / CGlyphCatalog::kHeight);
+    CGlyphPainter(painter).Paint(number, width);
+    painter.restore();
+}
+
 CGlyphPainter::CGlyphPainter(QPainter& painter) : m_painter(painter) {}
 
 void CGlyphPainter::Paint(int glyphNumber, int width) {

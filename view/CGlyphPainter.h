@@ -13,6 +13,10 @@ public:
     // with the same logical geometry at every ratio. Numbers without a picture of their own
     // draw the clef.
     static QImage Render(int glyphNumber, qreal devicePixelRatio);
+    // The same picture as outlines and filled rectangles on any painter (a PDF or SVG page,
+    // say), in the pen's colour over what is there, filling target as the screen fills it
+    // with the picture: a target wider than the picture stretches it sideways.
+    static void Draw(QPainter& painter, int glyphNumber, const QRectF& target);
 
 private:
     explicit CGlyphPainter(QPainter& painter);

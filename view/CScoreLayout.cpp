@@ -21,8 +21,9 @@ Symbol SymbolOf(const CNotenblatt& sheet, int32_t kind) {
 }
 }  // namespace
 
-CScoreLayout::CScoreLayout(const CKantiloDoc& doc) {
-    const CNotenblatt& sheet = doc.GetSheet();
+CScoreLayout::CScoreLayout(const CKantiloDoc& doc) : CScoreLayout(doc.GetSheet()) {}
+
+CScoreLayout::CScoreLayout(const CNotenblatt& sheet) {
     if (sheet.Notes().begin() == sheet.Notes().end()) {
         LayOutEmptyRow(sheet);
     } else {

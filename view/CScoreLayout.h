@@ -28,6 +28,7 @@ public:
     static constexpr int32_t kMinExtentHeight = 1200;
 
     explicit CScoreLayout(const CKantiloDoc& doc);
+    explicit CScoreLayout(const CNotenblatt& sheet);
 
     const std::vector<CGlyph>& Glyphs() const { return m_glyphs; }
     int32_t RowCount() const { return m_nRows; }

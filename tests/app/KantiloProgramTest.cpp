@@ -9,6 +9,7 @@
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CLied.h"
+#include "CPageOutput.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
@@ -167,4 +168,17 @@ TEST(KantiloProgram, InterruptedRenderEndsWith130Or143AndLeavesTheOlderSong) {
         EXPECT_EQ(ReadBytes(strSong), Bytes(1000, 7));
         EXPECT_EQ(dir.Names(), (std::set<std::string>{"lang.kt", "lied.wav", "stereo.wav"}));
     }
+}
+
+// Pages and pictures are drawn by the editor's painter: a build without it says so.
+TEST(KantiloProgram, PagesNeedTheEditor) {
+    if (KANTILO_WITH_GUI) {
+        GTEST_SKIP() << "this build draws pages; tst_pagecommandline tests them";
+    }
+    ScratchDir dir;
+    for (const char* pszOutput : {"lied.pdf", "lied.SVG", "lied.png"}) {
+        EXPECT_EQ(RunKantilo({ExampleFile("beispiel.kt").string(), "-o", dir.File(pszOutput)}, dir),
+                  std::tuple(1, "", std::string(CPageOutput::kNoEditor) + "\n"));
+    }
+    EXPECT_EQ(dir.Names(), std::set<std::string>{});
 }

@@ -1,0 +1,49 @@
+// The score of a long song written as PDF, SVG and PNG, as the editor's export writes it.
+#include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "CKantiloDoc.h"
+#include "CNotenblatt.h"
+#include "CScoreLayout.h"
+#include "CScorePages.h"
+
+namespace {
+
+constexpr int kPagesSongLength = 5000;
+
+void SaveLongSong(benchmark::State& state, CScorePages::Format format, const char* pszName) {
+    static const int kHeights[] = {31, 24, 17, 38, 45, 28, 7, 49};
+    static const int kTools[] = {1, 2, 4, 1, 8, 12, 1, 2};
+    CKantiloDoc doc;
+    for (int i = 0; i < kPagesSongLength; ++i) {
+        doc.AddNote(CPoint{0, kHeights[i % 8]}, kTools[(i / 8) % 8], 0);
+    }
+    QTemporaryDir dir;
+    const std::string strPath = dir.filePath(QString::fromLatin1(pszName)).toStdString();
+    for (auto _ : state) {
+        if (!CScorePages::Save(doc.GetSheet(), "Lied", strPath, format).empty()) {
+            state.SkipWithError("the file could not be written");
+        }
+    }
+    state.counters["rows"] = CScoreLayout(doc).RowCount();
+    state.counters["bytes"] =
+        static_cast<double>(QFileInfo(QString::fromStdString(strPath)).size());
+}
+
+void BM_SavePages_Pdf(benchmark::State& state) {
+    SaveLongSong(state, CScorePages::Format::pdf, "lied.pdf");
+}
+void BM_SavePages_Svg(benchmark::State& state) {
+    SaveLongSong(state, CScorePages::Format::svg, "lied.svg");
+}
+void BM_SavePages_Png(benchmark::State& state) {
+    SaveLongSong(state, CScorePages::Format::png, "lied.png");
+}
+
+BENCHMARK(BM_SavePages_Pdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SavePages_Svg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SavePages_Png)->Unit(benchmark::kMillisecond);
+
+}  // namespace

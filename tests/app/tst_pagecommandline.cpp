@@ -1,0 +1,131 @@
+// "kantilo SONG.kt -o OUT.pdf|svg|png" run as a user runs it, without a display.
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CKantiloDoc.h"
+#include "PagesTestKit.h"
+#include "ViewTestKit.h"
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+QString SourceFile(const QString& relative) {
+    return qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/"_s + relative;
+}
+
+// The program through the shell, with no display of any kind; shellPrefix may set limits.
+Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(QString::fromLatin1(name));
+    }
+    QProcess process;
+    process.setProcessEnvironment(env);
+    const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
+    process.start(u"sh"_s,
+                  QStringList{u"-c"_s, shellPrefix + u" exec \"$0\" \"$@\""_s, program} + args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        return {};
+    }
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+}  // namespace
+
+class TestPageCommandLine : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    // The same bytes as the editor's export of the opened document; a PDF differs only in
+    // the moment it was made. Its fonts are listed in an order that once changed from process
+    // to process, so it is made several times.
+    void writesWhatTheExportWrites_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<CScorePages::Format>("format");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("pdf") << u"beispiel.pdf"_s << CScorePages::Format::pdf << 4;
+        QTest::newRow("svg") << u"beispiel.svg"_s << CScorePages::Format::svg << 1;
+        QTest::newRow("png") << u"beispiel.png"_s << CScorePages::Format::png << 1;
+        QTest::newRow("PDF groß") << u"BEISPIEL.PDF"_s << CScorePages::Format::pdf << 1;
+    }
+    void writesWhatTheExportWrites() {
+        QFETCH(QString, name);
+        QFETCH(CScorePages::Format, format);
+        QFETCH(int, runs);
+        const QString song = SourceFile(u"examples/beispiel.kt"_s);
+        CKantiloDoc doc;
+        QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
+        const QString editor = m_dir.filePath(u"editor"_s);
+        QCOMPARE(CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
+                 std::string());
+        const bool pdf = format == CScorePages::Format::pdf;
+        const QByteArray expected =
+            pdf ? WithoutCreationDate(FileBytes(editor)) : FileBytes(editor);
+        for (int i = 0; i < runs; ++i) {
+            const QString cli = m_dir.filePath(name);
+            const Run run = Kantilo({song, u"-o"_s, cli});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.out + run.err, QByteArray());
+            const QByteArray actual = FileBytes(cli);
+            QVERIFY(!pdf || actual.startsWith("%PDF-"));
+            QVERIFY(!actual.isEmpty());
+            QVERIFY((pdf ? WithoutCreationDate(actual) : actual) == expected);
+        }
+    }
+
+    // The first page of the example, for a look at it.
+    void examplePageForTheEye() {
+        REQUIRE_TOOL(u"pdftoppm"_s);
+        const QString pdf = m_dir.filePath(u"beispiel.pdf"_s);
+        QCOMPARE(Kantilo({SourceFile(u"examples/beispiel.kt"_s), u"-o"_s, pdf}).exitCode, 0);
+        const QString shots = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/screenshots"_s;
+        QVERIFY(QDir().mkpath(shots));
+        ToolOutput(u"pdftoppm"_s, {u"-r"_s, u"96"_s, u"-png"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s,
+                                   u"-singlefile"_s, pdf, shots + u"/beispiel-seite1"_s});
+        const QImage page(shots + u"/beispiel-seite1.png"_s);
+        QCOMPARE(page.size(), QSizeF(CScorePages::kPageWidth, CScorePages::kPageHeight).toSize());
+        QCOMPARE(
+            StaffTops(page.convertToFormat(QImage::Format_Grayscale8), 0, page.height()).size(), 2);
+    }
+
+    // German words on standard error, exit code 1, and the file at the target as it was.
+    void failuresWriteNothing() {
+        const QString song = m_dir.filePath(u"lied.kt"_s);
+        QCOMPARE(SaveSong(song, 40), song);
+        const QString missing = m_dir.filePath(u"fehlt.kt"_s);
+        const QString noDir = m_dir.filePath(u"fehlt/lied.pdf"_s);
+        const QString old = m_dir.filePath(u"alt.pdf"_s);
+        const QByteArray oldBytes(4000, 'a');
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(oldBytes) == oldBytes.size());
+        file.close();
+        const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
+
+        Run run = Kantilo({missing, u"-o"_s, m_dir.filePath(u"x.pdf"_s)});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.err), missing + u" wurde nicht gefunden.\n"_s);
+        run = Kantilo({song, u"-o"_s, noDir});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.err), noDir + u" wurde nicht gefunden.\n"_s);
+        // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
+        run = Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 u"Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+        QCOMPARE(FileBytes(old), oldBytes);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+    }
+};
+
+QTEST_MAIN(TestPageCommandLine)
+#include "tst_pagecommandline.moc"
