@@ -5,6 +5,7 @@
 #include <iostream>
 #include <ostream>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "CCommandLine.h"
@@ -12,7 +13,28 @@
 #include "CDocumentFile.h"
 #include "CExchangeFormat.h"
 #include "CMusicXmlReader.h"
+#include "CReplacingFile.h"
 #include "CTerminalProgress.h"
+
+namespace {
+extern "C" void EndAtOnce(int nSignal) {
+    CReplacingFile::RemovePendingFiles();
+    _exit(128 + nSignal);
+}
+}  // namespace
+
+void CBatchConverter::EndOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = &EndAtOnce;
+    sigemptyset(&action.sa_mask);
+    for (int nSignal : {SIGINT, SIGTERM}) {
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction previous {};
+        if (sigaction(nSignal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
+            sigaction(nSignal, &action, nullptr);
+        }
+    }
+}
 
 bool CBatchConverter::HasExtension(const std::string& strPath, const std::string& strExtension) {
     if (strPath.size() <= strExtension.size()) {

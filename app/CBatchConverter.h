@@ -21,6 +21,10 @@ public:
         "noch PNG.";
 
     static int Run(const CCommandLine& cmd, std::ostream& err);
+    // From now on SIGINT and SIGTERM, unless ignored, end the process at once with 128 + the
+    // signal's number; a file being written is left out, the file it would have replaced
+    // stays as it was.
+    static void EndOnInterrupt();
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
     // The document, or the score a MusicXML file holds; nothing when it cannot be read (the

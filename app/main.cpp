@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
             std::cout << CCommandLine::Version() << '\n';
             return 0;
         case CCommandLine::Action::convert:
+            CBatchConverter::EndOnInterrupt();
             if (const auto kind = CExchangeFormat::FromPath(cmd.m_strOutput);
                 kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
                 kind == CExchangeFormat::Kind::png) {

@@ -1,7 +1,5 @@
 #include "CDocumentFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,23 +8,21 @@
 #include "CArchive.h"
 #include "CController.h"
 #include "CFileError.h"
+#include "CInputFile.h"
 #include "CReplacingFile.h"
 
 namespace {
 
-// Reads the whole file; returns 0 or an errno. EFBIG for a file beyond kMaxFileSize, which is
-// far beyond any song anyone writes by hand (a 5000-note song takes about 120 KB); it keeps a
-// device or pipe that never ends from filling the memory.
+// Reads the whole file; returns 0, an errno, EFBIG for a file beyond kMaxFileSize (which is
+// far beyond any song anyone writes by hand: a 5000-note song takes about 120 KB; it keeps a
+// device or pipe that never ends from filling the memory) or CInputFile::kNotAFile for a FIFO,
+// socket or device, which are no documents.
 int ReadFile(const std::string& strPath, std::vector<uint8_t>& data) {
-    int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    struct stat st {};
-    int nError = fstat(fd, &st) != 0 ? errno : (S_ISDIR(st.st_mode) ? EISDIR : 0);
+    CInputFile file;
+    int nError = file.Open(strPath);
     uint8_t buffer[65536];
     while (nError == 0) {
-        ssize_t nRead = read(fd, buffer, sizeof buffer);
+        ssize_t nRead = read(file.Descriptor(), buffer, sizeof buffer);
         if (nRead < 0) {
             nError = errno == EINTR ? 0 : errno;
         } else if (nRead == 0) {
@@ -37,7 +33,6 @@ int ReadFile(const std::string& strPath, std::vector<uint8_t>& data) {
             data.insert(data.end(), buffer, buffer + nRead);
         }
     }
-    close(fd);
     return nError;
 }
 
@@ -58,7 +53,7 @@ CDocumentFile::LoadResult CDocumentFile::Load(const std::string& strPath) {
     } catch (const std::bad_alloc&) {
         return Failure(Status::otherError, kOpenFailure);
     }
-    if (nError == EFBIG) {
+    if (nError == EFBIG || nError == CInputFile::kNotAFile) {
         return Failure(Status::formatError, CArchiveException::kMessage);
     }
     if (nError != 0) {

@@ -39,7 +39,8 @@ public:
     static std::vector<uint8_t> Store(const CController& controller);
 
     // The file reading and replacing every format shares: ReadBytes returns 0 or an errno
-    // (EFBIG beyond kMaxFileSize); WriteBytes leaves the old file intact when it fails and
+    // (EFBIG beyond kMaxFileSize, CInputFile::kNotAFile for a FIFO, socket or device);
+    // WriteBytes leaves the old file intact when it fails and
     // then returns the message to show.
     static constexpr size_t kMaxFileSize = 64u << 20;
     static int ReadBytes(const std::string& strPath, std::vector<uint8_t>& data);

@@ -12,6 +12,7 @@
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CFileError.h"
+#include "CInputFile.h"
 #include "CMeasureReader.h"
 #include "CNotenblatt.h"
 #include "CScalePitch.h"
@@ -133,7 +134,8 @@ CMusicXmlReader::SResult CMusicXmlReader::Load(const std::string& strPath) {
     } catch (const std::bad_alloc&) {
         nError = ENOMEM;
     }
-    if (nError == EFBIG) {
+    // Like a document, a score is never read from a FIFO, socket or device.
+    if (nError == EFBIG || nError == CInputFile::kNotAFile) {
         return Refused(CArchiveException::kMessage);
     }
     if (nError != 0) {

@@ -31,14 +31,16 @@ void Check(bool bCondition) {
     }
 }
 
-// A short song of two notes and a rest. The rate is lowered so that every input stays cheap;
-// the recording's samples, width and channels are what matters here.
+// A short song of two notes and a rest, which fits into a WAV file at any rate the reader
+// accepts. The rate is then lowered so that every input stays cheap; the recording's samples,
+// width and channels are what matters here.
 void RenderWith(CInstrument& instrument) {
-    instrument.SetSampleRate(std::min<uint32_t>(instrument.GetSampleRate(), 2000));
     CNotenblatt sheet;
     sheet.AddNote(CPoint{0, 6}, 1, 0);
     sheet.AddNote(CPoint{0, 48}, 11, 0);
     sheet.AddNote(CPoint{0, 48}, 1, 0);
+    CSampler::CheckWaveLength(instrument, sheet);
+    instrument.SetSampleRate(std::min<uint32_t>(instrument.GetSampleRate(), 2000));
     CLied song;
     CSampler sampler;
     CQuietSink sink;
@@ -63,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const uint32_t bits = instrument.GetBitsPerSample();
     Check(bits == 8 || bits == 16);
-    Check(instrument.GetSampleRate() > 0);
+    Check(instrument.GetSampleRate() > 0 &&
+          instrument.GetSampleRate() <= CWaveFile::kMaxSampleRate);
     // Never more slots than the bytes hold, plus the one sample a short chunk may lack.
     Check(instrument.GetSize() >= 1 && instrument.GetSize() <= size / (bits / 8) + 1);
     for (uint32_t i = 0; i < instrument.GetSize(); ++i) {

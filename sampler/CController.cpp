@@ -92,6 +92,7 @@ void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
         instrument.ReadHeader();
         instrument.ReadData();
     }
+    CSampler::CheckWaveLength(instrument, *m_pNotenblatt);
     instrument.FadeOut();
     m_pSong->SetFileName(strSongPath);
     sink.SetProgressStatus("Lied wird gesampelt, bitte warten");

@@ -57,16 +57,28 @@ void CSampler::Render(IProgressSink& view, CInstrument& instrument, CLied& song,
 // The song holds every bar's used eighths; a song too long for 32-bit slot counts cannot be
 // held at all.
 void CSampler::ComputeSongSize(const CNotenblatt& sheet) {
-    const double rate = m_pSong ? double(m_pSong->GetSampleRate()) : 0.0;
-    double slots = std::trunc(rate * double(sheet.GetLength()) * 0.25);
-    if (m_pSong && m_pSong->IsStereo()) {
-        slots *= 2;
-    }
+    const double slots =
+        m_pSong ? SlotsFor(m_pSong->GetSampleRate(), m_pSong->IsStereo() != 0, sheet.GetLength())
+                : 0.0;
     if (!(slots >= 0) || slots > double(UINT32_MAX)) {
         m_nSongSize = 0;
         throw CEngineFailure(kNoSongMemory);
     }
     m_nSongSize = uint32_t(slots);
+}
+
+void CSampler::CheckWaveLength(const CInstrument& instrument, const CNotenblatt& sheet) {
+    const double slots =
+        SlotsFor(instrument.GetSampleRate(), instrument.IsStereo() != 0, sheet.GetLength());
+    if (!(slots >= 0 && slots <= double(UINT32_MAX)) ||
+        !CWaveFile::Holds(uint64_t(slots), instrument.GetBitsPerSample())) {
+        throw CEngineFailure("Das Lied ist zu lang für eine WAV-Datei!");
+    }
+}
+
+double CSampler::SlotsFor(uint32_t nSampleRate, bool bStereo, int32_t nEighths) {
+    const double slots = std::trunc(double(nSampleRate) * double(nEighths) * 0.25);
+    return bStereo ? 2 * slots : slots;
 }
 
 uint64_t CSampler::FramesOf(int64_t nDuration) const {

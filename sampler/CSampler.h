@@ -21,6 +21,9 @@ public:
     void Render(IProgressSink& view, CInstrument& instrument, CLied& song,
                 const CNotenblatt& sheet);
     void ComputeSongSize(const CNotenblatt& sheet);
+    // Throws when the song rendered from the sheet with the instrument's format would not fit
+    // into a WAV file; cheap, so a run can ask before it renders anything.
+    static void CheckWaveLength(const CInstrument& instrument, const CNotenblatt& sheet);
     uint32_t GetSongSize() const { return m_nSongSize; }
     void RenderNote(uint16_t nPitch, int64_t nDuration);
     void RenderRest(int64_t nDuration);
@@ -29,6 +32,7 @@ public:
     void Filter(int32_t nLength);
 
 private:
+    static double SlotsFor(uint32_t nSampleRate, bool bStereo, int32_t nEighths);
     uint64_t FramesOf(int64_t nDuration) const;
     void CountProgress(uint32_t nSlots);
 

@@ -4,16 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
+#include <istream>
 #include <new>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "CEngineFailure.h"
+#include "CInputFile.h"
 #include "CReplacingFile.h"
 #include "CRiffReader.h"
 
@@ -25,19 +22,6 @@ const char* const kDamaged = "Die angegebene Datei ist fehlerhaft!";
 const char* const kNoMemory = "Zu wenig Speicher vorhanden!";
 const char* const kTargetCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
 const char* const kTargetCannotWrite = "Die angegebene Zieldatei konnte nicht geschrieben werden!";
-
-// Renaming would replace a file that the user may not write, or a directory: both count as a
-// target that cannot be opened for writing.
-bool IsWritableTarget(const std::string& strTarget) {
-    if (strTarget.empty() || strTarget.back() == '/') {
-        return false;
-    }
-    struct stat info {};
-    if (::stat(strTarget.c_str(), &info) != 0) {
-        return true;
-    }
-    return S_ISREG(info.st_mode) && ::access(strTarget.c_str(), W_OK) == 0;
-}
 
 const uint16_t kFormatPcm = 1;
 const uint16_t kFormatExtensible = 0xFFFE;
@@ -59,12 +43,13 @@ void Put(unsigned char*& p, uint32_t nValue, int nBytes) {
     }
 }
 
-void OpenForReading(const std::string& strName, std::ifstream& in) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(strName, error)) {
-        in.open(strName, std::ios::binary);
+// A FIFO or device given as a recording is refused at once instead of waiting for a writer.
+void OpenForReading(const std::string& strName, CInputFile& file) {
+    const int nError = file.Open(strName);
+    if (nError == CInputFile::kNotAFile) {
+        throw CEngineFailure(kDamaged);
     }
-    if (!in.is_open()) {
+    if (nError != 0) {
         throw CEngineFailure(kCannotOpen);
     }
 }
@@ -83,7 +68,9 @@ bool IsSupportedFormat(const unsigned char* fmt, uint32_t nSize) {
     } else if (tag != kFormatPcm) {
         return false;
     }
-    return (channels == 1 || channels == 2) && (bits == 8 || bits == 16) && Read32(fmt + 4) != 0;
+    const uint32_t rate = Read32(fmt + 4);
+    return (channels == 1 || channels == 2) && (bits == 8 || bits == 16) && rate != 0 &&
+           rate <= CWaveFile::kMaxSampleRate;
 }
 }  // namespace
 
@@ -155,8 +142,9 @@ void CWaveFile::ReadHeader() {
     if (m_strFileName.empty()) {
         throw CEngineFailure(kNoFileHeader);
     }
-    std::ifstream in;
-    OpenForReading(m_strFileName, in);
+    CInputFile file;
+    OpenForReading(m_strFileName, file);
+    std::istream in(&file);
     ReadHeader(in);
 }
 
@@ -179,8 +167,9 @@ void CWaveFile::ReadData() {
     if (m_strFileName.empty()) {
         throw CEngineFailure(kNoFile);
     }
-    std::ifstream in;
-    OpenForReading(m_strFileName, in);
+    CInputFile file;
+    OpenForReading(m_strFileName, file);
+    std::istream in(&file);
     ReadData(in);
 }
 
@@ -227,13 +216,11 @@ void CWaveFile::Write() const {
     if (m_strFileName.empty()) {
         throw CEngineFailure(kNoFile);
     }
-    // The RIFF sizes are 32 bits: a longer song cannot be stored as a WAV file at all.
-    const uint64_t dataBytes = uint64_t(m_nBitsPerSample / 8u) * m_nSize;
-    if (36 + dataBytes + (dataBytes & 1u) > UINT32_MAX) {
+    if (!Holds(m_nSize, m_nBitsPerSample)) {
         throw CEngineFailure(kTargetCannotWrite);
     }
     CReplacingFile file(m_strFileName);
-    if (!IsWritableTarget(file.GetTarget()) || file.Open() != 0) {
+    if (m_strFileName.back() == '/' || file.Open() != 0) {
         throw CEngineFailure(kTargetCannotOpen);
     }
     Emit([&file](const unsigned char* p, std::size_t n) {
@@ -244,6 +231,12 @@ void CWaveFile::Write() const {
     if (file.Commit() != 0) {
         throw CEngineFailure(kTargetCannotWrite);
     }
+}
+
+// The RIFF sizes are 32 bits: a longer song cannot be stored as a WAV file at all.
+bool CWaveFile::Holds(uint64_t nSlots, uint8_t nBitsPerSample) {
+    const uint64_t dataBytes = uint64_t(nBitsPerSample / 8u) * nSlots;
+    return nSlots <= UINT32_MAX && 36 + dataBytes + (dataBytes & 1u) <= UINT32_MAX;
 }
 
 void CWaveFile::WriteTo(std::ostream& out) const {

@@ -13,6 +13,9 @@
 // The file operations throw CEngineFailure with the German text for the user.
 class CWaveFile {
 public:
+    // The highest rate any recording equipment offers; a header claiming more is damaged.
+    static constexpr uint32_t kMaxSampleRate = 384000;
+
     CWaveFile();
     explicit CWaveFile(std::string fileName);
     virtual ~CWaveFile();
@@ -56,6 +59,9 @@ public:
     void Write() const;
     // The bytes that Write puts into the file.
     void WriteTo(std::ostream& out) const;
+
+    // True when a WAV file can hold nSlots samples of the width; its sizes are 32 bits.
+    static bool Holds(uint64_t nSlots, uint8_t nBitsPerSample);
 
     // Scales one sample value around the centre of the given width, truncating toward zero.
     static int16_t ScaleValue(int16_t nValue, float fFactor, uint8_t nBits);

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/stat.h>
+
 #include "CBatchConverter.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CLied.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
@@ -25,6 +29,20 @@ std::tuple<int, std::string, std::string> RunKantilo(const std::vector<std::stri
     fs::remove(dir.File("err"));
     return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, std::string(out.begin(), out.end()),
             std::string(err.begin(), err.end())};
+}
+
+// A song of nWholes whole notes, and a 48 kHz 16-bit stereo instrument (48000 bytes an eighth).
+void WriteLongSongAndInstrument(const ScratchDir& dir, int nWholes) {
+    CController controller;
+    for (int i = 0; i < nWholes; ++i) {
+        Click(controller, 440, 8);
+    }
+    ASSERT_EQ(CDocumentFile::Save(dir.File("lang.kt"), controller), std::nullopt);
+    CLied instrument(dir.File("stereo.wav"));
+    instrument.SetFormat(48000, 16, 1);
+    ASSERT_TRUE(instrument.Allocate(4800));
+    instrument.FillSilence();
+    instrument.Write();
 }
 
 }  // namespace
@@ -69,6 +87,90 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
             << args.back();
     }
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"kaputt.kt", "lied.kt"}));
+}
+
+TEST(KantiloProgram, FifosAndFoldersAreNeitherReadNorReplaced) {
+    ScratchDir dir;
+    CController controller;
+    ASSERT_EQ(CDocumentFile::Save(dir.File("lied.kt"), controller), std::nullopt);
+    ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
+    fs::create_symlink("fifo.kt", dir.File("zur-fifo.kt"));
+    fs::create_symlink("fifo.kt", dir.File("fifo.musicxml"));
+    const std::pair<std::vector<std::string>, std::string> kFailures[] = {
+        {{dir.File("fifo.kt"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
+        {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
+        {{dir.File("lied.kt"), "-o", dir.File("zur-fifo.kt")},
+         "Zugriff auf " + dir.File("zur-fifo.kt") + " wurde verwehrt.\n"},
+        {{dir.File("lied.kt"), "-o", dir.Path().string() + "/.kt"},
+         "Zugriff auf " + dir.Path().string() + "/.kt wurde verwehrt.\n"},
+        {{dir.File("lied.kt"), "-o", dir.File("fifo.kt") + ".wav", "--instrument",
+          dir.File("fifo.kt")},
+         "Die angegebene Datei ist fehlerhaft!\n"},
+    };
+    fs::create_directory(dir.File(".kt"));
+    for (const auto& [args, strErr] : kFailures) {
+        EXPECT_EQ(RunKantilo(args, dir), std::tuple(1, "", strErr));
+    }
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_symlink(dir.File("zur-fifo.kt")));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "lied.kt",
+                                                  "zur-fifo.kt"}));
+}
+
+TEST(KantiloProgram, SongTooLongForAWaveFileFailsBeforeRendering) {
+    ScratchDir dir;
+    WriteLongSongAndInstrument(dir, 12500);  // 100,000 eighths: 4.8 GB
+    const std::string strSong = dir.File("lang.wav");
+    EXPECT_EQ(
+        RunKantilo({dir.File("lang.kt"), "-o", strSong, "--instrument", dir.File("stereo.wav")},
+                   dir),
+        std::tuple(1, "", "Das Lied ist zu lang für eine WAV-Datei!\n"));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"lang.kt", "stereo.wav"}));
+}
+
+// Interrupted or terminated while rendering: the exit status says which, the older song
+// stays as it was and nothing else is left.
+TEST(KantiloProgram, InterruptedRenderEndsWith130Or143AndLeavesTheOlderSong) {
+    ScratchDir dir;
+    WriteLongSongAndInstrument(dir, 375);  // 144 MB of samples: rendering takes a while
+    const std::string strSong = dir.File("lied.wav");
+    WriteBytes(strSong, Bytes(1000, 7));
+    const std::string strProgram = ProgramFile().string();
+    const std::vector<std::string> args = {
+        strProgram,     dir.File("lang.kt"),    "-o",        strSong,
+        "--instrument", dir.File("stereo.wav"), "--quality", "50"};
+    for (const auto& [nSignal, nExit] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        std::vector<char*> argv;
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        // Whoever runs the tests may have left these signals ignored, which the program keeps.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGINT);
+        sigaddset(&defaults, SIGTERM);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, strProgram.c_str(), nullptr, &attributes, argv.data(), environ),
+                  0);
+        posix_spawnattr_destroy(&attributes);
+        // Once the song's buffer fills the memory, the run is rendering.
+        long nPages = 0;
+        for (int i = 0; i < 1000 && nPages < 25000; ++i) {
+            usleep(5000);
+            std::ifstream statm("/proc/" + std::to_string(pid) + "/statm");
+            statm >> nPages >> nPages;
+        }
+        kill(pid, nSignal);
+        int nStatus = 0;
+        ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
+        EXPECT_EQ(WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -WTERMSIG(nStatus), nExit);
+        EXPECT_EQ(ReadBytes(strSong), Bytes(1000, 7));
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"lang.kt", "lied.wav", "stereo.wav"}));
+    }
 }
 
 // Pages and pictures are drawn by the editor's painter: a build without it says so.

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 #include "CKantiloDoc.h"
 #include "SheetProbe.h"
@@ -50,5 +53,61 @@ TEST(KantiloDoc, OpenSaveAndFailedOpens) {
               std::tuple(Kind::FormatError, "Unerwartetes Dateiformat."));
     EXPECT_EQ(doc.GetTitle() + doc.GetPathName(), "Unbenannt");
     EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFirstNote(), nullptr);
+}
+
+// A save never turns a FIFO, a folder or a file the user may only read into a new file.
+TEST(DocumentFileIo, SaveRefusesWhatIsNotTheUsersToReplace) {
+    ScratchDir dir;
+    fs::permissions(dir.Path(), fs::perms::all);
+    ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
+    fs::create_symlink("fifo.kt", dir.File("zur-fifo.kt"));
+    fs::create_directory(dir.File("ordner.kt"));
+    WriteBytes(dir.File("alt.kt"), Bytes{1, 2, 3});
+    ASSERT_EQ(chmod(dir.File("alt.kt").c_str(), 0444), 0);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(dir.File("alt.kt").c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+    }
+    CKantiloDoc doc;
+    Click(doc, 440, 2);
+    EXPECT_TRUE(PassesAsOrdinaryUser([&] {
+        bool bRefused = true;
+        for (const char* pszName : {"fifo.kt", "zur-fifo.kt", "ordner.kt", "alt.kt"}) {
+            const CKantiloDoc::CResult result = doc.OnSaveDocument(dir.File(pszName));
+            bRefused = bRefused && !result.Ok() && doc.IsModified() &&
+                       result.message == "Zugriff auf " + dir.File(pszName) + " wurde verwehrt.";
+        }
+        return bRefused;
+    }));
+    EXPECT_EQ(ReadBytes(dir.File("alt.kt")), (Bytes{1, 2, 3}));
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_directory(dir.File("ordner.kt")));
+    EXPECT_EQ(dir.Names(),
+              (std::set<std::string>{"alt.kt", "fifo.kt", "ordner.kt", "zur-fifo.kt"}));
+}
+
+// A FIFO without a writer, a socket and a device answer at once; /dev/null is an empty song.
+TEST(DocumentFileIo, OpenRefusesFifosSocketsAndDevicesAtOnce) {
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    dir.File("sock.kt").copy(address.sun_path, sizeof address.sun_path - 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+    for (const std::string& path :
+         {dir.File("fifo.kt"), dir.File("sock.kt"), std::string("/dev/zero")}) {
+        EXPECT_TRUE(PassesInChild(
+            [&] {
+                CKantiloDoc doc;
+                const CKantiloDoc::CResult result = doc.OnOpenDocument(path);
+                return result.kind == CKantiloDoc::CResult::Kind::FormatError &&
+                       result.message == "Unerwartetes Dateiformat.";
+            },
+            {}, 10))
+            << path;
+    }
+    CKantiloDoc doc;
+    EXPECT_TRUE(doc.OnOpenDocument("/dev/null").Ok());
     EXPECT_EQ(doc.GetFirstNote(), nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include "CController.h"
 #include "CLied.h"
+#include "CSampler.h"
 #include "Reference.h"
 #include "SamplerTestSupport.h"
 
@@ -102,12 +103,38 @@ TEST(Generate, FailuresStopAtTheirStage) {
     EXPECT_EQ(target.warnings, Texts{"Die angegebene Zieldatei konnte nicht geöffnet werden!"});
     EXPECT_EQ(controller.GetSong()->GetFileName(), dir.File("fehlt/lied.wav"));
     EXPECT_EQ(controller.GetSong()->GetSize(), 0u);
-    // A rate that makes the song longer than 2^32 slots.
-    WriteBytes(dir.File("schnell.wav"), BuildWav({.rate = 0xFFFFFFF0u, .data = {1, 0, 2, 0}}));
-    const RecordingSink render = Generate(controller, dir.File("schnell.wav"), dir.File("x.wav"));
-    EXPECT_EQ(render.texts, Texts(kAllStages.begin(), kAllStages.begin() + 2));
-    EXPECT_EQ(render.warnings, Texts{"Zu wenig Speicher für das neue Lied!"});
+    // A rate of 4 GHz is no recording.
+    WriteBytes(dir.File("schnell.wav"), BuildWav({.rate = 4000000000u, .data = {1, 0, 2, 0}}));
+    const RecordingSink rate = Generate(controller, dir.File("schnell.wav"), dir.File("x.wav"));
+    EXPECT_EQ(rate.texts, Texts{"Instrument wird geladen"});
+    EXPECT_EQ(rate.warnings, Texts{"Die angegebene Datei ist fehlerhaft!"});
     EXPECT_EQ(dir.Names(), (Names{"eins.wav", "schnell.wav", "text.wav"}));
+}
+
+// 48 kHz 16-bit stereo takes 48000 bytes an eighth: 89478 eighths fit into a WAV file's 32-bit
+// sizes, one more does not, and is refused before a single slot is rendered.
+TEST(Generate, SongTooLongForAWaveFileIsRefusedBeforeRendering) {
+    ScratchDir dir;
+    WriteBytes(dir.File("stereo.wav"),
+               BuildWav({.channels = 2, .rate = 48000, .data = Bytes(8, 1)}));
+    CInstrument instrument(dir.File("stereo.wav"), 264);
+    instrument.ReadHeader();
+    CController controller;
+    for (int i = 0; i < 89472 / 8; ++i) {
+        Click(controller, 440, 8);
+    }
+    Click(controller, 440, 6);
+    EXPECT_NO_THROW(CSampler::CheckWaveLength(instrument, *controller.GetNotenblatt()));
+    Click(controller, 440, 1);
+    const RecordingSink sink = Generate(controller, dir.File("stereo.wav"), dir.File("lang.wav"));
+    EXPECT_EQ(std::tuple(sink.texts, sink.warnings, sink.samplerSteps),
+              std::tuple(Texts{"Instrument wird geladen"},
+                         Texts{"Das Lied ist zu lang für eine WAV-Datei!"}, 0));
+    EXPECT_EQ(dir.Names(), Names{"stereo.wav"});
+    // The limit itself, with the pad byte an odd 8-bit song needs.
+    EXPECT_EQ(std::tuple(CWaveFile::Holds(2147483629u, 16), CWaveFile::Holds(2147483630u, 16),
+                         CWaveFile::Holds(4294967258u, 8), CWaveFile::Holds(4294967259u, 8)),
+              std::tuple(true, false, true, false));
 }
 
 // The disk fills up while the new song is written: the older song stays as it was.

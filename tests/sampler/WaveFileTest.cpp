@@ -67,6 +67,15 @@ TEST(WaveReader, FilesThatLoad) {
     for (size_t i = 0; i < std::size(kCases); ++i) {
         EXPECT_EQ(Read(kCases[i].first), std::tuple("", kCases[i].second, 0, 22050u)) << i;
     }
+    EXPECT_EQ(Read(BuildWav({.rate = 384000, .data = {4, 0}})),
+              std::tuple("", std::vector<int16_t>{4}, 0, 384000u));
+    // Many small chunks before the format, walked from a file.
+    Bytes junk;
+    for (int i = 0; i < 200000; ++i) {
+        Append(junk, Chunk("JUNK", {uint8_t(i)}));
+    }
+    EXPECT_EQ(Read(BuildWav({.bits = 8, .data = {9}, .chunksBeforeFmt = junk})),
+              std::tuple("", std::vector<int16_t>{9}, 0, 22050u));
 }
 
 TEST(WaveReader, DamagedAndMissingFilesFail) {
@@ -92,6 +101,8 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
         BuildWav({.channels = 3, .data = d}),
         BuildWav({.formatTag = 6, .rate = 8000, .bits = 8, .data = d}),
         BuildWav({.rate = 0, .data = d}),
+        BuildWav({.rate = 384001, .data = d}),
+        BuildWav({.rate = 4000000000u, .data = d}),
         BuildWav({.formatTag = 0xFFFE, .channels = 2, .data = d, .fmtExtra = Extensible(32, 3)}),
         BuildWav({.data = s3, .dataSizeField = 10}),
         BuildWav({.data = s3, .dataSizeField = 0xFFFFFFF0u}),
@@ -107,6 +118,22 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
     for (const char* pszPath : {"/nicht/da.wav", "/"}) {
         wave.SetFileName(pszPath);
         EXPECT_EQ(FailureText([&] { wave.ReadHeader(); }), kNoOpen) << pszPath;
+    }
+}
+
+// A FIFO would wait for a writer and a device never end: both are no recording.
+TEST(WaveReader, FifosAndDevicesAreRefusedAtOnce) {
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
+    for (const std::string& path :
+         {dir.File("fifo.wav"), std::string("/dev/zero"), std::string("/dev/null")}) {
+        EXPECT_TRUE(PassesInChild(
+            [&] {
+                CWaveFile wave(path);
+                return FailureText([&] { wave.ReadHeader(); }) == kDamaged;
+            },
+            {}, 10))
+            << path;
     }
 }
 
@@ -158,4 +185,31 @@ TEST(WaveWriter, WritesReplacingOlderFilesLinksKeptAndReadsBack) {
     song.SetFileName(dir.Path().string());  // a folder
     EXPECT_EQ(FailureText([&] { song.Write(); }),
               "Die angegebene Zieldatei konnte nicht geöffnet werden!");
+}
+
+// A FIFO, a link to one, and a file the user may only read stay as they are.
+TEST(WaveWriter, RefusesFifosAndFilesTheUserMayNotWrite) {
+    const char* const kCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
+    ScratchDir dir;
+    fs::permissions(dir.Path(), fs::perms::all);
+    ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
+    fs::create_symlink("fifo.wav", dir.File("zur-fifo.wav"));
+    WriteBytes(dir.File("alt.wav"), Bytes(100, 1));
+    ASSERT_EQ(chmod(dir.File("alt.wav").c_str(), 0444), 0);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(dir.File("alt.wav").c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+    }
+    EXPECT_TRUE(PassesAsOrdinaryUser([&] {
+        bool bRefused = true;
+        for (const char* name : {"fifo.wav", "zur-fifo.wav", "alt.wav"}) {
+            CLied song(dir.File(name));
+            Record(song, 16, 0, 8000, {1, 2, 3});
+            bRefused = bRefused && FailureText([&] { song.Write(); }) == kCannotOpen;
+        }
+        return bRefused;
+    }));
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.wav")));
+    EXPECT_TRUE(fs::is_symlink(dir.File("zur-fifo.wav")));
+    EXPECT_EQ(ReadBytes(dir.File("alt.wav")), Bytes(100, 1));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"alt.wav", "fifo.wav", "zur-fifo.wav"}));
 }
