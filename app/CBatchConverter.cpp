@@ -10,6 +10,7 @@
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CExitCode.h"
 #include "CTerminalProgress.h"
 
 bool CBatchConverter::HasExtension(const std::string& strPath, const std::string& strExtension) {
@@ -30,21 +31,21 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
     if (!bDocument && !bWave) {
         err << "kantilo: die Ausgabedatei muss auf .kt oder .wav enden: " << cmd.m_strOutput
             << '\n';
-        return kExitUsage;
+        return CExitCode::kUsage;
     }
     CDocumentFile::LoadResult loaded = CDocumentFile::Load(cmd.m_strDocument);
     if (loaded.status != CDocumentFile::Status::ok) {
         err << loaded.strMessage << '\n';
-        return kExitFailure;
+        return CExitCode::kFailure;
     }
     if (bWave) {
         return GenerateSong(cmd, *loaded.pController, err);
     }
     if (auto strError = CDocumentFile::Save(cmd.m_strOutput, *loaded.pController)) {
         err << *strError << '\n';
-        return kExitFailure;
+        return CExitCode::kFailure;
     }
-    return kExitOk;
+    return CExitCode::kOk;
 }
 
 // The same run as the editor's generate command; the stages and bars are shown only when
@@ -56,5 +57,5 @@ int CBatchConverter::GenerateSong(const CCommandLine& cmd, CController& controll
     controller.Generate(progress, cmd.m_strInstrument, cmd.m_strOutput, cmd.m_nQuality,
                         cmd.m_nBaseFrequency);
     progress.Finish();
-    return progress.HasFailed() ? kExitFailure : kExitOk;
+    return progress.HasFailed() ? CExitCode::kFailure : CExitCode::kOk;
 }

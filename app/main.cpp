@@ -2,6 +2,7 @@
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
+#include "CExitCode.h"
 
 #ifdef KANTILO_WITH_GUI
 #include <QApplication>
@@ -41,7 +42,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
         std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
                      "WAYLAND_DISPLAY ist gesetzt).\n"
                      "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
-        return CBatchConverter::kExitFailure;
+        return CExitCode::kFailure;
     }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
@@ -65,7 +66,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
 static int RunEditor(int, char**, const CCommandLine&) {
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
               << "Mehr mit: kantilo --help\n";
-    return CCommandLine::kUsageExitCode;
+    return CExitCode::kUsage;
 }
 #endif
 
@@ -74,13 +75,13 @@ int main(int argc, char** argv) {
     switch (cmd.m_action) {
         case CCommandLine::Action::usageError:
             std::cerr << "kantilo: " << cmd.m_strError << "\nMehr mit: kantilo --help\n";
-            return CCommandLine::kUsageExitCode;
+            return CExitCode::kUsage;
         case CCommandLine::Action::help:
             std::cout << CCommandLine::Usage();
-            return 0;
+            return CExitCode::kOk;
         case CCommandLine::Action::version:
             std::cout << CCommandLine::Version() << '\n';
-            return 0;
+            return CExitCode::kOk;
         case CCommandLine::Action::convert:
             return CBatchConverter::Run(cmd, std::cerr);
         case CCommandLine::Action::editor:

@@ -14,9 +14,9 @@ CKantiloDoc::CKantiloDoc() {
 
 CKantiloDoc::~CKantiloDoc() = default;
 
-void CKantiloDoc::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
+void CKantiloDoc::AddNote(CPoint point, ETool tool, bool bTie) {
     SetModifiedFlag(true);
-    m_pController->AddNote(point, nTool, bTie);
+    m_pController->AddNote(point, tool, bTie);
 }
 
 void CKantiloDoc::DeleteLastNote() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CPoint.h"
+#include "ETool.h"
 
 class CController;
 class CLied;
@@ -39,7 +40,7 @@ public:
     CKantiloDoc& operator=(const CKantiloDoc&) = delete;
 
     // Note entry and deletion mark the document modified first, even when nothing changes.
-    void AddNote(CPoint point, int32_t nTool, int32_t bTie);
+    void AddNote(CPoint point, ETool tool, bool bTie);
     void DeleteLastNote();
     CNote* GetFirstNote();
     CNote* GetNextNote(int32_t& bNewBar);

@@ -21,8 +21,8 @@ void ExerciseSong(CController& controller) {
         p->GetBitmap(nWidth);
         ++nNotes;
     }
-    controller.AddNote(CPoint{0, 31}, 8, 1);
-    controller.AddNote(CPoint{0, 31}, 13, 1);
+    controller.AddNote(CPoint{0, 31}, ETool::whole, true);
+    controller.AddNote(CPoint{0, 31}, ETool::halfRest, true);
     for (int32_t i = 0; i < nNotes + 8 && controller.GetFirstNote() != nullptr; ++i) {
         controller.DeleteLastNote();
     }

@@ -36,9 +36,9 @@ void Check(bool bCondition) {
 void RenderWith(CInstrument& instrument) {
     instrument.SetSampleRate(std::min<uint32_t>(instrument.GetSampleRate(), 2000));
     CNotenblatt sheet;
-    sheet.AddNote(CPoint{0, 6}, 1, 0);
-    sheet.AddNote(CPoint{0, 48}, 11, 0);
-    sheet.AddNote(CPoint{0, 48}, 1, 0);
+    sheet.AddNote(CPoint{0, 6}, ETool::eighth, false);
+    sheet.AddNote(CPoint{0, 48}, ETool::eighthRest, false);
+    sheet.AddNote(CPoint{0, 48}, ETool::eighth, false);
     CLied song;
     CSampler sampler;
     CQuietSink sink;

@@ -105,8 +105,8 @@ void CKantiloView::mousePressEvent(QMouseEvent* event) {
     const Qt::KeyboardModifiers held =
         event->modifiers() &
         (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const int32_t bTie = (event->buttons() == Qt::LeftButton && held == Qt::ShiftModifier) ? 1 : 0;
-    m_doc.AddNote(sheet, m_nTool, bTie);
+    const bool bTie = event->buttons() == Qt::LeftButton && held == Qt::ShiftModifier;
+    m_doc.AddNote(sheet, m_tool, bTie);
     OnUpdate();
     event->accept();
 }

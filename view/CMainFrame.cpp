@@ -27,17 +27,17 @@
 namespace {
 struct ToolCommand {
     int id;
-    int32_t tool;
+    ETool tool;
 };
 
-constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, 1},
-                                             {ID_VIERTELNOTE, 2},
-                                             {ID_HALBE_NOTE, 4},
-                                             {ID_GANZE_NOTE, 8},
-                                             {ID_ACHTELPAUSE, 11},
-                                             {ID_VIERTELPAUSE, 12},
-                                             {ID_HALBE_PAUSE, 14},
-                                             {ID_GANZE_PAUSE, 18}}};
+constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, ETool::eighth},
+                                             {ID_VIERTELNOTE, ETool::quarter},
+                                             {ID_HALBE_NOTE, ETool::half},
+                                             {ID_GANZE_NOTE, ETool::whole},
+                                             {ID_ACHTELPAUSE, ETool::eighthRest},
+                                             {ID_VIERTELPAUSE, ETool::quarterRest},
+                                             {ID_HALBE_PAUSE, ETool::halfRest},
+                                             {ID_GANZE_PAUSE, ETool::wholeRest}}};
 
 // Toolbar buttons from left to right; 0 is a separator.
 constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
@@ -133,9 +133,9 @@ void CMainFrame::CreateToolActions() {
         QAction* action = AddAction(command.id, new QAction(this));
         action->setText(CCommandStrings::ToolTip(command.id));
         action->setCheckable(true);
-        action->setChecked(m_pView->IsTool(command.tool) == 1);
+        action->setChecked(m_pView->Tool() == command.tool);
         m_pToolGroup->addAction(action);
-        const int32_t tool = command.tool;
+        const ETool tool = command.tool;
         connect(action, &QAction::triggered, m_pView, [this, tool] { m_pView->SetTool(tool); });
     }
     QAction* erase = AddAction(ID_LOESCHEN, new QAction(this));

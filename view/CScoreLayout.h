@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "CGlyphCatalog.h"
+#include "CNotenblatt.h"
+
 class CKantiloDoc;
-class CNotenblatt;
 
 // Where every glyph of the song stands on the sheet: rows of staff 75 pixels apart, each
 // opened by the clef and closed by the row end, the notes and bar lines between them and the
@@ -22,8 +24,8 @@ public:
     static constexpr int32_t kRowEndX = 616;
     static constexpr int32_t kBarLineLimit = 587;
     static constexpr int32_t kEmptyFillerWidth = 548;
-    static constexpr int32_t kGlyphHeight = 57;
-    static constexpr int32_t kRowPitch = 75;
+    static constexpr int32_t kGlyphHeight = CGlyphCatalog::kHeight;
+    static constexpr int32_t kRowPitch = CNotenblatt::kRowHeight;
     static constexpr int32_t kExtentWidth = 650;
     static constexpr int32_t kMinExtentHeight = 1200;
 

@@ -22,18 +22,18 @@ TEST(CNotenblattEntry, EveryHeightOfARowMapsToItsBand) {
         EXPECT_EQ(nBase, bOutside ? 0 : kBases[band - 1]) << y;
     }
     CNotenblatt sheet;
-    sheet.AddNote(CPoint{0, 100}, 2, 0);  // the second row
+    sheet.AddNote(CPoint{0, 100}, ETool::quarter, false);  // the second row
     EXPECT_EQ(Walk(sheet), (std::vector<NoteState>{{2, 528, 0, 0, 0, 4222, 0}}));
 }
 
 TEST(CNotenblattEntry, ClicksThatAreNoNoteAddAndTieNothing) {
     for (int32_t y : {5, 51, 74, -40}) {
         CNotenblatt sheet;
-        sheet.AddNote(CPoint{0, y}, 2, 0);
+        sheet.AddNote(CPoint{0, y}, ETool::quarter, false);
         EXPECT_EQ(sheet.GetBarCount(), 1u) << y;  // the first bar opens all the same
         EXPECT_EQ(sheet.GetFirstNote(), nullptr);
         Click(sheet, 440, 2);
-        sheet.AddNote(CPoint{0, y}, 2, 1);
+        sheet.AddNote(CPoint{0, y}, ETool::quarter, true);
         for (int32_t nTool : {0, -3, 9, 10, 19, 28, 1000, INT32_MAX, INT32_MIN}) {
             Click(sheet, 440, nTool, 1);
         }

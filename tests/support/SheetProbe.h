@@ -76,10 +76,10 @@ inline constexpr uint16_t kPitches[] = {880, 792, 704, 660, 594, 528, 495,
 inline constexpr int32_t kBandMiddles[] = {7, 10, 14, 17, 21, 24, 28, 31, 35, 38, 42, 45, 49};
 
 template <typename TSong>
-void Click(TSong& song, uint16_t nPitch, int32_t nTool, int32_t bTie = 0) {
+void Click(TSong& song, uint16_t nPitch, int32_t nTool, bool bTie = false) {
     const auto it = std::find(std::begin(kPitches), std::end(kPitches), nPitch);
     ASSERT_NE(it, std::end(kPitches)) << "no band for " << nPitch;
-    song.AddNote(CPoint{200, kBandMiddles[it - std::begin(kPitches)]}, nTool, bTie);
+    song.AddNote(CPoint{200, kBandMiddles[it - std::begin(kPitches)]}, static_cast<ETool>(nTool), bTie);
 }
 
 inline const CRuntimeClass* const kSheetClasses[] = {&CNotenblatt::classObject, &CTakt::classObject,

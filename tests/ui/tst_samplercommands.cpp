@@ -86,7 +86,7 @@ class TestSamplerCommands : public QObject {
         for (int i = 0; i < 8; ++i) {
             m_f->ClickNote(80 + 40 * i, heights[i]);
         }
-        m_f->View().SetTool(11);
+        m_f->View().SetTool(ETool::eighthRest);
         m_f->ClickNote(400, 50);
     }
 

@@ -54,7 +54,7 @@ inline QString Notes(CKantiloDoc& doc) {
 // Appends n notes of the tool's length at A4.
 inline void Enter(CKantiloDoc& doc, int n, int32_t tool = 2) {
     for (int i = 0; i < n; ++i) {
-        doc.AddNote(CPoint{0, 31}, tool, 0);
+        doc.AddNote(CPoint{0, 31}, static_cast<ETool>(tool), false);
     }
 }
 

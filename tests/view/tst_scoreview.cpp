@@ -94,7 +94,7 @@ private slots:
         for (QString click : clicks.split(' ')) {
             if (click[0] == 't' || click[0] == 'v') {
                 const int n = click.mid(1).toInt();
-                click[0] == 't' ? m_view->SetTool(n) : m_view->verticalScrollBar()->setValue(n);
+                click[0] == 't' ? m_view->SetTool(static_cast<ETool>(n)) : m_view->verticalScrollBar()->setValue(n);
                 continue;
             }
             Qt::KeyboardModifiers modifiers;
@@ -118,7 +118,7 @@ private slots:
     }
 
     void paintsBarLineAfterFullBar() {
-        m_view->SetTool(1);
+        m_view->SetTool(ETool::eighth);
         for (int i = 0; i < 9; ++i) {
             Click(200, 31);
         }
@@ -131,7 +131,7 @@ private slots:
     }
 
     void wholeNotesFillRowsThatCanAllBeReached() {
-        m_view->SetTool(8);
+        m_view->SetTool(ETool::whole);
         for (int i = 0; i < 10; ++i) {
             Click(200, 31);
         }
@@ -158,7 +158,7 @@ private slots:
 
     void exposedRepaintMatchesFullRepaint() {
         for (int i = 0; i < 45; ++i) {
-            m_doc->AddNote(CPoint{0, 6 + (i * 7) % 45}, i % 3 == 0 ? 2 : 1, 0);
+            m_doc->AddNote(CPoint{0, 6 + (i * 7) % 45}, i % 3 == 0 ? ETool::quarter : ETool::eighth, false);
         }
         m_view->OnUpdate();
         const QImage full = Grab(*m_view);
