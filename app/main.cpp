@@ -12,6 +12,7 @@
 #include "CMainFrame.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
+#include "CSongPlayer.h"
 #include "SStartup.h"
 
 namespace {
@@ -44,6 +45,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
                      "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
         return CExitCode::kFailure;
     }
+    CSongPlayer::SelectMediaBackend();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
     QApplication::setApplicationName(QString::fromLatin1(CKantiloApp::kApplication));

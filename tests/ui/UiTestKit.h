@@ -17,6 +17,7 @@
 #include "CMainFrame.h"
 #include "CRecentFileList.h"
 #include "CSamplerCommands.h"
+#include "CSongPlayer.h"
 #include "CommandIds.h"
 #include "IUserDialogs.h"
 #include "IUserPrompts.h"

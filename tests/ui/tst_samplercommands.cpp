@@ -117,6 +117,7 @@ class TestSamplerCommands : public QObject {
     }
 
 private slots:
+    void initTestCase() { CSongPlayer::SelectMediaBackend(); }  // as main does
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
