@@ -33,16 +33,17 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
             << '\n';
         return CExitCode::kUsage;
     }
-    CDocumentFile::LoadResult loaded = CDocumentFile::Load(cmd.m_strDocument);
-    if (loaded.status != CDocumentFile::Status::ok) {
-        err << loaded.strMessage << '\n';
+    std::unique_ptr<CController> pController;
+    CFileResult loaded = CDocumentFile::Load(cmd.m_strDocument, pController);
+    if (!loaded.Ok()) {
+        err << loaded.message << '\n';
         return CExitCode::kFailure;
     }
     if (bWave) {
-        return GenerateSong(cmd, *loaded.pController, err);
+        return GenerateSong(cmd, *pController, err);
     }
-    if (auto strError = CDocumentFile::Save(cmd.m_strOutput, *loaded.pController)) {
-        err << *strError << '\n';
+    if (CFileResult saved = CDocumentFile::Save(cmd.m_strOutput, *pController); !saved.Ok()) {
+        err << saved.message << '\n';
         return CExitCode::kFailure;
     }
     return CExitCode::kOk;

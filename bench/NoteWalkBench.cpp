@@ -47,7 +47,9 @@ void BM_SaveAndLoad(benchmark::State& state) {
     FillSong(*controller.GetNotenblatt(), 5000);
     for (auto _ : state) {
         std::vector<uint8_t> bytes = CDocumentFile::Store(controller);
-        benchmark::DoNotOptimize(CDocumentFile::Parse(bytes).pController);
+        std::unique_ptr<CController> pLoaded;
+        benchmark::DoNotOptimize(CDocumentFile::Parse(bytes, pLoaded));
+        benchmark::DoNotOptimize(pLoaded);
     }
 }
 BENCHMARK(BM_SaveAndLoad);

@@ -34,16 +34,15 @@ void ExerciseSong(CController& controller) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
-    CDocumentFile::LoadResult loaded = CDocumentFile::Parse(std::span<const uint8_t>(pData, nSize));
-    if (loaded.status != CDocumentFile::Status::ok) {
+    std::unique_ptr<CController> pLoaded;
+    if (!CDocumentFile::Parse(std::span<const uint8_t>(pData, nSize), pLoaded).Ok()) {
         return 0;
     }
-    std::vector<uint8_t> stored = CDocumentFile::Store(*loaded.pController);
-    CDocumentFile::LoadResult again = CDocumentFile::Parse(stored);
-    if (again.status != CDocumentFile::Status::ok ||
-        CDocumentFile::Store(*again.pController) != stored) {
+    std::vector<uint8_t> stored = CDocumentFile::Store(*pLoaded);
+    std::unique_ptr<CController> pAgain;
+    if (!CDocumentFile::Parse(stored, pAgain).Ok() || CDocumentFile::Store(*pAgain) != stored) {
         std::abort();
     }
-    ExerciseSong(*loaded.pController);
+    ExerciseSong(*pLoaded);
     return 0;
 }

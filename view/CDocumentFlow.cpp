@@ -63,12 +63,12 @@ bool CDocumentFlow::OpenRecentFile(int index) {
 
 bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    const CKantiloDoc::CResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
-    if (result.kind == CKantiloDoc::CResult::Kind::FileError) {
+    const CFileResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
+    if (result.kind == CFileResult::Kind::fileError) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         return false;
     }
-    if (result.kind == CKantiloDoc::CResult::Kind::FormatError) {
+    if (result.kind == CFileResult::Kind::formatError) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         emit DocumentReplaced();
         return false;
@@ -93,7 +93,7 @@ bool CDocumentFlow::FileSaveAs() {
 }
 
 bool CDocumentFlow::DoSave(const QString& path) {
-    const CKantiloDoc::CResult result = m_doc.OnSaveDocument(ToUtf8(path));
+    const CFileResult result = m_doc.OnSaveDocument(ToUtf8(path));
     if (!result.Ok()) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         return false;
