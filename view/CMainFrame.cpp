@@ -162,7 +162,28 @@ void CMainFrame::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     help->addAction(Action(ID_APP_ABOUT));
+    for (QMenu* menu : {m_pFileMenu, sampler, help}) {
+        menu->installEventFilter(this);
+    }
     RefillRecentFiles();
+}
+
+// A menu never makes a greyed entry its current one, so Qt shows no prompt for it; the prompt
+// says what the command would do all the same.
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu != nullptr && event->type() == QEvent::MouseMove) {
+        const QAction* action = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (action != nullptr && !action->isEnabled() && !action->statusTip().isEmpty()) {
+            statusBar()->showMessage(action->statusTip());
+        } else if (action == nullptr || action->isSeparator()) {
+            statusBar()->clearMessage();
+        }
+    }
+    if (menu != nullptr && event->type() == QEvent::Hide) {
+        statusBar()->clearMessage();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::CreateToolBar() {

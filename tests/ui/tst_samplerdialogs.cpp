@@ -6,6 +6,7 @@
 #include "CSamplerDlg.h"
 #include "CSamplerPaths.h"
 #include "CSamplerProgressDlg.h"
+#include "CSongFileDialog.h"
 #include "UiTestKit.h"
 
 // The sampler's dialogs and the path rules behind them.
@@ -44,6 +45,17 @@ private slots:
         QCOMPARE(song ? CSamplerPaths::SongFilePath(name, dir)
                       : CSamplerPaths::InstrumentFilePath(name, dir),
                  expected);
+    }
+
+    // "&Browse" opens on the song folder with "*.wav" in the name field.
+    void songChooserStartsWithThePattern() {
+        CSongFileDialog dialog(nullptr, m_dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        QCOMPARE(dialog.findChild<QLineEdit*>(u"fileNameEdit"_s)->text(), u"*.wav"_s);
+        QCOMPARE(QDir(dialog.directory()), QDir(m_dir.path()));
+        dialog.reject();
+        QCOMPARE(dialog.ChosenPath(), QString());
     }
 
     // Pitch and filter as chosen; a song field left empty keeps the dialog open until Cancel.

@@ -1,6 +1,9 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,6 +50,25 @@ private slots:
         m_doc.reset();
         m_recent.reset();
         m_settings.reset();
+    }
+
+    // Greyed entries tell on hover what they would do, as the others do.
+    void greyedMenuEntriesShowTheirPrompt() {
+        const QList<QAction*> menus = m_frame->menuBar()->actions();
+        const std::pair<int, int> kEntries[] = {{0, ID_FILE_MRU_FILE1}, {1, ID_LIED_SPIELEN}};
+        for (const auto& [menuIndex, commandId] : kEntries) {
+            QMenu* menu = menus[menuIndex]->menu();
+            QAction* action = m_frame->Action(commandId);
+            QVERIFY(!action->isEnabled());
+            menu->popup(m_frame->mapToGlobal(QPoint(0, 0)));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            m_frame->statusBar()->clearMessage();
+            QTest::mouseMove(menu, menu->actionGeometry(action).center());
+            QTRY_COMPARE(m_frame->statusBar()->currentMessage(), action->statusTip());
+            QVERIFY(!action->statusTip().isEmpty());
+            menu->hide();
+            QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
+        }
     }
 
     void recentFilesKeepLastFourNewestFirst() {
