@@ -67,7 +67,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Refresh(bool bShowLastNote);
     void UpdateScrollBars();
+    void ScrollIntoView(const CScoreLayout::CGlyph& glyph);
     void RedrawNow();
 
     CKantiloDoc& m_doc;
