@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(m_prompts.messages.size(), 1);
     }
 
-    void progressWrapAndCentring() {
+    void progressWraps() {
         CSamplerProgressDlg dlg;
         for (int i = 1; i <= 100; ++i) {
             dlg.StepSampler();
@@ -112,13 +112,6 @@ private slots:
             dlg.StepFilter();
         }
         QCOMPARE(dlg.FilterPosition(), 0);
-        // Over a narrow view the dialog overhangs both sides; halves truncate toward zero.
-        QCOMPARE(CSamplerProgressSink::CenteredTopLeft({100, 20, 300, 200}, {0, 0, 400, 100}),
-                 QPoint(50, 70));
-        QCOMPARE(CSamplerProgressSink::CenteredTopLeft({10, 10, 97, 50}, {0, 0, 100, 53}),
-                 QPoint(9, 9));  // (97 - 100) / 2 is -1
-        QCOMPARE(CSamplerProgressSink::CenteredTopLeft({-200, 0, 641, 481}, {5, 5, 200, 100}),
-                 QPoint(20, 190));
     }
 };
 
