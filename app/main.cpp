@@ -58,7 +58,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     if (!app.InitInstance(StartupOf(cmd), exitCode)) {
         return exitCode;
     }
-    CSamplerCommands::Attach(*app.MainFrame());
+    CSamplerCommands::Attach(*app.MainFrame(), dialogs);
     dialogs.SetParent(app.MainFrame());
     return QApplication::exec();
 }

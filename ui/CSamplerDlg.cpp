@@ -11,7 +11,7 @@
 #include "CDialogUnits.h"
 #include "CSamplerDefaults.h"
 #include "CSamplerPaths.h"
-#include "IUserPrompts.h"
+#include "IUserDialogs.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ constexpr int kFilterTickInterval = 5;
 }  // namespace
 
 CSamplerDlg::CSamplerDlg(const QString& songDir, const QString& instrumentDir,
-                         IUserPrompts& prompts, QWidget* parent)
+                         IUserDialogs& prompts, QWidget* parent)
     : QDialog(parent),
       m_strSongDir(songDir),
       m_strInstrumentDir(instrumentDir),

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "CSongFileDialog.h"
+
 const char* const CQtUserDialogs::kFileFilter = "Dateityp Kantil (*.kt);;Alle Dateien (*.*)";
 
 namespace {
@@ -52,4 +54,16 @@ QString CQtUserDialogs::GetSaveFileName(const QString& suggestedName) {
         return QString();
     }
     return dialog.selectedFiles().constFirst();
+}
+
+void CQtUserDialogs::ShowMessage(QWidget* owner, const QString& title, const QString& text,
+                                 QMessageBox::Icon icon) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString CQtUserDialogs::ChooseSongFile(QWidget* owner, const QString& initialDir) {
+    CSongFileDialog dialog(owner, initialDir);
+    dialog.exec();
+    return dialog.ChosenPath();
 }

@@ -15,6 +15,9 @@ public:
     Answer AskYesNoCancel(const QString& text) override;
     QString GetOpenFileName() override;
     QString GetSaveFileName(const QString& suggestedName) override;
+    void ShowMessage(QWidget* owner, const QString& title, const QString& text,
+                     QMessageBox::Icon icon) override;
+    QString ChooseSongFile(QWidget* owner, const QString& initialDir) override;
 
 private:
     QWidget* m_pParent = nullptr;

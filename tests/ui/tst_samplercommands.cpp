@@ -143,7 +143,7 @@ private slots:
         m_f->Action(ID_FILE_NEW)->trigger();
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         Generate();
-        m_f->dialogs.openPath = kt;
+        m_f->prompts.openPath = kt;
         m_f->Action(ID_FILE_OPEN)->trigger();
         QVERIFY(m_f->doc.GetFirstNote() != nullptr);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());

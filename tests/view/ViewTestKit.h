@@ -25,6 +25,10 @@ public:
     QString GetSaveFileName(const QString& suggested) override {
         return saveSuggestions.append(suggested), savePath;
     }
+    void ShowMessage(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
+        messages.append(text);
+    }
+    QString ChooseSongFile(QWidget*, const QString&) override { return QString(); }
 
     Answer answer = Answer::Cancel;
     QString openPath, savePath;
