@@ -223,20 +223,21 @@ std::string CCommandLine::Version() {
 }
 
 std::string CCommandLine::Usage() {
-    return std::string("Aufruf:\n"
-           "  kantilo [DOKUMENT.kt]\n"
-           "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
-           "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
-           "      liest das Dokument und speichert es neu, ohne Fenster\n"
-           "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
-           " [--quality Q]\n"
-           "      generiert das Lied als WAV-Datei, ohne Fenster\n"
-           "\n"
-           "Optionen:\n"
-           "  -o, --output DATEI   Ausgabedatei (.kt oder .wav)\n"
-           "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
-           "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
-           "                       Zahl (Vorgabe ") +
+    return std::string(
+               "Aufruf:\n"
+               "  kantilo [DOKUMENT.kt]\n"
+               "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
+               "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
+               "      liest das Dokument und speichert es neu, ohne Fenster\n"
+               "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
+               " [--quality Q]\n"
+               "      generiert das Lied als WAV-Datei, ohne Fenster\n"
+               "\n"
+               "Optionen:\n"
+               "  -o, --output DATEI   Ausgabedatei (.kt oder .wav)\n"
+               "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
+               "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
+               "                       Zahl (Vorgabe ") +
            std::to_string(CInstrument::kStandardBase) +
            ")\n"
            "  --quality Q          Filterqualität " +

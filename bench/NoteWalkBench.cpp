@@ -9,8 +9,9 @@ namespace {
 
 // A song of nNotes notes of mixed lengths and pitches, with ties across bar lines.
 void FillSong(CNotenblatt& sheet, int nNotes) {
-    static const ETool kTools[] = {ETool::eighth, ETool::quarter,     ETool::half,    ETool::whole,
-                                   ETool::quarterRest, ETool::quarter, ETool::eighth, ETool::eighth};
+    static const ETool kTools[] = {ETool::eighth, ETool::quarter,     ETool::half,
+                                   ETool::whole,  ETool::quarterRest, ETool::quarter,
+                                   ETool::eighth, ETool::eighth};
     for (int i = 0; i < nNotes; ++i) {
         sheet.AddNote(CPoint{0, 7 + (i * 5) % 44}, kTools[i % 8], i % 7 == 0);
     }

@@ -9,7 +9,8 @@ namespace {
 
 constexpr std::array<int32_t, 4> kLengths = {1, 2, 4, 8};
 
-constexpr size_t kGlyphCount = 2 * CPitchTable::kScale.size() * kLengths.size() + kLengths.size() + 4;
+constexpr size_t kGlyphCount =
+    2 * CPitchTable::kScale.size() * kLengths.size() + kLengths.size() + 4;
 
 constexpr std::array<int32_t, kGlyphCount> MakeGlyphs() {
     std::array<int32_t, kGlyphCount> glyphs{};

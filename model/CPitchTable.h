@@ -12,7 +12,7 @@ public:
     struct SPitch {
         uint16_t nFrequency;  // Hz
         int32_t nGlyphBase;
-        int32_t nTop;     // the band of row heights is nTop ... nBottom - 1
+        int32_t nTop;  // the band of row heights is nTop ... nBottom - 1
         int32_t nBottom;
     };
 

@@ -173,7 +173,8 @@ void CMainFrame::CreateMenus() {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     auto* menu = qobject_cast<QMenu*>(watched);
     if (menu != nullptr && event->type() == QEvent::MouseMove) {
-        const QAction* action = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        const QAction* action =
+            menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         if (action != nullptr && !action->isEnabled() && !action->statusTip().isEmpty()) {
             statusBar()->showMessage(action->statusTip());
         } else if (action == nullptr || action->isSeparator()) {

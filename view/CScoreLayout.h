@@ -33,7 +33,9 @@ public:
 
     const std::vector<CGlyph>& Glyphs() const { return m_glyphs; }
     // The glyph of the song's last note or rest; nullptr for an empty song.
-    const CGlyph* LastNote() const { return m_nLastNote < m_glyphs.size() ? &m_glyphs[m_nLastNote] : nullptr; }
+    const CGlyph* LastNote() const {
+        return m_nLastNote < m_glyphs.size() ? &m_glyphs[m_nLastNote] : nullptr;
+    }
     int32_t RowCount() const { return m_nRows; }
     // The scrollable height: at least 1200, and always one row pitch below the bottom of the
     // last row, so every row can be scrolled into view.

@@ -70,7 +70,8 @@ TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
     };
     for (const auto& [strArgs, strError] : kCases) {
         const CCommandLine cmd = P(strArgs);
-        EXPECT_EQ(std::tuple(cmd.m_action, cmd.m_strError), std::tuple(Action::usageError, strError))
+        EXPECT_EQ(std::tuple(cmd.m_action, cmd.m_strError),
+                  std::tuple(Action::usageError, strError))
             << strArgs;
     }
 }

@@ -62,7 +62,8 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
     const std::string kMore = "\nMehr mit: kantilo --help\n";
     const std::pair<std::vector<std::string>, std::string> kUsageErrors[] = {
         {{"--gibtsnicht"}, "kantilo: Unbekannte Option: --gibtsnicht" + kMore},
-        {{"a.kt", "-o", "x.mp3"}, "kantilo: die Ausgabedatei muss auf .kt oder .wav enden: x.mp3\n"},
+        {{"a.kt", "-o", "x.mp3"},
+         "kantilo: die Ausgabedatei muss auf .kt oder .wav enden: x.mp3\n"},
         {{strDoc, "-o", dir.File("x.wav"), "--quality", "51"},
          "kantilo: --quality: erlaubt ist eine ganze Zahl von 5 bis 50." + kMore},
     };

@@ -62,9 +62,9 @@ TEST(KantiloDoc, SaveIntoAMissingFolderIsAWrongPath) {
     CKantiloDoc doc;
     Click(doc, 440, 2);
     const CFileResult saved = doc.OnSaveDocument(strPath);
-    EXPECT_EQ(std::tuple(saved.kind, saved.message),
-              std::tuple(CFileResult::Kind::fileError,
-                         strPath + " enthält eine ungültige Pfadangabe."));
+    EXPECT_EQ(
+        std::tuple(saved.kind, saved.message),
+        std::tuple(CFileResult::Kind::fileError, strPath + " enthält eine ungültige Pfadangabe."));
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.OnOpenDocument(strPath).message, strPath + " wurde nicht gefunden.");
 }

@@ -2,12 +2,12 @@
 
 #include <QAction>
 #include <QDragEnterEvent>
-#include <QMimeData>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>

@@ -80,7 +80,8 @@ private slots:
         for (QString click : clicks.split(' ')) {
             if (click[0] == 't' || click[0] == 'v') {
                 const int n = click.mid(1).toInt();
-                click[0] == 't' ? m_view->SetTool(static_cast<ETool>(n)) : m_view->verticalScrollBar()->setValue(n);
+                click[0] == 't' ? m_view->SetTool(static_cast<ETool>(n))
+                                : m_view->verticalScrollBar()->setValue(n);
                 continue;
             }
             Qt::KeyboardModifiers modifiers;
@@ -188,7 +189,8 @@ private slots:
 
     void exposedRepaintMatchesFullRepaint() {
         for (int i = 0; i < 45; ++i) {
-            m_doc->AddNote(CPoint{0, 6 + (i * 7) % 45}, i % 3 == 0 ? ETool::quarter : ETool::eighth, false);
+            m_doc->AddNote(CPoint{0, 6 + (i * 7) % 45}, i % 3 == 0 ? ETool::quarter : ETool::eighth,
+                           false);
         }
         m_view->OnUpdate();
         const QImage full = Grab(*m_view);
