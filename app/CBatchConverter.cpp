@@ -12,6 +12,7 @@
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CExchangeFormat.h"
+#include "CExitCode.h"
 #include "CMusicXmlReader.h"
 #include "CReplacingFile.h"
 #include "CTerminalProgress.h"
@@ -57,12 +58,12 @@ std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPat
         }
         return std::move(imported.pController);
     }
-    CDocumentFile::LoadResult loaded = CDocumentFile::Load(strPath);
-    if (loaded.status != CDocumentFile::Status::ok) {
-        err << loaded.strMessage << '\n';
+    std::unique_ptr<CController> pController;
+    if (const CFileResult loaded = CDocumentFile::Load(strPath, pController); !loaded.Ok()) {
+        err << loaded.message << '\n';
         return nullptr;
     }
-    return std::move(loaded.pController);
+    return pController;
 }
 
 int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
@@ -75,25 +76,25 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
         err << "kantilo: die Ausgabedatei muss auf .kt, .wav, .musicxml, .xml, .mid, .midi, .pdf, "
                ".svg oder .png enden: "
             << cmd.m_strOutput << '\n';
-        return kExitUsage;
+        return CExitCode::kUsage;
     }
     std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err);
     if (!pController) {
-        return kExitFailure;
+        return CExitCode::kFailure;
     }
     if (bWave) {
         return GenerateSong(cmd, *pController, err);
     }
-    std::optional<std::string> strError =
+    const CFileResult saved =
         bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(),
                                            CExchangeFormat::TitleFromPath(cmd.m_strDocument),
                                            cmd.m_strOutput)
                   : CDocumentFile::Save(cmd.m_strOutput, *pController);
-    if (strError) {
-        err << *strError << '\n';
-        return kExitFailure;
+    if (!saved.Ok()) {
+        err << saved.message << '\n';
+        return CExitCode::kFailure;
     }
-    return kExitOk;
+    return CExitCode::kOk;
 }
 
 // The same run as the editor's generate command; the stages and bars are shown only when
@@ -105,5 +106,5 @@ int CBatchConverter::GenerateSong(const CCommandLine& cmd, CController& controll
     controller.Generate(progress, cmd.m_strInstrument, cmd.m_strOutput, cmd.m_nQuality,
                         cmd.m_nBaseFrequency);
     progress.Finish();
-    return progress.HasFailed() ? kExitFailure : kExitOk;
+    return progress.HasFailed() ? CExitCode::kFailure : CExitCode::kOk;
 }

@@ -8,13 +8,10 @@ class CCommandLine;
 class CController;
 
 // Carries out "-o": reads the document and writes it in the form the output's extension
-// names, without any window. Messages go to err, in the program's German words.
+// names, without any window. Messages go to err, in the program's German words; the result is
+// a CExitCode.
 class CBatchConverter {
 public:
-    static constexpr int kExitOk = 0;
-    static constexpr int kExitFailure = 1;
-    static constexpr int kExitUsage = 2;
-
     // Pages and pictures are drawn by the editor's painter; a build without it says this.
     static constexpr const char* kNoPages =
         "kantilo: diese Fassung enthält keinen Editor und schreibt daher weder PDF noch SVG "

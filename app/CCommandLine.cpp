@@ -7,10 +7,17 @@
 #include <optional>
 #include <string_view>
 
+#include "CSamplerDefaults.h"
+
 namespace {
 
-constexpr int32_t kMinQuality = 5;
-constexpr int32_t kMaxQuality = 50;
+constexpr int32_t kMinQuality = CSamplerDefaults::kMinQuality;
+constexpr int32_t kMaxQuality = CSamplerDefaults::kMaxQuality;
+
+// "von 5 bis 50", from the range the engine offers.
+std::string QualityRange() {
+    return "von " + std::to_string(kMinQuality) + " bis " + std::to_string(kMaxQuality);
+}
 
 std::optional<int32_t> ParseNumber(std::string_view text) {
     int32_t nValue = 0;
@@ -53,7 +60,7 @@ std::string ApplyQuality(CCommandLine& cmd, const std::string& strValue) {
     cmd.m_bSamplerOption = true;
     std::optional<int32_t> nValue = ParseNumber(strValue);
     if (!nValue || *nValue < kMinQuality || *nValue > kMaxQuality) {
-        return "--quality: erlaubt ist eine ganze Zahl von 5 bis 50.";
+        return "--quality: erlaubt ist eine ganze Zahl " + QualityRange() + ".";
     }
     cmd.m_nQuality = *nValue;
     return "";
@@ -216,30 +223,35 @@ std::string CCommandLine::Version() {
 }
 
 std::string CCommandLine::Usage() {
-    return "Aufruf:\n"
-           "  kantilo [DOKUMENT.kt]\n"
-           "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
-           "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
-           "      liest das Dokument und speichert es neu, ohne Fenster\n"
-           "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
-           " [--quality Q]\n"
-           "      generiert das Lied als WAV-Datei, ohne Fenster\n"
-           "  kantilo DOKUMENT.kt -o PARTITUR.musicxml|PARTITUR.xml\n"
-           "      exportiert das Lied als MusicXML-Partitur, ohne Fenster\n"
-           "  kantilo DOKUMENT.kt -o LIED.mid|LIED.midi\n"
-           "      exportiert das Lied als MIDI-Datei, ohne Fenster\n"
-           "  kantilo DOKUMENT.kt -o NOTEN.pdf|NOTEN.svg|BILD.png\n"
-           "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bild, ohne Fenster\n"
-           "  kantilo PARTITUR.musicxml -o AUSGABE\n"
-           "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
-           "\n"
-           "Optionen:\n"
-           "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"
-           "                       .svg oder .png)\n"
-           "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
-           "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
-           "                       Zahl (Vorgabe 264)\n"
-           "  --quality Q          Filterqualität von 5 bis 50 (Vorgabe 10)\n"
+    return std::string(
+               "Aufruf:\n"
+               "  kantilo [DOKUMENT.kt]\n"
+               "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
+               "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
+               "      liest das Dokument und speichert es neu, ohne Fenster\n"
+               "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
+               " [--quality Q]\n"
+               "      generiert das Lied als WAV-Datei, ohne Fenster\n"
+               "  kantilo DOKUMENT.kt -o PARTITUR.musicxml|PARTITUR.xml\n"
+               "      exportiert das Lied als MusicXML-Partitur, ohne Fenster\n"
+               "  kantilo DOKUMENT.kt -o LIED.mid|LIED.midi\n"
+               "      exportiert das Lied als MIDI-Datei, ohne Fenster\n"
+               "  kantilo DOKUMENT.kt -o NOTEN.pdf|NOTEN.svg|BILD.png\n"
+               "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bild, ohne Fenster\n"
+               "  kantilo PARTITUR.musicxml -o AUSGABE\n"
+               "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
+               "\n"
+               "Optionen:\n"
+               "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"
+               "                       .svg oder .png)\n"
+               "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
+               "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
+               "                       Zahl (Vorgabe ") +
+           std::to_string(CInstrument::kStandardBase) +
+           ")\n"
+           "  --quality Q          Filterqualität " +
+           QualityRange() + " (Vorgabe " + std::to_string(CSamplerDefaults::kDefaultQuality) +
+           ")\n"
            "  -h, --help           zeigt diese Hilfe\n"
            "  --version            zeigt die Version\n";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CInstrument.h"
+#include "CSamplerDefaults.h"
 
 // What the program was asked to do on its command line.
 class CCommandLine {
@@ -17,8 +18,6 @@ public:
         usageError,  // m_strError says what is wrong
     };
 
-    static constexpr int kUsageExitCode = 2;
-
     // argv[0] is the program and is skipped.
     static CCommandLine Parse(int argc, const char* const* argv);
     static CCommandLine Parse(const std::vector<std::string>& args);
@@ -30,8 +29,8 @@ public:
     std::string m_strDocument;
     std::string m_strOutput;
     std::string m_strInstrument = CInstrument::kStandardName;
-    int32_t m_nBaseFrequency = 264;
-    int32_t m_nQuality = 10;
+    int32_t m_nBaseFrequency = CInstrument::kStandardBase;
+    int32_t m_nQuality = CSamplerDefaults::kDefaultQuality;
     bool m_bSamplerOption = false;  // --instrument, --base or --quality was given
     std::string m_strError;
 

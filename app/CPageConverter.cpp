@@ -9,6 +9,7 @@
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
 #include "CController.h"
+#include "CExitCode.h"
 #include "CScorePages.h"
 
 namespace {
@@ -40,14 +41,14 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd,
     // A song or an imported score, titled by its file name as the editor titles a song.
     const std::unique_ptr<CController> pController = CBatchConverter::LoadSong(cmd.m_strDocument, err);
     if (!pController) {
-        return CBatchConverter::kExitFailure;
+        return CExitCode::kFailure;
     }
     const std::string strTitle = std::filesystem::path(cmd.m_strDocument).filename().string();
     const std::string strError =
         CScorePages::Save(pController->GetSheet(), strTitle, cmd.m_strOutput, FormatOf(kind));
     if (!strError.empty()) {
         err << strError << '\n';
-        return CBatchConverter::kExitFailure;
+        return CExitCode::kFailure;
     }
-    return CBatchConverter::kExitOk;
+    return CExitCode::kOk;
 }

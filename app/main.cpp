@@ -3,6 +3,7 @@
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
 #include "CExchangeFormat.h"
+#include "CExitCode.h"
 
 #ifdef KANTILO_WITH_GUI
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include "CPageConverter.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
+#include "CSongPlayer.h"
 #include "SStartup.h"
 
 namespace {
@@ -43,8 +45,9 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
         std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
                      "WAYLAND_DISPLAY ist gesetzt).\n"
                      "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
-        return CBatchConverter::kExitFailure;
+        return CExitCode::kFailure;
     }
+    CSongPlayer::SelectMediaBackend();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
     QApplication::setApplicationName(QString::fromLatin1(CKantiloApp::kApplication));
@@ -57,7 +60,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     if (!app.InitInstance(StartupOf(cmd), exitCode)) {
         return exitCode;
     }
-    CSamplerCommands::Attach(*app.MainFrame());
+    CSamplerCommands::Attach(*app.MainFrame(), dialogs);
     dialogs.SetParent(app.MainFrame());
     return QApplication::exec();
 }
@@ -70,13 +73,13 @@ int ConvertToPages(int argc, char** argv, const CCommandLine& cmd, CExchangeForm
 #else
 static int ConvertToPages(int, char**, const CCommandLine&, CExchangeFormat::Kind) {
     std::cerr << CBatchConverter::kNoPages << '\n';
-    return CBatchConverter::kExitFailure;
+    return CExitCode::kFailure;
 }
 
 static int RunEditor(int, char**, const CCommandLine&) {
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
               << "Mehr mit: kantilo --help\n";
-    return CCommandLine::kUsageExitCode;
+    return CExitCode::kUsage;
 }
 #endif
 
@@ -85,13 +88,13 @@ int main(int argc, char** argv) {
     switch (cmd.m_action) {
         case CCommandLine::Action::usageError:
             std::cerr << "kantilo: " << cmd.m_strError << "\nMehr mit: kantilo --help\n";
-            return CCommandLine::kUsageExitCode;
+            return CExitCode::kUsage;
         case CCommandLine::Action::help:
             std::cout << CCommandLine::Usage();
-            return 0;
+            return CExitCode::kOk;
         case CCommandLine::Action::version:
             std::cout << CCommandLine::Version() << '\n';
-            return 0;
+            return CExitCode::kOk;
         case CCommandLine::Action::convert:
             CBatchConverter::EndOnInterrupt();
             if (const auto kind = CExchangeFormat::FromPath(cmd.m_strOutput);

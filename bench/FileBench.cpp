@@ -79,7 +79,7 @@ void BM_TooLongSongRefused(benchmark::State& state) {
     recording.Write();
     CController controller;
     for (int i = 0; i < 12500; ++i) {
-        controller.AddNote({0, 31}, 8, 0);
+        controller.AddNote({0, 31}, ETool::whole, false);
     }
     const std::string song = ScratchPath("lang.wav");
     for (auto _ : state) {

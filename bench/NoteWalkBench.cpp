@@ -9,9 +9,11 @@ namespace {
 
 // A song of nNotes notes of mixed lengths and pitches, with ties across bar lines.
 void FillSong(CNotenblatt& sheet, int nNotes) {
-    static const int32_t kTools[] = {1, 2, 4, 8, 12, 2, 1, 1};
+    static const ETool kTools[] = {ETool::eighth, ETool::quarter,     ETool::half,
+                                   ETool::whole,  ETool::quarterRest, ETool::quarter,
+                                   ETool::eighth, ETool::eighth};
     for (int i = 0; i < nNotes; ++i) {
-        sheet.AddNote(CPoint{0, 7 + (i * 5) % 44}, kTools[i % 8], i % 7 == 0 ? 1 : 0);
+        sheet.AddNote(CPoint{0, 7 + (i * 5) % 44}, kTools[i % 8], i % 7 == 0);
     }
 }
 
@@ -46,7 +48,9 @@ void BM_SaveAndLoad(benchmark::State& state) {
     FillSong(*controller.GetNotenblatt(), 5000);
     for (auto _ : state) {
         std::vector<uint8_t> bytes = CDocumentFile::Store(controller);
-        benchmark::DoNotOptimize(CDocumentFile::Parse(bytes).pController);
+        std::unique_ptr<CController> pLoaded;
+        benchmark::DoNotOptimize(CDocumentFile::Parse(bytes, pLoaded));
+        benchmark::DoNotOptimize(pLoaded);
     }
 }
 BENCHMARK(BM_SaveAndLoad);

@@ -31,7 +31,7 @@ const int kQuarters = 1200;  // 300 bars at 120 quarters a minute: ten minutes
 void FillSheet(CController& controller) {
     const int32_t heights[] = {48, 44, 41, 37, 34, 30, 27, 23, 20, 16, 13, 9, 6};
     for (int i = 0; i < kQuarters; ++i) {
-        controller.AddNote({0, heights[i % 13]}, 2, 0);
+        controller.AddNote({0, heights[i % 13]}, ETool::quarter, false);
     }
 }
 

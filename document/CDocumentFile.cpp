@@ -36,47 +36,43 @@ int ReadFile(const std::string& strPath, std::vector<uint8_t>& data) {
     return nError;
 }
 
-CDocumentFile::LoadResult Failure(CDocumentFile::Status status, std::string strMessage) {
-    CDocumentFile::LoadResult result;
-    result.status = status;
-    result.strMessage = std::move(strMessage);
-    return result;
-}
-
 }  // namespace
 
-CDocumentFile::LoadResult CDocumentFile::Load(const std::string& strPath) {
+CFileResult CDocumentFile::Load(const std::string& strPath,
+                                std::unique_ptr<CController>& pController) {
+    pController.reset();
     std::vector<uint8_t> data;
     int nError = 0;
     try {
         nError = ReadFile(strPath, data);
     } catch (const std::bad_alloc&) {
-        return Failure(Status::otherError, kOpenFailure);
+        return CFileResult::FormatError(kOpenFailure);
     }
     if (nError == EFBIG || nError == CInputFile::kNotAFile) {
-        return Failure(Status::formatError, CArchiveException::kMessage);
+        return CFileResult::FormatError(CArchiveException::kMessage);
     }
     if (nError != 0) {
-        return Failure(Status::openFailed, CFileError::TextFromErrno(nError, strPath));
+        return CFileResult::FileError(CFileError::TextFromErrno(nError, strPath));
     }
-    return Parse(data);
+    return Parse(data, pController);
 }
 
-CDocumentFile::LoadResult CDocumentFile::Parse(std::span<const uint8_t> data) {
+CFileResult CDocumentFile::Parse(std::span<const uint8_t> data,
+                                 std::unique_ptr<CController>& pController) {
+    pController.reset();
     try {
-        LoadResult result;
         if (data.empty()) {
-            result.pController = std::make_unique<CController>();
-            return result;
+            pController = std::make_unique<CController>();
+            return {};
         }
         CArchive ar(data, CController::SerialClasses());
         // Bytes after the controller are not read: the document ends with its object.
-        result.pController = ar.ReadObjectOf<CController>();
-        return result;
+        pController = ar.ReadObjectOf<CController>();
+        return {};
     } catch (const CArchiveException&) {
-        return Failure(Status::formatError, CArchiveException::kMessage);
+        return CFileResult::FormatError(CArchiveException::kMessage);
     } catch (const std::exception&) {
-        return Failure(Status::otherError, kOpenFailure);
+        return CFileResult::FormatError(kOpenFailure);
     }
 }
 
@@ -86,13 +82,12 @@ std::vector<uint8_t> CDocumentFile::Store(const CController& controller) {
     return ar.GetBuffer();
 }
 
-std::optional<std::string> CDocumentFile::Save(const std::string& strPath,
-                                               const CController& controller) {
+CFileResult CDocumentFile::Save(const std::string& strPath, const CController& controller) {
     std::vector<uint8_t> data;
     try {
         data = Store(controller);
     } catch (const std::exception&) {
-        return kSaveFailure;
+        return CFileResult::FileError(kSaveFailure);
     }
     return WriteBytes(strPath, data);
 }
@@ -101,8 +96,7 @@ int CDocumentFile::ReadBytes(const std::string& strPath, std::vector<uint8_t>& d
     return ReadFile(strPath, data);
 }
 
-std::optional<std::string> CDocumentFile::WriteBytes(const std::string& strPath,
-                                                     std::span<const uint8_t> data) {
+CFileResult CDocumentFile::WriteBytes(const std::string& strPath, std::span<const uint8_t> data) {
     CReplacingFile file(strPath);
     int nError = file.Open();
     if (nError == 0) {
@@ -111,8 +105,12 @@ std::optional<std::string> CDocumentFile::WriteBytes(const std::string& strPath,
     if (nError == 0) {
         nError = file.Commit();
     }
-    if (nError != 0) {
-        return CFileError::TextFromErrno(nError, strPath);
+    if (nError == ENOENT) {
+        // The file itself need not exist, so only its folder can be missing.
+        return CFileResult::FileError(CFileError::Text(CFileError::badPath, strPath));
     }
-    return std::nullopt;
+    if (nError != 0) {
+        return CFileResult::FileError(CFileError::TextFromErrno(nError, strPath));
+    }
+    return {};
 }

@@ -6,8 +6,6 @@ namespace {
 
 const char* Pattern(CFileError::Cause cause) {
     switch (cause) {
-        case CFileError::none:
-            return "Kein Fehler aufgetreten.";
         case CFileError::fileNotFound:
             return "%1 wurde nicht gefunden.";
         case CFileError::badPath:
@@ -18,11 +16,6 @@ const char* Pattern(CFileError::Cause cause) {
             return "Zugriff auf %1 wurde verwehrt.";
         case CFileError::invalidFile:
             return "Eine ungültige Dateikennung war mit %1 verbunden.";
-        case CFileError::removeCurrentDir:
-            return "Das Verzeichnis %1 konnte nicht entfernt werden, da es das aktuelle "
-                   "Verzeichnis ist. ";
-        case CFileError::directoryFull:
-            return "%1 konnte nicht erstellt werden, da das Verzeichnis voll ist.";
         case CFileError::badSeek:
             return "Positionierungsfehler auf %1.";
         case CFileError::hardIO:
@@ -33,8 +26,6 @@ const char* Pattern(CFileError::Cause cause) {
             return "Eine Sperrverletzung ist während des Zugriffs auf %1 aufgetreten.";
         case CFileError::diskFull:
             return "Beim Zugriff auf %1 wurde ein voller Datenträger gemeldet.";
-        case CFileError::endOfFile:
-            return "Es wurde versucht, auf eine Stelle hinter dem Ende von %1 zuzugreifen.";
         case CFileError::generic:
             break;
     }
@@ -45,8 +36,6 @@ const char* Pattern(CFileError::Cause cause) {
 
 CFileError::Cause CFileError::FromErrno(int nErrno) {
     switch (nErrno) {
-        case 0:
-            return none;
         case ENOENT:
             return fileNotFound;
         case ENAMETOOLONG:

@@ -6,23 +6,20 @@
 class CFileError {
 public:
     enum Cause {
-        none,
         generic,
         fileNotFound,
         badPath,
         tooManyOpenFiles,
         accessDenied,
         invalidFile,
-        removeCurrentDir,
-        directoryFull,
         badSeek,
         hardIO,
         sharingViolation,
         lockViolation,
         diskFull,
-        endOfFile,
     };
 
+    // The cause of a failure; nErrno is the failing call's errno, never 0.
     static Cause FromErrno(int nErrno);
     // The text for cause, with %1 replaced by strPath.
     static std::string Text(Cause cause, const std::string& strPath);

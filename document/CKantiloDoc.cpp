@@ -14,9 +14,9 @@ CKantiloDoc::CKantiloDoc() {
 
 CKantiloDoc::~CKantiloDoc() = default;
 
-void CKantiloDoc::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
+void CKantiloDoc::AddNote(CPoint point, ETool tool, bool bTie) {
     SetModifiedFlag(true);
-    m_pController->AddNote(point, nTool, bTie);
+    m_pController->AddNote(point, tool, bTie);
 }
 
 void CKantiloDoc::DeleteLastNote() {
@@ -62,24 +62,23 @@ void CKantiloDoc::DeleteContents() {
     m_pController = std::make_unique<CController>();
 }
 
-CKantiloDoc::CResult CKantiloDoc::OnOpenDocument(const std::string& path) {
-    CDocumentFile::LoadResult loaded = CDocumentFile::Load(path);
-    if (loaded.status == CDocumentFile::Status::openFailed) {
+CFileResult CKantiloDoc::OnOpenDocument(const std::string& path) {
+    std::unique_ptr<CController> pLoaded;
+    CFileResult result = CDocumentFile::Load(path, pLoaded);
+    if (result.kind == CFileResult::Kind::fileError) {
         // Nothing was read: the song and its modified flag stay as they were.
-        return CResult{CResult::Kind::FileError, loaded.strMessage};
+        return result;
     }
-    if (loaded.status != CDocumentFile::Status::ok || !loaded.pController) {
+    if (!result.Ok()) {
         OnNewDocument();
         UpdateAllViews();
-        std::string message =
-            loaded.strMessage.empty() ? CDocumentFile::kOpenFailure : loaded.strMessage;
-        return CResult{CResult::Kind::FormatError, std::move(message)};
+        return result;
     }
-    m_pController = std::move(loaded.pController);
+    m_pController = std::move(pLoaded);
     SetPathName(path);
     m_bModified = false;
     UpdateAllViews();
-    return CResult{};
+    return result;
 }
 
 void CKantiloDoc::TakeImported(std::unique_ptr<CController> pController,
@@ -91,13 +90,13 @@ void CKantiloDoc::TakeImported(std::unique_ptr<CController> pController,
     UpdateAllViews();
 }
 
-CKantiloDoc::CResult CKantiloDoc::OnSaveDocument(const std::string& path) {
-    if (std::optional<std::string> failure = CDocumentFile::Save(path, *m_pController)) {
-        return CResult{CResult::Kind::FileError, std::move(*failure)};
+CFileResult CKantiloDoc::OnSaveDocument(const std::string& path) {
+    CFileResult result = CDocumentFile::Save(path, *m_pController);
+    if (result.Ok()) {
+        SetPathName(path);
+        m_bModified = false;
     }
-    SetPathName(path);
-    m_bModified = false;
-    return CResult{};
+    return result;
 }
 
 void CKantiloDoc::SetPathName(const std::string& path) {

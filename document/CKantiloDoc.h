@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "CFileResult.h"
 #include "CPoint.h"
+#include "ETool.h"
 
 class CController;
 class CLied;
@@ -18,20 +20,6 @@ class IProgressSink;
 // and message boxes are the caller's business: open and save return the text to show.
 class CKantiloDoc {
 public:
-    // How an open or save went. message is the German text to show (UTF-8), empty for Ok.
-    struct CResult {
-        enum class Kind {
-            Ok,
-            // The file could not be opened, read or written; the document is as it was.
-            FileError,
-            // The file was read but is not a song; the document is now a new, empty song.
-            FormatError,
-        };
-        Kind kind = Kind::Ok;
-        std::string message;
-        bool Ok() const { return kind == Kind::Ok; }
-    };
-
     // Starts with a new, empty song titled "Unbenannt".
     CKantiloDoc();
     ~CKantiloDoc();
@@ -39,7 +27,7 @@ public:
     CKantiloDoc& operator=(const CKantiloDoc&) = delete;
 
     // Note entry and deletion mark the document modified first, even when nothing changes.
-    void AddNote(CPoint point, int32_t nTool, int32_t bTie);
+    void AddNote(CPoint point, ETool tool, bool bTie);
     void DeleteLastNote();
     CNote* GetFirstNote();
     CNote* GetNextNote(int32_t& bNewBar);
@@ -58,13 +46,13 @@ public:
     void DeleteContents();
     // Reads path. On success the document takes its path and file name as title, unmodified.
     // A zero-length file is an empty song.
-    CResult OnOpenDocument(const std::string& path);
+    CFileResult OnOpenDocument(const std::string& path);
     // Takes a song read from another format: no path, strTitle as title, modified, so that
     // saving asks for a name of its own.
     void TakeImported(std::unique_ptr<CController> pController, const std::string& strTitle);
     // Writes the song to path (the old file stays intact when writing fails). On success the
     // document takes the path and its file name as title and is no longer modified.
-    CResult OnSaveDocument(const std::string& path);
+    CFileResult OnSaveDocument(const std::string& path);
 
     const std::string& GetTitle() const { return m_strTitle; }
     const std::string& GetPathName() const { return m_strPathName; }

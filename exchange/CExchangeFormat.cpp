@@ -46,13 +46,13 @@ std::string CExchangeFormat::TitleFromPath(const std::string& strPath) {
     return std::filesystem::path(strPath).stem().string();
 }
 
-std::optional<std::string> CExchangeFormat::Write(Kind kind, const CNotenblatt& sheet,
-                                                  const std::string& strTitle,
-                                                  const std::string& strPath) {
+CFileResult CExchangeFormat::Write(Kind kind, const CNotenblatt& sheet,
+                                   const std::string& strTitle, const std::string& strPath) {
     // A document may hold any frequency; other programs know only the scale's.
     for (const CScoreNotes::SSound& sound : CScoreNotes(sheet).Sounds()) {
         if (!CScalePitch::FromHz(sound.nHz)) {
-            return "Die Tonhöhe " + std::to_string(sound.nHz) + " Hz lässt sich nicht exportieren.";
+            return CFileResult::FormatError("Die Tonhöhe " + std::to_string(sound.nHz) +
+                                            " Hz lässt sich nicht exportieren.");
         }
     }
     switch (kind) {
@@ -66,5 +66,5 @@ std::optional<std::string> CExchangeFormat::Write(Kind kind, const CNotenblatt& 
         case Kind::png:
             break;
     }
-    return std::string("Dieses Format kann hier nicht geschrieben werden.");
+    return CFileResult::FormatError("Dieses Format kann hier nicht geschrieben werden.");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFileResult.h"
 #include <optional>
 #include <string>
 
@@ -17,7 +18,6 @@ public:
     static std::string TitleFromPath(const std::string& strPath);
     // Writes a MusicXML or MIDI file; returns the message to show when that fails. The pages
     // are the view's to draw.
-    static std::optional<std::string> Write(Kind kind, const CNotenblatt& sheet,
-                                            const std::string& strTitle,
-                                            const std::string& strPath);
+    static CFileResult Write(Kind kind, const CNotenblatt& sheet, const std::string& strTitle,
+                             const std::string& strPath);
 };

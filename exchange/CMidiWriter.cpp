@@ -112,8 +112,8 @@ std::vector<uint8_t> CMidiWriter::ToBytes(const CNotenblatt& sheet, const std::s
     return file;
 }
 
-std::optional<std::string> CMidiWriter::Save(const CNotenblatt& sheet, const std::string& strTitle,
-                                             const std::string& strPath) {
+CFileResult CMidiWriter::Save(const CNotenblatt& sheet, const std::string& strTitle,
+                              const std::string& strPath) {
     const std::vector<uint8_t> bytes = ToBytes(sheet, strTitle);
     return CDocumentFile::WriteBytes(strPath, bytes);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include "CFileResult.h"
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +22,8 @@ public:
 
     static std::vector<uint8_t> ToBytes(const CNotenblatt& sheet, const std::string& strTitle);
     // Returns the message when the file cannot be written.
-    static std::optional<std::string> Save(const CNotenblatt& sheet, const std::string& strTitle,
-                                           const std::string& strPath);
+    static CFileResult Save(const CNotenblatt& sheet, const std::string& strTitle,
+                            const std::string& strPath);
     // The 14-bit bend value that raises a key by fCents (negative lowers it).
     static int32_t BendValue(double fCents);
 };

@@ -32,8 +32,8 @@ void EnterNote(CNotenblatt& sheet, const CMeasureReader::SEvent& event) {
     int32_t nLeft = event.nEighths;
     for (int32_t nPart = 8; nPart >= 1; nPart /= 2) {
         if (nLeft >= nPart) {
-            const int32_t nTool = event.bRest ? 10 + nPart : nPart;
-            sheet.AddNote(CPoint{0, nHeight}, nTool, bTie ? 1 : 0);
+            const int32_t nTool = event.bRest ? kRestToolOffset + nPart : nPart;
+            sheet.AddNote(CPoint{0, nHeight}, static_cast<ETool>(nTool), bTie);
             nLeft -= nPart;
             bTie = !event.bRest;
         }

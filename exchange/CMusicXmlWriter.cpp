@@ -140,9 +140,8 @@ std::string CMusicXmlWriter::Today() {
     return szDate;
 }
 
-std::optional<std::string> CMusicXmlWriter::Save(const CNotenblatt& sheet,
-                                                 const std::string& strTitle,
-                                                 const std::string& strPath) {
+CFileResult CMusicXmlWriter::Save(const CNotenblatt& sheet, const std::string& strTitle,
+                                  const std::string& strPath) {
     const std::string strText = ToText(sheet, strTitle, Today());
     return CDocumentFile::WriteBytes(
         strPath, std::span(reinterpret_cast<const uint8_t*>(strText.data()), strText.size()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFileResult.h"
 #include <optional>
 #include <string>
 
@@ -17,7 +18,7 @@ public:
     static std::string ToText(const CNotenblatt& sheet, const std::string& strTitle,
                               const std::string& strDate);
     // Writes the score with today's date (UTC); returns the message when it fails.
-    static std::optional<std::string> Save(const CNotenblatt& sheet, const std::string& strTitle,
-                                           const std::string& strPath);
+    static CFileResult Save(const CNotenblatt& sheet, const std::string& strTitle,
+                            const std::string& strPath);
     static std::string Today();
 };

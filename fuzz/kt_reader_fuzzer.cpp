@@ -21,8 +21,8 @@ void ExerciseSong(CController& controller) {
         p->GetBitmap(nWidth);
         ++nNotes;
     }
-    controller.AddNote(CPoint{0, 31}, 8, 1);
-    controller.AddNote(CPoint{0, 31}, 13, 1);
+    controller.AddNote(CPoint{0, 31}, ETool::whole, true);
+    controller.AddNote(CPoint{0, 31}, ETool::halfRest, true);
     for (int32_t i = 0; i < nNotes + 8 && controller.GetFirstNote() != nullptr; ++i) {
         controller.DeleteLastNote();
     }
@@ -34,16 +34,15 @@ void ExerciseSong(CController& controller) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
-    CDocumentFile::LoadResult loaded = CDocumentFile::Parse(std::span<const uint8_t>(pData, nSize));
-    if (loaded.status != CDocumentFile::Status::ok) {
+    std::unique_ptr<CController> pLoaded;
+    if (!CDocumentFile::Parse(std::span<const uint8_t>(pData, nSize), pLoaded).Ok()) {
         return 0;
     }
-    std::vector<uint8_t> stored = CDocumentFile::Store(*loaded.pController);
-    CDocumentFile::LoadResult again = CDocumentFile::Parse(stored);
-    if (again.status != CDocumentFile::Status::ok ||
-        CDocumentFile::Store(*again.pController) != stored) {
+    std::vector<uint8_t> stored = CDocumentFile::Store(*pLoaded);
+    std::unique_ptr<CController> pAgain;
+    if (!CDocumentFile::Parse(stored, pAgain).Ok() || CDocumentFile::Store(*pAgain) != stored) {
         std::abort();
     }
-    ExerciseSong(*loaded.pController);
+    ExerciseSong(*pLoaded);
     return 0;
 }

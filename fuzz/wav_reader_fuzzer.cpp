@@ -36,9 +36,9 @@ void Check(bool bCondition) {
 // width and channels are what matters here.
 void RenderWith(CInstrument& instrument) {
     CNotenblatt sheet;
-    sheet.AddNote(CPoint{0, 6}, 1, 0);
-    sheet.AddNote(CPoint{0, 48}, 11, 0);
-    sheet.AddNote(CPoint{0, 48}, 1, 0);
+    sheet.AddNote(CPoint{0, 6}, ETool::eighth, false);
+    sheet.AddNote(CPoint{0, 48}, ETool::eighthRest, false);
+    sheet.AddNote(CPoint{0, 48}, ETool::eighth, false);
     CSampler::CheckWaveLength(instrument, sheet);
     instrument.SetSampleRate(std::min<uint32_t>(instrument.GetSampleRate(), 2000));
     CLied song;

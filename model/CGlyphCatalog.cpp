@@ -3,21 +3,22 @@
 #include <algorithm>
 #include <array>
 
+#include "CPitchTable.h"
+
 namespace {
 
-constexpr std::array<int32_t, 13> kNoteBases = {4110, 4120, 4210, 4220, 4310, 4320, 4410,
-                                                4420, 4510, 4520, 4610, 4620, 4710};
 constexpr std::array<int32_t, 4> kLengths = {1, 2, 4, 8};
 
-constexpr size_t kGlyphCount = 2 * kNoteBases.size() * kLengths.size() + kLengths.size() + 4;
+constexpr size_t kGlyphCount =
+    2 * CPitchTable::kScale.size() * kLengths.size() + kLengths.size() + 4;
 
 constexpr std::array<int32_t, kGlyphCount> MakeGlyphs() {
     std::array<int32_t, kGlyphCount> glyphs{};
     size_t i = 0;
     for (int32_t nOffset : {0, CGlyphCatalog::kTieOffset}) {
-        for (int32_t nBase : kNoteBases) {
+        for (const CPitchTable::SPitch& pitch : CPitchTable::kScale) {
             for (int32_t nLength : kLengths) {
-                glyphs[i++] = nBase + nOffset + nLength;
+                glyphs[i++] = pitch.nGlyphBase + nOffset + nLength;
             }
         }
     }

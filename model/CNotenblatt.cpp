@@ -1,10 +1,9 @@
 #include "CNotenblatt.h"
 
-#include <array>
-
 #include "CArchive.h"
 #include "CGlyphCatalog.h"
 #include "CNote.h"
+#include "CPitchTable.h"
 #include "CTakt.h"
 
 namespace {
@@ -13,30 +12,7 @@ CObject* CreateSheet() {
     return new CNotenblatt;
 }
 
-struct PitchBand {
-    int32_t nLowest;  // the band reaches up to the next band's lowest height - 1
-    uint16_t nPitch;
-    int32_t nGlyphBase;
-};
-
-// Heights within one staff row, top to bottom: A5 down to C4 of the just C-major scale.
-constexpr std::array<PitchBand, 14> kBands = {{{6, 880, 4120},
-                                               {9, 792, 4620},
-                                               {13, 704, 4520},
-                                               {16, 660, 4420},
-                                               {20, 594, 4320},
-                                               {23, 528, 4220},
-                                               {27, 495, 4710},
-                                               {30, 440, 4110},
-                                               {34, 396, 4610},
-                                               {37, 352, 4510},
-                                               {41, 330, 4410},
-                                               {44, 297, 4310},
-                                               {48, 264, 4210},
-                                               {51, 0, 0}}};
-
 constexpr int32_t kLongestNote = 8;
-constexpr int32_t kRestToolOffset = 10;
 
 std::unique_ptr<CNote> MakeSymbol(int32_t nGlyph) {
     return std::make_unique<CNote>(0, 0, 1, 0, 0, nGlyph);
@@ -55,15 +31,10 @@ CNotenblatt::CNotenblatt()
 CNotenblatt::~CNotenblatt() = default;
 
 uint16_t CNotenblatt::PitchFromPoint(CPoint point, int32_t& nGlyphBase) {
-    nGlyphBase = 0;
-    int32_t r = point.y % kRowHeight;  // negative heights stay negative and match no band
-    for (size_t i = 0; i + 1 < kBands.size(); ++i) {
-        if (r >= kBands[i].nLowest && r < kBands[i + 1].nLowest) {
-            nGlyphBase = kBands[i].nGlyphBase;
-            return kBands[i].nPitch;
-        }
-    }
-    return 0;
+    // Negative heights stay negative and match no band.
+    const CPitchTable::SPitch* pPitch = CPitchTable::AtRowHeight(point.y % kRowHeight);
+    nGlyphBase = pPitch != nullptr ? pPitch->nGlyphBase : 0;
+    return pPitch != nullptr ? pPitch->nFrequency : 0;
 }
 
 void CNotenblatt::AppendBar() {
@@ -71,19 +42,17 @@ void CNotenblatt::AppendBar() {
     m_pCurrentBar = m_bars.back().get();
 }
 
-void CNotenblatt::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
+void CNotenblatt::AddNote(CPoint point, ETool tool, bool bTie) {
+    AddLength(point, ToolLength(tool), IsRestTool(tool), bTie);
+}
+
+void CNotenblatt::AddLength(CPoint point, int32_t nLength, bool bRest, bool bTie) {
     if (m_bars.empty()) {
         AppendBar();
     }
     int32_t nGlyphBase = 0;
     uint16_t nPitch = PitchFromPoint(point, nGlyphBase);
     m_pCurrentBar = m_bars.back().get();
-    int32_t nLength = nTool;
-    bool bRest = false;
-    if (nTool > kLongestNote) {
-        nLength = nTool - kRestToolOffset;
-        bRest = true;
-    }
     // Nothing is entered outside the bands or for a length that is no note: then nothing
     // is tied either, so no note is left tied to a note that never came.
     if (nPitch == 0 || nGlyphBase == 0 || nLength < 1 || nLength > kLongestNote) {
@@ -92,7 +61,7 @@ void CNotenblatt::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
     if (bRest) {
         nGlyphBase = CGlyphCatalog::kRestBase;
     }
-    const bool bTieFromPrev = bTie == 1 && m_pCurrentBar->TieLastNote(nPitch);
+    const bool bTieFromPrev = bTie && m_pCurrentBar->TieLastNote(nPitch);
     int32_t nFree = 0;
     m_pCurrentBar->GetFill(nFree);
     if (nFree <= 0) {
@@ -102,8 +71,7 @@ void CNotenblatt::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
     if (nLength > nFree) {
         // Fill the bar, and enter the rest as a click at the same height tied to this part.
         AddNoteParts(nPitch, nFree, bRest, true, bTieFromPrev, nGlyphBase);
-        int32_t nRemainder = nLength - nFree;
-        AddNote(point, bRest ? nRemainder + kRestToolOffset : nRemainder, 1);
+        AddLength(point, nLength - nFree, bRest, true);
     } else {
         AddNoteParts(nPitch, nLength, bRest, false, bTieFromPrev, nGlyphBase);
     }

@@ -8,6 +8,7 @@
 #include "CObject.h"
 #include "CPoint.h"
 #include "CSheetWalk.h"
+#include "ETool.h"
 
 class CNote;
 class CTakt;
@@ -34,9 +35,9 @@ public:
     void Store(CArchive& ar) const override;
     void Load(CArchive& ar) override;
 
-    // Appends a note or rest (tool 1, 2, 4, 8 or 11, 12, 14, 18) at the pitch of the click
-    // height; bTie = 1 ties it to the last note when that has the same pitch.
-    void AddNote(CPoint point, int32_t nTool, int32_t bTie);
+    // Appends a note or rest of the tool's length at the pitch of the click height; bTie ties
+    // it to the last note when that has the same pitch.
+    void AddNote(CPoint point, ETool tool, bool bTie);
     // Deletes the last note together with every note tied to it, across bar lines.
     void DeleteLastNote();
 
@@ -60,6 +61,7 @@ public:
 
 private:
     void AppendBar();
+    void AddLength(CPoint point, int32_t nLength, bool bRest, bool bTie);
     void AddNoteParts(uint16_t nPitch, int32_t nLength, bool bRest, bool bTieToNext,
                       bool bTieFromPrev, int32_t nGlyphBase);
 

@@ -42,8 +42,8 @@ void CController::Load(CArchive& ar) {
     m_pNotenblatt = ar.ReadObjectOf<CNotenblatt>();
 }
 
-void CController::AddNote(CPoint point, int32_t nTool, int32_t bTie) {
-    m_pNotenblatt->AddNote(point, nTool, bTie);
+void CController::AddNote(CPoint point, ETool tool, bool bTie) {
+    m_pNotenblatt->AddNote(point, tool, bTie);
 }
 
 void CController::DeleteLastNote() {

@@ -7,6 +7,7 @@
 
 #include "CObject.h"
 #include "CPoint.h"
+#include "ETool.h"
 
 class CInstrument;
 class CLied;
@@ -33,7 +34,7 @@ public:
     static std::span<const CRuntimeClass* const> SerialClasses();
 
     // Note operations, passed on to the note sheet unchanged.
-    void AddNote(CPoint point, int32_t nTool, int32_t bTie);
+    void AddNote(CPoint point, ETool tool, bool bTie);
     void DeleteLastNote();
     CNote* GetFirstNote();
     CNote* GetNextNote(int32_t& bNewBar);

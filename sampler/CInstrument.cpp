@@ -7,7 +7,6 @@
 namespace {
 const uint32_t kStandardRate = 22050;
 const uint32_t kStandardSlots = 88200;
-const int32_t kStandardBase = 264;
 }  // namespace
 
 CInstrument::CInstrument(std::string strPath, int32_t nBaseFrequency)
@@ -19,13 +18,13 @@ void CInstrument::MakeStandard() {
     SetSampleRate(kStandardRate);
     m_nBaseFrequency = kStandardBase;
     if (!Allocate(kStandardSlots)) {
-        throw CEngineFailure("Zu wenig Speicher vorhanden!");
+        throw CEngineFailure(CEngineFailure::kNoMemory);
     }
     const double k = 2 * kPi / 44100;
     for (uint32_t i = 0; i < kStandardSlots; ++i) {
         const double value = std::trunc(10000 * std::sin(2.0 * i * m_nBaseFrequency * k));
         if (!AppendSample(int32_t(value))) {
-            throw CEngineFailure("Fehler beim generieren!");
+            throw CEngineFailure(CEngineFailure::kGenerateFailed);
         }
     }
 }

@@ -11,6 +11,8 @@ class CInstrument : public CWaveFile {
 public:
     // The path that names the built-in sine tone.
     static constexpr const char* kStandardName = "Standard";
+    // The pitch of the built-in tone in hertz, and the base frequency a run starts with.
+    static constexpr int32_t kStandardBase = 264;
     // The value of pi the engine has always used (the tone and the filter): a more precise one
     // would change the samples.
     static constexpr double kPi = 3.1415926535;

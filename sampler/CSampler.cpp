@@ -13,7 +13,7 @@
 #include "IProgressSink.h"
 
 namespace {
-const char* const kNoSongMemory = "Zu wenig Speicher für das neue Lied!";
+const char* const kNoSongMemory = CEngineFailure::kNoSongMemory;
 }
 
 CSampler::CSampler() = default;
@@ -30,7 +30,7 @@ void CSampler::Render(IProgressSink& view, CInstrument& instrument, CLied& song,
     m_nProgress = 0;
     // Without a positive base frequency the recording has no pitch to step from.
     if (instrument.GetBaseFrequency() <= 0) {
-        throw CEngineFailure("Fehler beim generieren!");
+        throw CEngineFailure(CEngineFailure::kGenerateFailed);
     }
     ComputeSongSize(sheet);
     if (!song.Allocate(m_nSongSize)) {
@@ -150,6 +150,6 @@ void CSampler::Filter(int32_t nLength) {
                    [this] { m_pView->StepFilterProgress(); });
     } catch (const std::bad_alloc&) {
         // The filter gives up before touching the song, which keeps its unfiltered samples.
-        throw CEngineFailure("Zu wenig Speicher vorhanden!");
+        throw CEngineFailure(CEngineFailure::kNoMemory);
     }
 }

@@ -15,13 +15,13 @@
 #include "CRiffReader.h"
 
 namespace {
-const char* const kNoFileHeader = "Es wurde kein Datei angegeben!";
-const char* const kNoFile = "Es wurde keine Datei angegeben!";
-const char* const kCannotOpen = "Die angegebene Datei konnte nicht geöffnet werden!";
-const char* const kDamaged = "Die angegebene Datei ist fehlerhaft!";
-const char* const kNoMemory = "Zu wenig Speicher vorhanden!";
-const char* const kTargetCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
-const char* const kTargetCannotWrite = "Die angegebene Zieldatei konnte nicht geschrieben werden!";
+const char* const kNoFileHeader = CEngineFailure::kNoFileHeader;
+const char* const kNoFile = CEngineFailure::kNoFile;
+const char* const kCannotOpen = CEngineFailure::kCannotOpen;
+const char* const kDamaged = CEngineFailure::kDamaged;
+const char* const kNoMemory = CEngineFailure::kNoMemory;
+const char* const kTargetCannotOpen = CEngineFailure::kTargetCannotOpen;
+const char* const kTargetCannotWrite = CEngineFailure::kTargetCannotWrite;
 
 const uint16_t kFormatPcm = 1;
 const uint16_t kFormatExtensible = 0xFFFE;

@@ -9,7 +9,6 @@
 #include "CKantiloView.h"
 #include "CLied.h"
 #include "CMainFrame.h"
-#include "CQtUserPrompts.h"
 #include "CSamplerDlg.h"
 #include "CSamplerSettingsDlg.h"
 #include "CommandIds.h"
@@ -35,7 +34,7 @@ private:
 
 }  // namespace
 
-CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts)
+CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserDialogs& prompts)
     : QObject(&frame),
       m_frame(frame),
       m_view(*frame.View()),
@@ -48,11 +47,8 @@ CSamplerCommands::CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts)
 
 CSamplerCommands::~CSamplerCommands() = default;
 
-CSamplerCommands* CSamplerCommands::Attach(CMainFrame& frame) {
-    auto prompts = std::make_unique<CQtUserPrompts>();
-    auto* commands = new CSamplerCommands(frame, *prompts);
-    commands->m_pOwnPrompts = std::move(prompts);
-    return commands;
+CSamplerCommands* CSamplerCommands::Attach(CMainFrame& frame, IUserDialogs& dialogs) {
+    return new CSamplerCommands(frame, dialogs);
 }
 
 void CSamplerCommands::ConnectActions() {

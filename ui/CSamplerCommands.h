@@ -12,7 +12,7 @@ class CKantiloDoc;
 class CKantiloView;
 class CMainFrame;
 class CSamplerDlg;
-class IUserPrompts;
+class IUserDialogs;
 
 // The "Sampler" menu of the main window: generate the song, play it, stop it, and edit the two
 // sampler directories. It connects to the window's actions and keeps "Lied spielen" enabled
@@ -22,11 +22,12 @@ class CSamplerCommands : public QObject {
 
 public:
     // Lives as long as frame (it becomes its child); prompts must outlive it.
-    CSamplerCommands(CMainFrame& frame, IUserPrompts& prompts);
+    CSamplerCommands(CMainFrame& frame, IUserDialogs& prompts);
     ~CSamplerCommands() override;
 
-    // Connects the main window with real dialogs.
-    static CSamplerCommands* Attach(CMainFrame& frame);
+    // Puts the commands on the main window's menu, asking through dialogs (which must outlive
+    // the window).
+    static CSamplerCommands* Attach(CMainFrame& frame, IUserDialogs& dialogs);
 
     void OnLiedGenerieren();
     void OnLiedSpielen();
@@ -46,8 +47,7 @@ private:
     CMainFrame& m_frame;
     CKantiloView& m_view;
     CKantiloDoc& m_doc;
-    IUserPrompts& m_prompts;
-    std::unique_ptr<IUserPrompts> m_pOwnPrompts;
+    IUserDialogs& m_prompts;
     CSamplerProgressSink m_sink;
     CSongPlayer m_player;
 };

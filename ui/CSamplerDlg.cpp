@@ -9,20 +9,18 @@
 #include <algorithm>
 
 #include "CDialogUnits.h"
+#include "CSamplerDefaults.h"
 #include "CSamplerPaths.h"
-#include "IUserPrompts.h"
+#include "IUserDialogs.h"
 
 namespace {
 
-constexpr int kMinFilterQuality = 5;
-constexpr int kMaxFilterQuality = 50;
-constexpr int kDefaultFilterQuality = 10;
 constexpr int kFilterTickInterval = 5;
 
 }  // namespace
 
 CSamplerDlg::CSamplerDlg(const QString& songDir, const QString& instrumentDir,
-                         IUserPrompts& prompts, QWidget* parent)
+                         IUserDialogs& prompts, QWidget* parent)
     : QDialog(parent),
       m_strSongDir(songDir),
       m_strInstrumentDir(instrumentDir),
@@ -94,9 +92,9 @@ void CSamplerDlg::FillInstrumentList() {
 }
 
 void CSamplerDlg::InitSliders() {
-    m_FilterSlider->setRange(kMinFilterQuality, kMaxFilterQuality);
+    m_FilterSlider->setRange(CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality);
     m_FilterSlider->setTickInterval(kFilterTickInterval);
-    m_FilterSlider->setValue(kDefaultFilterQuality);
+    m_FilterSlider->setValue(CSamplerDefaults::kDefaultQuality);
     m_PitchSlider->setRange(0, CSamplerPaths::kPitchPositions - 1);
     m_PitchSlider->setTickInterval(1);
     m_PitchSlider->setValue(CSamplerPaths::kDefaultPitchPosition);

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-class IUserPrompts;
+class IUserDialogs;
 class QComboBox;
 class QLineEdit;
 class QSlider;
@@ -14,7 +14,7 @@ class CSamplerDlg : public QDialog {
     Q_OBJECT
 
 public:
-    CSamplerDlg(const QString& songDir, const QString& instrumentDir, IUserPrompts& prompts,
+    CSamplerDlg(const QString& songDir, const QString& instrumentDir, IUserDialogs& prompts,
                 QWidget* parent = nullptr);
 
     // Valid after the dialog ended with OK.
@@ -48,5 +48,5 @@ private:
     QLineEdit* m_SongFileEdit = nullptr;
     QString m_strInstrument;
     QString m_strSongFile;
-    IUserPrompts& m_prompts;
+    IUserDialogs& m_prompts;
 };

@@ -6,16 +6,14 @@
 #include <algorithm>
 #include <array>
 
-const QString CSamplerPaths::kStandard = QStringLiteral("Standard");
+#include "CInstrument.h"
+
+const QString CSamplerPaths::kStandard = QString::fromLatin1(CInstrument::kStandardName);
 const QString CSamplerPaths::kDefaultSong = QStringLiteral("Test");
 
 namespace {
 
 const QString kWavSuffix = QStringLiteral(".wav");
-
-// Just-intonation C major from D3 to B4, rounded to whole hertz.
-constexpr std::array<int16_t, CSamplerPaths::kPitchPositions> kBaseFrequencies = {
-    149, 165, 176, 198, 220, 248, 264, 297, 330, 352, 396, 440, 495};
 
 QString Join(const QString& dir, const QString& name) {
     return CSamplerPaths::EffectiveDir(dir) + QLatin1Char('/') + name;
@@ -68,5 +66,5 @@ QString CSamplerPaths::InstrumentFilePath(const QString& instrument, const QStri
 
 int CSamplerPaths::BaseFrequency(int pitchPosition) {
     const int index = std::clamp(pitchPosition, 0, kPitchPositions - 1);
-    return kBaseFrequencies[static_cast<size_t>(index)];
+    return CSamplerDefaults::kSliderBases[static_cast<size_t>(index)];
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "CSamplerDefaults.h"
+
 // The rules that turn the sampler dialog's choices into the paths and numbers a generate run
 // needs. They know nothing of widgets, so they can be checked on their own.
 //
@@ -37,6 +39,6 @@ public:
     // The instrument's base frequency in hertz for a pitch slider position 0 to 12
     // (D3 to B4, C4 = 264 Hz at position 6); positions outside are clamped to the range.
     static int BaseFrequency(int pitchPosition);
-    static constexpr int kPitchPositions = 13;
-    static constexpr int kDefaultPitchPosition = 6;
+    static constexpr int kPitchPositions = static_cast<int>(CSamplerDefaults::kSliderBases.size());
+    static constexpr int kDefaultPitchPosition = CSamplerDefaults::kDefaultSliderPosition;
 };

@@ -7,9 +7,9 @@
 #include <QWindow>
 
 #include "CSamplerProgressDlg.h"
-#include "IUserPrompts.h"
+#include "IUserDialogs.h"
 
-CSamplerProgressSink::CSamplerProgressSink(QWidget& view, IUserPrompts& prompts)
+CSamplerProgressSink::CSamplerProgressSink(QWidget& view, IUserDialogs& prompts)
     : m_view(view), m_prompts(prompts) {}
 
 CSamplerProgressSink::~CSamplerProgressSink() = default;

@@ -9,7 +9,7 @@
 #include "IProgressSink.h"
 
 class CSamplerProgressDlg;
-class IUserPrompts;
+class IUserDialogs;
 class QWidget;
 
 // Reports a generate run in the editor: the stages and steps go to the progress dialog of the
@@ -17,7 +17,7 @@ class QWidget;
 // reports are dropped, so the engine can run without one.
 class CSamplerProgressSink : public IProgressSink {
 public:
-    CSamplerProgressSink(QWidget& view, IUserPrompts& prompts);
+    CSamplerProgressSink(QWidget& view, IUserDialogs& prompts);
     ~CSamplerProgressSink() override;
 
     void SetProgressStatus(std::string text) override;
@@ -41,6 +41,6 @@ private:
     static void WaitUntilExposed(QWidget& window);
 
     QWidget& m_view;
-    IUserPrompts& m_prompts;
+    IUserDialogs& m_prompts;
     std::unique_ptr<CSamplerProgressDlg> m_pProgressDlg;
 };

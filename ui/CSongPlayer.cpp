@@ -14,13 +14,6 @@ void CSongPlayer::SelectMediaBackend() {
     }
 }
 
-namespace {
-void SelectMediaBackendAtLoad() {
-    CSongPlayer::SelectMediaBackend();
-}
-}  // namespace
-Q_CONSTRUCTOR_FUNCTION(SelectMediaBackendAtLoad)
-
 CSongPlayer::CSongPlayer(QObject* parent)
     : QObject(parent),
       m_pPlayer(new QMediaPlayer(this)),

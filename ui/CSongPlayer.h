@@ -26,8 +26,8 @@ public:
     void SetBeep(std::function<void()> beep);
 
     // Chooses the media backend for the process unless the environment already names one.
-    // Must run before the first media object is created; the player's translation unit does
-    // it when the program is loaded.
+    // Must run before the first media object is created: main calls it before the application
+    // starts.
     static void SelectMediaBackend();
 
 private:

@@ -22,8 +22,8 @@ std::string ToUtf8(const QString& text) {
 // Writes the song in the format the target's extension names; the message when that fails.
 // Pages and pictures carry the document's title as the command line's do, so both write the
 // same bytes.
-std::optional<std::string> ExportSong(const CKantiloDoc& doc, const std::string& title,
-                                      const std::string& target) {
+CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
+                       const std::string& target) {
     const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(target);
     const bool pages = kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
                        kind == CExchangeFormat::Kind::png;
@@ -35,7 +35,7 @@ std::optional<std::string> ExportSong(const CKantiloDoc& doc, const std::string&
                                            ? CScorePages::Format::png
                                            : CScorePages::Format::pdf;
     std::string failure = CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, format);
-    return failure.empty() ? std::nullopt : std::optional<std::string>(std::move(failure));
+    return failure.empty() ? CFileResult() : CFileResult::FileError(std::move(failure));
 }
 }  // namespace
 
@@ -90,12 +90,12 @@ bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     if (CExchangeFormat::FromPath(ToUtf8(path)) == CExchangeFormat::Kind::musicXml) {
         return ImportWithoutAsking(absolute);
     }
-    const CKantiloDoc::CResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
-    if (result.kind == CKantiloDoc::CResult::Kind::FileError) {
+    const CFileResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
+    if (result.kind == CFileResult::Kind::fileError) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         return false;
     }
-    if (result.kind == CKantiloDoc::CResult::Kind::FormatError) {
+    if (result.kind == CFileResult::Kind::formatError) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         emit DocumentReplaced();
         return false;
@@ -130,10 +130,10 @@ bool CDocumentFlow::FileExport() {
     if (path.isEmpty()) {
         return false;
     }
-    const std::optional<std::string> failure =
+    const CFileResult exported =
         ExportSong(m_doc, ToUtf8(SongName()), ToUtf8(QFileInfo(path).absoluteFilePath()));
-    if (failure) {
-        m_dialogs.ShowMessage(FromUtf8(*failure), IUserDialogs::Icon::Warning);
+    if (!exported.Ok()) {
+        m_dialogs.ShowMessage(FromUtf8(exported.message), IUserDialogs::Icon::Warning);
         return false;
     }
     return true;
@@ -154,7 +154,7 @@ bool CDocumentFlow::FileSaveAs() {
 }
 
 bool CDocumentFlow::DoSave(const QString& path) {
-    const CKantiloDoc::CResult result = m_doc.OnSaveDocument(ToUtf8(path));
+    const CFileResult result = m_doc.OnSaveDocument(ToUtf8(path));
     if (!result.Ok()) {
         m_dialogs.ShowMessage(FromUtf8(result.message), IUserDialogs::Icon::Warning);
         return false;

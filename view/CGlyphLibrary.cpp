@@ -1,5 +1,6 @@
 #include "CGlyphLibrary.h"
 
+#include <QCoreApplication>
 #include <map>
 #include <utility>
 
@@ -23,10 +24,37 @@ QIcon IconAtAllSizes(Draw draw) {
     return icon;
 }
 
+using GlyphCache = std::map<std::pair<int, qreal>, QPixmap>;
+
+GlyphCache*& CachePointer() {
+    static GlyphCache* pCache = nullptr;
+    return pCache;
+}
+
+void DropCache() {
+    delete CachePointer();
+    CachePointer() = nullptr;
+}
+
+// Pixmaps belong to the window system connection, so the cache goes with the application:
+// the application's destructor runs the post routines first.
+GlyphCache& Cache() {
+    GlyphCache*& pCache = CachePointer();
+    if (pCache == nullptr) {
+        pCache = new GlyphCache;
+        qAddPostRoutine(&DropCache);
+    }
+    return *pCache;
+}
+
 }  // namespace
 
+size_t CGlyphLibrary::CachedGlyphs() {
+    return CachePointer() != nullptr ? CachePointer()->size() : 0;
+}
+
 const QPixmap& CGlyphLibrary::Pixmap(int glyphNumber, qreal devicePixelRatio) {
-    static std::map<std::pair<int, qreal>, QPixmap> cache;
+    GlyphCache& cache = Cache();
     const int number = CGlyphCatalog::Resolve(glyphNumber);
     const qreal dpr = devicePixelRatio > 0.0 ? devicePixelRatio : 1.0;
     const auto key = std::make_pair(number, dpr);

@@ -8,6 +8,7 @@
 
 #include "CGlyphCatalog.h"
 #include "CMusicFont.h"
+#include "CPitchTable.h"
 
 namespace {
 
@@ -27,9 +28,6 @@ constexpr qreal kFontSize = kStaffSpace * CMusicFont::kEmPerStaffSpace;  // 28 p
 // A row's vertical middle: symbols are placed on line centres, half a pixel below the row.
 constexpr qreal kPixelCentre = 0.5;
 
-// Glyph bases of the thirteen pitches from C4 (index 0) to A5 (index 12).
-constexpr std::array<int, 13> kPitchBases = {4210, 4310, 4410, 4510, 4610, 4110, 4710,
-                                             4220, 4320, 4420, 4520, 4620, 4120};
 constexpr int kLowestHeadRow = 49;  // C4, on a ledger line below the staff
 constexpr qreal kRowsPerPitch = 3.5;
 constexpr int kLastStemUpIndex = 5;  // A4; from B4 on the stem points down
@@ -55,8 +53,7 @@ NoteGlyph DecodeNote(int glyphNumber) {
     note.tied = glyphNumber >= kFirstTiedNote && glyphNumber <= kLastTiedNote;
     const int plain = note.tied ? glyphNumber - CGlyphCatalog::kTieOffset : glyphNumber;
     note.length = plain % 10;
-    const auto base = std::find(kPitchBases.begin(), kPitchBases.end(), plain - note.length);
-    note.pitchIndex = static_cast<int>(base - kPitchBases.begin());
+    note.pitchIndex = CPitchTable::IndexOfGlyphBase(plain - note.length);
     return note;
 }
 
@@ -182,7 +179,7 @@ void CGlyphPainter::DrawNote(int pitchIndex, int length, bool tied) {
     if (length == 8) {
         headX = (kNoteWidth - headWidth) / 2.0;
     }
-    if (pitchIndex == 0 || pitchIndex == static_cast<int>(kPitchBases.size()) - 1) {
+    if (pitchIndex == 0 || pitchIndex == static_cast<int>(CPitchTable::kScale.size()) - 1) {
         const qreal left = std::floor(headX - kLedgerOverhang);
         const qreal right = std::ceil(headX + headWidth + kLedgerOverhang);
         FillCrisp(QRectF(left, std::floor(headY), right - left, 1));

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "CDocumentFlow.h"
+#include "CExitCode.h"
 #include "CKantiloDoc.h"
 #include "CMainFrame.h"
 #include "CRecentFileList.h"
@@ -20,7 +21,6 @@ bool EnvironmentSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-constexpr int kFailureExitCode = 1;
 }  // namespace
 
 bool CKantiloApp::HasDisplay() {
@@ -45,10 +45,10 @@ CKantiloApp::CKantiloApp(IUserDialogs& dialogs, QSettings& settings)
 CKantiloApp::~CKantiloApp() = default;
 
 bool CKantiloApp::InitInstance(const SStartup& startup, int& exitCode) {
-    exitCode = 0;
+    exitCode = CExitCode::kOk;
     if (startup.request == SStartup::Request::unregister) {
         if (!Unregister(startup)) {
-            exitCode = kFailureExitCode;
+            exitCode = CExitCode::kFailure;
         }
         return false;
     }
@@ -67,7 +67,7 @@ bool CKantiloApp::ProcessShellCommand(const SStartup& startup, int& exitCode) {
     if (!startup.strDocument.empty()) {
         const QString path = QString::fromStdString(startup.strDocument);
         if (!m_pFrame->Flow().OpenDocumentFile(path)) {
-            exitCode = kFailureExitCode;
+            exitCode = CExitCode::kFailure;
             return false;
         }
     }

@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+#include <tuple>
 
 #include "CGlyphLibrary.h"
 #include "CKantiloDoc.h"
@@ -46,11 +48,32 @@ void CKantiloView::OnInitialUpdate() {
 }
 
 void CKantiloView::OnUpdate() {
+    Refresh(false);
+}
+
+void CKantiloView::Refresh(bool bShowLastNote) {
     const CScoreLayout layout(m_doc);
     m_nScrollWidth = CScoreLayout::kExtentWidth;
     m_nScrollHeight = layout.ExtentHeight();
     UpdateScrollBars();
+    if (bShowLastNote && layout.LastNote() != nullptr) {
+        ScrollIntoView(*layout.LastNote());
+    }
     RedrawNow();
+}
+
+// Scrolls no further than needed to show the whole glyph.
+void CKantiloView::ScrollIntoView(const CScoreLayout::CGlyph& glyph) {
+    const QSize area = viewport()->size();
+    for (const auto& [bar, low, size, extent] :
+         {std::tuple{horizontalScrollBar(), glyph.x, area.width(), glyph.width},
+          std::tuple{verticalScrollBar(), glyph.y, area.height(), CScoreLayout::kGlyphHeight}}) {
+        if (low < bar->value()) {
+            bar->setValue(low);
+        } else if (low + extent > bar->value() + size) {
+            bar->setValue(std::min(low, low + extent - size));
+        }
+    }
 }
 
 void CKantiloView::UpdateScrollBars() {
@@ -105,9 +128,9 @@ void CKantiloView::mousePressEvent(QMouseEvent* event) {
     const Qt::KeyboardModifiers held =
         event->modifiers() &
         (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const int32_t bTie = (event->buttons() == Qt::LeftButton && held == Qt::ShiftModifier) ? 1 : 0;
-    m_doc.AddNote(sheet, m_nTool, bTie);
-    OnUpdate();
+    const bool bTie = event->buttons() == Qt::LeftButton && held == Qt::ShiftModifier;
+    m_doc.AddNote(sheet, m_tool, bTie);
+    Refresh(true);
     event->accept();
 }
 

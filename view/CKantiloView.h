@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "CScoreLayout.h"
+#include "ETool.h"
 #include "IProgressSink.h"
 
 class CKantiloDoc;
@@ -18,18 +20,17 @@ class CKantiloDoc;
 class CKantiloView : public QAbstractScrollArea, public IProgressSink {
     Q_OBJECT
 public:
-    static constexpr int32_t kInitialTool = 4;
-    static constexpr int kInitialWidth = 650;
+    static constexpr ETool kInitialTool = ETool::half;
+    static constexpr int kInitialWidth = CScoreLayout::kExtentWidth;
     static constexpr int kInitialHeight = 480;
 
     explicit CKantiloView(CKantiloDoc& doc, QWidget* parent = nullptr);
 
     CKantiloDoc& GetDocument() const { return m_doc; }
 
-    int32_t Tool() const { return m_nTool; }
+    ETool Tool() const { return m_tool; }
     // The tool commands: choose the tool for the next clicks, nothing else.
-    void SetTool(int32_t nTool) { m_nTool = nTool; }
-    int32_t IsTool(int32_t nTool) const { return nTool == m_nTool ? 1 : 0; }
+    void SetTool(ETool tool) { m_tool = tool; }
 
     // Deletes the last note (with what is tied to it) and redraws at once.
     void OnLoeschen();
@@ -66,13 +67,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Refresh(bool bShowLastNote);
     void UpdateScrollBars();
+    void ScrollIntoView(const CScoreLayout::CGlyph& glyph);
     void RedrawNow();
 
     CKantiloDoc& m_doc;
-    int32_t m_nTool = kInitialTool;
-    int32_t m_nScrollWidth = 650;
-    int32_t m_nScrollHeight = 1200;
+    ETool m_tool = kInitialTool;
+    int32_t m_nScrollWidth = CScoreLayout::kExtentWidth;
+    int32_t m_nScrollHeight = CScoreLayout::kMinExtentHeight;
     QString m_strSongDir;
     QString m_strInstrumentDir;
     IProgressSink* m_pProgressDelegate = nullptr;

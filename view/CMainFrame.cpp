@@ -27,17 +27,17 @@
 namespace {
 struct ToolCommand {
     int id;
-    int32_t tool;
+    ETool tool;
 };
 
-constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, 1},
-                                             {ID_VIERTELNOTE, 2},
-                                             {ID_HALBE_NOTE, 4},
-                                             {ID_GANZE_NOTE, 8},
-                                             {ID_ACHTELPAUSE, 11},
-                                             {ID_VIERTELPAUSE, 12},
-                                             {ID_HALBE_PAUSE, 14},
-                                             {ID_GANZE_PAUSE, 18}}};
+constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, ETool::eighth},
+                                             {ID_VIERTELNOTE, ETool::quarter},
+                                             {ID_HALBE_NOTE, ETool::half},
+                                             {ID_GANZE_NOTE, ETool::whole},
+                                             {ID_ACHTELPAUSE, ETool::eighthRest},
+                                             {ID_VIERTELPAUSE, ETool::quarterRest},
+                                             {ID_HALBE_PAUSE, ETool::halfRest},
+                                             {ID_GANZE_PAUSE, ETool::wholeRest}}};
 
 // Toolbar buttons from left to right; 0 is a separator.
 constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
@@ -134,9 +134,9 @@ void CMainFrame::CreateToolActions() {
         QAction* action = AddAction(command.id, new QAction(this));
         action->setText(CCommandStrings::ToolTip(command.id));
         action->setCheckable(true);
-        action->setChecked(m_pView->IsTool(command.tool) == 1);
+        action->setChecked(m_pView->Tool() == command.tool);
         m_pToolGroup->addAction(action);
-        const int32_t tool = command.tool;
+        const ETool tool = command.tool;
         connect(action, &QAction::triggered, m_pView, [this, tool] { m_pView->SetTool(tool); });
     }
     QAction* erase = AddAction(ID_LOESCHEN, new QAction(this));
@@ -164,7 +164,29 @@ void CMainFrame::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     help->addAction(Action(ID_APP_ABOUT));
+    for (QMenu* menu : {m_pFileMenu, sampler, help}) {
+        menu->installEventFilter(this);
+    }
     RefillRecentFiles();
+}
+
+// A menu never makes a greyed entry its current one, so Qt shows no prompt for it; the prompt
+// says what the command would do all the same.
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu != nullptr && event->type() == QEvent::MouseMove) {
+        const QAction* action =
+            menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (action != nullptr && !action->isEnabled() && !action->statusTip().isEmpty()) {
+            statusBar()->showMessage(action->statusTip());
+        } else if (action == nullptr || action->isSeparator()) {
+            statusBar()->clearMessage();
+        }
+    }
+    if (menu != nullptr && event->type() == QEvent::Hide) {
+        statusBar()->clearMessage();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::CreateToolBar() {

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <array>
 
+#include "CSongFileDialog.h"
+
 const char* const CQtUserDialogs::kFileFilter = "Dateityp Kantil (*.kt);;Alle Dateien (*.*)";
 
 namespace {
@@ -110,4 +112,16 @@ QString CQtUserDialogs::WithFilterExtension(const QString& path, const QString& 
         }
     }
     return path;
+}
+
+void CQtUserDialogs::ShowMessage(QWidget* owner, const QString& title, const QString& text,
+                                 QMessageBox::Icon icon) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString CQtUserDialogs::ChooseSongFile(QWidget* owner, const QString& initialDir) {
+    CSongFileDialog dialog(owner, initialDir);
+    dialog.exec();
+    return dialog.ChosenPath();
 }

@@ -60,6 +60,7 @@ void CScoreLayout::LayOutRows(const CNotenblatt& sheet) {
         while (x <= kRowEndX && it != walk.end()) {
             int32_t width = 0;
             const int32_t number = (*it).note.GetBitmap(width);
+            m_nLastNote = m_glyphs.size();
             Place(number, x, y, width);
             ++it;
             x += width;

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "CGlyphCatalog.h"
+#include "CNotenblatt.h"
+
 class CKantiloDoc;
-class CNotenblatt;
 
 // Where every glyph of the song stands on the sheet: rows of staff 75 pixels apart, each
 // opened by the clef and closed by the row end, the notes and bar lines between them and the
@@ -22,8 +24,8 @@ public:
     static constexpr int32_t kRowEndX = 616;
     static constexpr int32_t kBarLineLimit = 587;
     static constexpr int32_t kEmptyFillerWidth = 548;
-    static constexpr int32_t kGlyphHeight = 57;
-    static constexpr int32_t kRowPitch = 75;
+    static constexpr int32_t kGlyphHeight = CGlyphCatalog::kHeight;
+    static constexpr int32_t kRowPitch = CNotenblatt::kRowHeight;
     static constexpr int32_t kExtentWidth = 650;
     static constexpr int32_t kMinExtentHeight = 1200;
 
@@ -31,6 +33,10 @@ public:
     explicit CScoreLayout(const CNotenblatt& sheet);
 
     const std::vector<CGlyph>& Glyphs() const { return m_glyphs; }
+    // The glyph of the song's last note or rest; nullptr for an empty song.
+    const CGlyph* LastNote() const {
+        return m_nLastNote < m_glyphs.size() ? &m_glyphs[m_nLastNote] : nullptr;
+    }
     int32_t RowCount() const { return m_nRows; }
     // The scrollable height: at least 1200, and always one row pitch below the bottom of the
     // last row, so every row can be scrolled into view.
@@ -43,4 +49,5 @@ private:
 
     std::vector<CGlyph> m_glyphs;
     int32_t m_nRows = 0;
+    size_t m_nLastNote = static_cast<size_t>(-1);
 };

@@ -11,10 +11,10 @@
 #include <QSvgGenerator>
 #include <algorithm>
 
+#include "CDocumentFile.h"
 #include "CFileError.h"
 #include "CGlyphPainter.h"
 #include "CKantiloApp.h"
-#include "CReplacingFile.h"
 #include "CScoreLayout.h"
 
 namespace {
@@ -195,13 +195,8 @@ void CScorePages::PaintRows(QPainter& painter, const CScoreLayout& layout, int f
 }
 
 std::string CScorePages::Write(const QByteArray& bytes, const std::string& strPath) {
-    CReplacingFile file(strPath);
-    int nError = file.Open();
-    if (nError == 0) {
-        nError = file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    }
-    if (nError == 0) {
-        nError = file.Commit();
-    }
-    return nError == 0 ? std::string() : CFileError::TextFromErrno(nError, strPath);
+    const auto* pData = reinterpret_cast<const uint8_t*>(bytes.constData());
+    return CDocumentFile::WriteBytes(strPath,
+                                     std::span(pData, static_cast<std::size_t>(bytes.size())))
+        .message;
 }

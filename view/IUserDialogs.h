@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
-// Everything the editor asks or tells the user outside its own windows: message boxes and the
-// file dialogs. The application uses real dialogs; tests put in their own answers.
+class QWidget;
+
+// Everything the program asks or tells the user outside its own windows: message boxes and the
+// file dialogs, for the editor and the sampler alike. The application uses real dialogs; tests
+// put in their own answers.
 class IUserDialogs {
 public:
     enum class Icon { Warning, Information };
@@ -23,4 +27,11 @@ public:
     // The path chosen in the "Exportieren" dialog, starting with suggestedName and ending with
     // the extension of the chosen format; empty when cancelled.
     virtual QString GetExportFileName(const QString& suggestedName) = 0;
+
+    // A message box with its own title and a single OK button, modal over owner.
+    virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text,
+                             QMessageBox::Icon icon) = 0;
+    // The save-file chooser for a song; the chosen full path, or an empty string when the
+    // user cancelled. An empty initialDir leaves the starting folder to the chooser.
+    virtual QString ChooseSongFile(QWidget* owner, const QString& initialDir) = 0;
 };

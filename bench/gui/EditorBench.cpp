@@ -17,9 +17,11 @@ constexpr int kSongLength = 5000;
 
 void FillSong(CKantiloDoc& doc) {
     static const int kHeights[] = {31, 24, 17, 38, 45, 28, 7, 49};
-    static const int kTools[] = {1, 2, 4, 1, 8, 12, 1, 2};
+    static const ETool kTools[] = {ETool::eighth, ETool::quarter, ETool::half,
+                                   ETool::eighth, ETool::whole,   ETool::quarterRest,
+                                   ETool::eighth, ETool::quarter};
     for (int i = 0; i < kSongLength; ++i) {
-        doc.AddNote(CPoint{0, kHeights[i % 8]}, kTools[(i / 8) % 8], 0);
+        doc.AddNote(CPoint{0, kHeights[i % 8]}, kTools[(i / 8) % 8], false);
     }
 }
 

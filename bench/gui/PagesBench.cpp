@@ -15,10 +15,12 @@ constexpr int kPagesSongLength = 5000;
 
 void SaveLongSong(benchmark::State& state, CScorePages::Format format, const char* pszName) {
     static const int kHeights[] = {31, 24, 17, 38, 45, 28, 7, 49};
-    static const int kTools[] = {1, 2, 4, 1, 8, 12, 1, 2};
+    static const ETool kTools[] = {ETool::eighth, ETool::quarter,     ETool::half,
+                                   ETool::eighth, ETool::whole,       ETool::quarterRest,
+                                   ETool::eighth, ETool::quarter};
     CKantiloDoc doc;
     for (int i = 0; i < kPagesSongLength; ++i) {
-        doc.AddNote(CPoint{0, kHeights[i % 8]}, kTools[(i / 8) % 8], 0);
+        doc.AddNote(CPoint{0, kHeights[i % 8]}, kTools[(i / 8) % 8], false);
     }
     QTemporaryDir dir;
     const std::string strPath = dir.filePath(QString::fromLatin1(pszName)).toStdString();

@@ -44,17 +44,34 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndSamplerOptions) {
               std::tuple(std::string("/i/g.wav"), 263, 50, "x.wav"));
 }
 
-TEST(CCommandLine, BadUsage) {
-    // Argument lists split at "|". "/o x.kt" names two paths; printer fields only follow -pt.
-    std::istringstream lists(
-        "a.kt b.kt | -o | a.kt -o '' | a.kt -o b.kt -o c.kt | --frobnicate | --help=yes | "
-        "a.kt --quality 10 | /o x.kt | /pt a.kt d t p zu-viel | -p a.kt Drucker | "
-        "a.kt -o x.wav --base 0 | a.kt -o x.wav --base 440Hz | a.kt -o x.wav --quality 4 | "
-        "a.kt -o x.wav --quality 51 | a.kt -o x.wav --quality 99999999999 | "
-        "a.kt -o x.wav --instrument ''");
-    for (std::string strArgs; std::getline(lists, strArgs, '|');) {
-        CCommandLine cmd = P(strArgs);
-        EXPECT_EQ(cmd.m_action, Action::usageError) << strArgs;
-        EXPECT_FALSE(cmd.m_strError.empty()) << strArgs;
+TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
+    // "/o x.kt" names two paths; printer fields only follow -pt.
+    const std::string kTwoPaths = "Es kann nur eine Dokumentdatei angegeben werden.";
+    const std::string kBase = "--base: erlaubt ist eine positive ganze Zahl (Hz).";
+    const std::string kQuality = "--quality: erlaubt ist eine ganze Zahl von 5 bis 50.";
+    const std::pair<std::string, std::string> kCases[] = {
+        {"a.kt b.kt", kTwoPaths},
+        {"-o", "-o erwartet einen Wert."},
+        {"a.kt -o ''", "-o verlangt einen Dateinamen."},
+        {"a.kt -o b.kt -o c.kt", "-o darf nur einmal angegeben werden."},
+        {"--frobnicate", "Unbekannte Option: --frobnicate"},
+        {"--help=yes", "--help erwartet keinen Wert."},
+        {"a.kt --quality 10", "--instrument, --base und --quality gelten nur zusammen mit -o."},
+        {"-o x.kt", "-o verlangt eine Dokumentdatei, die umgewandelt wird."},
+        {"/o x.kt", kTwoPaths},
+        {"/pt a.kt d t p zu-viel", kTwoPaths},
+        {"-p a.kt Drucker", kTwoPaths},
+        {"a.kt -o x.wav --base 0", kBase},
+        {"a.kt -o x.wav --base 440Hz", kBase},
+        {"a.kt -o x.wav --quality 4", kQuality},
+        {"a.kt -o x.wav --quality 51", kQuality},
+        {"a.kt -o x.wav --quality 99999999999", kQuality},
+        {"a.kt -o x.wav --instrument ''", "--instrument verlangt einen Pfad oder \"Standard\"."},
+    };
+    for (const auto& [strArgs, strError] : kCases) {
+        const CCommandLine cmd = P(strArgs);
+        EXPECT_EQ(std::tuple(cmd.m_action, cmd.m_strError),
+                  std::tuple(Action::usageError, strError))
+            << strArgs;
     }
 }

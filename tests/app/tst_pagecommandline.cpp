@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(QString::fromUtf8(run.err), missing + u" wurde nicht gefunden.\n"_s);
         run = Kantilo({song, u"-o"_s, noDir});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(QString::fromUtf8(run.err), noDir + u" wurde nicht gefunden.\n"_s);
+        QCOMPARE(QString::fromUtf8(run.err), noDir + u" enthält eine ungültige Pfadangabe.\n"_s);
         // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
         run = Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s);
         QCOMPARE(run.exitCode, 1);

@@ -16,9 +16,10 @@ const std::string kHead =
     " 05 80 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 CA 12 00 00 ";
 
 void ExpectFormatError(const Bytes& bytes, const std::string& strWhat) {
-    const CDocumentFile::LoadResult loaded = CDocumentFile::Parse(bytes);
-    EXPECT_EQ(std::tuple(loaded.status, loaded.strMessage, loaded.pController.get()),
-              std::tuple(CDocumentFile::Status::formatError, "Unerwartetes Dateiformat.", nullptr))
+    std::unique_ptr<CController> pLoaded;
+    const CFileResult result = CDocumentFile::Parse(bytes, pLoaded);
+    EXPECT_EQ(std::tuple(result.kind, result.message, pLoaded.get()),
+              std::tuple(CFileResult::Kind::formatError, "Unerwartetes Dateiformat.", nullptr))
         << strWhat;
 }
 
@@ -37,13 +38,12 @@ TEST(DocumentBytes, UntouchedSongAndOneQuarterByteForByte) {
     Click(controller, 440, 2);
     EXPECT_EQ(CDocumentFile::Store(controller), kOneQuarter);
     EXPECT_EQ(ReadBytes(ExampleFile("example.kt")), kOneQuarter);
-    CDocumentFile::LoadResult loaded = CDocumentFile::Parse(kOneQuarter);
-    ASSERT_EQ(loaded.status, CDocumentFile::Status::ok) << loaded.strMessage;
-    EXPECT_EQ(CDocumentFile::Store(*loaded.pController), kOneQuarter);
+    std::unique_ptr<CController> pLoaded;
+    ASSERT_TRUE(CDocumentFile::Parse(kOneQuarter, pLoaded).Ok());
+    EXPECT_EQ(CDocumentFile::Store(*pLoaded), kOneQuarter);
     // An empty file is an empty song.
-    loaded = CDocumentFile::Parse({});
-    ASSERT_EQ(loaded.status, CDocumentFile::Status::ok);
-    EXPECT_EQ(CDocumentFile::Store(*loaded.pController), kEmpty);
+    ASSERT_TRUE(CDocumentFile::Parse({}, pLoaded).Ok());
+    EXPECT_EQ(CDocumentFile::Store(*pLoaded), kEmpty);
 }
 
 TEST(DocumentBytes, LaterBarsUseClassNumbersAndCountsFrom65535AreEscaped) {
@@ -63,9 +63,9 @@ TEST(DocumentBytes, LaterBarsUseClassNumbersAndCountsFrom65535AreEscaped) {
     }
     bytes = CDocumentFile::Store(controller);
     EXPECT_EQ(Bytes(bytes.begin() + 0x8B, bytes.begin() + 0x8B + 6), Hex("FF FF FF FF 00 00"));
-    CDocumentFile::LoadResult loaded = CDocumentFile::Parse(bytes);
-    ASSERT_EQ(loaded.status, CDocumentFile::Status::ok);
-    EXPECT_EQ(CDocumentFile::Store(*loaded.pController), bytes);
+    std::unique_ptr<CController> pLoaded;
+    ASSERT_TRUE(CDocumentFile::Parse(bytes, pLoaded).Ok());
+    EXPECT_EQ(CDocumentFile::Store(*pLoaded), bytes);
 }
 
 TEST(DocumentRejection, TruncationsAndWrongRecordsAreFormatErrors) {
@@ -75,7 +75,8 @@ TEST(DocumentRejection, TruncationsAndWrongRecordsAreFormatErrors) {
         Click(controller, uint16_t(nPitch), nTool, bTie);
     }
     const Bytes bytes = CDocumentFile::Store(controller);
-    ASSERT_EQ(CDocumentFile::Parse(bytes).status, CDocumentFile::Status::ok);
+    std::unique_ptr<CController> pLoaded;
+    ASSERT_TRUE(CDocumentFile::Parse(bytes, pLoaded).Ok());
     for (size_t n = 1; n < bytes.size(); ++n) {
         ExpectFormatError(Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)),
                           "cut at " + std::to_string(n));

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 
+#include <unistd.h>
+
 #include "CKantiloDoc.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
@@ -19,18 +21,17 @@ TEST(DocumentFileIo, FailedSaveKeepsTheOldFileAndTheModifiedFlag) {
         Click(doc, 440, 1);
     }
     EXPECT_TRUE(PassesWithFileLimit(4096, [&] {
-        const CKantiloDoc::CResult result = doc.OnSaveDocument(strPath);
-        return !result.Ok() && doc.IsModified() &&
-               (result.message == strPath + " wurde nicht gefunden." ||
-                result.message ==
-                    "Beim Zugriff auf " + strPath + " wurde ein voller Datenträger gemeldet.");
+        const CFileResult result = doc.OnSaveDocument(strPath);
+        return result.kind == CFileResult::Kind::fileError && doc.IsModified() &&
+               result.message ==
+                   "Beim Zugriff auf " + strPath + " wurde ein voller Datenträger gemeldet.";
     }));
     EXPECT_EQ(ReadBytes(strPath), before);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"lied.kt"});
 }
 
 TEST(KantiloDoc, OpenSaveAndFailedOpens) {
-    using Kind = CKantiloDoc::CResult::Kind;
+    using Kind = CFileResult::Kind;
     ScratchDir dir;
     const std::string strPath = dir.File("lied.kt");
     CKantiloDoc doc;
@@ -42,15 +43,15 @@ TEST(KantiloDoc, OpenSaveAndFailedOpens) {
     EXPECT_EQ(Score(doc), "4112 5524 ~5522 |~4522");
     // A missing file leaves song, name and flag as they were.
     Click(doc, 440, 4);
-    EXPECT_EQ(doc.OnOpenDocument(dir.File("fehlt.kt")).kind, Kind::FileError);
+    EXPECT_EQ(doc.OnOpenDocument(dir.File("fehlt.kt")).kind, Kind::fileError);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.GetTitle() + Score(doc), "lied.kt4112 5524 ~5522 |~4522 4114");
     // A broken file leaves a new untitled song.
     const Bytes bytes = ReadBytes(strPath);
     WriteBytes(strPath, Bytes(bytes.begin(), bytes.end() - 1));
-    const CKantiloDoc::CResult broken = doc.OnOpenDocument(strPath);
+    const CFileResult broken = doc.OnOpenDocument(strPath);
     EXPECT_EQ(std::tuple(broken.kind, broken.message),
-              std::tuple(Kind::FormatError, "Unerwartetes Dateiformat."));
+              std::tuple(Kind::formatError, "Unerwartetes Dateiformat."));
     EXPECT_EQ(doc.GetTitle() + doc.GetPathName(), "Unbenannt");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.GetFirstNote(), nullptr);
@@ -73,7 +74,7 @@ TEST(DocumentFileIo, SaveRefusesWhatIsNotTheUsersToReplace) {
     EXPECT_TRUE(PassesAsOrdinaryUser([&] {
         bool bRefused = true;
         for (const char* pszName : {"fifo.kt", "zur-fifo.kt", "ordner.kt", "alt.kt"}) {
-            const CKantiloDoc::CResult result = doc.OnSaveDocument(dir.File(pszName));
+            const CFileResult result = doc.OnSaveDocument(dir.File(pszName));
             bRefused = bRefused && !result.Ok() && doc.IsModified() &&
                        result.message == "Zugriff auf " + dir.File(pszName) + " wurde verwehrt.";
         }
@@ -100,8 +101,8 @@ TEST(DocumentFileIo, OpenRefusesFifosSocketsAndDevicesAtOnce) {
         EXPECT_TRUE(PassesInChild(
             [&] {
                 CKantiloDoc doc;
-                const CKantiloDoc::CResult result = doc.OnOpenDocument(path);
-                return result.kind == CKantiloDoc::CResult::Kind::FormatError &&
+                const CFileResult result = doc.OnOpenDocument(path);
+                return result.kind == CFileResult::Kind::formatError &&
                        result.message == "Unerwartetes Dateiformat.";
             },
             {}, 10))
@@ -109,5 +110,37 @@ TEST(DocumentFileIo, OpenRefusesFifosSocketsAndDevicesAtOnce) {
     }
     CKantiloDoc doc;
     EXPECT_TRUE(doc.OnOpenDocument("/dev/null").Ok());
+}
+
+// Saving into a folder that does not exist names a wrong path: the missing-file text is for
+// opening a file that is not there.
+TEST(KantiloDoc, SaveIntoAMissingFolderIsAWrongPath) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("fehlt/lied.kt");
+    CKantiloDoc doc;
+    Click(doc, 440, 2);
+    const CFileResult saved = doc.OnSaveDocument(strPath);
+    EXPECT_EQ(
+        std::tuple(saved.kind, saved.message),
+        std::tuple(CFileResult::Kind::fileError, strPath + " enthält eine ungültige Pfadangabe."));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.OnOpenDocument(strPath).message, strPath + " wurde nicht gefunden.");
+}
+
+// A song file may be followed by anything up to 64 MiB; one byte more is no song, so that a
+// device that never ends cannot fill the memory.
+TEST(KantiloDoc, DocumentsBeyond64MiBAreRejected) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("gross.kt");
+    CKantiloDoc doc;
+    Click(doc, 440, 2);
+    ASSERT_TRUE(doc.OnSaveDocument(strPath).Ok());
+    ASSERT_EQ(truncate(strPath.c_str(), off_t(64) << 20), 0);
+    ASSERT_TRUE(doc.OnOpenDocument(strPath).Ok());
+    EXPECT_EQ(Score(doc), "4112");
+    ASSERT_EQ(truncate(strPath.c_str(), (off_t(64) << 20) + 1), 0);
+    const CFileResult result = doc.OnOpenDocument(strPath);
+    EXPECT_EQ(std::tuple(result.kind, result.message),
+              std::tuple(CFileResult::Kind::formatError, "Unerwartetes Dateiformat."));
     EXPECT_EQ(doc.GetFirstNote(), nullptr);
 }

@@ -66,7 +66,7 @@ inline void Enter(CNotenblatt& sheet, const std::vector<Entry>& entries) {
         if (e.nTool == kDelete) {
             sheet.DeleteLastNote();
         } else {
-            sheet.AddNote(CPoint{0, e.nHeight}, e.nTool, e.bTie);
+            sheet.AddNote(CPoint{0, e.nHeight}, static_cast<ETool>(e.nTool), e.bTie != 0);
         }
     }
 }

@@ -58,11 +58,10 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
         strFiles.append(" ").append(dir.File(song.strName + ".musicxml"));
     }
     for (const char* pszExample : {"beispiel.kt", "example.kt"}) {
-        CDocumentFile::LoadResult loaded = CDocumentFile::Load(ExampleFile(pszExample));
-        ASSERT_EQ(loaded.status, CDocumentFile::Status::ok);
-        ASSERT_EQ(CMusicXmlWriter::Save(loaded.pController->GetSheet(), "Ä & <Lied>",
-                                        dir.File(std::string(pszExample) + ".musicxml")),
-                  std::nullopt);
+        std::unique_ptr<CController> pLoaded;
+        ASSERT_TRUE(CDocumentFile::Load(ExampleFile(pszExample), pLoaded).Ok());
+        ASSERT_EQ(CMusicXmlWriter::Save(pLoaded->GetSheet(), "Ä & <Lied>",
+                                        dir.File(std::string(pszExample) + ".musicxml")).message, "");
         strFiles.append(" ").append(dir.File(std::string(pszExample) + ".musicxml"));
     }
     const fs::path schema = ExchangeTestFile("data/musicxml-4.0");
@@ -110,7 +109,7 @@ TEST(MidiExport, MidoReadsTheNotesTempoAndPitchBends) {
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
         const std::string strPath = dir.File(song.strName + ".mid");
-        ASSERT_EQ(CMidiWriter::Save(*SheetOf(song), song.strName, strPath), std::nullopt);
+        ASSERT_EQ(CMidiWriter::Save(*SheetOf(song), song.strName, strPath).message, "");
         const MidiContents midi = ReadMidi(strPython, strPath);
         EXPECT_EQ(midi.sounds, song.sounds);
         const std::vector<std::string> head(midi.lines.begin(), midi.lines.begin() + 5);
@@ -145,12 +144,13 @@ TEST(Export, RefusesAFrequencyOutsideTheScale) {
     auto it = std::search(bytes.begin(), bytes.end(), a4.begin(), a4.end());
     ASSERT_NE(it, bytes.end());
     *it = 0x2C;
-    const CDocumentFile::LoadResult odd = CDocumentFile::Parse(bytes);
-    ASSERT_EQ(odd.status, CDocumentFile::Status::ok);
+    std::unique_ptr<CController> pOdd;
+    ASSERT_TRUE(CDocumentFile::Parse(bytes, pOdd).Ok());
     ScratchDir dir;
     for (const char* pszName : {"x.musicxml", "x.mid"}) {
-        EXPECT_EQ(CExchangeFormat::Write(CExchangeFormat::FromPath(pszName),
-                                         odd.pController->GetSheet(), "x", dir.File(pszName)),
+        EXPECT_EQ(CExchangeFormat::Write(CExchangeFormat::FromPath(pszName), pOdd->GetSheet(),
+                                         "x", dir.File(pszName))
+                      .message,
                   "Die Tonhöhe 300 Hz lässt sich nicht exportieren.");
     }
     EXPECT_TRUE(dir.Names().empty());

@@ -85,7 +85,8 @@ TEST(MusicXmlImport, OurScoresComeBackByteForByte) {
     }
     songs.push_back(std::make_unique<CController>());
     for (const char* pszExample : {"beispiel.kt", "example.kt"}) {
-        songs.push_back(std::move(CDocumentFile::Load(ExampleFile(pszExample)).pController));
+        songs.emplace_back();
+        ASSERT_TRUE(CDocumentFile::Load(ExampleFile(pszExample), songs.back()).Ok());
     }
     for (size_t n = 0; n < songs.size(); ++n) {
         SCOPED_TRACE(n);

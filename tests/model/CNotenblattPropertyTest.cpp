@@ -59,7 +59,8 @@ TEST(CNotenblattProperty, RandomEditingKeepsInvariantsAndRoundTrips) {
                 const uint32_t nKind = rng() % 4;
                 y = nKind == 0 ? y : nKind == 1 ? int32_t(rng() % 75) : int32_t(rng() % 400) - 50;
                 sheet.AddNote(CPoint{int32_t(rng() % 600), y},
-                              kTools[rng() % (rng() % 10 == 0 ? 16 : 8)], rng() % 3 == 0);
+                              static_cast<ETool>(kTools[rng() % (rng() % 10 == 0 ? 16 : 8)]),
+                              rng() % 3 == 0);
             }
             ASSERT_EQ(BrokenInvariant(sheet), "") << "seed " << nSeed << " step " << nStep;
         }

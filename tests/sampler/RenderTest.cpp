@@ -9,7 +9,9 @@
 #include <random>
 
 #include "CLied.h"
+#include "CPitchTable.h"
 #include "CSampler.h"
+#include "CSamplerDefaults.h"
 #include "Reference.h"
 #include "SamplerTestSupport.h"
 
@@ -139,7 +141,6 @@ TEST(Render, ShortSongsStepEverySlotImpossibleSongsFail) {
 }
 
 TEST(Render, MatchesThePlainVersionOnRandomSheets) {
-    const int32_t kBases[] = {149, 165, 176, 198, 220, 248, 264, 297, 330, 352, 396, 440, 495};
     const int32_t kTools[] = {1, 2, 4, 8, 11, 12, 14, 18};
     const uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000, 1234};
     std::mt19937 random(20261206);
@@ -148,11 +149,12 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
         rec.bits = random() % 2 ? 8 : 16;
         rec.stereo = random() % 2;
         rec.rate = kRates[random() % 6];
-        rec.base = kBases[random() % 13];
+        rec.base = CSamplerDefaults::kSliderBases[random() % 13];
         rec.slots = RandomSlots((1 + random() % 30000) * (rec.stereo ? 2 : 1), rec.bits, random());
         CNotenblatt sheet;
         for (int e = int(random() % 12); e > 0; --e) {
-            Click(sheet, kPitches[random() % 13], kTools[random() % 8], random() % 3 == 0);
+            Click(sheet, CPitchTable::kScale[random() % 13].nFrequency, kTools[random() % 8],
+                  random() % 3 == 0);
         }
         ASSERT_EQ(Render(rec, sheet).slots,
                   ReferenceRenderer::Render(rec, HeardEvents(sheet), sheet.GetLength()))

@@ -14,6 +14,7 @@
 #include "CArchive.h"
 #include "CNote.h"
 #include "CNotenblatt.h"
+#include "CPitchTable.h"
 #include "CTakt.h"
 
 struct NoteState {
@@ -70,16 +71,14 @@ inline std::vector<int32_t> BarFills(CNotenblatt& sheet) {
     return fills;
 }
 
-// The pitches top to bottom, and a click height in the middle of each one's band.
-inline constexpr uint16_t kPitches[] = {880, 792, 704, 660, 594, 528, 495,
-                                        440, 396, 352, 330, 297, 264};
-inline constexpr int32_t kBandMiddles[] = {7, 10, 14, 17, 21, 24, 28, 31, 35, 38, 42, 45, 49};
-
+// A click in the middle of the pitch's band.
 template <typename TSong>
-void Click(TSong& song, uint16_t nPitch, int32_t nTool, int32_t bTie = 0) {
-    const auto it = std::find(std::begin(kPitches), std::end(kPitches), nPitch);
-    ASSERT_NE(it, std::end(kPitches)) << "no band for " << nPitch;
-    song.AddNote(CPoint{200, kBandMiddles[it - std::begin(kPitches)]}, nTool, bTie);
+void Click(TSong& song, uint16_t nPitch, int32_t nTool, bool bTie = false) {
+    const auto& scale = CPitchTable::kScale;
+    const auto it = std::find_if(scale.begin(), scale.end(),
+                                 [&](const auto& pitch) { return pitch.nFrequency == nPitch; });
+    ASSERT_NE(it, scale.end()) << "no band for " << nPitch;
+    song.AddNote(CPoint{200, (it->nTop + it->nBottom) / 2}, static_cast<ETool>(nTool), bTie);
 }
 
 inline const CRuntimeClass* const kSheetClasses[] = {&CNotenblatt::classObject, &CTakt::classObject,

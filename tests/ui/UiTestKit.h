@@ -17,9 +17,9 @@
 #include "CMainFrame.h"
 #include "CRecentFileList.h"
 #include "CSamplerCommands.h"
+#include "CSongPlayer.h"
 #include "CommandIds.h"
 #include "IUserDialogs.h"
-#include "IUserPrompts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,8 +38,9 @@ inline void ChooseInstrument(QWidget& samplerDlg, const QString& name) {
     list->setCurrentIndex(list->findText(name));
 }
 
-// Answers the sampler's prompts in place of a person and remembers what was asked.
-class CFakePrompts : public IUserPrompts {
+// Answers in place of a person and remembers what the sampler asked. The editor's own
+// questions: songs are never saved on the way out, Open returns openPath.
+class CFakePrompts : public IUserDialogs {
 public:
     struct CMessage {
         QWidget* owner;
@@ -56,20 +57,15 @@ public:
     QString ChooseSongFile(QWidget*, const QString& initialDir) override {
         return chooserDirs.append(initialDir), songFileAnswer;
     }
+    void ShowMessage(const QString&, Icon) override {}
+    Answer AskYesNoCancel(const QString&) override { return Answer::No; }
+    QString GetOpenFileName() override { return openPath; }
+    QString GetSaveFileName(const QString&) override { return QString(); }
 
     QVector<CMessage> messages;
     QStringList chooserDirs;
     QString songFileAnswer;  // empty: the user cancels the chooser
     std::function<void()> onMessage;
-};
-
-// The editor's own dialogs: songs are never saved on the way out, Open returns openPath.
-class CFakeUserDialogs : public IUserDialogs {
-public:
-    void ShowMessage(const QString&, Icon) override {}
-    Answer AskYesNoCancel(const QString&) override { return Answer::No; }
-    QString GetOpenFileName() override { return openPath; }
-    QString GetSaveFileName(const QString&) override { return QString(); }
     QString GetExportFileName(const QString&) override { return QString(); }
     QString openPath;
 };
@@ -84,7 +80,7 @@ public:
     CEditorFixture()
         : m_settings(m_dir.filePath(u"settings.ini"_s), QSettings::IniFormat),
           m_recent(m_settings),
-          frame(doc, dialogs, m_recent),
+          frame(doc, prompts, m_recent),
           commands(new CSamplerCommands(frame, prompts)) {
         frame.resize(800, 600);
         frame.show();
@@ -116,7 +112,6 @@ public:
     }
 
     CFakePrompts prompts;
-    CFakeUserDialogs dialogs;
     CKantiloDoc doc;
     CMainFrame frame;
     CSamplerCommands* commands;  // owned by the frame

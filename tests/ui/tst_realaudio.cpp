@@ -110,6 +110,7 @@ class TestRealAudio : public QObject {
 
 private slots:
     void initTestCase() {
+        CSongPlayer::SelectMediaBackend();  // as main does
         if (QStandardPaths::findExecutable(u"parecord"_s).isEmpty()) {
             QSKIP("parecord is not installed: no sound can be recorded here");
         }

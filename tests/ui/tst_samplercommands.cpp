@@ -86,7 +86,7 @@ class TestSamplerCommands : public QObject {
         for (int i = 0; i < 8; ++i) {
             m_f->ClickNote(80 + 40 * i, heights[i]);
         }
-        m_f->View().SetTool(11);
+        m_f->View().SetTool(ETool::eighthRest);
         m_f->ClickNote(400, 50);
     }
 
@@ -117,6 +117,7 @@ class TestSamplerCommands : public QObject {
     }
 
 private slots:
+    void initTestCase() { CSongPlayer::SelectMediaBackend(); }  // as main does
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
@@ -142,7 +143,7 @@ private slots:
         m_f->Action(ID_FILE_NEW)->trigger();
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         Generate();
-        m_f->dialogs.openPath = kt;
+        m_f->prompts.openPath = kt;
         m_f->Action(ID_FILE_OPEN)->trigger();
         QVERIFY(m_f->doc.GetFirstNote() != nullptr);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());

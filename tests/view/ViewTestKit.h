@@ -28,6 +28,10 @@ public:
     QString GetExportFileName(const QString& suggested) override {
         return exportSuggestions.append(suggested), exportPath;
     }
+    void ShowMessage(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
+        messages.append(text);
+    }
+    QString ChooseSongFile(QWidget*, const QString&) override { return QString(); }
 
     Answer answer = Answer::Cancel;
     QString openPath, savePath, exportPath;
@@ -57,7 +61,7 @@ inline QString Notes(CKantiloDoc& doc) {
 // Appends n notes of the tool's length at A4.
 inline void Enter(CKantiloDoc& doc, int n, int32_t tool = 2) {
     for (int i = 0; i < n; ++i) {
-        doc.AddNote(CPoint{0, 31}, tool, 0);
+        doc.AddNote(CPoint{0, 31}, static_cast<ETool>(tool), false);
     }
 }
 

@@ -111,7 +111,7 @@ private slots:
         m_dialogs.exportPath = Path(u"fehlt/aus.mid"_s);
         QVERIFY(!Flow().FileExport());
         QCOMPARE(m_dialogs.messages,
-                 QStringList{m_dialogs.exportPath + u" wurde nicht gefunden."_s});
+                 QStringList{m_dialogs.exportPath + u" enthält eine ungültige Pfadangabe."_s});
         QVERIFY(m_doc->IsModified());
     }
 

@@ -1,16 +1,13 @@
 #include <QtTest>
-#include <array>
+#include <cstdio>
 #include <numeric>
 #include <vector>
 
 #include "CGlyphLibrary.h"
+#include "CPitchTable.h"
 #include "ViewTestKit.h"
 
 namespace {
-
-// Glyph bases of the pitches C4 to A5, in pitch order.
-constexpr std::array<int, 13> kBases = {4210, 4310, 4410, 4510, 4610, 4110, 4710,
-                                        4220, 4320, 4420, 4520, 4620, 4120};
 
 QImage Glyph(int number, qreal dpr = 1.0) {
     return CGlyphLibrary::Pixmap(number, dpr).toImage().convertToFormat(QImage::Format_RGB32);
@@ -70,9 +67,10 @@ private slots:
             QTest::addRow("clef or unknown %d", number) << number << 58 << 4800 << 0.0;
         }
         for (int k = 0; k < 13; ++k) {
+            const int base = CPitchTable::kScale[k].nGlyphBase;
             for (int length : {1, 2, 4, 8}) {
-                QTest::addRow("%d", kBases[k] + length)
-                    << kBases[k] + length << 29 << kBases[k] + length << 49.0 - 3.5 * k;
+                QTest::addRow("%d", base + length)
+                    << base + length << 29 << base + length << 49.0 - 3.5 * k;
             }
         }
     }
@@ -112,5 +110,22 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGlyphs)
+// The pictures belong to the window system: none may be left once the application is gone.
+int main(int argc, char** argv) {
+    int failures = 0;
+    {
+        QApplication app(argc, argv);
+        TestGlyphs test;
+        failures = QTest::qExec(&test, argc, argv);
+        if (CGlyphLibrary::CachedGlyphs() == 0) {
+            std::fprintf(stderr, "FAIL! the glyph pictures were not kept while the run lasted\n");
+            return 1;
+        }
+    }
+    if (CGlyphLibrary::CachedGlyphs() != 0) {
+        std::fprintf(stderr, "FAIL! glyph pictures outlived the application\n");
+        return 1;
+    }
+    return failures;
+}
 #include "tst_glyphs.moc"

@@ -1,8 +1,13 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -47,6 +52,66 @@ private slots:
         m_doc.reset();
         m_recent.reset();
         m_settings.reset();
+    }
+
+    // Greyed entries tell on hover what they would do, as the others do.
+    void greyedMenuEntriesShowTheirPrompt() {
+        const QList<QAction*> menus = m_frame->menuBar()->actions();
+        const std::pair<int, int> kEntries[] = {{0, ID_FILE_MRU_FILE1}, {1, ID_LIED_SPIELEN}};
+        for (const auto& [menuIndex, commandId] : kEntries) {
+            QMenu* menu = menus[menuIndex]->menu();
+            QAction* action = m_frame->Action(commandId);
+            QVERIFY(!action->isEnabled());
+            menu->popup(m_frame->mapToGlobal(QPoint(0, 0)));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            m_frame->statusBar()->clearMessage();
+            QTest::mouseMove(menu, menu->actionGeometry(action).center());
+            QTRY_COMPARE(m_frame->statusBar()->currentMessage(), action->statusTip());
+            QVERIFY(!action->statusTip().isEmpty());
+            menu->hide();
+            QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
+        }
+    }
+
+    // Entries are cut to 30 characters at a folder boundary, and an '&' shows as itself.
+    void recentFileMenuTexts() {
+        const std::pair<QString, QString> kCases[] = {
+            {u"/home/anna/Lieder/sommer123.kt"_s, u"&1 /home/anna/Lieder/sommer123.kt"_s},
+            {u"/home/anna/Musik/Lieder/2026/sommer.kt"_s, u"&1 /.../Lieder/2026/sommer.kt"_s},
+            {u"/tmp/ein_sehr_langer_liedname_x.kt"_s, u"&1 ein_sehr_langer_liedname_x.kt"_s},
+            {u"/tmp/Tom & Jerry.kt"_s, u"&1 /tmp/Tom && Jerry.kt"_s},
+        };
+        for (const auto& [path, text] : kCases) {
+            m_recent->Add(path);
+            QCOMPARE(m_recent->MenuText(0), text);
+        }
+        const QString path = SaveSong(Path(u"A&B.kt"_s), 1);
+        QVERIFY(Flow().OpenDocumentFile(path));
+        QAction* entry = nullptr;
+        for (QAction* action : m_frame->menuBar()->actions()[0]->menu()->actions()) {
+            entry = action->text().startsWith(u"&1 "_s) ? action : entry;
+        }
+        QVERIFY(entry != nullptr && entry->text().endsWith(u"A&&B.kt"_s));
+    }
+
+    // A file dropped on the window opens once the drop is over; other drops are refused.
+    void droppedFileOpens() {
+        const QString path = SaveSong(Path(u"abgelegt.kt"_s), 3);
+        for (const QList<QUrl>& urls : {QList<QUrl>{QUrl(u"https://example.org/x.kt"_s)},
+                                        QList<QUrl>{QUrl::fromLocalFile(path)}}) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(m_frame.get(), &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(m_frame.get(), &drop);
+            QCOMPARE(drop.isAccepted(), urls.constFirst().isLocalFile());
+            QCOMPARE(enter.isAccepted(), urls.constFirst().isLocalFile());
+        }
+        QCOMPARE(m_doc->GetPathName(), std::string());  // not inside the drop
+        QTRY_COMPARE(QString::fromStdString(m_doc->GetPathName()), path);
+        QCOMPARE(Title(), u"abgelegt.kt - Kantilo"_s);
+        QCOMPARE(Notes(*m_doc), u"440/2 440/2 440/2"_s);
     }
 
     void recentFilesKeepLastFourNewestFirst() {

@@ -9,6 +9,8 @@ CSongFileDialog::CSongFileDialog(QWidget* parent, const QString& initialDir) : Q
     if (!initialDir.isEmpty()) {
         setDirectory(initialDir);
     }
+    // The name field starts as a pattern that shows which files are meant.
+    selectFile(QStringLiteral("*.wav"));
 }
 
 QString CSongFileDialog::ChosenPath() const {
