@@ -1,5 +1,12 @@
 #include <iostream>
 
+#ifdef KANTILO_EDITOR_PROGRAM
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+#endif
+
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
 
@@ -61,6 +68,19 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
 }
 
 }  // namespace
+#elif defined(KANTILO_EDITOR_PROGRAM)
+// The editor is a program of its own beside this one: a conversion then never loads the
+// window system's libraries, which would take more memory than the engine needs besides the
+// song itself.
+static int RunEditor(int, char** argv, const CCommandLine&) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path editor =
+        (error ? std::filesystem::path(argv[0]) : self).parent_path() / KANTILO_EDITOR_PROGRAM;
+    ::execv(editor.c_str(), argv);
+    std::cerr << "kantilo: der Editor " << editor << " lässt sich nicht starten.\n";
+    return CBatchConverter::kExitFailure;
+}
 #else
 static int RunEditor(int, char**, const CCommandLine&) {
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
