@@ -31,7 +31,8 @@ bool CSlotMemory::Obtain(std::size_t n) {
     }
     // A huge page needs an aligned start: map a little more and start at the first boundary.
     const std::size_t mapped = bytes + kHugePageBytes;
-    void* pages = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* pages =
+        ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (pages == MAP_FAILED) {
         return false;
     }
