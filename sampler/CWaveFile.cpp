@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <new>
 #include <vector>
 
 #include <sys/stat.h>

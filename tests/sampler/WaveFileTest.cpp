@@ -159,3 +159,13 @@ TEST(WaveWriter, WritesReplacingOlderFilesLinksKeptAndReadsBack) {
     EXPECT_EQ(FailureText([&] { song.Write(); }),
               "Die angegebene Zieldatei konnte nicht geöffnet werden!");
 }
+
+// A song of more than the largest block the writer hands on at once, odd in stereo.
+TEST(WaveWriter, LongSongsAreWrittenWhole) {
+    ScratchDir dir;
+    CLied song(dir.File("lang.wav"));
+    const std::vector<int16_t> slots = RandomSlots(4'500'001, 16, 11);
+    Record(song, 16, 1, 44100, slots);
+    song.Write();
+    EXPECT_EQ(Read(ReadBytes(dir.File("lang.wav"))), std::tuple("", slots, 1, 44100u));
+}
