@@ -1,110 +1,57 @@
+// kantilo: the command line. It never loads the window system's libraries, so a conversion
+// takes little more memory than the song itself; the editor, and the pages and pictures drawn
+// with its painter, are the editor program's, which takes over this process.
+#include <unistd.h>
+
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <system_error>
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
-#include "CExchangeFormat.h"
 #include "CExitCode.h"
-
-#ifdef KANTILO_WITH_GUI
-#include <QApplication>
-#include <QSettings>
-
-#include "CKantiloApp.h"
-#include "CMainFrame.h"
-#include "CPageConverter.h"
-#include "CQtUserDialogs.h"
-#include "CSamplerCommands.h"
-#include "CSongPlayer.h"
-#include "SStartup.h"
+#include "CFrontEnd.h"
 
 namespace {
 
-SStartup StartupOf(const CCommandLine& cmd) {
-    SStartup startup;
-    startup.strDocument = cmd.m_strDocument;
-    startup.bQuiet = cmd.m_bEmbedding;
-    switch (cmd.m_shellCommand) {
-        case CCommandLine::ShellCommand::print:
-        case CCommandLine::ShellCommand::printTo:
-            startup.request = SStartup::Request::print;
-            break;
-        case CCommandLine::ShellCommand::unregister:
-            startup.request = SStartup::Request::unregister;
-            break;
-        case CCommandLine::ShellCommand::none:
-        case CCommandLine::ShellCommand::dde:
-            break;
+#ifdef KANTILO_EDITOR_PROGRAM
+// Beside this program in the build tree, in libexec when installed.
+std::filesystem::path EditorProgram(const char* pszArgv0) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path dir = (error ? std::filesystem::path(pszArgv0) : self).parent_path();
+    const std::filesystem::path beside = dir / KANTILO_EDITOR_PROGRAM;
+    if (std::filesystem::exists(beside, error)) {
+        return beside;
     }
-    return startup;
+    return dir / ".." / KANTILO_EDITOR_LIBEXEC / KANTILO_EDITOR_PROGRAM;
 }
 
-// The editor: the application, its settings and dialogs, the main window with the document,
-// and the sampler commands on its menu.
-int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
-    if (!CKantiloApp::HasDisplay()) {
-        std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
-                     "WAYLAND_DISPLAY ist gesetzt).\n"
-                     "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
-        return CExitCode::kFailure;
-    }
-    CSongPlayer::SelectMediaBackend();
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
-    QApplication::setApplicationName(QString::fromLatin1(CKantiloApp::kApplication));
-    CKantiloApp::InstallGermanTranslation();
-    QSettings settings(QString::fromLatin1(CKantiloApp::kOrganization),
-                       QString::fromLatin1(CKantiloApp::kApplication));
-    CQtUserDialogs dialogs;
-    CKantiloApp app(dialogs, settings);
-    int exitCode = 0;
-    if (!app.InitInstance(StartupOf(cmd), exitCode)) {
-        return exitCode;
-    }
-    CSamplerCommands::Attach(*app.MainFrame(), dialogs);
-    dialogs.SetParent(app.MainFrame());
-    return QApplication::exec();
-}
-
-int ConvertToPages(int argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind) {
-    return CPageConverter::Run(argc, argv, cmd, kind, std::cerr);
-}
-
-}  // namespace
-#else
-static int ConvertToPages(int, char**, const CCommandLine&, CExchangeFormat::Kind) {
-    std::cerr << CBatchConverter::kNoPages << '\n';
+int HandOver(const CCommandLine&, char** argv) {
+    const std::filesystem::path editor = EditorProgram(argv[0]);
+    ::execv(editor.c_str(), argv);
+    std::cerr << "kantilo: der Editor " << editor << " lässt sich nicht starten.\n";
     return CExitCode::kFailure;
 }
-
-static int RunEditor(int, char**, const CCommandLine&) {
+#else
+int HandOver(const CCommandLine& cmd, char**) {
+    if (CFrontEnd::WantsPages(cmd)) {
+        std::cerr << CBatchConverter::kNoPages << '\n';
+        return CExitCode::kFailure;
+    }
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
               << "Mehr mit: kantilo --help\n";
     return CExitCode::kUsage;
 }
 #endif
 
+}  // namespace
+
 int main(int argc, char** argv) {
-    CCommandLine cmd = CCommandLine::Parse(argc, argv);
-    switch (cmd.m_action) {
-        case CCommandLine::Action::usageError:
-            std::cerr << "kantilo: " << cmd.m_strError << "\nMehr mit: kantilo --help\n";
-            return CExitCode::kUsage;
-        case CCommandLine::Action::help:
-            std::cout << CCommandLine::Usage();
-            return CExitCode::kOk;
-        case CCommandLine::Action::version:
-            std::cout << CCommandLine::Version() << '\n';
-            return CExitCode::kOk;
-        case CCommandLine::Action::convert:
-            CBatchConverter::EndOnInterrupt();
-            if (const auto kind = CExchangeFormat::FromPath(cmd.m_strOutput);
-                kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
-                kind == CExchangeFormat::Kind::png) {
-                return ConvertToPages(argc, argv, cmd, kind);
-            }
-            return CBatchConverter::Run(cmd, std::cerr);
-        case CCommandLine::Action::editor:
-            break;
+    const CCommandLine cmd = CCommandLine::Parse(argc, argv);
+    if (const std::optional<int> exitCode = CFrontEnd::Run(cmd)) {
+        return *exitCode;
     }
-    return RunEditor(argc, argv, cmd);
+    return HandOver(cmd, argv);
 }

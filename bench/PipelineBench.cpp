@@ -87,13 +87,23 @@ void BM_GenerateStereo44k(benchmark::State& state) {
     Generate(state, StereoInstrument());
 }
 
-// Rendering alone, without filter and file.
-void BM_RenderStereo44k(benchmark::State& state) {
+// Rendering alone, without filter and file, from a four-second 44.1 kHz recording in memory
+// of the given width and channels: the song's slots (output samples) per second.
+void BM_Render(benchmark::State& state) {
+    const auto bits = uint8_t(state.range(0));
+    const bool stereo = state.range(1) != 0;
     CController controller;
     FillSheet(controller);
-    CInstrument instrument(StereoInstrument(), 264);
-    instrument.ReadHeader();
-    instrument.ReadData();
+    CInstrument instrument("memory", 264);
+    instrument.SetSampleRate(44100);
+    instrument.SetBitsPerSample(bits);
+    instrument.SetStereo(stereo);
+    instrument.Allocate((stereo ? 2 : 1) * 4 * 44100);
+    for (uint32_t i = 0; i < instrument.GetSize(); ++i) {
+        const uint32_t noise = (i * 2654435761u) >> 20;
+        instrument.AppendSample(bits == 8 ? int32_t(noise & 0xFF) : int32_t(noise) - 2048);
+    }
+    instrument.FadeOut();
     CLied song;
     CSampler sampler;
     CSilentSink sink;
@@ -108,4 +118,10 @@ void BM_RenderStereo44k(benchmark::State& state) {
 
 BENCHMARK(BM_GenerateStandard)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GenerateStereo44k)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenderStereo44k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Render)
+    ->ArgNames({"bits", "stereo"})
+    ->Args({16, 1})
+    ->Args({8, 1})
+    ->Args({16, 0})
+    ->Args({8, 0})
+    ->Unit(benchmark::kMillisecond);

@@ -45,7 +45,7 @@ void RenderWith(CInstrument& instrument) {
     CSampler sampler;
     CQuietSink sink;
     sampler.Render(sink, instrument, song, sheet);
-    sampler.Filter(19);
+    sampler.Filter(sink, song, 19);
     std::ostringstream out;
     song.WriteTo(out);
     const uint64_t width = song.GetBitsPerSample() / 8u;

@@ -98,7 +98,7 @@ void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
     sink.SetProgressStatus("Lied wird gesampelt, bitte warten");
     m_pSampler->Render(sink, instrument, *m_pSong, *m_pNotenblatt);
     sink.SetProgressStatus("Lied wird gefiltert, bitte warten");
-    m_pSampler->Filter(2 * nFilterQuality - 1);
+    m_pSampler->Filter(sink, *m_pSong, 2 * nFilterQuality - 1);
     sink.SetProgressStatus("Lied wird gespeichert");
     m_pSong->Write();
 }

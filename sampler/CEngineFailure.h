@@ -21,4 +21,5 @@ public:
         "Die angegebene Zieldatei konnte nicht geöffnet werden!";
     static constexpr const char* kTargetCannotWrite =
         "Die angegebene Zieldatei konnte nicht geschrieben werden!";
+    static constexpr const char* kTooLongForWave = "Das Lied ist zu lang für eine WAV-Datei!";
 };

@@ -11,6 +11,7 @@ class IProgressSink;
 // Every note is the instrument played back by nearest-neighbour stepping at the ratio of the
 // note's pitch to the instrument's base frequency, cut to the note's length and faded out; a
 // tie chain sounds as one note, rests are silence. An eighth lasts a quarter of a second.
+// A sampler keeps nothing between calls: what a call works on is passed to it.
 class CSampler {
 public:
     CSampler();
@@ -18,27 +19,17 @@ public:
 
     // Sizes the song from the sheet, gives it the instrument's format and fills it. Slots that
     // no note or rest reaches (less than a frame per note) hold silence.
-    void Render(IProgressSink& view, CInstrument& instrument, CLied& song,
+    void Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
                 const CNotenblatt& sheet);
-    void ComputeSongSize(const CNotenblatt& sheet);
+    // The slots of the sheet's song in the song's format; throws when they cannot be counted
+    // in 32 bits.
+    static uint32_t SongSize(const CLied& song, const CNotenblatt& sheet);
     // Throws when the song rendered from the sheet with the instrument's format would not fit
     // into a WAV file; cheap, so a run can ask before it renders anything.
     static void CheckWaveLength(const CInstrument& instrument, const CNotenblatt& sheet);
-    uint32_t GetSongSize() const { return m_nSongSize; }
-    void RenderNote(uint16_t nPitch, int64_t nDuration);
-    void RenderRest(int64_t nDuration);
-    int16_t ScaleSample(int16_t nValue, float fFactor) const;
-    // Filters the song of the last Render in place with an FIR low-pass of nLength taps.
-    void Filter(int32_t nLength);
+    // Filters the song in place with an FIR low-pass of nLength taps.
+    void Filter(IProgressSink& sink, CLied& song, int32_t nLength);
 
 private:
     static double SlotsFor(uint32_t nSampleRate, bool bStereo, int32_t nEighths);
-    uint64_t FramesOf(int64_t nDuration) const;
-    void CountProgress(uint32_t nSlots);
-
-    uint32_t m_nSongSize = 0;
-    uint32_t m_nProgress = 0;
-    CInstrument* m_pInstrument = nullptr;
-    CLied* m_pSong = nullptr;
-    IProgressSink* m_pView = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -29,6 +30,8 @@ const uint16_t kFormatExtensible = 0xFFFE;
 const unsigned char kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 const std::size_t kBlockBytes = 1 << 16;
+// Slots written straight from the buffer go out in blocks this large.
+const std::size_t kDirectBlockBytes = std::size_t{8} << 20;
 
 uint16_t Read16(const unsigned char* p) {
     return uint16_t(p[0] | p[1] << 8);
@@ -81,14 +84,9 @@ CWaveFile::CWaveFile(std::string fileName) : m_strFileName(std::move(fileName)) 
 CWaveFile::~CWaveFile() = default;
 
 bool CWaveFile::Allocate(uint32_t n) {
-    m_pSamples.reset();
     m_nCount = 0;
     m_nSize = 0;
-    if (n == 0) {
-        return true;
-    }
-    m_pSamples.reset(new (std::nothrow) int16_t[n]);
-    if (!m_pSamples) {
+    if (!m_pSamples.Obtain(n)) {
         return false;
     }
     m_nSize = n;
@@ -96,7 +94,7 @@ bool CWaveFile::Allocate(uint32_t n) {
 }
 
 void CWaveFile::FreeSamples() {
-    m_pSamples.reset();
+    m_pSamples.Release();
     m_nCount = 0;
     m_nSize = 0;
 }
@@ -277,6 +275,16 @@ void CWaveFile::Emit(const ByteSink& put) const {
 void CWaveFile::EmitSlots(const ByteSink& put) const {
     const uint32_t width = m_nBitsPerSample / 8u;
     if (width == 0) {
+        return;
+    }
+    // Little-endian 16-bit slots already are the file's bytes: they go out as they are.
+    if (width == 2 && std::endian::native == std::endian::little) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(m_pSamples.get());
+        for (uint64_t done = 0, total = uint64_t(m_nSize) * 2; done < total;) {
+            const uint64_t count = std::min<uint64_t>(total - done, kDirectBlockBytes);
+            put(bytes + done, std::size_t(count));
+            done += count;
+        }
         return;
     }
     std::vector<unsigned char> block(kBlockBytes);

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <memory>
 #include <string>
+
+#include "CSlotMemory.h"
 
 // A fixed-length array of 16-bit sample slots with its format and the path of its WAV file.
 // Stereo slots are interleaved left, right. 8-bit samples are kept unsigned (0 to 255) with
@@ -31,8 +32,8 @@ public:
     void SetFileName(const std::string& strFileName) { m_strFileName = strFileName; }
     std::string GetFileName() const { return m_strFileName; }
 
-    // Releases the old slots and obtains n new ones (not cleared). False when memory runs out;
-    // the buffer is then empty.
+    // Releases the old slots and obtains n new ones, all 0 (16-bit silence). False when memory
+    // runs out; the buffer is then empty.
     bool Allocate(uint32_t n);
     void FreeSamples();
     uint32_t GetSize() const { return m_nSize; }
@@ -75,7 +76,7 @@ private:
     uint32_t m_nSampleRate = 0;
     uint8_t m_nBitsPerSample = 0;
     int32_t m_bStereo = 0;
-    std::unique_ptr<int16_t[]> m_pSamples;
+    CSlotMemory m_pSamples;
     uint32_t m_nCount = 0;
     uint32_t m_nSize = 0;
 };

@@ -108,4 +108,28 @@ inline std::vector<int16_t> Render(const Recording& in, const std::vector<Event>
     return song;
 }
 
+// The sampler's progress steps for the same events: a count of slots, every frame of a note
+// adding its channels and every slot of a rest one, makes a step and starts again whenever it
+// reaches a hundredth of the song's slots.
+inline int ProgressSteps(const Recording& in, const std::vector<Event>& events,
+                         int64_t totalEighths) {
+    const int64_t channels = in.stereo ? 2 : 1;
+    const auto songFrames = int64_t(std::trunc(double(in.rate) * double(totalEighths) * 0.25));
+    const auto threshold = uint32_t(songFrames * channels) / 100;
+    int steps = 0;
+    uint64_t count = 0;
+    for (const Event& e : events) {
+        const auto frames = int64_t(std::trunc(2.0 * in.rate * (double(e.eighths) * 0.125)));
+        const int64_t units = e.rest ? frames * channels : frames;
+        for (int64_t i = 0; i < units; ++i) {
+            count += e.rest ? 1 : channels;
+            if (count >= threshold) {
+                count = 0;
+                ++steps;
+            }
+        }
+    }
+    return steps;
+}
+
 }  // namespace ReferenceRenderer

@@ -163,6 +163,35 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
     }
 }
 
+// Notes longer than the source frames a run shares between its notes, and many pitches, from
+// recordings with a lone last slot: the same slots and the same progress steps as the plain
+// version, which steps slot by slot.
+TEST(Render, LongNotesAndOddRecordingsMatchThePlainVersion) {
+    const bool kStereo[] = {true, false, true};
+    const int kBits[] = {16, 8, 8};
+    for (int round = 0; round < 3; ++round) {
+        ReferenceRenderer::Recording rec;
+        rec.rate = 48000;
+        rec.bits = kBits[round];
+        rec.stereo = kStereo[round];
+        rec.base = 176;
+        rec.slots = RandomSlots(2 * 150001 + 1, rec.bits, uint32_t(round));
+        CNotenblatt sheet;
+        for (int i = 0; i < 6; ++i) {
+            Click(sheet, 264, 8, i > 0);  // one note of twelve seconds, past the shared frames
+        }
+        for (int i = 0; i < 26; ++i) {
+            Click(sheet, CPitchTable::kScale[i % 13].nFrequency, i % 7 == 3 ? 11 : 1 + i % 2);
+        }
+        const std::vector<ReferenceRenderer::Event> events = HeardEvents(sheet);
+        const Rendered r = Render(rec, sheet);
+        ASSERT_EQ(r.slots, ReferenceRenderer::Render(rec, events, sheet.GetLength()))
+            << "round " << round;
+        EXPECT_EQ(r.sink.samplerSteps,
+                  ReferenceRenderer::ProgressSteps(rec, events, sheet.GetLength()));
+    }
+}
+
 TEST(Instrument, StandardIsA264HzSineAndFadesTruncateTowardsTheCentre) {
     CInstrument plain("Standard", 440);
     plain.MakeStandard();

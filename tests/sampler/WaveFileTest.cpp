@@ -213,3 +213,13 @@ TEST(WaveWriter, RefusesFifosAndFilesTheUserMayNotWrite) {
     EXPECT_EQ(ReadBytes(dir.File("alt.wav")), Bytes(100, 1));
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"alt.wav", "fifo.wav", "zur-fifo.wav"}));
 }
+
+// A song of more than the largest block the writer hands on at once, odd in stereo.
+TEST(WaveWriter, LongSongsAreWrittenWhole) {
+    ScratchDir dir;
+    CLied song(dir.File("lang.wav"));
+    const std::vector<int16_t> slots = RandomSlots(4'500'001, 16, 11);
+    Record(song, 16, 1, 44100, slots);
+    song.Write();
+    EXPECT_EQ(Read(ReadBytes(dir.File("lang.wav"))), std::tuple("", slots, 1, 44100u));
+}

@@ -1,0 +1,40 @@
+#include "CFrontEnd.h"
+
+#include <iostream>
+
+#include "CBatchConverter.h"
+#include "CCommandLine.h"
+#include "CExchangeFormat.h"
+#include "CExitCode.h"
+
+bool CFrontEnd::WantsPages(const CCommandLine& cmd) {
+    if (cmd.m_action != CCommandLine::Action::convert) {
+        return false;
+    }
+    const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(cmd.m_strOutput);
+    return kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
+           kind == CExchangeFormat::Kind::png;
+}
+
+std::optional<int> CFrontEnd::Run(const CCommandLine& cmd) {
+    switch (cmd.m_action) {
+        case CCommandLine::Action::usageError:
+            std::cerr << "kantilo: " << cmd.m_strError << "\nMehr mit: kantilo --help\n";
+            return CExitCode::kUsage;
+        case CCommandLine::Action::help:
+            std::cout << CCommandLine::Usage();
+            return CExitCode::kOk;
+        case CCommandLine::Action::version:
+            std::cout << CCommandLine::Version() << '\n';
+            return CExitCode::kOk;
+        case CCommandLine::Action::convert:
+            CBatchConverter::EndOnInterrupt();
+            if (WantsPages(cmd)) {
+                return std::nullopt;
+            }
+            return CBatchConverter::Run(cmd, std::cerr);
+        case CCommandLine::Action::editor:
+            break;
+    }
+    return std::nullopt;
+}
