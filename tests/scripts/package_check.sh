@@ -48,7 +48,8 @@ check "lintian meldet keine Fehler" lintian_clean
 grep -v 'root privileges' "$work/lintian"
 holds_files() {
     local file missing=0
-    for file in /usr/bin/kantilo /usr/share/applications/kantilo.desktop \
+    for file in /usr/bin/kantilo /usr/libexec/kantilo/kantilo-editor \
+        /usr/share/applications/kantilo.desktop \
         /usr/share/mime/packages/kantilo.xml /usr/share/metainfo/org.example.kantilo.metainfo.xml \
         /usr/share/man/man1/kantilo.1.gz /usr/share/man/de/man1/kantilo.1.gz \
         /usr/share/doc/kantilo/copyright /usr/share/doc/kantilo/changelog.gz \
@@ -117,6 +118,13 @@ render_example() {
         [[ $(head -c 4 "$work/lied.wav") == RIFF && $(stat -c %s "$work/lied.wav") -gt 44 ]]
 }
 check "das Beispiel wird ohne Anzeige gerendert" render_example
+# Pages are drawn by the editor program in libexec, which kantilo hands them to.
+pages_of_example() {
+    (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/kantilo lied.kt -o lied.pdf) &&
+        [[ $(head -c 5 "$work/lied.pdf") == %PDF- ]] &&
+        (cd "$work" && /usr/bin/kantilo lied.kt -o lied.musicxml) && grep -q "<score-partwise" "$work/lied.musicxml"
+}
+check "das Beispiel wird ohne Anzeige zu PDF und MusicXML" pages_of_example
 
 # The desktop as a user meets it: fresh home and settings, no desktop environment of its own.
 desktop=(env -u XDG_CURRENT_DESKTOP HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
@@ -149,7 +157,8 @@ opens_on_double_click() {
         mkdir -p "$(dirname "$deb")/screenshots"
         import -window root "$(dirname "$deb")/screenshots/installed-editor.png" 2>/dev/null || true
         app_pid=$(xdotool getwindowpid "$window")
-        [[ $(readlink "/proc/$app_pid/exe") == /usr/bin/kantilo ]] && status=0
+        # kantilo hands the window over to the editor program in the same process.
+        [[ $(readlink "/proc/$app_pid/exe") == /usr/libexec/kantilo/kantilo-editor ]] && status=0
     else
         cat "$work/open.log"
     fi
