@@ -3,39 +3,26 @@
 #include <array>
 #include <cmath>
 
-#include "CNotenblatt.h"
+#include "CPitchTable.h"
 
 namespace {
 
-constexpr size_t kPitchCount = 13;
+constexpr size_t kPitchCount = CPitchTable::kScale.size();
 constexpr char kSteps[] = "CDEFGAB";
 constexpr int32_t kLowestOctave = 4;
 constexpr double kConcertA = 440.0;
 constexpr int32_t kConcertAKey = 69;
 
-// The sheet's bands, lowest pitch first, with the lowest height of each band.
+// The sheet's pitches, lowest first, named as other programs name them; a note is entered at
+// the top of its band.
 std::array<CScalePitch, kPitchCount> BuildScale() {
     std::array<CScalePitch, kPitchCount> scale{};
-    size_t nFound = 0;
-    for (int32_t y = CNotenblatt::kRowHeight - 1; y >= 0; --y) {
-        int32_t nGlyphBase = 0;
-        const uint16_t nHz = CNotenblatt::PitchFromPoint(CPoint{0, y}, nGlyphBase);
-        if (nHz == 0) {
-            continue;
-        }
-        if (nFound > 0 && scale[nFound - 1].nHz == nHz) {
-            scale[nFound - 1].nHeight = y;
-            continue;
-        }
-        if (nFound == kPitchCount) {
-            break;  // a fourteenth band would be a pitch no other program is told about
-        }
-        CScalePitch& pitch = scale[nFound];
-        pitch.cStep = kSteps[nFound % 7];
-        pitch.nOctave = kLowestOctave + static_cast<int32_t>(nFound / 7);
-        pitch.nHz = nHz;
-        pitch.nHeight = y;
-        ++nFound;
+    for (size_t n = 0; n < kPitchCount; ++n) {
+        CScalePitch& pitch = scale[n];
+        pitch.cStep = kSteps[n % 7];
+        pitch.nOctave = kLowestOctave + static_cast<int32_t>(n / 7);
+        pitch.nHz = CPitchTable::kScale[n].nFrequency;
+        pitch.nHeight = CPitchTable::kScale[n].nTop;
     }
     return scale;
 }
