@@ -117,22 +117,6 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
     }
 }
 
-// A FIFO would wait for a writer and a device never end: both are no recording.
-TEST(WaveReader, FifosAndDevicesAreRefusedAtOnce) {
-    ScratchDir dir;
-    ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
-    for (const std::string& path :
-         {dir.File("fifo.wav"), std::string("/dev/zero"), std::string("/dev/null")}) {
-        EXPECT_TRUE(PassesInChild(
-            [&] {
-                CWaveFile wave(path);
-                return FailureText([&] { wave.ReadHeader(); }) == kDamaged;
-            },
-            {}, 10))
-            << path;
-    }
-}
-
 TEST(WaveWriter, HeaderBytesAndSamplesLowByteFirst) {
     CLied song;
     song.SetFormat(22050, 16, 0);
@@ -183,12 +167,23 @@ TEST(WaveWriter, WritesReplacingOlderFilesLinksKeptAndReadsBack) {
               "Die angegebene Zieldatei konnte nicht geöffnet werden!");
 }
 
-// A FIFO, a link to one, and a file the user may only read stay as they are.
-TEST(WaveWriter, RefusesFifosAndFilesTheUserMayNotWrite) {
+// A FIFO would wait for a writer and a device never end: both are no recording. A FIFO, a link
+// to one, and a file the user may only read stay as they are.
+TEST(WaveFiles, FifosDevicesAndReadOnlyFilesAreNeitherReadNorReplaced) {
     const char* const kCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
     ScratchDir dir;
     fs::permissions(dir.Path(), fs::perms::all);
     ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
+    for (const std::string& path :
+         {dir.File("fifo.wav"), std::string("/dev/zero"), std::string("/dev/null")}) {
+        EXPECT_TRUE(PassesInChild(
+            [&] {
+                CWaveFile wave(path);
+                return FailureText([&] { wave.ReadHeader(); }) == kDamaged;
+            },
+            {}, 10))
+            << path;
+    }
     fs::create_symlink("fifo.wav", dir.File("zur-fifo.wav"));
     WriteBytes(dir.File("alt.wav"), Bytes(100, 1));
     ASSERT_EQ(chmod(dir.File("alt.wav").c_str(), 0444), 0);
