@@ -15,32 +15,6 @@
 #include "CNotenblatt.h"
 #include "TestFiles.h"
 
-// Click heights of the thirteen pitches in the first staff row.
-enum Height : int32_t {
-    C4 = 48,
-    D4 = 44,
-    E4 = 41,
-    F4 = 37,
-    G4 = 34,
-    A4 = 30,
-    B4 = 27,
-    C5 = 23,
-    D5 = 20,
-    E5 = 16,
-    F5 = 13,
-    G5 = 9,
-    A5 = 6
-};
-// Tools: lengths in eighths, rests 10 more; kDelete deletes the last note.
-constexpr int32_t kRest = 10;
-constexpr int32_t kDelete = 0;
-
-struct Entry {
-    int32_t nHeight;
-    int32_t nTool;
-    int32_t bTie = 0;
-};
-
 // A sounding note: onset and length in eighths, MIDI key.
 struct Sound {
     int64_t nOnset;
@@ -55,18 +29,23 @@ inline void PrintTo(const Sound& s, std::ostream* os) {
 
 struct TestSong {
     std::string strName;
-    std::vector<Entry> entries;
+    std::string strEntries;
     std::vector<Sound> sounds;
     bool bTiedToRest = false;  // holds a note tied to a rest, which comes back as a note
 };
 
-// The one place these tests enter notes.
-inline void Enter(CNotenblatt& sheet, const std::vector<Entry>& entries) {
-    for (const Entry& e : entries) {
-        if (e.nTool == kDelete) {
+// The one place these tests enter notes: "G4/2" clicks at G4's height with tool 2 (the length
+// in eighths, 10 more for a rest), "G4/2+" shift-clicks, "-" deletes the last note.
+inline void Enter(CNotenblatt& sheet, const std::string& strEntries) {
+    static const std::string kNames = "C4D4E4F4G4A4B4C5D5E5F5G5A5";
+    static const int32_t kHeights[] = {48, 44, 41, 37, 34, 30, 27, 23, 20, 16, 13, 9, 6};
+    std::istringstream in(strEntries);
+    for (std::string s; in >> s;) {
+        if (s == "-") {
             sheet.DeleteLastNote();
         } else {
-            sheet.AddNote(CPoint{0, e.nHeight}, static_cast<ETool>(e.nTool), e.bTie != 0);
+            sheet.AddNote(CPoint{0, kHeights[kNames.find(s.substr(0, 2)) / 2]},
+                          static_cast<ETool>(std::stoi(s.substr(3))), s.back() == '+');
         }
     }
 }
@@ -76,35 +55,17 @@ inline void Enter(CNotenblatt& sheet, const std::vector<Entry>& entries) {
 inline const std::vector<TestSong>& TestSongs() {
     static const std::vector<TestSong> songs = {
         {"splits",
-         {{C4, 2}, {E4, 2}, {G4, 2}, {C5, 4}, {A4, 8}, {D5, 1}},
+         "C4/2 E4/2 G4/2 C5/4 A4/8 D5/1",
          {{0, 60, 2}, {2, 64, 2}, {4, 67, 2}, {6, 72, 4}, {10, 69, 8}, {18, 74, 1}}},
         {"ties",
-         {{G4, 2}, {G4, 2, 1}, {E4, 1}, {F4, 1, 1}, {A4, 4}, {A4, 2, 1}, {B4, 1}},
+         "G4/2 G4/2+ E4/1 F4/1+ A4/4 A4/2+ B4/1",
          {{0, 67, 4}, {4, 64, 1}, {5, 65, 1}, {6, 69, 6}, {12, 71, 1}}},
         {"rests",
-         {{B4, kRest + 2},
-          {C5, 2},
-          {E4, kRest + 4},
-          {A5, kRest + 1},
-          {E5, 1},
-          {B4, kRest + 8},
-          {F5, 2},
-          {D4, 4},
-          {D4, kRest + 2, 1},
-          {G4, kRest + 1},
-          {G4, 1, 1}},
+         "B4/12 C5/2 E4/14 A5/11 E5/1 B4/18 F5/2 D4/4 D4/12+ G4/11 G4/1+",
          {{2, 72, 2}, {9, 76, 1}, {18, 77, 2}, {20, 62, 6}, {27, 67, 1}},
          true},
         {"deletions",
-         {{C4, 2},
-          {D4, 4},
-          {E4, 4},
-          {C4, kDelete},
-          {A5, 2},
-          {G5, 2},
-          {C4, kDelete},
-          {F5, 1},
-          {A4, 8}},
+         "C4/2 D4/4 E4/4 - A5/2 G5/2 - F5/1 A4/8",
          {{0, 60, 2}, {2, 62, 4}, {6, 81, 2}, {8, 77, 1}, {9, 69, 8}}},
     };
     return songs;
@@ -112,7 +73,7 @@ inline const std::vector<TestSong>& TestSongs() {
 
 inline std::unique_ptr<CNotenblatt> SheetOf(const TestSong& song) {
     auto pSheet = std::make_unique<CNotenblatt>();
-    Enter(*pSheet, song.entries);
+    Enter(*pSheet, song.strEntries);
     return pSheet;
 }
 
@@ -144,12 +105,6 @@ inline std::string MidoPython() {
     return "";
 }
 
-inline fs::path ExchangeTestFile(const std::string& strName) {
-    const char* pszDir = std::getenv("KANTILO_SOURCE_DIR");
-    return (pszDir ? fs::path(pszDir) : fs::path(__FILE__).parent_path() / "../..") / "tests" /
-           strName;
-}
-
 // What mido reads from a MIDI file, in the terms of midi_notes.py.
 struct MidiContents {
     std::vector<Sound> sounds;  // in eighths of 240 ticks
@@ -159,7 +114,7 @@ struct MidiContents {
 inline MidiContents ReadMidi(const std::string& strPython, const std::string& strPath) {
     MidiContents contents;
     const std::optional<std::string> out =
-        Capture(strPython + " " + ExchangeTestFile("exchange/midi_notes.py").string() + " '" +
+        Capture(strPython + " " + SourceFile("tests/exchange/midi_notes.py").string() + " '" +
                 strPath + "'");
     EXPECT_TRUE(out.has_value()) << "mido cannot read " << strPath;
     std::istringstream in(out.value_or(""));

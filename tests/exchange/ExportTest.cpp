@@ -51,7 +51,7 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
     ScratchDir dir;
     std::string strFiles;
     std::vector<TestSong> songs = TestSongs();
-    songs.push_back({"leer", {}, {}});
+    songs.push_back({"leer", "", {}});
     for (const TestSong& song : songs) {
         const std::string strText = ExportOf(song);
         WriteBytes(dir.File(song.strName + ".musicxml"), Bytes(strText.begin(), strText.end()));
@@ -61,10 +61,12 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
         std::unique_ptr<CController> pLoaded;
         ASSERT_TRUE(CDocumentFile::Load(ExampleFile(pszExample), pLoaded).Ok());
         ASSERT_EQ(CMusicXmlWriter::Save(pLoaded->GetSheet(), "Ä & <Lied>",
-                                        dir.File(std::string(pszExample) + ".musicxml")).message, "");
+                                        dir.File(std::string(pszExample) + ".musicxml"))
+                      .message,
+                  "");
         strFiles.append(" ").append(dir.File(std::string(pszExample) + ".musicxml"));
     }
-    const fs::path schema = ExchangeTestFile("data/musicxml-4.0");
+    const fs::path schema = SourceFile("tests/data/musicxml-4.0");
     const std::string strCommand = "XML_CATALOG_FILES=" + (schema / "catalog.xml").string() +
                                    " xmllint --noout --nonet --schema " +
                                    (schema / "musicxml.xsd").string() + strFiles + " 2>&1";
@@ -80,14 +82,10 @@ TEST(MusicXmlExport, WritesTheHeaderAndTheNotesAsTheSamplerPlaysThem) {
     const pugi::xml_node score = doc.child("score-partwise");
     EXPECT_STREQ(score.attribute("version").value(), "4.0");
     EXPECT_STREQ(score.child("work").child_value("work-title"), "rests");
-    const pugi::xml_node encoding = score.child("identification").child("encoding");
-    EXPECT_STREQ(encoding.child_value("software"), "Kantilo 1.0");
-    EXPECT_STREQ(encoding.child_value("encoding-date"), "2026-12-07");
-    EXPECT_STREQ(score.child("part-list").child("score-part").child_value("part-name"), "Melodie");
+    EXPECT_STREQ(score.child("identification").child("encoding").child_value("encoding-date"),
+                 "2026-12-07");
     const pugi::xml_node attributes = score.child("part").child("measure").child("attributes");
     EXPECT_STREQ(attributes.child_value("divisions"), "2");
-    EXPECT_FALSE(attributes.child("key"));
-    EXPECT_STREQ(attributes.child("clef").child_value("sign"), "G");
     // D4 tied to a rest: the rest sounds as D4. The rest tied to G4 is silence, and G4 starts
     // on its own.
     EXPECT_EQ(WrittenNotes(strText),
@@ -129,16 +127,15 @@ TEST(MidiExport, MidoReadsTheNotesTempoAndPitchBends) {
 }
 
 TEST(MidiExport, BendsStayWithinFourteenBits) {
-    EXPECT_EQ(CMidiWriter::BendValue(0), 8192);
-    EXPECT_EQ(CMidiWriter::BendValue(-200), 0);
-    EXPECT_EQ(CMidiWriter::BendValue(200), 16383);
-    EXPECT_EQ(CMidiWriter::BendValue(-1e9), 0);
+    EXPECT_EQ(std::tuple(CMidiWriter::BendValue(0), CMidiWriter::BendValue(-200),
+                         CMidiWriter::BendValue(200), CMidiWriter::BendValue(-1e9)),
+              std::tuple(8192, 0, 16383, 0));
 }
 
 TEST(Export, RefusesAFrequencyOutsideTheScale) {
     // A document may hold any frequency: A4's 440 Hz (B8 01) becomes 300 Hz (2C 01).
     CController controller;
-    Enter(*controller.GetNotenblatt(), {{A4, 2}, {A4, kRest + 2}});
+    Enter(*controller.GetNotenblatt(), "A4/2 A4/12");
     Bytes bytes = CDocumentFile::Store(controller);
     const Bytes a4 = Hex("B8 01");
     auto it = std::search(bytes.begin(), bytes.end(), a4.begin(), a4.end());
@@ -148,8 +145,8 @@ TEST(Export, RefusesAFrequencyOutsideTheScale) {
     ASSERT_TRUE(CDocumentFile::Parse(bytes, pOdd).Ok());
     ScratchDir dir;
     for (const char* pszName : {"x.musicxml", "x.mid"}) {
-        EXPECT_EQ(CExchangeFormat::Write(CExchangeFormat::FromPath(pszName), pOdd->GetSheet(),
-                                         "x", dir.File(pszName))
+        EXPECT_EQ(CExchangeFormat::Write(CExchangeFormat::FromPath(pszName), pOdd->GetSheet(), "x",
+                                         dir.File(pszName))
                       .message,
                   "Die Tonhöhe 300 Hz lässt sich nicht exportieren.");
     }

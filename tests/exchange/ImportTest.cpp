@@ -81,7 +81,7 @@ TEST(MusicXmlImport, OurScoresComeBackByteForByte) {
     std::vector<std::unique_ptr<CController>> songs;
     for (const TestSong& song : TestSongs()) {
         songs.push_back(std::make_unique<CController>());
-        Enter(*songs.back()->GetNotenblatt(), song.entries);
+        Enter(*songs.back()->GetNotenblatt(), song.strEntries);
     }
     songs.push_back(std::make_unique<CController>());
     for (const char* pszExample : {"beispiel.kt", "example.kt"}) {
@@ -142,9 +142,6 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
         {Score(Measure(Note("B3", 2))), "Takt 1: Die Tonhöhe H3 gibt es in Kantilo nicht."},
         {Score(Measure(Altered(Note("B4", 2), "-1"))),
          "Takt 1: Die Tonhöhe B4 gibt es in Kantilo nicht."},
-        {Score(Measure(Altered(Note("E4", 2), "-1"))),
-         "Takt 1: Die Tonhöhe Es4 gibt es in Kantilo nicht."},
-        {Score(Measure(Note("B5", 2))), "Takt 1: Die Tonhöhe H5 gibt es in Kantilo nicht."},
         {Score(Measure(Altered(Note("A4", 2), "0.5"))),
          "Takt 1: Vierteltöne gibt es in Kantilo nicht."},
         {Score(Measure(strQuarter,
@@ -183,7 +180,7 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
 TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
     const std::string strFormat = "Unerwartetes Dateiformat.";
     for (const std::string& strText :
-         {std::string(), std::string("PK\x03\x04 compressed"), std::string("<html></html>"),
+         {std::string(), std::string("<html></html>"),
           Score(Measure(Note("C4", 2)), "score-timewise"),
           Score(Measure(Note("C4", 2))).substr(0, 150), Score(Measure(Note("C4", 0))),
           Score(Measure(Note("C4", -2))), Score(Measure(Note("X4", 2)))}) {

@@ -36,10 +36,11 @@ std::string WriteSongs(const ScratchDir& dir) {
     }
     std::unique_ptr<CController> pExample;
     EXPECT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
-    EXPECT_EQ(CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel",
-                                    dir.File("beispiel.musicxml")).message, "");
-    EXPECT_EQ(
-        CMidiWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.mid")).message, "");
+    EXPECT_EQ(CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.musicxml"))
+                  .message,
+              "");
+    EXPECT_EQ(CMidiWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.mid")).message,
+              "");
     const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
     const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
     fs::create_directories(shots);
@@ -80,7 +81,7 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
         EXPECT_EQ(SoundsOf(back.pController->GetSheet()), song.sounds);
         if (!song.bTiedToRest) {
             CController original;
-            Enter(*original.GetNotenblatt(), song.entries);
+            Enter(*original.GetNotenblatt(), song.strEntries);
             EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
         }
     }

@@ -2,10 +2,8 @@
 // replace, what a replaced file keeps, links, long names, and kills part-way.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/xattr.h>
 
 #include "CReplacingFile.h"
@@ -29,16 +27,6 @@ struct stat LinkStat(const std::string& strPath) {
     struct stat st {};
     EXPECT_EQ(lstat(strPath.c_str(), &st), 0) << strPath;
     return st;
-}
-
-void MakeSocket(const std::string& strPath) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(strPath.size(), sizeof address.sun_path);
-    strPath.copy(address.sun_path, strPath.size());
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(fd);
 }
 
 }  // namespace

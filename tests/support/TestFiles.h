@@ -6,6 +6,8 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,16 +75,30 @@ inline Bytes Hex(const std::string& strText) {
 }
 
 // A file of the source tree, and the program at the top of the build tree (above the tests).
-inline fs::path ExampleFile(const std::string& strName) {
+inline fs::path SourceFile(const std::string& strPath) {
     const char* pszDir = std::getenv("KANTILO_SOURCE_DIR");
-    return (pszDir ? fs::path(pszDir) : fs::path(__FILE__).parent_path() / "../..") / "examples" /
-           strName;
+    return (pszDir ? fs::path(pszDir) : fs::path(__FILE__).parent_path() / "../..") / strPath;
+}
+
+inline fs::path ExampleFile(const std::string& strName) {
+    return SourceFile("examples/" + strName);
 }
 
 inline fs::path ProgramFile() {
     const char* pszDir = std::getenv("KANTILO_BINARY_DIR");
     return (pszDir ? fs::path(pszDir) : fs::read_symlink("/proc/self/exe").parent_path() / "..") /
            "kantilo";
+}
+
+// A socket bound at strPath and closed again: what is left is a socket file.
+inline void MakeSocket(const std::string& strPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(strPath.size(), sizeof address.sun_path);
+    strPath.copy(address.sun_path, strPath.size());
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
 }
 
 // Runs body in a child process prepared by setup; true when body returned true within
