@@ -82,7 +82,8 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
     const std::pair<std::vector<std::string>, std::string> kUsageErrors[] = {
         {{"--gibtsnicht"}, "kantilo: Unbekannte Option: --gibtsnicht" + kMore},
         {{"a.kt", "-o", "x.mp3"},
-         "kantilo: die Ausgabedatei muss auf .kt, .wav, .musicxml, .xml, .mid, .midi, .pdf, .svg oder .png enden: x.mp3\n"},
+         "kantilo: die Ausgabedatei muss auf .kt, .wav, .musicxml, .xml, .mid, .midi, .pdf, .svg "
+         "oder .png enden: x.mp3\n"},
         {{strDoc, "-o", dir.File("x.wav"), "--quality", "51"},
          "kantilo: --quality: erlaubt ist eine ganze Zahl von 5 bis 50." + kMore},
     };
@@ -115,8 +116,8 @@ TEST(KantiloProgram, FifosAndFoldersAreNeitherReadNorReplaced) {
         EXPECT_EQ(RunKantilo(args, dir), std::tuple(1, "", strErr));
     }
     EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_symlink(dir.File("zur-fifo.kt")));
-    EXPECT_EQ(dir.Names(), (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "lied.kt",
-                                                  "zur-fifo.kt"}));
+    EXPECT_EQ(dir.Names(),
+              (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "lied.kt", "zur-fifo.kt"}));
 }
 
 TEST(KantiloProgram, SongTooLongForAWaveFileFailsBeforeRendering) {

@@ -73,7 +73,6 @@ class TestRealAudio : public QObject {
     Q_OBJECT
 
     pid_t m_nServerPid = 0;  // a private server this test started
-    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CEditorFixture> m_f;
     QProcess m_recorder;
     Samples m_song;
@@ -131,9 +130,8 @@ private slots:
         if (!HasNullSink()) {
             QSKIP("no sound server with a null sink can be reached");
         }
-        m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
-        m_f->View().SetSongDir(m_dir->path());
+        m_f->View().SetSongDir(m_f->dir.path());
         const int heights[] = {49, 42, 35, 31, 45};  // five half notes, five seconds
         for (int i = 0; i < 5; ++i) {
             m_f->ClickNote(80 + 40 * i, heights[i]);
@@ -141,7 +139,7 @@ private slots:
         QVERIFY(CEditorFixture::OnModal<CSamplerDlg>(
             [&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
             [](CSamplerDlg& dlg) { Click(dlg, "ok"); }));
-        CWaveFile wave(m_dir->filePath(u"Test.wav"_s).toStdString());
+        CWaveFile wave(m_f->Path(u"Test.wav"_s).toStdString());
         wave.ReadHeader();
         wave.ReadData();
         QVERIFY(!wave.IsStereo() && wave.GetBitsPerSample() == 16);

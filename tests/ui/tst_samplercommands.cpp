@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -10,11 +9,6 @@
 #include "UiTestKit.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // What the progress dialog paints: the status texts in order and, per bar ('S' sampler,
 // 'F' filter), every new value with the number of the status text shown then.
@@ -51,7 +45,6 @@ class TestSamplerCommands : public QObject {
     Q_OBJECT
 
     std::unique_ptr<CEditorFixture> m_f;
-    std::unique_ptr<QTemporaryDir> m_dir;
 
     // Enters both directories in the settings and closes with button; what the fields showed
     // at first, as "song|instrument".
@@ -91,8 +84,8 @@ class TestSamplerCommands : public QObject {
     }
 
     QByteArray RenderWithCommandLine(const QStringList& extra) {
-        const QString kt = m_dir->filePath(u"lied.kt"_s);
-        const QString out = m_dir->filePath(u"cli.wav"_s);
+        const QString kt = m_f->Path(u"lied.kt"_s);
+        const QString out = m_f->Path(u"cli.wav"_s);
         QFile::remove(out);
         if (!m_f->doc.OnSaveDocument(QFile::encodeName(kt).toStdString()).Ok()) {
             return "save failed";
@@ -104,22 +97,18 @@ class TestSamplerCommands : public QObject {
         if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
             return "kantilo failed: " + cli.errorString().toUtf8() + cli.readAllStandardError();
         }
-        return ReadAll(out);
+        return FileBytes(out);
     }
 
     void CheckWarning(const QString& text) {
-        QCOMPARE(m_f->prompts.messages.size(), 1);
-        QCOMPARE(m_f->prompts.messages[0].title, u"Warnung!"_s);
-        QCOMPARE(m_f->prompts.messages[0].text, text);
-        QCOMPARE(m_f->prompts.messages[0].owner, &m_f->View());
-        QCOMPARE(m_f->prompts.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_f->dialogs.messages, QStringList{text});
+        QVERIFY(m_f->dialogs.OneBox(&m_f->View(), u"Warnung!"_s, QMessageBox::Warning));
         QVERIFY(!m_f->commands->ProgressSink().ProgressDlg());
     }
 
 private slots:
     void initTestCase() { CSongPlayer::SelectMediaBackend(); }  // as main does
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
         QVERIFY(QTest::qWaitForWindowExposed(&m_f->frame));
     }
@@ -127,39 +116,39 @@ private slots:
 
     // The settings feed the sampler dialog and survive New and Open, which disable play.
     void settingsCancelAndPlayAcrossNewAndOpen() {
-        QCOMPARE(SetDirs(m_dir->path(), u"/a/inst"_s), u"|"_s);
-        QCOMPARE(SetDirs(u"/anders"_s, u"/x"_s, "cancel"), m_dir->path() + u"|/a/inst"_s);
+        QCOMPARE(SetDirs(m_f->dir.path(), u"/a/inst"_s), u"|"_s);
+        QCOMPARE(SetDirs(u"/anders"_s, u"/x"_s, "cancel"), m_f->dir.path() + u"|/a/inst"_s);
         EnterSong();
         Generate([](CSamplerDlg& dlg) { Click(dlg, "browse"); }, "cancel");
-        QCOMPARE(m_f->prompts.chooserDirs, QStringList{m_dir->path()});
+        QCOMPARE(m_f->dialogs.chooserDirs, QStringList{m_f->dir.path()});
         // Cancel generates nothing.
         QVERIFY(!m_f->commands->ProgressSink().ProgressDlg());
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
-        QVERIFY(m_f->SongFileName().isEmpty() && m_f->prompts.messages.isEmpty());
-        const QString kt = m_dir->filePath(u"lied.kt"_s);
+        QVERIFY(m_f->SongFileName().isEmpty() && m_f->dialogs.messages.isEmpty());
+        const QString kt = m_f->Path(u"lied.kt"_s);
         QVERIFY(m_f->doc.OnSaveDocument(QFile::encodeName(kt).toStdString()).Ok());
         Generate();
         QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         m_f->Action(ID_FILE_NEW)->trigger();
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         Generate();
-        m_f->prompts.openPath = kt;
+        m_f->dialogs.openPath = kt;
         m_f->Action(ID_FILE_OPEN)->trigger();
         QVERIFY(m_f->doc.GetFirstNote() != nullptr);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
-        QCOMPARE(m_f->View().SongDir(), m_dir->path());
+        QCOMPARE(m_f->View().SongDir(), m_f->dir.path());
         QCOMPARE(m_f->View().InstrumentDir(), u"/a/inst"_s);
     }
 
     // The whole road from clicks to the song file: byte for byte what the command line makes.
     void songMatchesCommandLine() {
-        QCOMPARE(SetDirs(m_dir->path(), QString()), u"|"_s);
+        QCOMPARE(SetDirs(m_f->dir.path(), QString()), u"|"_s);
         EnterSong();
         CProgressRecorder recorder;
         Generate();
-        const QString song = m_dir->filePath(u"Test.wav"_s);
+        const QString song = m_f->Path(u"Test.wav"_s);
         QCOMPARE(m_f->SongFileName(), song);
-        QVERIFY(m_f->prompts.messages.isEmpty());
+        QVERIFY(m_f->dialogs.messages.isEmpty());
         QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         // All stages in order, each bar stepping one by one (100 wraps to 0) in its own stage.
         QCOMPARE(recorder.texts,
@@ -175,20 +164,20 @@ private slots:
                 last = value;
             }
         }
-        const QByteArray generated = ReadAll(song);
+        const QByteArray generated = FileBytes(song);
         QVERIFY(generated.size() > 44);
         QCOMPARE(generated, RenderWithCommandLine({}));
         QVERIFY(generated != RenderWithCommandLine({u"--quality"_s, u"5"_s}));  // it can differ
     }
 
     void missingInstrumentKeepsPlayDisabled() {
-        const QString instDir = m_dir->path();
+        const QString instDir = m_f->dir.path();
         QFile instrument(instDir + u"/Weg.wav"_s);
         QVERIFY(instrument.open(QIODevice::WriteOnly));
         QCOMPARE(SetDirs(instDir, instDir), u"|"_s);
         EnterSong();
         QString statusAtWarning;
-        m_f->prompts.onMessage = [&] {
+        m_f->dialogs.onMessage = [&] {
             CSamplerProgressDlg* dlg = m_f->commands->ProgressSink().ProgressDlg();
             statusAtWarning = dlg && dlg->isVisible() ? dlg->Status() : u"hidden"_s;
         };
@@ -200,13 +189,13 @@ private slots:
         QCOMPARE(statusAtWarning, u"Instrument wird geladen"_s);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         QVERIFY(m_f->SongFileName().isEmpty());
-        QVERIFY(!QFile::exists(m_dir->filePath(u"Test.wav"_s)));
+        QVERIFY(!QFile::exists(m_f->Path(u"Test.wav"_s)));
     }
 
     void unwritableSongStillEnablesPlay() {
         EnterSong();
-        const QString target = m_dir->filePath(u"fehlt/lied.wav"_s);
-        m_f->prompts.songFileAnswer = target;
+        const QString target = m_f->Path(u"fehlt/lied.wav"_s);
+        m_f->dialogs.songFileAnswer = target;
         Generate([](CSamplerDlg& dlg) { Click(dlg, "browse"); });
         CheckWarning(u"Die angegebene Zieldatei konnte nicht geöffnet werden!"_s);
         QVERIFY(!QFile::exists(target));

@@ -54,8 +54,8 @@ private slots:
         QTest::newRow("missing") << u"MISSING"_s << open << false << 1
                                  << u"MISSING wurde nicht gefunden."_s;
         QTest::newRow("print") << u"SONG"_s << print << false << 0 << QString();
-        QTest::newRow("print missing") << u"MISSING"_s << print << false << 1
-                                       << u"MISSING wurde nicht gefunden."_s;
+        QTest::newRow("print missing")
+            << u"MISSING"_s << print << false << 1 << u"MISSING wurde nicht gefunden."_s;
         QTest::newRow("quiet") << u"SONG"_s << open << true << -1 << QString();
         QTest::newRow("unregister") << QString() << unregister << false << 0 << unregistered;
         QTest::newRow("unregister quietly") << QString() << unregister << true << 0 << QString();
@@ -71,8 +71,10 @@ private slots:
         SStartup startup;
         startup.request = SStartup::Request(request);
         startup.bQuiet = quiet;
-        startup.strDocument =
-            (song ? m_song : document == u"MISSING"_s ? missing : QString()).toStdString();
+        startup.strDocument = (song                       ? m_song
+                               : document == u"MISSING"_s ? missing
+                                                          : QString())
+                                  .toStdString();
         int code = -1;
         QCOMPARE(m_app->InitInstance(startup, code), exitCode == -1);
         QCOMPARE(exitCode == -1 ? -1 : code, exitCode);
