@@ -91,8 +91,7 @@ class TestSamplerCommands : public QObject {
             return "save failed";
         }
         QProcess cli;
-        const QString binDir = QCoreApplication::applicationDirPath() + u"/.."_s;
-        cli.start(qEnvironmentVariable("KANTILO_BINARY_DIR", binDir) + u"/kantilo"_s,
+        cli.start(qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s,
                   QStringList{kt, u"-o"_s, out} + extra);
         if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
             return "kantilo failed: " + cli.errorString().toUtf8() + cli.readAllStandardError();
