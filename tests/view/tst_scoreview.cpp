@@ -3,14 +3,11 @@
 #include <QtTest>
 #include <memory>
 
-#include "CGlyphLibrary.h"
 #include "CKantiloView.h"
 #include "CScoreLayout.h"
 #include "ViewTestKit.h"
 
 namespace {
-
-using Glyphs = std::vector<CScoreLayout::CGlyph>;
 
 // A row of ten whole notes that fills the staff, at sheet height y.
 QStringList TenWholeNotesRow(int y) {
