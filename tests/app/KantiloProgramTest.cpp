@@ -57,21 +57,30 @@ TEST(KantiloProgram, ConvertsTheExamplesByteForByte) {
     }
 }
 
+// Failures leave every file as it was, FIFOs and links too, and write none.
 TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
     ScratchDir dir;
     CController controller;
     Click(controller, 440, 2);
     const std::string strDoc = dir.File("lied.kt");
     ASSERT_TRUE(CDocumentFile::Save(strDoc, controller).Ok());
+    WriteLongSongAndInstrument(dir, 12500);  // 100,000 eighths: 4.8 GB
     WriteBytes(dir.File("kaputt.kt"), Hex(R"(FF FF 01 00 0B 00 "CControllex")"));
     const std::string strFis = R"(<score-partwise><part><measure><note><pitch><step>F</step>)"
                                R"(<alter>1</alter><octave>4</octave></pitch><duration>1)"
                                R"(</duration></note></measure></part></score-partwise>)";
     WriteBytes(dir.File("fis.xml"), Bytes(strFis.begin(), strFis.end()));
     WriteBytes(dir.File("lied.mxl"), Hex("50 4B 03 04"));  // compressed MusicXML is not read
+    ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
+    fs::create_symlink("fifo.kt", dir.File("zur-fifo.kt"));
+    fs::create_symlink("fifo.kt", dir.File("fifo.musicxml"));
+    fs::create_directory(dir.File(".kt"));
+    const std::string strBadFormat = "Unerwartetes Dateiformat.\n";
     const std::pair<std::vector<std::string>, std::string> kFailures[] = {
-        {{dir.File("kaputt.kt"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
-        {{dir.File("lied.mxl"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
+        {{dir.File("kaputt.kt"), "-o", dir.File("x.kt")}, strBadFormat},
+        {{dir.File("lied.mxl"), "-o", dir.File("x.kt")}, strBadFormat},
+        {{dir.File("fifo.kt"), "-o", dir.File("x.kt")}, strBadFormat},
+        {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, strBadFormat},
         {{dir.File("fis.xml"), "-o", dir.File("x.kt")},
          "Takt 1: Die Tonhöhe Fis4 gibt es in Kantilo nicht.\n"},
         {{dir.File("fehlt.kt"), "-o", dir.File("x.kt")},
@@ -82,10 +91,19 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
          dir.File("fehlt/x.kt") + " enthält eine ungültige Pfadangabe.\n"},
         {{strDoc, "-o", dir.File("nirgends/x.wav")},
          "Die angegebene Zieldatei konnte nicht geöffnet werden!\n"},
+        {{strDoc, "-o", dir.File("zur-fifo.kt")},
+         "Zugriff auf " + dir.File("zur-fifo.kt") + " wurde verwehrt.\n"},
+        {{strDoc, "-o", dir.File(".kt")}, "Zugriff auf " + dir.File(".kt") + " wurde verwehrt.\n"},
+        {{strDoc, "-o", dir.File("fifo.kt") + ".wav", "--instrument", dir.File("fifo.kt")},
+         "Die angegebene Datei ist fehlerhaft!\n"},
+        // Refused before rendering, when the length is known.
+        {{dir.File("lang.kt"), "-o", dir.File("lang.wav"), "--instrument", dir.File("stereo.wav")},
+         "Das Lied ist zu lang für eine WAV-Datei!\n"},
     };
     for (const auto& [args, strErr] : kFailures) {
         EXPECT_EQ(RunKantilo(args, dir), std::tuple(1, "", strErr));
     }
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_symlink(dir.File("zur-fifo.kt")));
     const std::string kMore = "\nMehr mit: kantilo --help\n";
     const std::pair<std::vector<std::string>, std::string> kUsageErrors[] = {
         {{"--gibtsnicht"}, "kantilo: Unbekannte Option: --gibtsnicht" + kMore},
@@ -98,45 +116,9 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
     for (const auto& [args, strErr] : kUsageErrors) {
         EXPECT_EQ(RunKantilo(args, dir), std::tuple(2, "", strErr));
     }
-    EXPECT_EQ(dir.Names(), (std::set<std::string>{"fis.xml", "kaputt.kt", "lied.kt", "lied.mxl"}));
-}
-
-TEST(KantiloProgram, FifosAndFoldersAreNeitherReadNorReplaced) {
-    ScratchDir dir;
-    CController controller;
-    ASSERT_TRUE(CDocumentFile::Save(dir.File("lied.kt"), controller).Ok());
-    ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
-    fs::create_symlink("fifo.kt", dir.File("zur-fifo.kt"));
-    fs::create_symlink("fifo.kt", dir.File("fifo.musicxml"));
-    const std::pair<std::vector<std::string>, std::string> kFailures[] = {
-        {{dir.File("fifo.kt"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
-        {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
-        {{dir.File("lied.kt"), "-o", dir.File("zur-fifo.kt")},
-         "Zugriff auf " + dir.File("zur-fifo.kt") + " wurde verwehrt.\n"},
-        {{dir.File("lied.kt"), "-o", dir.Path().string() + "/.kt"},
-         "Zugriff auf " + dir.Path().string() + "/.kt wurde verwehrt.\n"},
-        {{dir.File("lied.kt"), "-o", dir.File("fifo.kt") + ".wav", "--instrument",
-          dir.File("fifo.kt")},
-         "Die angegebene Datei ist fehlerhaft!\n"},
-    };
-    fs::create_directory(dir.File(".kt"));
-    for (const auto& [args, strErr] : kFailures) {
-        EXPECT_EQ(RunKantilo(args, dir), std::tuple(1, "", strErr));
-    }
-    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_symlink(dir.File("zur-fifo.kt")));
-    EXPECT_EQ(dir.Names(),
-              (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "lied.kt", "zur-fifo.kt"}));
-}
-
-TEST(KantiloProgram, SongTooLongForAWaveFileFailsBeforeRendering) {
-    ScratchDir dir;
-    WriteLongSongAndInstrument(dir, 12500);  // 100,000 eighths: 4.8 GB
-    const std::string strSong = dir.File("lang.wav");
-    EXPECT_EQ(
-        RunKantilo({dir.File("lang.kt"), "-o", strSong, "--instrument", dir.File("stereo.wav")},
-                   dir),
-        std::tuple(1, "", "Das Lied ist zu lang für eine WAV-Datei!\n"));
-    EXPECT_EQ(dir.Names(), (std::set<std::string>{"lang.kt", "stereo.wav"}));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "fis.xml",
+                                                  "kaputt.kt", "lang.kt", "lied.kt", "lied.mxl",
+                                                  "stereo.wav", "zur-fifo.kt"}));
 }
 
 // Interrupted or terminated while rendering: the exit status says which, the older song
