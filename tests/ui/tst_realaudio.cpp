@@ -30,26 +30,6 @@ std::pair<double, int> BestLag(const Samples& rec, const Samples& ref, int from,
     return best;
 }
 
-Samples Envelope(const Samples& samples, int block) {
-    Samples envelope(samples.size() / block);
-    for (int i = 0; i < envelope.size() * block; ++i) {
-        envelope[i / block] += std::abs(samples[i]);
-    }
-    return envelope;
-}
-
-// How well the song matches the recording where it fits best: found by the loudness
-// envelopes first, then sample by sample around that.
-double Correlation(const Samples& rec, const Samples& song) {
-    constexpr int kBlock = 64;
-    const Samples envRec = Envelope(rec, kBlock);
-    const Samples envSong = Envelope(song, kBlock);
-    const int at = BestLag(envRec, envSong, 0, envRec.size() - envSong.size()).second * kBlock;
-    return BestLag(rec, song, std::max(0, at - 2 * kBlock),
-                   std::min(int(rec.size() - song.size()), at + 2 * kBlock))
-        .first;
-}
-
 // First and one past the last sample louder than threshold; (0, 0) for silence.
 std::pair<int, int> SoundingRange(const Samples& samples, double threshold) {
     const auto loud = [threshold](double s) { return std::abs(s) > threshold; };
@@ -57,6 +37,14 @@ std::pair<int, int> SoundingRange(const Samples& samples, double threshold) {
     const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
     return first < last ? std::pair{int(first - samples.begin()), int(last - samples.begin())}
                         : std::pair{0, 0};
+}
+
+// How well the song matches the recording where it fits best, near where both begin to sound.
+double Correlation(const Samples& rec, const Samples& song, double threshold) {
+    const int at = SoundingRange(rec, threshold).first - SoundingRange(song, threshold).first;
+    return BestLag(rec, song, std::max(0, at - 128),
+                   std::min(int(rec.size() - song.size()), at + 128))
+        .first;
 }
 
 bool HasNullSink() {
@@ -173,7 +161,7 @@ private slots:
         QTest::qWait(500);
         const Samples recording = StopRecording();
         QVERIFY(recording.size() > m_song.size());
-        const double correlation = Correlation(recording, m_song);
+        const double correlation = Correlation(recording, m_song, m_threshold);
         QVERIFY2(correlation > 0.9, qPrintable(QString::number(correlation)));
         // All of the song was heard, its end too, and nothing else.
         const int heard = SoundingMs(recording);
