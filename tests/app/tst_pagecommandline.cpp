@@ -2,11 +2,12 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "CKantiloDoc.h"
-#include "PagesTestKit.h"
+#include "CScorePages.h"
 #include "ViewTestKit.h"
 
 namespace {
@@ -35,6 +36,12 @@ Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
         return {};
     }
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The date Qt stamps into every PDF is the only part that changes from run to run.
+QByteArray WithoutCreationDate(QByteArray pdf) {
+    static const QRegularExpression date(u"/CreationDate \\(D:[0-9Z+'-]*\\)"_s);
+    return QString::fromLatin1(pdf).replace(date, u"/CreationDate ()"_s).toLatin1();
 }
 
 }  // namespace
@@ -83,38 +90,17 @@ private slots:
         }
     }
 
-    // The first page of the example, for a look at it.
-    void examplePageForTheEye() {
-        REQUIRE_TOOL(u"pdftoppm"_s);
-        const QString pdf = m_dir.filePath(u"beispiel.pdf"_s);
-        QCOMPARE(Kantilo({SourceFile(u"examples/beispiel.kt"_s), u"-o"_s, pdf}).exitCode, 0);
-        const QString shots = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/screenshots"_s;
-        QVERIFY(QDir().mkpath(shots));
-        ToolOutput(u"pdftoppm"_s, {u"-r"_s, u"96"_s, u"-png"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s,
-                                   u"-singlefile"_s, pdf, shots + u"/beispiel-seite1"_s});
-        const QImage page(shots + u"/beispiel-seite1.png"_s);
-        QCOMPARE(page.size(), QSizeF(CScorePages::kPageWidth, CScorePages::kPageHeight).toSize());
-        QCOMPARE(
-            StaffTops(page.convertToFormat(QImage::Format_Grayscale8), 0, page.height()).size(), 2);
-    }
-
     // German words on standard error, exit code 1, and the file at the target as it was.
     void failuresWriteNothing() {
         const QString song = m_dir.filePath(u"lied.kt"_s);
         QCOMPARE(SaveSong(song, 40), song);
-        const QString missing = m_dir.filePath(u"fehlt.kt"_s);
         const QString noDir = m_dir.filePath(u"fehlt/lied.pdf"_s);
         const QString old = m_dir.filePath(u"alt.pdf"_s);
         const QByteArray oldBytes(4000, 'a');
-        QFile file(old);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(oldBytes) == oldBytes.size());
-        file.close();
+        QVERIFY(WriteFile(old, oldBytes));
         const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
 
-        Run run = Kantilo({missing, u"-o"_s, m_dir.filePath(u"x.pdf"_s)});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(QString::fromUtf8(run.err), missing + u" wurde nicht gefunden.\n"_s);
-        run = Kantilo({song, u"-o"_s, noDir});
+        Run run = Kantilo({song, u"-o"_s, noDir});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(QString::fromUtf8(run.err), noDir + u" enthält eine ungültige Pfadangabe.\n"_s);
         // Files may grow to 8 KiB only, as on a full disk: the old file must survive.

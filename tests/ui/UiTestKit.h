@@ -4,24 +4,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-#include "CKantiloDoc.h"
 #include "CKantiloView.h"
 #include "CLied.h"
-#include "CMainFrame.h"
-#include "CRecentFileList.h"
 #include "CSamplerCommands.h"
 #include "CSongPlayer.h"
 #include "CommandIds.h"
-#include "IUserDialogs.h"
-
-using namespace Qt::StringLiterals;
+#include "ViewTestKit.h"
 
 template <typename T>
 T* Child(QWidget& parent, const char* name) {
@@ -38,50 +29,11 @@ inline void ChooseInstrument(QWidget& samplerDlg, const QString& name) {
     list->setCurrentIndex(list->findText(name));
 }
 
-// Answers in place of a person and remembers what the sampler asked. The editor's own
-// questions: songs are never saved on the way out, Open returns openPath.
-class CFakePrompts : public IUserDialogs {
-public:
-    struct CMessage {
-        QWidget* owner;
-        QString title, text;
-        QMessageBox::Icon icon;
-    };
-    void ShowMessage(QWidget* owner, const QString& title, const QString& text,
-                     QMessageBox::Icon icon) override {
-        messages.append({owner, title, text, icon});
-        if (onMessage) {
-            onMessage();
-        }
-    }
-    QString ChooseSongFile(QWidget*, const QString& initialDir) override {
-        return chooserDirs.append(initialDir), songFileAnswer;
-    }
-    void ShowMessage(const QString&, Icon) override {}
-    Answer AskYesNoCancel(const QString&) override { return Answer::No; }
-    QString GetOpenFileName() override { return openPath; }
-    QString GetSaveFileName(const QString&) override { return QString(); }
-
-    QVector<CMessage> messages;
-    QStringList chooserDirs;
-    QString songFileAnswer;  // empty: the user cancels the chooser
-    std::function<void()> onMessage;
-    QString GetExportFileName(const QString&) override { return QString(); }
-    QString openPath;
-};
-
-// The editor as the program builds it, with the sampler commands and fake prompts.
-class CEditorFixture {
-    QTemporaryDir m_dir;
-    QSettings m_settings;
-    CRecentFileList m_recent;
-
-public:
-    CEditorFixture()
-        : m_settings(m_dir.filePath(u"settings.ini"_s), QSettings::IniFormat),
-          m_recent(m_settings),
-          frame(doc, prompts, m_recent),
-          commands(new CSamplerCommands(frame, prompts)) {
+// The editor as the program builds it, with the sampler commands; songs are never saved on
+// the way out.
+struct CEditorFixture : CFrameFixture {
+    CEditorFixture() {
+        dialogs.answer = IUserDialogs::Answer::No;
         frame.resize(800, 600);
         frame.show();
     }
@@ -111,8 +63,5 @@ public:
                           QApplication::doubleClickInterval() + 50);
     }
 
-    CFakePrompts prompts;
-    CKantiloDoc doc;
-    CMainFrame frame;
-    CSamplerCommands* commands;  // owned by the frame
+    CSamplerCommands* commands = new CSamplerCommands(frame, dialogs);  // owned by the frame
 };

@@ -30,26 +30,6 @@ std::pair<double, int> BestLag(const Samples& rec, const Samples& ref, int from,
     return best;
 }
 
-Samples Envelope(const Samples& samples, int block) {
-    Samples envelope(samples.size() / block);
-    for (int i = 0; i < envelope.size() * block; ++i) {
-        envelope[i / block] += std::abs(samples[i]);
-    }
-    return envelope;
-}
-
-// How well the song matches the recording where it fits best: found by the loudness
-// envelopes first, then sample by sample around that.
-double Correlation(const Samples& rec, const Samples& song) {
-    constexpr int kBlock = 64;
-    const Samples envRec = Envelope(rec, kBlock);
-    const Samples envSong = Envelope(song, kBlock);
-    const int at = BestLag(envRec, envSong, 0, envRec.size() - envSong.size()).second * kBlock;
-    return BestLag(rec, song, std::max(0, at - 2 * kBlock),
-                   std::min(int(rec.size() - song.size()), at + 2 * kBlock))
-        .first;
-}
-
 // First and one past the last sample louder than threshold; (0, 0) for silence.
 std::pair<int, int> SoundingRange(const Samples& samples, double threshold) {
     const auto loud = [threshold](double s) { return std::abs(s) > threshold; };
@@ -57,6 +37,14 @@ std::pair<int, int> SoundingRange(const Samples& samples, double threshold) {
     const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
     return first < last ? std::pair{int(first - samples.begin()), int(last - samples.begin())}
                         : std::pair{0, 0};
+}
+
+// How well the song matches the recording where it fits best, near where both begin to sound.
+double Correlation(const Samples& rec, const Samples& song, double threshold) {
+    const int at = SoundingRange(rec, threshold).first - SoundingRange(song, threshold).first;
+    return BestLag(rec, song, std::max(0, at - 128),
+                   std::min(int(rec.size() - song.size()), at + 128))
+        .first;
 }
 
 bool HasNullSink() {
@@ -73,7 +61,6 @@ class TestRealAudio : public QObject {
     Q_OBJECT
 
     pid_t m_nServerPid = 0;  // a private server this test started
-    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CEditorFixture> m_f;
     QProcess m_recorder;
     Samples m_song;
@@ -131,9 +118,8 @@ private slots:
         if (!HasNullSink()) {
             QSKIP("no sound server with a null sink can be reached");
         }
-        m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
-        m_f->View().SetSongDir(m_dir->path());
+        m_f->View().SetSongDir(m_f->dir.path());
         const int heights[] = {49, 42, 35, 31, 45};  // five half notes, five seconds
         for (int i = 0; i < 5; ++i) {
             m_f->ClickNote(80 + 40 * i, heights[i]);
@@ -141,7 +127,7 @@ private slots:
         QVERIFY(CEditorFixture::OnModal<CSamplerDlg>(
             [&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
             [](CSamplerDlg& dlg) { Click(dlg, "ok"); }));
-        CWaveFile wave(m_dir->filePath(u"Test.wav"_s).toStdString());
+        CWaveFile wave(m_f->Path(u"Test.wav"_s).toStdString());
         wave.ReadHeader();
         wave.ReadData();
         QVERIFY(!wave.IsStereo() && wave.GetBitsPerSample() == 16);
@@ -175,7 +161,7 @@ private slots:
         QTest::qWait(500);
         const Samples recording = StopRecording();
         QVERIFY(recording.size() > m_song.size());
-        const double correlation = Correlation(recording, m_song);
+        const double correlation = Correlation(recording, m_song, m_threshold);
         QVERIFY2(correlation > 0.9, qPrintable(QString::number(correlation)));
         // All of the song was heard, its end too, and nothing else.
         const int heard = SoundingMs(recording);

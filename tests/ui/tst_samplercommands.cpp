@@ -1,20 +1,18 @@
-#include <QFile>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QSlider>
 
 #include "CSamplerDlg.h"
+#include "CSamplerPaths.h"
 #include "CSamplerProgressDlg.h"
 #include "CSamplerSettingsDlg.h"
+#include "CSongFileDialog.h"
 #include "UiTestKit.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // What the progress dialog paints: the status texts in order and, per bar ('S' sampler,
 // 'F' filter), every new value with the number of the status text shown then.
@@ -47,11 +45,11 @@ protected:
 
 }  // namespace
 
+// The sampler's commands in the editor, its dialogs and the path rules behind them.
 class TestSamplerCommands : public QObject {
     Q_OBJECT
 
     std::unique_ptr<CEditorFixture> m_f;
-    std::unique_ptr<QTemporaryDir> m_dir;
 
     // Enters both directories in the settings and closes with button; what the fields showed
     // at first, as "song|instrument".
@@ -91,35 +89,30 @@ class TestSamplerCommands : public QObject {
     }
 
     QByteArray RenderWithCommandLine(const QStringList& extra) {
-        const QString kt = m_dir->filePath(u"lied.kt"_s);
-        const QString out = m_dir->filePath(u"cli.wav"_s);
+        const QString kt = m_f->Path(u"lied.kt"_s);
+        const QString out = m_f->Path(u"cli.wav"_s);
         QFile::remove(out);
         if (!m_f->doc.OnSaveDocument(QFile::encodeName(kt).toStdString()).Ok()) {
             return "save failed";
         }
         QProcess cli;
-        const QString binDir = QCoreApplication::applicationDirPath() + u"/.."_s;
-        cli.start(qEnvironmentVariable("KANTILO_BINARY_DIR", binDir) + u"/kantilo"_s,
+        cli.start(qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s,
                   QStringList{kt, u"-o"_s, out} + extra);
         if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
             return "kantilo failed: " + cli.errorString().toUtf8() + cli.readAllStandardError();
         }
-        return ReadAll(out);
+        return FileBytes(out);
     }
 
     void CheckWarning(const QString& text) {
-        QCOMPARE(m_f->prompts.messages.size(), 1);
-        QCOMPARE(m_f->prompts.messages[0].title, u"Warnung!"_s);
-        QCOMPARE(m_f->prompts.messages[0].text, text);
-        QCOMPARE(m_f->prompts.messages[0].owner, &m_f->View());
-        QCOMPARE(m_f->prompts.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_f->dialogs.messages, QStringList{text});
+        QVERIFY(m_f->dialogs.OneBox(&m_f->View(), u"Warnung!"_s, QMessageBox::Warning));
         QVERIFY(!m_f->commands->ProgressSink().ProgressDlg());
     }
 
 private slots:
     void initTestCase() { CSongPlayer::SelectMediaBackend(); }  // as main does
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
         m_f = std::make_unique<CEditorFixture>();
         QVERIFY(QTest::qWaitForWindowExposed(&m_f->frame));
     }
@@ -127,39 +120,39 @@ private slots:
 
     // The settings feed the sampler dialog and survive New and Open, which disable play.
     void settingsCancelAndPlayAcrossNewAndOpen() {
-        QCOMPARE(SetDirs(m_dir->path(), u"/a/inst"_s), u"|"_s);
-        QCOMPARE(SetDirs(u"/anders"_s, u"/x"_s, "cancel"), m_dir->path() + u"|/a/inst"_s);
+        QCOMPARE(SetDirs(m_f->dir.path(), u"/a/inst"_s), u"|"_s);
+        QCOMPARE(SetDirs(u"/anders"_s, u"/x"_s, "cancel"), m_f->dir.path() + u"|/a/inst"_s);
         EnterSong();
         Generate([](CSamplerDlg& dlg) { Click(dlg, "browse"); }, "cancel");
-        QCOMPARE(m_f->prompts.chooserDirs, QStringList{m_dir->path()});
+        QCOMPARE(m_f->dialogs.chooserDirs, QStringList{m_f->dir.path()});
         // Cancel generates nothing.
         QVERIFY(!m_f->commands->ProgressSink().ProgressDlg());
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
-        QVERIFY(m_f->SongFileName().isEmpty() && m_f->prompts.messages.isEmpty());
-        const QString kt = m_dir->filePath(u"lied.kt"_s);
+        QVERIFY(m_f->SongFileName().isEmpty() && m_f->dialogs.messages.isEmpty());
+        const QString kt = m_f->Path(u"lied.kt"_s);
         QVERIFY(m_f->doc.OnSaveDocument(QFile::encodeName(kt).toStdString()).Ok());
         Generate();
         QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         m_f->Action(ID_FILE_NEW)->trigger();
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         Generate();
-        m_f->prompts.openPath = kt;
+        m_f->dialogs.openPath = kt;
         m_f->Action(ID_FILE_OPEN)->trigger();
         QVERIFY(m_f->doc.GetFirstNote() != nullptr);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
-        QCOMPARE(m_f->View().SongDir(), m_dir->path());
+        QCOMPARE(m_f->View().SongDir(), m_f->dir.path());
         QCOMPARE(m_f->View().InstrumentDir(), u"/a/inst"_s);
     }
 
     // The whole road from clicks to the song file: byte for byte what the command line makes.
     void songMatchesCommandLine() {
-        QCOMPARE(SetDirs(m_dir->path(), QString()), u"|"_s);
+        QCOMPARE(SetDirs(m_f->dir.path(), QString()), u"|"_s);
         EnterSong();
         CProgressRecorder recorder;
         Generate();
-        const QString song = m_dir->filePath(u"Test.wav"_s);
+        const QString song = m_f->Path(u"Test.wav"_s);
         QCOMPARE(m_f->SongFileName(), song);
-        QVERIFY(m_f->prompts.messages.isEmpty());
+        QVERIFY(m_f->dialogs.messages.isEmpty());
         QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         // All stages in order, each bar stepping one by one (100 wraps to 0) in its own stage.
         QCOMPARE(recorder.texts,
@@ -175,20 +168,20 @@ private slots:
                 last = value;
             }
         }
-        const QByteArray generated = ReadAll(song);
+        const QByteArray generated = FileBytes(song);
         QVERIFY(generated.size() > 44);
         QCOMPARE(generated, RenderWithCommandLine({}));
         QVERIFY(generated != RenderWithCommandLine({u"--quality"_s, u"5"_s}));  // it can differ
     }
 
     void missingInstrumentKeepsPlayDisabled() {
-        const QString instDir = m_dir->path();
+        const QString instDir = m_f->dir.path();
         QFile instrument(instDir + u"/Weg.wav"_s);
         QVERIFY(instrument.open(QIODevice::WriteOnly));
         QCOMPARE(SetDirs(instDir, instDir), u"|"_s);
         EnterSong();
         QString statusAtWarning;
-        m_f->prompts.onMessage = [&] {
+        m_f->dialogs.onMessage = [&] {
             CSamplerProgressDlg* dlg = m_f->commands->ProgressSink().ProgressDlg();
             statusAtWarning = dlg && dlg->isVisible() ? dlg->Status() : u"hidden"_s;
         };
@@ -200,18 +193,104 @@ private slots:
         QCOMPARE(statusAtWarning, u"Instrument wird geladen"_s);
         QVERIFY(!m_f->Action(ID_LIED_SPIELEN)->isEnabled());
         QVERIFY(m_f->SongFileName().isEmpty());
-        QVERIFY(!QFile::exists(m_dir->filePath(u"Test.wav"_s)));
+        QVERIFY(!QFile::exists(m_f->Path(u"Test.wav"_s)));
     }
 
     void unwritableSongStillEnablesPlay() {
         EnterSong();
-        const QString target = m_dir->filePath(u"fehlt/lied.wav"_s);
-        m_f->prompts.songFileAnswer = target;
+        const QString target = m_f->Path(u"fehlt/lied.wav"_s);
+        m_f->dialogs.songFileAnswer = target;
         Generate([](CSamplerDlg& dlg) { Click(dlg, "browse"); });
         CheckWarning(u"Die angegebene Zieldatei konnte nicht geöffnet werden!"_s);
         QVERIFY(!QFile::exists(target));
         QCOMPARE(m_f->SongFileName(), target);
         QVERIFY(m_f->Action(ID_LIED_SPIELEN)->isEnabled());
+    }
+
+    void filePath_data() {
+        QTest::addColumn<bool>("song");  // otherwise an instrument
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("default song") << true << u"Test"_s << u"/a/"_s << u"/a//Test.wav"_s;
+        QTest::newRow("chosen Test.wav") << true << u"/m/Test.wav"_s << u"/s"_s << u"/m/Test.wav"_s;
+        QTest::newRow("lower-case test") << true << u"test"_s << u"/s"_s << u"test.wav"_s;
+        QTest::newRow("upper-case suffix") << true << u"/m/l.WAV"_s << u"/s"_s << u"/m/l.WAV.wav"_s;
+        QTest::newRow("suffix only") << true << u".wav"_s << u"/s"_s << u".wav"_s;
+        QTest::newRow("Standard") << false << u"Standard"_s << u"/i"_s << u"Standard"_s;
+        QTest::newRow("Standard.wav")
+            << false << u"Standard.wav"_s << u"/i/"_s << u"/i//Standard.wav"_s;
+        QTest::newRow("standard") << false << u"standard"_s << u"/i"_s << u"/i/standard"_s;
+        QTest::newRow("relative dir") << false << u"G.wav"_s << u"inst"_s << u"inst/G.wav"_s;
+    }
+    void filePath() {
+        QFETCH(bool, song);
+        QFETCH(QString, name);
+        QFETCH(QString, dir);
+        QFETCH(QString, expected);
+        QCOMPARE(song ? CSamplerPaths::SongFilePath(name, dir)
+                      : CSamplerPaths::InstrumentFilePath(name, dir),
+                 expected);
+    }
+
+    // "&Browse" opens on the song folder with "*.wav" in the name field.
+    void songChooserStartsWithThePattern() {
+        CSongFileDialog dialog(nullptr, m_f->dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        QCOMPARE(dialog.findChild<QLineEdit*>(u"fileNameEdit"_s)->text(), u"*.wav"_s);
+        QCOMPARE(QDir(dialog.directory()), QDir(m_f->dir.path()));
+        dialog.reject();
+        QCOMPARE(dialog.ChosenPath(), QString());
+    }
+
+    // Pitch and filter as chosen; a song field left empty keeps the dialog open until Cancel.
+    void samplerDlgResultsAndEmptySongField() {
+        const QString inst = m_f->Path(u"inst"_s);
+        QVERIFY(QDir().mkpath(inst));
+        for (const char* name : {"Orgel.wav", "geige.WAV", "liesmich.txt", ".alt.wav"}) {
+            QVERIFY(WriteFile(inst + '/' + QLatin1String(name), {}));
+        }
+        CSamplerDlg dlg(m_f->dir.path(), inst, m_f->dialogs);
+        auto* list = Child<QComboBox>(dlg, "instrumentList");
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i) {
+            names.append(list->itemText(i));
+        }
+        QCOMPARE(names, QStringList({"geige.WAV", "Orgel.wav", "Standard"}));
+        QCOMPARE(list->currentText(), u"Standard"_s);
+        dlg.show();
+        ChooseInstrument(dlg, u"geige.WAV"_s);
+        Child<QSlider>(dlg, "pitchSlider")->setValue(0);
+        Child<QSlider>(dlg, "filterSlider")->setValue(50);
+        Child<QLineEdit>(dlg, "songFile")->clear();
+        Click(dlg, "ok");
+        QCOMPARE(m_f->dialogs.messages, QStringList{u"Es wurde keine Lieddatei angegeben!"_s});
+        QVERIFY(m_f->dialogs.OneBox(&dlg, u"Kantilo"_s, QMessageBox::NoIcon));
+        QVERIFY(dlg.isVisible());
+        Child<QLineEdit>(dlg, "songFile")->setText(u"Test"_s);
+        Click(dlg, "ok");
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.GetBaseFrequency(), 149);
+        QCOMPARE(dlg.GetFilterQuality(), 50);
+        QCOMPARE(dlg.GetInstrumentFilePath(), inst + u"/geige.WAV"_s);
+        QCOMPARE(dlg.GetSongFilePath(), m_f->Path(u"Test.wav"_s));
+        QCOMPARE(dlg.GetSongFilePath(), m_f->Path(u"Test.wav"_s));  // no second suffix
+        dlg.show();
+        Click(dlg, "cancel");
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(m_f->dialogs.messages.size(), 1);
+    }
+
+    // The bars start again after a full round.
+    void progressWraps() {
+        CSamplerProgressDlg dlg;
+        for (int i = 0; i < 101; ++i) {
+            QCOMPARE(dlg.SamplerPosition(), i);
+            dlg.StepSampler();
+            dlg.StepFilter();
+        }
+        QCOMPARE(std::pair(dlg.SamplerPosition(), dlg.FilterPosition()), std::pair(0, 0));
     }
 };
 

@@ -1,21 +1,36 @@
 #pragma once
 
 #include <QFile>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <tuple>
 
+#include "CDocumentFlow.h"
 #include "CKantiloDoc.h"
+#include "CMainFrame.h"
 #include "CNote.h"
 #include "CNotenblatt.h"
+#include "CRecentFileList.h"
 #include "IUserDialogs.h"
 
 using namespace Qt::StringLiterals;
 
-// Answers the editor's questions from a script and records what was shown and asked.
+// Answers the program's questions from a script and records what was shown and asked.
 class CFakeDialogs : public IUserDialogs {
 public:
+    using Box = std::tuple<QWidget*, QString, QMessageBox::Icon>;  // owner, title, icon
+
     void ShowMessage(const QString& text, Icon icon) override {
         messages.append(text);
         icons.append(icon);
+    }
+    void ShowMessage(QWidget* owner, const QString& title, const QString& text,
+                     QMessageBox::Icon icon) override {
+        messages.append(text);
+        boxes.append({owner, title, icon});
+        onMessage ? onMessage() : void();
     }
     Answer AskYesNoCancel(const QString& text) override {
         questions.append(text);
@@ -28,21 +43,49 @@ public:
     QString GetExportFileName(const QString& suggested) override {
         return exportSuggestions.append(suggested), exportPath;
     }
-    void ShowMessage(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
-        messages.append(text);
+    // Whether one box was shown, over owner, with that title and icon.
+    bool OneBox(QWidget* owner, const QString& title, QMessageBox::Icon icon) const {
+        return boxes == QList<Box>{{owner, title, icon}};
     }
-    QString ChooseSongFile(QWidget*, const QString&) override { return QString(); }
+    QString ChooseSongFile(QWidget*, const QString& initialDir) override {
+        return chooserDirs.append(initialDir), songFileAnswer;
+    }
 
     Answer answer = Answer::Cancel;
-    QString openPath, savePath, exportPath;
-    QStringList messages, questions, saveSuggestions, exportSuggestions;
+    QString openPath, savePath, exportPath, songFileAnswer;  // empty: the user cancels
+    QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
     QList<Icon> icons;
+    QList<Box> boxes;
+    std::function<void()> onMessage;
     int openDialogs = 0;
+};
+
+// The main window as the program builds it, over its own folder, settings and fake dialogs.
+struct CFrameFixture {
+    CFrameFixture()
+        : settings(dir.filePath(u"K.conf"_s), QSettings::IniFormat),
+          recent(settings),
+          frame(doc, dialogs, recent) {}
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    CDocumentFlow& Flow() const { return frame.Flow(); }
+    QString Title() const { return frame.windowTitle(); }
+
+    QTemporaryDir dir;
+    QSettings settings;
+    CRecentFileList recent;
+    CFakeDialogs dialogs;
+    CKantiloDoc doc;
+    CMainFrame frame;
 };
 
 inline QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The song as "pitch/eighths" ("r": rest), ">" after a note tied on, "<" before one tied to.

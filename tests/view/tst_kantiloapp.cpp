@@ -1,12 +1,8 @@
 #include <QMimeDatabase>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 #include "CKantiloApp.h"
-#include "CMainFrame.h"
-#include "CRecentFileList.h"
 #include "ViewTestKit.h"
 
 // Start-up from the command line, and the document type installed for the desktop.
@@ -39,47 +35,39 @@ private slots:
 
     void startup_data() {
         QTest::addColumn<QString>("document");  // SONG: a saved song, MISSING: no file
-        QTest::addColumn<int>("request");       // SStartup::Request
+        QTest::addColumn<SStartup::Request>("request");
         QTest::addColumn<bool>("quiet");
         QTest::addColumn<int>("exitCode");  // -1: the editor runs
-        QTest::addColumn<QString>("message");
-        const QString unregistered =
-            u"Einträge in der Systemregistrierung wurden entfernt, und die INI-Datai (falls "
-            "vorhanden) wurde gelöscht."_s;
-        const int open = int(SStartup::Request::open);
-        const int print = int(SStartup::Request::print);
-        const int unregister = int(SStartup::Request::unregister);
-        QTest::newRow("none") << QString() << open << false << -1 << QString();
-        QTest::newRow("path") << u"SONG"_s << open << false << -1 << QString();
-        QTest::newRow("missing") << u"MISSING"_s << open << false << 1
-                                 << u"MISSING wurde nicht gefunden."_s;
-        QTest::newRow("print") << u"SONG"_s << print << false << 0 << QString();
-        QTest::newRow("print missing") << u"MISSING"_s << print << false << 1
-                                       << u"MISSING wurde nicht gefunden."_s;
-        QTest::newRow("quiet") << u"SONG"_s << open << true << -1 << QString();
-        QTest::newRow("unregister") << QString() << unregister << false << 0 << unregistered;
-        QTest::newRow("unregister quietly") << QString() << unregister << true << 0 << QString();
+        using R = SStartup::Request;
+        QTest::newRow("none") << QString() << R::open << false << -1;
+        QTest::newRow("path") << u"SONG"_s << R::open << false << -1;
+        QTest::newRow("missing") << u"MISSING"_s << R::open << false << 1;
+        QTest::newRow("print") << u"SONG"_s << R::print << false << 0;
+        QTest::newRow("print missing") << u"MISSING"_s << R::print << false << 1;
+        QTest::newRow("unregister") << QString() << R::unregister << false << 0;
+        QTest::newRow("unregister quietly") << QString() << R::unregister << true << 0;
     }
     void startup() {
         QFETCH(QString, document);
-        QFETCH(int, request);
+        QFETCH(SStartup::Request, request);
         QFETCH(bool, quiet);
         QFETCH(int, exitCode);
-        QFETCH(QString, message);
         const QString missing = m_dir.filePath(u"fehlt.kt"_s);
         const bool song = document == u"SONG"_s;
-        SStartup startup;
-        startup.request = SStartup::Request(request);
-        startup.bQuiet = quiet;
-        startup.strDocument =
-            (song ? m_song : document == u"MISSING"_s ? missing : QString()).toStdString();
+        const bool unregister = request == SStartup::Request::unregister;
+        const QString path = song ? m_song : document.isEmpty() ? QString() : missing;
+        const SStartup startup{request, path.toStdString(), quiet};
         int code = -1;
         QCOMPARE(m_app->InitInstance(startup, code), exitCode == -1);
         QCOMPARE(exitCode == -1 ? -1 : code, exitCode);
-        QCOMPARE(m_dialogs.messages, message.isEmpty()
-                                         ? QStringList()
-                                         : QStringList{message.replace("MISSING", missing)});
-        const bool unregister = startup.request == SStartup::Request::unregister;
+        QStringList messages;
+        if (document == u"MISSING"_s) {
+            messages << missing + u" wurde nicht gefunden."_s;
+        } else if (unregister && !quiet) {
+            messages << u"Einträge in der Systemregistrierung wurden entfernt, und die INI-Datai "
+                        "(falls vorhanden) wurde gelöscht."_s;
+        }
+        QCOMPARE(m_dialogs.messages, messages);
         QCOMPARE(QFileInfo::exists(m_settings->fileName()), !unregister);
         if (unregister) {
             m_settings.reset();  // nothing is written back at exit either
@@ -112,10 +100,8 @@ private slots:
         QVERIFY(process.waitForFinished(30000) && process.exitCode() == 0);
         const QByteArray start = QByteArray::fromHex("ffff01000b00") + "CController";
         for (const QByteArray& content : {start, start.chopped(1) + 'x'}) {
-            QFile file(data.filePath(u"song.bin"_s));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content + QByteArray(40, 0)) > 0);
-            file.close();
-            QCOMPARE(QMimeDatabase().mimeTypeForFile(file.fileName()).name() ==
+            QVERIFY(WriteFile(data.filePath(u"song.bin"_s), content + QByteArray(40, 0)));
+            QCOMPARE(QMimeDatabase().mimeTypeForFile(data.filePath(u"song.bin"_s)).name() ==
                          u"application/x-kantilo"_s,
                      content == start);
         }
