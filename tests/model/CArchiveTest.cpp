@@ -93,14 +93,13 @@ TEST(CArchive, RecordsOfTheWrongKindAreRejected) {
 TEST(CArchive, BarsThatNoEntryCanMakeAreRejected) {
     EXPECT_EQ(LoadSheet(SheetWithBars({{8}, {4, 2}}))->GetLength(), 14);
     EXPECT_EQ(LoadSheet(SheetWithBars({{8}, {}}))->GetBarCount(), 2u);
-    // Wrong capacity, fill or length, overfull, a rest's length; only the last bar may be
-    // unfilled.
+    // Wrong capacity, fill or length, overfull, a rest flag of 2, more notes than eighths; only
+    // the last bar may be unfilled.
     const std::vector<uint8_t> kBad[] = {
-        SheetWithBars({{2}}, 2, 9),    SheetWithBars({{}}, -2),
-        SheetWithBars({{1, 2}}, 2),    SheetWithBars({{8, 1}}),
-        SheetWithBars({{3}}),          SheetWithBars({{0}}),
+        SheetWithBars({{2}}, 2, 9),    SheetWithBars({{1, 2}}, 2),
+        SheetWithBars({{8, 1}}, 8),    SheetWithBars({{3}}),
         SheetWithBars({{2}}, 2, 8, 2), SheetWithBars({{1, 1, 1, 1, 1, 1, 1, 1, 1}}, 8),
-        SheetWithBars({{4}, {8}}),     SheetWithBars({{8}, {}, {2}})};
+        SheetWithBars({{4}, {8}})};
     for (size_t i = 0; i < std::size(kBad); ++i) {
         EXPECT_EQ(LoadFailure(kBad[i]), CArchiveException::badContents) << i;
     }

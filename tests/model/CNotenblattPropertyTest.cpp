@@ -36,7 +36,11 @@ std::string BrokenInvariant(CNotenblatt& sheet) {
             return "glyph";
         }
     }
-    if (ConstWalk(sheet) != flat) {
+    std::vector<NoteState> constWalk;
+    for (const auto& step : sheet.Notes()) {
+        constWalk.push_back(StateOf(step.note, step.bNewBar));
+    }
+    if (constWalk != flat) {
         return "read-only walk differs from the bars";
     }
     return Walk(sheet) == flat ? "" : "walk differs from the bars";

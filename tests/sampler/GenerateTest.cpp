@@ -49,36 +49,35 @@ TEST(Generate, SongsAreRenderedFilteredAndWritten) {
     ScratchDir dir;
     CController controller;
     AddQuarters(controller, 4, 330);
-    for (int quality : {10, 5, 50}) {
+    for (int quality : {10, 5}) {
         // The base is ignored for Standard; a second run replaces the first file.
         const RecordingSink sink =
             Generate(controller, "Standard", dir.File("lied.wav"), quality, 440);
-        EXPECT_TRUE(sink.warnings.empty());
-        ASSERT_EQ(sink.texts, kAllStages);
-        EXPECT_EQ(std::pair(sink.samplerSteps, sink.filterSteps), std::pair(100, 100));
+        EXPECT_EQ(std::tuple(sink.texts, sink.warnings, sink.samplerSteps, sink.filterSteps),
+                  std::tuple(kAllStages, Texts{}, 100, 100));
         CInstrument standard("Standard", 440);
         standard.MakeStandard();
         ExpectSong(dir.File("lied.wav"), standard, 330, 2 * quality - 1);
         EXPECT_EQ(controller.GetSong()->GetSize(), 0u);  // the memory is given back
     }
-    // An 8-bit stereo recording: each channel filtered apart.
+    // An 8-bit stereo recording at its own base.
     const std::vector<int16_t> slots = RandomSlots(6000, 8, 1);
-    const Bytes data(slots.begin(), slots.end());
-    WriteBytes(dir.File("geige.wav"),
-               BuildWav({.channels = 2, .rate = 8000, .bits = 8, .data = data}));
-    EXPECT_EQ(
-        Generate(controller, dir.File("geige.wav"), dir.File("geige-lied.wav"), 10, 297).warnings,
-        Texts{});
+    WriteBytes(
+        dir.File("geige.wav"),
+        BuildWav(
+            {.channels = 2, .rate = 8000, .bits = 8, .data = Bytes(slots.begin(), slots.end())}));
+    EXPECT_EQ(Generate(controller, dir.File("geige.wav"), dir.File("g.wav"), 10, 297).warnings,
+              Texts{});
     CInstrument geige("geige.wav", 297);
     Record(geige, 8, 1, 8000, slots);
-    ExpectSong(dir.File("geige-lied.wav"), geige, 330, 19);
+    ExpectSong(dir.File("g.wav"), geige, 330, 19);
 
     CController none;
     const RecordingSink empty = Generate(none, "Standard", dir.File("leer.wav"));
     EXPECT_EQ(std::tuple(empty.texts, empty.samplerSteps + empty.filterSteps,
                          ReadBytes(dir.File("leer.wav")).size()),
               std::tuple(kAllStages, 0, 44u));
-    EXPECT_EQ(dir.Names(), (Names{"geige-lied.wav", "geige.wav", "leer.wav", "lied.wav"}));
+    EXPECT_EQ(dir.Names(), (Names{"g.wav", "geige.wav", "leer.wav", "lied.wav"}));
 }
 
 TEST(Generate, FailuresStopAtTheirStage) {
@@ -126,12 +125,19 @@ TEST(Generate, WriteFailingPartWayKeepsTheOlderSong) {
     CController song;
     Generate(AddQuarters(song, 1, 264), "Standard", path);
     const Bytes older = ReadBytes(path);
-    ASSERT_EQ(older.size(), 44u + 22050u);
-    EXPECT_TRUE(PassesWithFileLimit(40000, [&] {
-        CController controller;
-        return Generate(AddQuarters(controller, 8, 396), "Standard", path).warnings ==
-               Texts{"Die angegebene Zieldatei konnte nicht geschrieben werden!"};
-    })) << "the failed write was not reported as such";
+    const auto full = [] {  // files may grow to 40000 bytes only
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{40000, 40000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    EXPECT_TRUE(PassesInChild(
+        [&] {
+            CController controller;
+            return Generate(AddQuarters(controller, 8, 396), "Standard", path).warnings ==
+                   Texts{"Die angegebene Zieldatei konnte nicht geschrieben werden!"};
+        },
+        full))
+        << "the failed write was not reported as such";
     EXPECT_EQ(ReadBytes(path), older);
     EXPECT_EQ(dir.Names(), Names{"lied.wav"});
 }

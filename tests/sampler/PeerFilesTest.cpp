@@ -54,6 +54,5 @@ TEST(PeerFiles, SoxInstrumentLoadsWithItsSamples) {
     wave.ReadData();
     EXPECT_EQ(std::tuple(int(wave.GetBitsPerSample()), wave.IsStereo(), wave.GetSampleRate()),
               std::tuple(16, 1, 44100u));
-    EXPECT_EQ(expected.size(), 2u * 13230u);
     EXPECT_EQ(Slots(wave), expected);
 }

@@ -22,19 +22,14 @@ struct Rendered {
     std::string failure;
 };
 
-Rendered Render(CInstrument& instrument, CNotenblatt& sheet) {
-    Rendered out;
-    CLied song;
-    CSampler sampler;
-    out.failure = FailureText([&] { sampler.Render(out.sink, instrument, song, sheet); });
-    out.slots = Slots(song);
-    return out;
-}
-
 Rendered Render(const ReferenceRenderer::Recording& rec, CNotenblatt& sheet) {
     CInstrument instrument("x.wav", rec.base);
     Record(instrument, rec.bits, rec.stereo, rec.rate, rec.slots);
-    return Render(instrument, sheet);
+    Rendered out;
+    CLied song;
+    out.failure = FailureText([&] { CSampler().Render(out.sink, instrument, song, sheet); });
+    out.slots = Slots(song);
+    return out;
 }
 
 // A recording whose slot k holds k, so every output value names its source.
@@ -75,24 +70,6 @@ TEST(Render, PitchSelectsTheSourceFrames) {
         EXPECT_EQ(std::vector<int16_t>(r.slots.begin(), r.slots.begin() + frames.size()), frames)
             << pitch << " from " << base;
     }
-}
-
-TEST(Render, RestsAndSlotsNoNoteReachesHoldSilence) {
-    CNotenblatt rest;
-    Click(rest, 440, 11);
-    EXPECT_EQ(Render({{10, 250, 10, 250}, 22050, 8, true}, rest).slots,
-              std::vector<int16_t>(2 * 5512, 127));
-    // An eighth lasts 5512.5 frames: the last slot of eight of them is no note's.
-    CNotenblatt sheet;
-    for (int i = 0; i < 8; ++i) {
-        Click(sheet, 264, 1);
-    }
-    const Rendered r = Render({std::vector<int16_t>(100000, 200), 22050, 8}, sheet);
-    ASSERT_EQ(r.slots.size(), 44100u);
-    EXPECT_EQ(r.slots[44095], 127 + int16_t(std::trunc(double(1.0f / 441.0f) * 73)));
-    EXPECT_EQ(std::vector<int16_t>(r.slots.begin() + 44096, r.slots.end()),
-              std::vector<int16_t>(4, 127));
-    EXPECT_EQ(r.slots[5511 + 1], 200);  // the next note starts afresh
 }
 
 TEST(Render, ShortSongsStepEverySlotImpossibleSongsFail) {

@@ -26,7 +26,7 @@ struct NoteState {
 
 inline NoteState StateOf(const CNote& note, int32_t bNewBar = 0) {
     const SNoteInfo info = note.Info();
-    return NoteState{info.nDuration, info.nPitch, info.bRest,    info.bTieToNext,
+    return NoteState{info.nDuration,    info.nPitch,        info.bRest, info.bTieToNext,
                      info.bTieFromPrev, note.GetBitmapId(), bNewBar};
 }
 
@@ -37,15 +37,6 @@ std::vector<NoteState> Walk(TSong& song) {
     int32_t bNewBar = 0;
     for (CNote* p = song.GetFirstNote(); p != nullptr; p = song.GetNextNote(bNewBar)) {
         notes.push_back(StateOf(*p, bNewBar));
-    }
-    return notes;
-}
-
-// Every note of the read-only walk, which must agree with the cursor walk.
-inline std::vector<NoteState> ConstWalk(const CNotenblatt& sheet) {
-    std::vector<NoteState> notes;
-    for (const auto& step : sheet.Notes()) {
-        notes.push_back(StateOf(step.note, step.bNewBar));
     }
     return notes;
 }
@@ -81,9 +72,6 @@ void Click(TSong& song, uint16_t nPitch, int32_t nTool, bool bTie = false) {
     song.AddNote(CPoint{200, (it->nTop + it->nBottom) / 2}, static_cast<ETool>(nTool), bTie);
 }
 
-inline const CRuntimeClass* const kSheetClasses[] = {&CNotenblatt::classObject, &CTakt::classObject,
-                                                     &CNote::classObject};
-
 inline std::vector<uint8_t> StoreSheet(const CNotenblatt& sheet) {
     CArchive ar;
     ar.WriteObject(&sheet);
@@ -91,6 +79,8 @@ inline std::vector<uint8_t> StoreSheet(const CNotenblatt& sheet) {
 }
 
 inline std::unique_ptr<CNotenblatt> LoadSheet(const std::vector<uint8_t>& data) {
-    CArchive ar(data, kSheetClasses);
+    const CRuntimeClass* const classes[] = {&CNotenblatt::classObject, &CTakt::classObject,
+                                            &CNote::classObject};
+    CArchive ar(data, classes);
     return ar.ReadObjectOf<CNotenblatt>();
 }

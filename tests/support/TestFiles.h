@@ -1,7 +1,7 @@
 #pragma once
 
 // Files for the tests: a scratch directory, whole files as bytes, the source and build trees,
-// and code run on a disk that fills up.
+// and code run in a child process.
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -102,38 +102,20 @@ inline void MakeSocket(const std::string& strPath) {
 }
 
 // Runs body in a child process prepared by setup; true when body returned true within
-// nSeconds. A child that hangs is killed and counts as failed.
+// nSeconds. A child that hangs is killed by its alarm and counts as failed.
 inline bool PassesInChild(const std::function<bool()>& body,
                           const std::function<void()>& setup = {}, int nSeconds = 60) {
     const pid_t pid = fork();
     if (pid == 0) {
+        alarm(unsigned(nSeconds));
         if (setup) {
             setup();
         }
         _exit(body() ? 0 : 1);
     }
     int nStatus = 0;
-    for (int i = 0; pid > 0 && i < nSeconds * 100; ++i) {
-        if (waitpid(pid, &nStatus, WNOHANG) == pid) {
-            return WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0;
-        }
-        usleep(10000);
-    }
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &nStatus, 0);
-    }
-    return false;
-}
-
-// Runs body in a child process whose files may grow to nLimit bytes only, so that writing
-// fails part-way as on a full disk; true when body returned true.
-inline bool PassesWithFileLimit(rlim_t nLimit, const std::function<bool()>& body) {
-    return PassesInChild(body, [nLimit] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{nLimit, nLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    });
+    return pid > 0 && waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus) &&
+           WEXITSTATUS(nStatus) == 0;
 }
 
 // The ordinary user the tests run as when they run as root.
