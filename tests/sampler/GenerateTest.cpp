@@ -35,8 +35,9 @@ void ExpectSong(const std::string& path, CInstrument& instrument, uint16_t pitch
     ReferenceRenderer::Recording rec{Slots(instrument), instrument.GetSampleRate(),
                                      instrument.GetBitsPerSample(), instrument.IsStereo() != 0,
                                      instrument.GetBaseFrequency()};
-    std::vector<int16_t> song = ReferenceRenderer::Render(
-        rec, std::vector<ReferenceRenderer::Event>(4, {pitch, 2, false}), 8);
+    std::vector<int16_t> song =
+        ReferenceRenderer::Render(rec, std::vector<ReferenceRenderer::Event>(4, {pitch, 2}), 8)
+            .slots;
     ReferenceFilter::Run(song.data(), uint32_t(song.size()), rec.stereo, rec.bits, taps, 0, {});
     CWaveFile written(path);
     written.ReadHeader();

@@ -56,7 +56,8 @@ inline void Run(int16_t* slots, uint32_t total, bool stereo, int bits, int nTaps
 // the recording stepped nearest-neighbour at pitch / base in single precision (an exact half
 // goes to the lower frame), cut to its length and faded over its last fiftieth of a second;
 // a rest is silence; an eighth lasts a quarter of a second. Slots after the last note stay
-// silent.
+// silent. A progress step is made whenever a count of slots, every frame of a note adding its
+// channels and every slot of a rest one, reaches a hundredth of the song's slots.
 
 namespace ReferenceRenderer {
 
@@ -75,20 +76,33 @@ struct Event {
     bool rest = false;
 };
 
-inline std::vector<int16_t> Render(const Recording& in, const std::vector<Event>& events,
-                                   int64_t totalEighths) {
+struct Song {
+    std::vector<int16_t> slots;
+    int steps = 0;
+};
+
+inline Song Render(const Recording& in, const std::vector<Event>& events, int64_t totalEighths) {
     const int64_t channels = in.stereo ? 2 : 1, m = in.rate / 50;
     const int16_t silence = in.bits == 8 ? 127 : 0;
-    std::vector<int16_t> song;
+    const auto songFrames = int64_t(std::trunc(double(in.rate) * double(totalEighths) * 0.25));
+    const auto threshold = uint32_t(songFrames * channels) / 100;
+    Song song;
+    uint64_t count = 0;
+    const auto push = [&](int16_t value, int64_t units) {
+        song.slots.push_back(value);
+        if (units > 0 && (count += uint64_t(units)) >= threshold) {
+            count = 0;
+            ++song.steps;
+        }
+    };
     for (const Event& e : events) {
         const auto frames = int64_t(std::trunc(2.0 * in.rate * (double(e.eighths) * 0.125)));
-        if (e.rest) {
-            song.insert(song.end(), size_t(frames * channels), silence);
-            continue;
+        for (int64_t i = 0; e.rest && i < frames * channels; ++i) {
+            push(silence, 1);
         }
         const float step = float(e.pitch) / float(in.base);
         float v = float(m - 1), pos = 0;
-        for (int64_t i = 0, j = 0; i < frames; ++i) {
+        for (int64_t i = 0, j = 0; !e.rest && i < frames; ++i) {
             const bool fading = i > frames - m;
             const float factor = fading ? v / float(m) : 1;
             v -= fading ? 1 : 0;
@@ -96,40 +110,16 @@ inline std::vector<int16_t> Render(const Recording& in, const std::vector<Event>
                 const auto at = size_t(j * channels + c);
                 const int16_t value = at < in.slots.size() ? in.slots[at] : silence;
                 const auto scaled = int32_t(std::trunc(double(factor) * (value - silence)));
-                song.push_back(fading ? int16_t(scaled + silence) : value);
+                // A frame counts once, with all its channels.
+                push(fading ? int16_t(scaled + silence) : value, c == 0 ? channels : 0);
             }
             for (pos += step; double(pos) - double(j) > 0.5;) {
                 ++j;
             }
         }
     }
-    const auto songFrames = int64_t(std::trunc(double(in.rate) * double(totalEighths) * 0.25));
-    song.resize(size_t(songFrames * channels), silence);
+    song.slots.resize(size_t(songFrames * channels), silence);
     return song;
-}
-
-// The sampler's progress steps for the same events: a count of slots, every frame of a note
-// adding its channels and every slot of a rest one, makes a step and starts again whenever it
-// reaches a hundredth of the song's slots.
-inline int ProgressSteps(const Recording& in, const std::vector<Event>& events,
-                         int64_t totalEighths) {
-    const int64_t channels = in.stereo ? 2 : 1;
-    const auto songFrames = int64_t(std::trunc(double(in.rate) * double(totalEighths) * 0.25));
-    const auto threshold = uint32_t(songFrames * channels) / 100;
-    int steps = 0;
-    uint64_t count = 0;
-    for (const Event& e : events) {
-        const auto frames = int64_t(std::trunc(2.0 * in.rate * (double(e.eighths) * 0.125)));
-        const int64_t units = e.rest ? frames * channels : frames;
-        for (int64_t i = 0; i < units; ++i) {
-            count += e.rest ? 1 : channels;
-            if (count >= threshold) {
-                count = 0;
-                ++steps;
-            }
-        }
-    }
-    return steps;
 }
 
 }  // namespace ReferenceRenderer

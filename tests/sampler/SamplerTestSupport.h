@@ -18,7 +18,6 @@
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
-// Records what a generate run reports, in order.
 class RecordingSink : public IProgressSink {
 public:
     void SetProgressStatus(std::string text) override { texts.push_back(std::move(text)); }
@@ -40,7 +39,6 @@ inline void Append(Bytes& bytes, const Bytes& more) {
     bytes.insert(bytes.end(), more.begin(), more.end());
 }
 
-// Every slot of a buffer, in order.
 inline std::vector<int16_t> Slots(const CWaveFile& wave) {
     std::vector<int16_t> slots(wave.GetSize());
     for (uint32_t i = 0; i < wave.GetSize(); ++i) {
@@ -49,7 +47,6 @@ inline std::vector<int16_t> Slots(const CWaveFile& wave) {
     return slots;
 }
 
-// Noise over the whole range of the format.
 inline std::vector<int16_t> RandomSlots(size_t count, int bits, uint32_t seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> value(bits == 8 ? 0 : -32768, bits == 8 ? 255 : 32767);
@@ -58,7 +55,6 @@ inline std::vector<int16_t> RandomSlots(size_t count, int bits, uint32_t seed) {
     return slots;
 }
 
-// A recording or song set up in memory.
 inline void Record(CWaveFile& wave, int bits, int32_t stereo, uint32_t rate,
                    const std::vector<int16_t>& slots) {
     wave.SetBitsPerSample(uint8_t(bits));
@@ -122,7 +118,6 @@ inline Bytes BuildWav(const WavLayout& l) {
     return file;
 }
 
-// 16-bit samples as little-endian bytes.
 inline Bytes Samples16(const std::vector<int16_t>& values) {
     Bytes bytes;
     for (int16_t v : values) {
