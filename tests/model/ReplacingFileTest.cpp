@@ -144,17 +144,17 @@ TEST(ReplacingFile, OrdinaryUserNeitherReplacesReadOnlyFilesNorKeepsAnotherOwner
         return Save(strReadOnly) == EACCES && Save(strOwn) == 0 &&
                (!bRoot || Save(strForeign) == 0);
     }));
-    EXPECT_EQ(ReadBytes(strReadOnly), kOld);
-    EXPECT_EQ(LinkStat(strReadOnly).st_mode & 07777, 0444u);
+    EXPECT_EQ(std::pair(ReadBytes(strReadOnly), LinkStat(strReadOnly).st_mode & 07777),
+              std::pair(kOld, 0444u));
     // Writing clears set-user-ID of an ordinary user's file: the owner's own one stays one.
-    EXPECT_EQ(ReadBytes(strOwn), kNew);
-    EXPECT_EQ(LinkStat(strOwn).st_mode & 07777, 04750u);
+    EXPECT_EQ(std::pair(ReadBytes(strOwn), LinkStat(strOwn).st_mode & 07777),
+              std::pair(kNew, 04750u));
     if (!bRoot) {
         GTEST_SKIP() << "another user's file needs root to make; the user's own files held";
     }
     const struct stat st = LinkStat(strForeign);
-    EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777), std::tuple(kOrdinaryUser, 0777u));
-    EXPECT_EQ(ReadBytes(strForeign), kNew);
+    EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777, ReadBytes(strForeign)),
+              std::tuple(kOrdinaryUser, 0777u, kNew));
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"eigen.kt", "fremd.kt", "nur-lesen.kt"}));
 }
 

@@ -58,7 +58,6 @@ std::vector<ReferenceRenderer::Event> HeardEvents(CNotenblatt& sheet) {
 
 TEST(Render, PitchSelectsTheSourceFrames) {
     const std::tuple<uint16_t, int32_t, std::vector<int16_t>> kCases[] = {
-        {297, 264, {0, 1, 2, 3, 4, 6, 7}},
         {440, 264, {0, 2, 3, 5, 7, 8, 10, 12, 13, 15}},
         {264, 495, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5}},
     };
@@ -139,7 +138,6 @@ TEST(Instrument, StandardIsA264HzSineAndFadesTruncateTowardsTheCentre) {
         {8, 0, 250, {0, 255, 255, 255, 0, 0, 0, 255}, {0, 255, 255, 229, 51, 77, 102, 127}},
         {16, 1, 150, {1000, -1000, 1000, -1000, 1000, -1000}, {666, -666, 333, -333, 0, 0}},
         {16, 0, 500, {-1001, -1001, -1001}, {-200, -100, 0}},  // only the tail of the ramp
-        {8, 1, 200, {227, 27}, {127, 127}},
         {16, 0, 49, {5, 6, 7}, {5, 6, 7}},  // below 50 frames a second nothing fades
         {16, 0, 900000000, {30000, -30000, 30000}, {30000, -30000, 30000}},
     };

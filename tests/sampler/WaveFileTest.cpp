@@ -60,7 +60,6 @@ TEST(WaveReader, FilesThatLoad) {
              {.formatTag = 0xFFFE, .data = Samples16({-5, 300}), .fmtExtra = Extensible(16, 1)}),
          {-5, 300}},
         {BuildWav({.data = Samples16({7, 8, 9}), .dataSizeField = 8}), {7, 8, 9, 0}},
-        {BuildWav({.bits = 8, .dataSizeField = 1}), {127}},
         {BuildWav({.data = {1, 0, 2, 0, 3}}), {1, 2}},
     };
     for (size_t i = 0; i < std::size(kCases); ++i) {
@@ -132,7 +131,7 @@ TEST(WaveWriter, HeaderBytesAndSamplesLowByteFirst) {
 // Songs go through the replacing writer (its own tests cover links and modes); what it refuses
 // is reported as not opened. A FIFO would wait for a writer and a device never end: neither is
 // a recording.
-TEST(WaveFiles, SongsReadBackAndFifosAndDevicesAreNoRecordings) {
+TEST(WaveFiles, LongSongsReadBackAndFifosAndDevicesAreNoRecordings) {
     const char* const kCannotOpen = "Die angegebene Zieldatei konnte nicht geöffnet werden!";
     ScratchDir dir;
     ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
@@ -146,12 +145,13 @@ TEST(WaveFiles, SongsReadBackAndFifosAndDevicesAreNoRecordings) {
             {}, 10))
             << path;
     }
+    // More than the largest block the writer hands on at once, odd in stereo.
     CLied song(dir.File("song.wav"));
-    const std::vector<int16_t> slots = RandomSlots(1001, 16, 7);  // odd in stereo
-    Record(song, 16, 1, 11025, slots);
+    const std::vector<int16_t> slots = RandomSlots(4'500'001, 16, 7);
+    Record(song, 16, 1, 44100, slots);
     song.Write();
     EXPECT_EQ(ReadBytes(dir.File("song.wav")), WrittenBytes(song));
-    EXPECT_EQ(Read(ReadBytes(dir.File("song.wav"))), std::tuple("", slots, 1, 11025u));
+    EXPECT_EQ(Read(ReadBytes(dir.File("song.wav"))), std::tuple("", slots, 1, 44100u));
     for (const std::string& path : {dir.File("fifo.wav"), dir.Path().string()}) {
         song.SetFileName(path);
         EXPECT_EQ(FailureText([&] { song.Write(); }), kCannotOpen) << path;
@@ -159,14 +159,4 @@ TEST(WaveFiles, SongsReadBackAndFifosAndDevicesAreNoRecordings) {
     EXPECT_TRUE(fs::is_fifo(dir.File("fifo.wav")));
     song.SetFileName("");
     EXPECT_EQ(FailureText([&] { song.Write(); }), "Es wurde keine Datei angegeben!");
-}
-
-// A song of more than the largest block the writer hands on at once, odd in stereo.
-TEST(WaveWriter, LongSongsAreWrittenWhole) {
-    ScratchDir dir;
-    CLied song(dir.File("lang.wav"));
-    const std::vector<int16_t> slots = RandomSlots(4'500'001, 16, 11);
-    Record(song, 16, 1, 44100, slots);
-    song.Write();
-    EXPECT_EQ(Read(ReadBytes(dir.File("lang.wav"))), std::tuple("", slots, 1, 44100u));
 }
