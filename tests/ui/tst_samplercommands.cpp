@@ -169,7 +169,6 @@ private slots:
             }
         }
         const QByteArray generated = FileBytes(song);
-        QVERIFY(generated.size() > 44);
         QCOMPARE(generated, RenderWithCommandLine({}));
         QVERIFY(generated != RenderWithCommandLine({u"--quality"_s, u"5"_s}));  // it can differ
     }
@@ -212,12 +211,9 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("dir");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("default song") << true << u"Test"_s << u"/a/"_s << u"/a//Test.wav"_s;
         QTest::newRow("lower-case test") << true << u"test"_s << u"/s"_s << u"test.wav"_s;
         QTest::newRow("upper-case suffix") << true << u"/m/l.WAV"_s << u"/s"_s << u"/m/l.WAV.wav"_s;
         QTest::newRow("Standard") << false << u"Standard"_s << u"/i"_s << u"Standard"_s;
-        QTest::newRow("Standard.wav")
-            << false << u"Standard.wav"_s << u"/i/"_s << u"/i//Standard.wav"_s;
         QTest::newRow("standard") << false << u"standard"_s << u"/i"_s << u"/i/standard"_s;
     }
     void filePath() {

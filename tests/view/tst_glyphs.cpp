@@ -9,12 +9,8 @@
 
 namespace {
 
-QImage Glyph(int number, qreal dpr = 1.0) {
+QImage Glyph(int number, qreal dpr) {
     return CGlyphLibrary::Pixmap(number, dpr).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-bool Dark(const QImage& image, int x, int y) {
-    return qGray(image.pixel(x, y)) < 128;
 }
 
 // Centre of the darkest band of rows one staff space high, the staff lines not counted.
@@ -22,7 +18,8 @@ double HeadCentre(const QImage& glyph, const QImage& staff, int band) {
     std::vector<double> ink(glyph.height(), 0.0);
     for (int y = 0; y < glyph.height(); ++y) {
         for (int x = 0; x < glyph.width(); ++x) {
-            ink[y] += Dark(staff, x, y) ? 0.0 : (255 - qGray(glyph.pixel(x, y))) / 255.0;
+            ink[y] +=
+                qGray(staff.pixel(x, y)) < 128 ? 0.0 : (255 - qGray(glyph.pixel(x, y))) / 255.0;
         }
     }
     int top = 0;

@@ -25,7 +25,7 @@ class TestMainFrame : public QObject {
     const QString kUntitled = u"Unbenannt - Kantilo"_s;
 
     QString Path(const QString& name) const { return m_f->Path(name); }
-    CDocumentFlow& Flow() { return m_f->Flow(); }
+    CDocumentFlow& Flow() { return m_f->frame.Flow(); }
     CFakeDialogs& Dialogs() { return m_f->dialogs; }
     QList<QAction*> FileMenu() { return m_f->frame.menuBar()->actions()[0]->menu()->actions(); }
 
