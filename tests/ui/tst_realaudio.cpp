@@ -40,11 +40,6 @@ class TestRealAudio : public QObject {
     Q_OBJECT
 
     pid_t m_nServerPid = 0;  // a private server this test started
-    std::unique_ptr<CEditorFixture> m_f;
-    QProcess m_recorder;
-    Samples m_song;
-    int m_nRate = 0;
-    double m_threshold = 0;  // a twentieth of the song's loudest sample
 
 private slots:
     void initTestCase() {
@@ -69,30 +64,9 @@ private slots:
         if (!HasNullSink()) {
             QSKIP("no sound server with a null sink can be reached");
         }
-        m_f = std::make_unique<CEditorFixture>();
-        m_f->View().SetSongDir(m_f->dir.path());
-        const int heights[] = {49, 42, 35, 31, 45};  // five half notes, five seconds
-        for (int i = 0; i < 5; ++i) {
-            m_f->ClickNote(80 + 40 * i, heights[i]);
-        }
-        QVERIFY(CEditorFixture::OnModal<CSamplerDlg>(
-            [&] { m_f->Action(ID_LIED_GENERIEREN)->trigger(); },
-            [](CSamplerDlg& dlg) { Click(dlg, "ok"); }));
-        CWaveFile wave(m_f->Path(u"Test.wav"_s).toStdString());
-        wave.ReadHeader();
-        wave.ReadData();
-        QVERIFY(!wave.IsStereo() && wave.GetBitsPerSample() == 16);
-        m_nRate = int(wave.GetSampleRate());
-        m_song = Samples(wave.Samples(), wave.Samples() + wave.GetSize());
-        QVERIFY(m_song.size() >= m_nRate * 5);
-        m_threshold = std::accumulate(m_song.begin(), m_song.end(), 0.0, [](double m, double s) {
-            return std::max(m, std::abs(s) / 20);
-        });
-        m_f->commands->Player().SetBeep([] { QFAIL("the song did not play"); });
     }
 
     void cleanupTestCase() {
-        m_f.reset();
         if (m_nServerPid > 0) {
             ::kill(m_nServerPid, SIGTERM);
             QVERIFY(QTest::qWaitFor([this] { return ::kill(m_nServerPid, 0) != 0; }, 5000));
@@ -102,30 +76,52 @@ private slots:
 
     // What comes out is the song's beginning, and Stop silences it at once.
     void playSoundsLikeTheSongUntilStopped() {
-        m_recorder.start(u"parecord"_s, {u"--device=kantilo_null.monitor"_s, u"--raw"_s,
-                                         u"--rate=%1"_s.arg(m_nRate), u"--channels=1"_s,
-                                         u"--format=s16le"_s, u"--latency-msec=20"_s});
-        QVERIFY(m_recorder.waitForStarted(10000));
-        QVERIFY(QTest::qWaitFor([this] { return m_recorder.bytesAvailable() > 0; }, 10000));
-        m_f->Action(ID_LIED_SPIELEN)->trigger();
-        QVERIFY(QTest::qWaitFor([this] { return m_f->commands->Player().IsPlaying(); }, 5000));
+        CEditorFixture f;
+        f.View().SetSongDir(f.dir.path());
+        const int heights[] = {49, 42, 35, 31, 45};  // five half notes, five seconds
+        for (int i = 0; i < 5; ++i) {
+            f.ClickNote(80 + 40 * i, heights[i]);
+        }
+        QVERIFY(
+            CEditorFixture::OnModal<CSamplerDlg>([&] { f.Action(ID_LIED_GENERIEREN)->trigger(); },
+                                                 [](CSamplerDlg& dlg) { Click(dlg, "ok"); }));
+        CWaveFile wave(f.Path(u"Test.wav"_s).toStdString());
+        wave.ReadHeader();
+        wave.ReadData();
+        QVERIFY(!wave.IsStereo() && wave.GetBitsPerSample() == 16);
+        const int rate = int(wave.GetSampleRate());
+        const Samples song(wave.Samples(), wave.Samples() + wave.GetSize());
+        QVERIFY(song.size() >= rate * 5);
+        const double threshold = std::accumulate(  // a twentieth of the loudest sample
+            song.begin(), song.end(), 0.0,
+            [](double m, double s) { return std::max(m, std::abs(s) / 20); });
+        f.commands->Player().SetBeep([] { QFAIL("the song did not play"); });
+
+        QProcess recorder;
+        recorder.start(u"parecord"_s,
+                       {u"--device=kantilo_null.monitor"_s, u"--raw"_s, u"--rate=%1"_s.arg(rate),
+                        u"--channels=1"_s, u"--format=s16le"_s, u"--latency-msec=20"_s});
+        QVERIFY(recorder.waitForStarted(10000));
+        QVERIFY(QTest::qWaitFor([&] { return recorder.bytesAvailable() > 0; }, 10000));
+        f.Action(ID_LIED_SPIELEN)->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return f.commands->Player().IsPlaying(); }, 5000));
         QTest::qWait(1500);
-        m_f->Action(ID_LIED_STOPPEN)->trigger();
-        QVERIFY(!m_f->commands->Player().IsPlaying());
+        f.Action(ID_LIED_STOPPEN)->trigger();
+        QVERIFY(!f.commands->Player().IsPlaying());
         QTest::qWait(1500);
-        m_recorder.terminate();
-        m_recorder.waitForFinished(10000);
-        const QByteArray data = m_recorder.readAllStandardOutput();
+        recorder.terminate();
+        recorder.waitForFinished(10000);
+        const QByteArray data = recorder.readAllStandardOutput();
         QVector<qint16> raw(data.size() / 2);
         qFromLittleEndian<qint16>(data.constData(), raw.size(), raw.data());
         const Samples rec(raw.begin(), raw.end());
-        const auto [first, last] = SoundingRange(rec, m_threshold);
-        const int heard = int((last - first) * 1000LL / m_nRate);
+        const auto [first, last] = SoundingRange(rec, threshold);
+        const int heard = int((last - first) * 1000LL / rate);
         QVERIFY2(heard > 900 && heard < 2300, qPrintable(QString::number(heard)));
-        QVERIFY(rec.size() - last > m_nRate);  // silence after the stop
+        QVERIFY(rec.size() - last > rate);  // silence after the stop
         // The song's first 0.8 s where it fits best near where the recording begins to sound.
-        const auto ref = m_song.begin() + SoundingRange(m_song, m_threshold).first;
-        const auto end = ref + m_nRate * 4 / 5;
+        const auto ref = song.begin() + SoundingRange(song, threshold).first;
+        const auto end = ref + rate * 4 / 5;
         const double refEnergy = std::inner_product(ref, end, ref, 0.0);
         double best = -1;
         for (int lag = std::max(0, first - 128); lag <= first + 128; ++lag) {
