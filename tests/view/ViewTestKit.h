@@ -22,10 +22,7 @@ class CFakeDialogs : public IUserDialogs {
 public:
     using Box = std::tuple<QWidget*, QString, QMessageBox::Icon>;  // owner, title, icon
 
-    void ShowMessage(const QString& text, Icon icon) override {
-        messages.append(text);
-        icons.append(icon);
-    }
+    void ShowMessage(const QString& text, Icon) override { messages.append(text); }
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override {
         messages.append(text);
@@ -54,7 +51,6 @@ public:
     Answer answer = Answer::Cancel;
     QString openPath, savePath, exportPath, songFileAnswer;  // empty: the user cancels
     QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
-    QList<Icon> icons;
     QList<Box> boxes;
     std::function<void()> onMessage;
     int openDialogs = 0;
@@ -67,7 +63,6 @@ struct CFrameFixture {
           recent(settings),
           frame(doc, dialogs, recent) {}
     QString Path(const QString& name) const { return dir.filePath(name); }
-    CDocumentFlow& Flow() const { return frame.Flow(); }
     QString Title() const { return frame.windowTitle(); }
 
     QTemporaryDir dir;

@@ -1,4 +1,3 @@
-#include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
 #include <memory>
@@ -8,18 +7,6 @@
 #include "ViewTestKit.h"
 
 namespace {
-
-// A row of ten whole notes that fills the staff, at sheet height y.
-QStringList TenWholeNotesRow(int y) {
-    QStringList row{u"4800@10,%1w58"_s.arg(y)};
-    for (int k = 0; k < 10; ++k) {
-        row.append(u"4118@%1,%2w29"_s.arg(68 + 58 * k).arg(y));
-        if (k < 9) {
-            row.append(u"4810@%1,%2w29"_s.arg(97 + 58 * k).arg(y));
-        }
-    }
-    return row << u"4820@616,%1w14"_s.arg(y);
-}
 
 QImage Grab(CKantiloView& view) {
     return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -56,17 +43,14 @@ private slots:
     }
 
     void clicksEnterNotes_data() {
-        // Clicks: [s]hift [c]trl [a]lt, sheet height; t: tool, v: scroll.
+        // Clicks: [s]hift [c]trl [a]lt, sheet height; t: tool.
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("notes");
         QTest::newRow("A4 in the second space") << u"31"_s << u"440/4"_s;
-        QTest::newRow("second row, same band") << u"106"_s << u"440/4"_s;
-        QTest::newRow("r=5, r=51 beside the bands") << u"5 51"_s << u""_s;
-        QTest::newRow("r=6 A5, r=50 C4") << u"6 50"_s << u"880/4 264/4"_s;
-        QTest::newRow("Shift ties") << u"31 s31"_s << u"440/4> <440/4"_s;
-        QTest::newRow("Shift with Ctrl or Alt does not tie")
-            << u"31 sc31 sa31"_s << u"440/4 440/4 440/4"_s;
-        QTest::newRow("scrolled: r=1, then r=31") << u"v120 31 61"_s << u"440/4"_s;
+        QTest::newRow("r=5, r=51 beside the bands; r=6 A5, r=50 C4")
+            << u"5 6 50 51"_s << u"880/4 264/4"_s;
+        QTest::newRow("Shift ties, not with Ctrl or Alt")
+            << u"31 s31 sc31 sa31"_s << u"440/4> <440/4 440/4 440/4"_s;
         // A whole rest after an eighth is split into tied parts: 4 + 2 + 1 eighths fill the
         // bar, 1 opens the next.
         QTest::newRow("tools") << u"t1 31 t18 45"_s << u"440/1 r/4> <r/2> <r/1> <r/1"_s;
@@ -75,10 +59,8 @@ private slots:
         QFETCH(QString, clicks);
         QFETCH(QString, notes);
         for (QString click : clicks.split(' ')) {
-            if (click[0] == 't' || click[0] == 'v') {
-                const int n = click.mid(1).toInt();
-                click[0] == 't' ? m_view->SetTool(static_cast<ETool>(n))
-                                : m_view->verticalScrollBar()->setValue(n);
+            if (click[0] == 't') {
+                m_view->SetTool(static_cast<ETool>(click.mid(1).toInt()));
                 continue;
             }
             Qt::KeyboardModifiers modifiers;
@@ -91,7 +73,7 @@ private slots:
             Click(300, click.toInt(), modifiers);
         }
         QCOMPARE(Notes(*m_doc), notes);
-        QVERIFY(m_doc->IsModified());  // even a click beside the bands
+        QVERIFY(m_doc->IsModified());
     }
 
     // Through the window system (press, release, double-click, release): one note.
@@ -99,19 +81,6 @@ private slots:
         const QPoint inWindow = m_view->viewport()->mapTo(m_view.get(), QPoint(200, 31));
         QTest::mouseDClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow);
         QCOMPARE(Notes(*m_doc), u"440/4"_s);
-    }
-
-    void paintsBarLineAfterFullBar() {
-        m_view->SetTool(ETool::eighth);
-        for (int i = 0; i < 9; ++i) {
-            Click(200, 31);
-        }
-        QStringList row{u"4800@10,0w58"_s};
-        for (int k = 0; k < 8; ++k) {
-            row.append(u"4111@%1,0w29"_s.arg(68 + 29 * k));
-        }
-        ExpectLayout(row << u"4810@300,0w29"_s << u"4111@329,0w29"_s << u"4880@358,0w258"_s
-                         << u"4820@616,0w14"_s);
     }
 
     // Ten whole notes fill a row; the sheet reaches one row pitch below its last row, so
@@ -122,16 +91,10 @@ private slots:
         for (int i = 0; i < 11; ++i) {
             Click(200, 31);
         }
-        ExpectLayout(TenWholeNotesRow(0) << u"4800@10,75w58"_s << u"4118@68,75w29"_s
-                                         << u"4880@97,75w519"_s << u"4820@616,75w14"_s);
+        QCOMPARE(CScoreLayout(*m_doc).RowCount(), 2);
         Enter(*m_doc, 189, 8);
         m_view->OnUpdate();
-        QStringList rows;
-        for (int row = 0; row < 20; ++row) {
-            rows << TenWholeNotesRow(75 * row);
-        }
-        ExpectLayout(rows);
-        // The last row's bottom (19 * 75 + 57) and one row pitch below it.
+        // 20 rows: the last row's bottom (19 * 75 + 57) and one row pitch below it.
         QCOMPARE(m_view->ScrollExtent(), QSize(650, 19 * 75 + 57 + 75));
         QScrollBar* bar = m_view->verticalScrollBar();
         QCOMPARE(bar->value(), 0);
@@ -169,28 +132,6 @@ private slots:
         m_view->OnLoeschen();  // nothing left: nothing happens
         QCOMPARE(Notes(*m_doc), QString());
         ExpectLayout({u"4800@10,0w58"_s, u"4880@68,0w548"_s, u"4820@616,0w14"_s});
-    }
-
-    void exposedRepaintMatchesFullRepaint() {
-        for (int i = 0; i < 45; ++i) {
-            m_doc->AddNote(CPoint{0, 6 + (i * 7) % 45}, i % 3 == 0 ? ETool::quarter : ETool::eighth,
-                           false);
-        }
-        m_view->OnUpdate();
-        const QImage full = Grab(*m_view);
-        QImage blank(full.size(), QImage::Format_RGB32);
-        blank.fill(Qt::white);
-        QVERIFY(full != blank);  // the song was drawn at all
-        const QRegion exposed = QRegion(0, 60, 650, 40) + QRegion(300, 0, 20, 480);
-        QImage part(full.size(), QImage::Format_RGB32);
-        part.fill(Qt::magenta);
-        QImage expected = part;
-        m_view->viewport()->render(&part, QPoint(), exposed);
-        QPainter painter(&expected);
-        painter.setClipRegion(exposed);
-        painter.drawImage(0, 0, full);
-        painter.end();
-        QCOMPARE(part, expected);
     }
 };
 
