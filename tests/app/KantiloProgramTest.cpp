@@ -110,21 +110,15 @@ TEST(KantiloProgram, InterruptedRenderEndsWith130Or143AndLeavesTheOlderSong) {
     const std::string strSong = dir.File("lied.wav");
     WriteBytes(strSong, Bytes(1000, 7));
     const std::string strProgram = ProgramFile().string();
-    const std::vector<std::string> args = {
-        strProgram,     dir.File("lang.kt"),    "-o",        strSong,
-        "--instrument", dir.File("stereo.wav"), "--quality", "50"};
+    const std::string strLong = dir.File("lang.kt"), strInstrument = dir.File("stereo.wav");
     for (const auto& [nSignal, nExit] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
-        std::vector<char*> argv;
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
         // Whoever runs the tests may have left these signals ignored, which the program keeps.
         const pid_t pid = fork();
         if (pid == 0) {
             signal(SIGINT, SIG_DFL);
             signal(SIGTERM, SIG_DFL);
-            execv(strProgram.c_str(), argv.data());
+            execl(strProgram.c_str(), "kantilo", strLong.c_str(), "-o", strSong.c_str(),
+                  "--instrument", strInstrument.c_str(), "--quality", "50", nullptr);
             _exit(127);
         }
         ASSERT_GT(pid, 0);

@@ -15,8 +15,7 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     if (!HasProgram("mscore3") || strPython.empty()) {
         GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
     }
-    // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI, the
-    // example to a picture for people to look at.
+    // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI.
     ScratchDir dir;
     std::string strJob = "[";
     for (const TestSong& song : TestSongs()) {
@@ -25,22 +24,10 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
         EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml").message, "");
         EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid").message, "");
         strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
-                  "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},\n";
-        strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},\n";
+                  "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},";
+        strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},";
     }
-    std::unique_ptr<CController> pExample;
-    EXPECT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
-    EXPECT_EQ(CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.musicxml"))
-                  .message,
-              "");
-    EXPECT_EQ(CMidiWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.mid")).message,
-              "");
-    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
-    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
-    fs::create_directories(shots);
-    strJob += "{\"in\": \"" + dir.File("beispiel.musicxml") + "\", \"out\": [\"" +
-              dir.File("beispiel-xml.mid") + "\", \"" +
-              (shots / "musescore-beispiel.png").string() + "\"]}]";
+    strJob.back() = ']';
     WriteBytes(dir.File("job.json"), Bytes(strJob.begin(), strJob.end()));
     const std::optional<std::string> out = Capture(
         "QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json") + " 2>&1");
@@ -69,8 +56,4 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
             EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
         }
     }
-    // The example as MuseScore plays our score and as our MIDI file holds it.
-    EXPECT_EQ(ReadMidi(strPython, dir.File("beispiel-xml.mid")).sounds,
-              ReadMidi(strPython, dir.File("beispiel.mid")).sounds);
-    EXPECT_GT(ReadMidi(strPython, dir.File("beispiel.mid")).sounds.size(), 20u);
 }
