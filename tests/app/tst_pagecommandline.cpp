@@ -17,10 +17,6 @@ struct Run {
     QByteArray out, err;
 };
 
-QString SourceFile(const QString& relative) {
-    return qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/"_s + relative;
-}
-
 // The program through the shell, with no display of any kind; shellPrefix may set limits.
 Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -68,7 +64,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(CScorePages::Format, format);
         QFETCH(int, runs);
-        const QString song = SourceFile(u"examples/beispiel.kt"_s);
+        const QString song =
+            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
         CKantiloDoc doc;
         QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
         const QString editor = m_dir.filePath(u"editor"_s);

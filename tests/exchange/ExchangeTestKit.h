@@ -96,13 +96,10 @@ inline bool HasProgram(const std::string& strName) {
 }
 
 // Debian's mido belongs to the system's Python, which need not be the first on the path.
-inline std::string MidoPython() {
-    for (const char* pszPython : {"/usr/bin/python3", "python3"}) {
-        if (std::system((std::string(pszPython) + " -c 'import mido' 2>/dev/null").c_str()) == 0) {
-            return pszPython;
-        }
-    }
-    return "";
+inline const std::string kPython = "/usr/bin/python3";
+
+inline bool HasMido() {
+    return std::system((kPython + " -c 'import mido' 2>/dev/null").c_str()) == 0;
 }
 
 // What mido reads from a MIDI file, in the terms of midi_notes.py.
@@ -111,11 +108,10 @@ struct MidiContents {
     std::vector<std::string> lines;
 };
 
-inline MidiContents ReadMidi(const std::string& strPython, const std::string& strPath) {
+inline MidiContents ReadMidi(const std::string& strPath) {
     MidiContents contents;
-    const std::optional<std::string> out =
-        Capture(strPython + " " + SourceFile("tests/exchange/midi_notes.py").string() + " '" +
-                strPath + "'");
+    const std::optional<std::string> out = Capture(
+        kPython + " " + SourceFile("tests/exchange/midi_notes.py").string() + " '" + strPath + "'");
     EXPECT_TRUE(out.has_value()) << "mido cannot read " << strPath;
     std::istringstream in(out.value_or(""));
     for (std::string strLine; std::getline(in, strLine);) {

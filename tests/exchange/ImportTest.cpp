@@ -61,25 +61,21 @@ void ExpectImported(const std::string& strText, const std::string& strEntries) {
 }  // namespace
 
 TEST(MusicXmlImport, OurScoresComeBackByteForByte) {
-    std::vector<std::unique_ptr<CController>> songs;
-    for (const TestSong& song : TestSongs()) {
-        songs.push_back(std::make_unique<CController>());
-        Enter(*songs.back()->GetNotenblatt(), song.strEntries);
-    }
-    songs.push_back(std::make_unique<CController>());
-    for (size_t n = 0; n < songs.size(); ++n) {
-        SCOPED_TRACE(n);
-        const std::string strText =
-            CMusicXmlWriter::ToText(songs[n]->GetSheet(), "t", "2026-12-07");
-        CMusicXmlReader::SResult result = Import(strText);
-        ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        if (n < TestSongs().size() && TestSongs()[n].bTiedToRest) {
-            // The rest a note is tied to comes back as the note the sampler plays.
-            EXPECT_EQ(CScoreNotes(result.pController->GetSheet()).Sounds(),
-                      CScoreNotes(songs[n]->GetSheet()).Sounds());
-        } else {
-            EXPECT_EQ(CDocumentFile::Store(*result.pController), CDocumentFile::Store(*songs[n]));
+    std::vector<TestSong> songs = TestSongs();
+    songs.push_back({"leer", "", {}});
+    for (const TestSong& song : songs) {
+        SCOPED_TRACE(song.strName);
+        const auto pSheet = SheetOf(song);
+        const std::string strText = CMusicXmlWriter::ToText(*pSheet, "t", "2026-12-07");
+        if (!song.bTiedToRest) {
+            ExpectImported(strText, song.strEntries);
+            continue;
         }
+        // The rest a note is tied to comes back as the note the sampler plays.
+        const CMusicXmlReader::SResult result = Import(strText);
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(CScoreNotes(result.pController->GetSheet()).Sounds(),
+                  CScoreNotes(*pSheet).Sounds());
     }
 }
 
