@@ -19,15 +19,12 @@ struct Run {
 
 // The program through the shell, with no display of any kind; shellPrefix may set limits.
 Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        env.remove(QString::fromLatin1(name));
-    }
     QProcess process;
-    process.setProcessEnvironment(env);
-    const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
-    process.start(u"sh"_s,
-                  QStringList{u"-c"_s, shellPrefix + u" exec \"$0\" \"$@\""_s, program} + args);
+    const QString script = u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "_s + shellPrefix +
+                           u" exec \"$0\" \"$@\""_s;
+    process.start(u"sh"_s, QStringList{u"-c"_s, script,
+                                       qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s} +
+                               args);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
         return {};
     }

@@ -91,16 +91,13 @@ inline std::optional<std::string> Capture(const std::string& strCommand) {
     return pclose(pipe.release()) == 0 ? std::optional(strOut) : std::nullopt;
 }
 
-inline bool HasProgram(const std::string& strName) {
-    return std::system(("command -v " + strName + " >/dev/null 2>&1").c_str()) == 0;
+// Whether the shell command runs and succeeds, quietly.
+inline bool Runs(const std::string& strCommand) {
+    return std::system((strCommand + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Debian's mido belongs to the system's Python, which need not be the first on the path.
 inline const std::string kPython = "/usr/bin/python3";
-
-inline bool HasMido() {
-    return std::system((kPython + " -c 'import mido' 2>/dev/null").c_str()) == 0;
-}
 
 // What mido reads from a MIDI file, in the terms of midi_notes.py.
 struct MidiContents {

@@ -11,7 +11,7 @@
 #include "ExchangeTestKit.h"
 
 TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
-    if (!HasProgram("mscore3") || !HasMido()) {
+    if (!Runs("command -v mscore3") || !Runs(kPython + " -c 'import mido'")) {
         GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
     }
     // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI.
