@@ -146,20 +146,9 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
     }
 }
 
+// Entities the document type declares are never expanded, deep nesting is only walked where a
+// score has its elements.
 TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
-    const std::string strFormat = "Unerwartetes Dateiformat.";
-    for (const std::string& strText :
-         {std::string(), std::string("<html></html>"),
-          Score(Measure(Note("C4", 2)), "score-timewise"),
-          Score(Measure(Note("C4", 2))).substr(0, 150), Score(Measure(Note("C4", 0))),
-          Score(Measure(Note("X4", 2)))}) {
-        EXPECT_EQ(MessageOf(strText), strFormat) << strText;
-    }
-}
-
-TEST(MusicXmlImport, HostileDocumentsStayHarmless) {
-    // Entities the document type declares are never expanded, deep nesting is only walked
-    // where a score has its elements.
     std::string strLaughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'k'; ++c) {
         strLaughs += std::string("<!ENTITY ") + c + " \"" + std::string(10, '&') + "\">";
@@ -167,16 +156,20 @@ TEST(MusicXmlImport, HostileDocumentsStayHarmless) {
     strLaughs +=
         "]><score-partwise><part><measure><note><pitch><step>&k;</step></pitch>"
         "</note></measure></part></score-partwise>";
-    EXPECT_EQ(MessageOf(strLaughs), "Unerwartetes Dateiformat.");
     std::string strOpen = "<score-partwise><part><measure>";
     std::string strClose;
     for (int n = 0; n < 200000; ++n) {
         strOpen += "<note>";
         strClose += "</note>";
     }
-    EXPECT_EQ(MessageOf(strOpen), "Unerwartetes Dateiformat.");
-    EXPECT_EQ(MessageOf(strOpen + strClose + "</measure></part></score-partwise>"),
-              "Unerwartetes Dateiformat.");
+    for (const std::string& strText :
+         {std::string(), std::string("<html></html>"),
+          Score(Measure(Note("C4", 2)), "score-timewise"),
+          Score(Measure(Note("C4", 2))).substr(0, 150), Score(Measure(Note("C4", 0))),
+          Score(Measure(Note("X4", 2))), strLaughs, strOpen,
+          strOpen + strClose + "</measure></part></score-partwise>"}) {
+        EXPECT_EQ(MessageOf(strText), "Unerwartetes Dateiformat.") << strText.substr(0, 300);
+    }
 }
 
 TEST(MusicXmlImport, AMissingFileIsAFileError) {
