@@ -49,36 +49,27 @@ private slots:
     // The same bytes as the editor's export of the opened document; a PDF differs only in
     // the moment it was made. Its fonts are listed in an order that once changed from process
     // to process, so it is made several times.
-    void writesWhatTheExportWrites_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<CScorePages::Format>("format");
-        QTest::addColumn<int>("runs");
-        QTest::newRow("pdf") << u"beispiel.pdf"_s << CScorePages::Format::pdf << 4;
-        QTest::newRow("svg") << u"beispiel.svg"_s << CScorePages::Format::svg << 1;
-        QTest::newRow("png") << u"beispiel.png"_s << CScorePages::Format::png << 1;
-    }
     void writesWhatTheExportWrites() {
-        QFETCH(QString, name);
-        QFETCH(CScorePages::Format, format);
-        QFETCH(int, runs);
         const QString song =
             qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
         CKantiloDoc doc;
         QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
-        const QString editor = m_dir.filePath(u"editor"_s);
-        QCOMPARE(CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
-                 std::string());
-        const bool pdf = format == CScorePages::Format::pdf;
-        const QByteArray expected =
-            pdf ? WithoutCreationDate(FileBytes(editor)) : FileBytes(editor);
-        for (int i = 0; i < runs; ++i) {
-            const QString cli = m_dir.filePath(name);
-            const Run run = Kantilo({song, u"-o"_s, cli});
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.out + run.err, QByteArray());
-            const QByteArray actual = FileBytes(cli);
-            QVERIFY(!actual.isEmpty());
-            QVERIFY((pdf ? WithoutCreationDate(actual) : actual) == expected);
+        using enum CScorePages::Format;
+        for (const auto& [name, format, runs] :
+             {std::tuple(u"beispiel.pdf"_s, pdf, 4), std::tuple(u"beispiel.svg"_s, svg, 1),
+              std::tuple(u"beispiel.png"_s, png, 1)}) {
+            const QString editor = m_dir.filePath(u"editor"_s), cli = m_dir.filePath(name);
+            QCOMPARE(
+                CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
+                std::string());
+            for (int i = 0; i < runs; ++i) {
+                const Run run = Kantilo({song, u"-o"_s, cli});
+                QCOMPARE(run.exitCode, 0);
+                QCOMPARE(run.out + run.err, QByteArray());
+                QVERIFY(!FileBytes(cli).isEmpty());
+                QVERIFY(WithoutCreationDate(FileBytes(cli)) ==
+                        WithoutCreationDate(FileBytes(editor)));
+            }
         }
     }
 
