@@ -67,6 +67,8 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
         {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, strBadFormat},
         {{dir.File("fehlt.kt"), "-o", dir.File("x.kt")},
          dir.File("fehlt.kt") + " wurde nicht gefunden.\n"},
+        {{dir.File("fehlt.musicxml"), "-o", dir.File("x.kt")},
+         dir.File("fehlt.musicxml") + " wurde nicht gefunden.\n"},
         {{dir.Path().string(), "-o", dir.File("x.kt")},
          dir.Path().string() + " enthält eine ungültige Pfadangabe.\n"},
         {{strDoc, "-o", dir.File("fehlt/x.kt")},

@@ -171,10 +171,3 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
         EXPECT_EQ(MessageOf(strText), "Unerwartetes Dateiformat.") << strText.substr(0, 300);
     }
 }
-
-TEST(MusicXmlImport, AMissingFileIsAFileError) {
-    ScratchDir dir;
-    CMusicXmlReader::SResult missing = CMusicXmlReader::Load(dir.File("fehlt.musicxml"));
-    EXPECT_TRUE(missing.bFileError);
-    EXPECT_NE(missing.strMessage.find("fehlt.musicxml"), std::string::npos) << missing.strMessage;
-}
