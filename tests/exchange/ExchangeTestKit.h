@@ -91,19 +91,13 @@ inline std::optional<std::string> Capture(const std::string& strCommand) {
     return pclose(pipe.release()) == 0 ? std::optional(strOut) : std::nullopt;
 }
 
-inline bool HasProgram(const std::string& strName) {
-    return std::system(("command -v " + strName + " >/dev/null 2>&1").c_str()) == 0;
+// Whether the shell command runs and succeeds, quietly.
+inline bool Runs(const std::string& strCommand) {
+    return std::system((strCommand + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Debian's mido belongs to the system's Python, which need not be the first on the path.
-inline std::string MidoPython() {
-    for (const char* pszPython : {"/usr/bin/python3", "python3"}) {
-        if (std::system((std::string(pszPython) + " -c 'import mido' 2>/dev/null").c_str()) == 0) {
-            return pszPython;
-        }
-    }
-    return "";
-}
+inline const std::string kPython = "/usr/bin/python3";
 
 // What mido reads from a MIDI file, in the terms of midi_notes.py.
 struct MidiContents {
@@ -111,11 +105,10 @@ struct MidiContents {
     std::vector<std::string> lines;
 };
 
-inline MidiContents ReadMidi(const std::string& strPython, const std::string& strPath) {
+inline MidiContents ReadMidi(const std::string& strPath) {
     MidiContents contents;
-    const std::optional<std::string> out =
-        Capture(strPython + " " + SourceFile("tests/exchange/midi_notes.py").string() + " '" +
-                strPath + "'");
+    const std::optional<std::string> out = Capture(
+        kPython + " " + SourceFile("tests/exchange/midi_notes.py").string() + " '" + strPath + "'");
     EXPECT_TRUE(out.has_value()) << "mido cannot read " << strPath;
     std::istringstream in(out.value_or(""));
     for (std::string strLine; std::getline(in, strLine);) {

@@ -7,23 +7,15 @@
 #include "CMidiWriter.h"
 #include "CMusicXmlReader.h"
 #include "CMusicXmlWriter.h"
-#include "CScalePitch.h"
 #include "CScoreNotes.h"
 #include "ExchangeTestKit.h"
 
-namespace {
-
-std::vector<Sound> SoundsOf(const CNotenblatt& sheet) {
-    std::vector<Sound> sounds;
-    for (const CScoreNotes::SSound& s : CScoreNotes(sheet).Sounds()) {
-        sounds.push_back(Sound{s.nOnset, CScalePitch::FromHz(s.nHz)->MidiKey(), s.nLength});
+TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
+    if (!Runs("command -v mscore3") || !Runs(kPython + " -c 'import mido'")) {
+        GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
     }
-    return sounds;
-}
-
-// The job file: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI, the
-// example to a picture for people to look at.
-std::string WriteSongs(const ScratchDir& dir) {
+    // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI.
+    ScratchDir dir;
     std::string strJob = "[";
     for (const TestSong& song : TestSongs()) {
         const std::string strBase = dir.File(song.strName);
@@ -31,34 +23,10 @@ std::string WriteSongs(const ScratchDir& dir) {
         EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml").message, "");
         EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid").message, "");
         strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
-                  "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},\n";
-        strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},\n";
+                  "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},";
+        strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},";
     }
-    std::unique_ptr<CController> pExample;
-    EXPECT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
-    EXPECT_EQ(CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.musicxml"))
-                  .message,
-              "");
-    EXPECT_EQ(CMidiWriter::Save(pExample->GetSheet(), "beispiel", dir.File("beispiel.mid")).message,
-              "");
-    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
-    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
-    fs::create_directories(shots);
-    strJob += "{\"in\": \"" + dir.File("beispiel.musicxml") + "\", \"out\": [\"" +
-              dir.File("beispiel-xml.mid") + "\", \"" +
-              (shots / "musescore-beispiel.png").string() + "\"]}]";
-    return strJob;
-}
-
-}  // namespace
-
-TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
-    const std::string strPython = MidoPython();
-    if (!HasProgram("mscore3") || strPython.empty()) {
-        GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
-    }
-    ScratchDir dir;
-    const std::string strJob = WriteSongs(dir);
+    strJob.back() = ']';
     WriteBytes(dir.File("job.json"), Bytes(strJob.begin(), strJob.end()));
     const std::optional<std::string> out = Capture(
         "QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json") + " 2>&1");
@@ -66,9 +34,9 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
         const std::string strBase = dir.File(song.strName);
-        EXPECT_EQ(ReadMidi(strPython, strBase + "-xml.mid").sounds, song.sounds);
+        EXPECT_EQ(ReadMidi(strBase + "-xml.mid").sounds, song.sounds);
         // MuseScore's MIDI import lets a song's final note ring on to the next beat.
-        std::vector<Sound> fromMidi = ReadMidi(strPython, strBase + "-mid.mid").sounds;
+        std::vector<Sound> fromMidi = ReadMidi(strBase + "-mid.mid").sounds;
         ASSERT_EQ(fromMidi.size(), song.sounds.size());
         Sound& last = fromMidi.back();
         const int64_t nEnd = song.sounds.back().nOnset + song.sounds.back().nLength;
@@ -78,15 +46,13 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
         EXPECT_EQ(fromMidi, song.sounds);
         const CMusicXmlReader::SResult back = CMusicXmlReader::Load(strBase + "-ms.musicxml");
         ASSERT_NE(back.pController, nullptr) << back.strMessage;
-        EXPECT_EQ(SoundsOf(back.pController->GetSheet()), song.sounds);
-        if (!song.bTiedToRest) {
-            CController original;
-            Enter(*original.GetNotenblatt(), song.strEntries);
+        CController original;
+        Enter(*original.GetNotenblatt(), song.strEntries);
+        if (song.bTiedToRest) {
+            EXPECT_EQ(CScoreNotes(back.pController->GetSheet()).Sounds(),
+                      CScoreNotes(original.GetSheet()).Sounds());
+        } else {
             EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
         }
     }
-    // The example as MuseScore plays our score and as our MIDI file holds it.
-    EXPECT_EQ(ReadMidi(strPython, dir.File("beispiel-xml.mid")).sounds,
-              ReadMidi(strPython, dir.File("beispiel.mid")).sounds);
-    EXPECT_GT(ReadMidi(strPython, dir.File("beispiel.mid")).sounds.size(), 20u);
 }
