@@ -71,6 +71,12 @@ private slots:
                         WithoutCreationDate(FileBytes(editor)));
             }
         }
+        // The example's first page, for people to look at (poppler, where it is installed).
+        const QString shots = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/screenshots"_s;
+        QDir().mkpath(shots);
+        QProcess::execute(u"pdftoppm"_s,
+                          {u"-png"_s, u"-r"_s, u"96"_s, u"-singlefile"_s,
+                           m_dir.filePath(u"beispiel.pdf"_s), shots + u"/beispiel-seite1"_s});
     }
 
     // Files may grow to 8 KiB only, as on a full disk: the old file must survive.

@@ -26,11 +26,23 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
                   "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},";
         strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},";
     }
-    strJob.back() = ']';
+    // The example as a new user first tries it; MuseScore's picture of it for people to see.
+    std::unique_ptr<CController> pExample;
+    ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
+    const std::string strExample = dir.File("beispiel");
+    EXPECT_TRUE(
+        CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel", strExample + ".musicxml").Ok());
+    EXPECT_TRUE(CMidiWriter::Save(pExample->GetSheet(), "beispiel", strExample + ".mid").Ok());
+    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
+    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
+    fs::create_directories(shots);
+    strJob += "{\"in\": \"" + strExample + ".musicxml\", \"out\": [\"" + strExample +
+              "-xml.mid\", \"" + (shots / "musescore-beispiel.png").string() + "\"]}]";
     WriteBytes(dir.File("job.json"), Bytes(strJob.begin(), strJob.end()));
     const std::optional<std::string> out = Capture(
         "QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json") + " 2>&1");
     ASSERT_TRUE(out.has_value()) << "mscore3 failed";
+    EXPECT_EQ(ReadMidi(strExample + "-xml.mid").sounds, ReadMidi(strExample + ".mid").sounds);
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
         const std::string strBase = dir.File(song.strName);
