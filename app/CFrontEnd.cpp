@@ -11,9 +11,7 @@ bool CFrontEnd::WantsPages(const CCommandLine& cmd) {
     if (cmd.m_action != CCommandLine::Action::convert) {
         return false;
     }
-    const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(cmd.m_strOutput);
-    return kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
-           kind == CExchangeFormat::Kind::png;
+    return CExchangeFormat::IsPage(CExchangeFormat::FromPath(cmd.m_strOutput));
 }
 
 std::optional<int> CFrontEnd::Run(const CCommandLine& cmd) {

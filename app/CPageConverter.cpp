@@ -22,16 +22,10 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     }
 }
 
-CScorePages::Format FormatOf(CExchangeFormat::Kind kind) {
-    return kind == CExchangeFormat::Kind::svg   ? CScorePages::Format::svg
-           : kind == CExchangeFormat::Kind::png ? CScorePages::Format::png
-                                                : CScorePages::Format::pdf;
-}
-
 }  // namespace
 
-int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd,
-                        CExchangeFormat::Kind kind, std::ostream& err) {
+int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
+                        std::ostream& err) {
     // Drawing needs no screen, and a display that is set but out of reach must not stop it.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -39,13 +33,14 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd,
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication application(argc, argv);
     // A song or an imported score, titled by its file name as the editor titles a song.
-    const std::unique_ptr<CController> pController = CBatchConverter::LoadSong(cmd.m_strDocument, err);
+    const std::unique_ptr<CController> pController =
+        CBatchConverter::LoadSong(cmd.m_strDocument, err);
     if (!pController) {
         return CExitCode::kFailure;
     }
     const std::string strTitle = std::filesystem::path(cmd.m_strDocument).filename().string();
-    const std::string strError =
-        CScorePages::Save(pController->GetSheet(), strTitle, cmd.m_strOutput, FormatOf(kind));
+    const std::string strError = CScorePages::Save(pController->GetSheet(), strTitle,
+                                                   cmd.m_strOutput, CScorePages::FormatOf(kind));
     if (!strError.empty()) {
         err << strError << '\n';
         return CExitCode::kFailure;

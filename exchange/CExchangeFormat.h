@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CFileResult.h"
 #include <optional>
 #include <string>
+#include "CFileResult.h"
 
 class CNotenblatt;
 
@@ -14,6 +14,10 @@ public:
     enum class Kind { none, musicXml, midi, pdf, svg, png };
 
     static Kind FromPath(const std::string& strPath);
+    // PDF, SVG and PNG: drawn by the view's page painter, not written here.
+    static bool IsPage(Kind kind) {
+        return kind == Kind::pdf || kind == Kind::svg || kind == Kind::png;
+    }
     // The song's name for titles: the file name without its extension.
     static std::string TitleFromPath(const std::string& strPath);
     // Writes a MusicXML or MIDI file; returns the message to show when that fails. The pages

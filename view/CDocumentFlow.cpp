@@ -25,16 +25,11 @@ std::string ToUtf8(const QString& text) {
 CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
                        const std::string& target) {
     const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(target);
-    const bool pages = kind == CExchangeFormat::Kind::pdf || kind == CExchangeFormat::Kind::svg ||
-                       kind == CExchangeFormat::Kind::png;
-    if (!pages) {
+    if (!CExchangeFormat::IsPage(kind)) {
         return CExchangeFormat::Write(kind, doc.GetSheet(), title, target);
     }
-    const CScorePages::Format format = kind == CExchangeFormat::Kind::svg ? CScorePages::Format::svg
-                                       : kind == CExchangeFormat::Kind::png
-                                           ? CScorePages::Format::png
-                                           : CScorePages::Format::pdf;
-    std::string failure = CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, format);
+    std::string failure =
+        CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, CScorePages::FormatOf(kind));
     return failure.empty() ? CFileResult() : CFileResult::FileError(std::move(failure));
 }
 }  // namespace

@@ -200,3 +200,9 @@ std::string CScorePages::Write(const QByteArray& bytes, const std::string& strPa
                                      std::span(pData, static_cast<std::size_t>(bytes.size())))
         .message;
 }
+
+CScorePages::Format CScorePages::FormatOf(CExchangeFormat::Kind kind) {
+    return kind == CExchangeFormat::Kind::svg   ? Format::svg
+           : kind == CExchangeFormat::Kind::png ? Format::png
+                                                : Format::pdf;
+}

@@ -3,6 +3,8 @@
 #include <QtGlobal>
 #include <string>
 
+#include "CExchangeFormat.h"
+
 class CNotenblatt;
 class CScoreLayout;
 class QByteArray;
@@ -38,6 +40,8 @@ public:
     // German text to show, and the file at strPath is as it was. Needs a QGuiApplication.
     static std::string Save(const CNotenblatt& sheet, const std::string& strTitle,
                             const std::string& strPath, Format format);
+    // The format of a page kind of export (pdf for anything else).
+    static Format FormatOf(CExchangeFormat::Kind kind);
 
 private:
     static int PageCount(int rowCount);

@@ -16,9 +16,9 @@
 
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
+#include "CExitCode.h"
 #include "CKantiloDoc.h"
 #include "CKantiloView.h"
-#include "CExitCode.h"
 #include "CLied.h"
 #include "CMainFrame.h"
 #include "CRecentFileList.h"
@@ -134,14 +134,3 @@ BENCHMARK(BM_GenerateCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GenerateEditor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

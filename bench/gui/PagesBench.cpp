@@ -15,8 +15,8 @@ constexpr int kPagesSongLength = 5000;
 
 void SaveLongSong(benchmark::State& state, CScorePages::Format format, const char* pszName) {
     static const int kHeights[] = {31, 24, 17, 38, 45, 28, 7, 49};
-    static const ETool kTools[] = {ETool::eighth, ETool::quarter,     ETool::half,
-                                   ETool::eighth, ETool::whole,       ETool::quarterRest,
+    static const ETool kTools[] = {ETool::eighth, ETool::quarter, ETool::half,
+                                   ETool::eighth, ETool::whole,   ETool::quarterRest,
                                    ETool::eighth, ETool::quarter};
     CKantiloDoc doc;
     for (int i = 0; i < kPagesSongLength; ++i) {
