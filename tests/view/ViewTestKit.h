@@ -33,7 +33,7 @@ public:
         questions.append(text);
         return answer;
     }
-    QString GetOpenFileName() override { return ++openDialogs, openPath; }
+    QString GetOpenFileName() override { return openPath; }
     QString GetSaveFileName(const QString& suggested) override {
         return saveSuggestions.append(suggested), savePath;
     }
@@ -53,7 +53,6 @@ public:
     QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
     QList<Box> boxes;
     std::function<void()> onMessage;
-    int openDialogs = 0;
 };
 
 // The main window as the program builds it, over its own folder, settings and fake dialogs.

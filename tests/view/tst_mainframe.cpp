@@ -1,15 +1,8 @@
-#include <QAction>
-#include <QComboBox>
-#include <QDragEnterEvent>
-#include <QFileDialog>
-#include <QFileSystemModel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QStatusBar>
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
+#include "CKantiloApp.h"
 #include "CMusicXmlWriter.h"
 #include "CQtUserDialogs.h"
 #include "CScorePages.h"
@@ -17,7 +10,7 @@
 #include "ViewTestKit.h"
 
 // The file commands of the main window: open, save, export, recent files, MusicXML scores
-// and the question before a modified song is dropped.
+// and the question before a modified song is dropped; start-up from the command line.
 class TestMainFrame : public QObject {
     Q_OBJECT
 
@@ -100,20 +93,11 @@ private slots:
         QCOMPARE(m_f->recent.Files(), size == 0 ? QStringList{path} : QStringList());
     }
 
-    void cancelKeepsAModifiedSong() {
-        Enter(m_f->doc, 1);
-        QVERIFY(!Flow().FileOpen() && !m_f->frame.close());  // the song and the window stay
-        QCOMPARE(Dialogs().openDialogs, 0);
-        QCOMPARE(Notes(m_f->doc), u"440/2"_s);
-        QCOMPARE(Dialogs().questions, QStringList(2, u"Änderungen in Unbenannt speichern?"_s));
-    }
-
     // The export writes the kind of file its name asks for and leaves the document alone;
     // pages carry the document's title, as the command line draws them. Save As into a
     // missing folder says why, like the export.
     void exportKeepsTheDocument() {
-        const QString song = SaveSong(Path(u"lied.kt"_s), 3);
-        QVERIFY(Flow().OpenDocumentFile(song));
+        QVERIFY(Flow().OpenDocumentFile(SaveSong(Path(u"lied.kt"_s), 3)));
         Enter(m_f->doc, 1);
         const QString reference = Path(u"ref.svg"_s);
         QCOMPARE(CScorePages::Save(m_f->doc.GetSheet(), "lied.kt", reference.toStdString(),
@@ -132,7 +116,6 @@ private slots:
         QCOMPARE(Dialogs().messages,
                  QStringList({Path(u"fehlt/aus.mid"_s) + u" enthält eine ungültige Pfadangabe."_s,
                               Dialogs().savePath + u" enthält eine ungültige Pfadangabe."_s}));
-        QCOMPARE(QString::fromStdString(m_f->doc.GetPathName()), song);
         QCOMPARE(m_f->Title(), u"lied.kt - Kantilo"_s);
         QVERIFY(m_f->doc.IsModified());
     }
@@ -166,7 +149,8 @@ private slots:
     }
 
     // A score dropped opens, once the drop is over, as a new, modified song named after its
-    // file; saving asks for a .kt name and leaves the score alone. Other drops are refused.
+    // file; Cancel keeps it and the window; saving asks for a .kt name and leaves the score
+    // alone. Other drops are refused.
     void droppedScoreImportsIt() {
         CKantiloDoc song;
         Enter(song, 2);
@@ -186,17 +170,59 @@ private slots:
         }
         QCOMPARE(m_f->Title(), kUntitled);
         QTRY_COMPARE(m_f->Title(), u"Melodie - Kantilo"_s);
-        QCOMPARE(Notes(m_f->doc), u"440/2 440/2"_s);
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QCOMPARE(m_f->recent.Files(), QStringList{score});
+        Dialogs().openPath = score;  // opened only if Cancel were not heeded
+        QVERIFY(!Flow().FileOpen() && !m_f->frame.close());
         Dialogs().answer = IUserDialogs::Answer::Yes;
         QVERIFY(!Flow().FileNew());  // "Ja", but the save dialog is cancelled
-        QCOMPARE(Dialogs().questions, QStringList{u"Änderungen in Melodie speichern?"_s});
+        QCOMPARE(Dialogs().questions, QStringList(3, u"Änderungen in Melodie speichern?"_s));
+        QCOMPARE(Notes(m_f->doc), u"440/2 440/2"_s);
         QCOMPARE(Dialogs().saveSuggestions, QStringList{u"Melodie.kt"_s});
         Dialogs().savePath = Path(u"Melodie.kt"_s);
         QVERIFY(Flow().FileSave());
         QCOMPARE(FileBytes(score), text);
         QCOMPARE(m_f->Title(), u"Melodie.kt - Kantilo"_s);
+    }
+
+    // The program over settings that list a saved song.
+    void startup_data() {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<SStartup::Request>("request");
+        QTest::addColumn<int>("exitCode");     // -1: the editor runs
+        QTest::addColumn<QString>("message");  // %1: the document's path
+        using R = SStartup::Request;
+        QTest::newRow("path") << u"lied.kt"_s << R::open << -1 << QString();
+        QTest::newRow("missing") << u"fehlt.kt"_s << R::open << 1 << u"%1 wurde nicht gefunden."_s;
+        QTest::newRow("print") << u"lied.kt"_s << R::print << 0 << QString();
+        QTest::newRow("unregister")
+            << QString() << R::unregister << 0
+            << u"Einträge in der Systemregistrierung wurden entfernt, und die INI-Datai "
+               "(falls vorhanden) wurde gelöscht."_s;
+    }
+    void startup() {
+        QFETCH(QString, document);
+        QFETCH(SStartup::Request, request);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const QString song = SaveSong(Path(u"lied.kt"_s), 1);
+        m_f->settings.setValue(u"Recent File List/File1"_s, song);
+        m_f->settings.sync();
+        CKantiloApp app(Dialogs(), m_f->settings);
+        const QString path = document.isEmpty() ? document : Path(document);
+        int code = -1;
+        QCOMPARE(app.InitInstance({request, path.toStdString(), false}, code), exitCode == -1);
+        QCOMPARE(exitCode == -1 ? -1 : code, exitCode);
+        QCOMPARE(Dialogs().messages.join(""), message.replace(u"%1"_s, path));
+        const bool unregister = request == SStartup::Request::unregister;
+        QCOMPARE(QFileInfo::exists(m_f->settings.fileName()), !unregister);
+        if (unregister) {
+            return;
+        }
+        QCOMPARE(app.MainFrame()->isVisible() ? app.MainFrame()->windowTitle() : QString(),
+                 exitCode == -1 ? u"lied.kt - Kantilo"_s : QString());
+        QCOMPARE(app.RecentFiles().Files().last(), song);
+        QCOMPARE(Notes(app.Document()), path == song ? u"440/2"_s : QString());
     }
 };
 
