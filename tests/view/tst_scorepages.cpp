@@ -1,4 +1,5 @@
-// The score's pages read back with poppler, the staff rows found by their five long lines.
+// The score's pages read back with poppler, the staff rows found by their long top and
+// bottom lines.
 
 #include <QProcess>
 #include <QStandardPaths>
