@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CBatchConverter.h"
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CLied.h"
@@ -50,38 +49,21 @@ void WriteLongSongAndInstrument(const ScratchDir& dir, int nWholes) {
 // Failures (1) and bad usage (2) leave every file as it was, FIFOs and links too, and write none.
 TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
     ScratchDir dir;
-    CController controller;
-    Click(controller, 440, 2);
-    const std::string strDoc = dir.File("lied.kt");
-    ASSERT_TRUE(CDocumentFile::Save(strDoc, controller).Ok());
-    WriteLongSongAndInstrument(dir, 12500);                // 100,000 eighths: 4.8 GB
-    WriteBytes(dir.File("lied.mxl"), Hex("50 4B 03 04"));  // compressed MusicXML is not read
+    WriteLongSongAndInstrument(dir, 12500);  // 100,000 eighths: 4.8 GB
     ASSERT_EQ(mkfifo(dir.File("fifo.kt").c_str(), 0666), 0);
     fs::create_symlink("fifo.kt", dir.File("zur-fifo.kt"));
     fs::create_symlink("fifo.kt", dir.File("fifo.musicxml"));
-    fs::create_directory(dir.File(".kt"));
-    const std::string strBadFormat = "Unerwartetes Dateiformat.\n";
+    const std::string strLong = dir.File("lang.kt");
     const std::pair<std::vector<std::string>, std::string> kFailures[] = {
-        {{dir.File("lied.mxl"), "-o", dir.File("x.kt")}, strBadFormat},
-        {{dir.File("fifo.kt"), "-o", dir.File("x.kt")}, strBadFormat},
-        {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, strBadFormat},
-        {{dir.File("fehlt.kt"), "-o", dir.File("x.kt")},
-         dir.File("fehlt.kt") + " wurde nicht gefunden.\n"},
+        {{dir.File("fifo.musicxml"), "-o", dir.File("x.kt")}, "Unerwartetes Dateiformat.\n"},
         {{dir.File("fehlt.musicxml"), "-o", dir.File("x.kt")},
          dir.File("fehlt.musicxml") + " wurde nicht gefunden.\n"},
         {{dir.Path().string(), "-o", dir.File("x.kt")},
          dir.Path().string() + " enthält eine ungültige Pfadangabe.\n"},
-        {{strDoc, "-o", dir.File("fehlt/x.kt")},
-         dir.File("fehlt/x.kt") + " enthält eine ungültige Pfadangabe.\n"},
-        {{strDoc, "-o", dir.File("nirgends/x.wav")},
-         "Die angegebene Zieldatei konnte nicht geöffnet werden!\n"},
-        {{strDoc, "-o", dir.File("zur-fifo.kt")},
+        {{strLong, "-o", dir.File("zur-fifo.kt")},
          "Zugriff auf " + dir.File("zur-fifo.kt") + " wurde verwehrt.\n"},
-        {{strDoc, "-o", dir.File(".kt")}, "Zugriff auf " + dir.File(".kt") + " wurde verwehrt.\n"},
-        {{strDoc, "-o", dir.File("fifo.kt") + ".wav", "--instrument", dir.File("fifo.kt")},
-         "Die angegebene Datei ist fehlerhaft!\n"},
         // Refused before rendering, when the length is known.
-        {{dir.File("lang.kt"), "-o", dir.File("lang.wav"), "--instrument", dir.File("stereo.wav")},
+        {{strLong, "-o", dir.File("lang.wav"), "--instrument", dir.File("stereo.wav")},
          "Das Lied ist zu lang für eine WAV-Datei!\n"},
         {{"--gibtsnicht"}, "kantilo: Unbekannte Option: --gibtsnicht\nMehr mit: kantilo --help\n"},
         {{"a.kt", "-o", "x.mp3"},
@@ -94,9 +76,8 @@ TEST(KantiloProgram, FailuresExitWithOneAndBadUsageWithTwo) {
                   std::tuple(strErr.starts_with("kantilo:") ? 2 : 1, "", strErr));
     }
     EXPECT_TRUE(fs::is_fifo(dir.File("fifo.kt")) && fs::is_symlink(dir.File("zur-fifo.kt")));
-    EXPECT_EQ(dir.Names(),
-              (std::set<std::string>{".kt", "fifo.kt", "fifo.musicxml", "lang.kt", "lied.kt",
-                                     "lied.mxl", "stereo.wav", "zur-fifo.kt"}));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"fifo.kt", "fifo.musicxml", "lang.kt",
+                                                  "stereo.wav", "zur-fifo.kt"}));
 }
 
 // Interrupted or terminated while rendering: the exit status says which, the older song
@@ -135,19 +116,6 @@ TEST(KantiloProgram, InterruptedRenderEndsWith130Or143AndLeavesTheOlderSong) {
     }
 }
 
-// Pages and pictures are drawn by the editor's painter: a build without it says so.
-TEST(KantiloProgram, PagesNeedTheEditor) {
-    if (KANTILO_WITH_GUI) {
-        GTEST_SKIP() << "this build draws pages; tst_pagecommandline tests them";
-    }
-    ScratchDir dir;
-    for (const char* pszOutput : {"lied.pdf", "lied.SVG", "lied.png"}) {
-        EXPECT_EQ(RunKantilo({ExampleFile("beispiel.kt").string(), "-o", dir.File(pszOutput)}, dir),
-                  std::tuple(1, "", std::string(CBatchConverter::kNoPages) + "\n"));
-    }
-    EXPECT_EQ(dir.Names(), std::set<std::string>{});
-}
-
 // Copies keep every byte; MusicXML and MIDI out and MusicXML back in, the song returns as it was.
 TEST(KantiloProgram, ConvertsBetweenFormats) {
     ScratchDir dir;
@@ -158,9 +126,7 @@ TEST(KantiloProgram, ConvertsBetweenFormats) {
     EXPECT_EQ(RunKantilo({strSource, "-o", dir.File("lied.musicxml")}, dir), ok);
     EXPECT_EQ(RunKantilo({strSource, "-o", dir.File("lied.MIDI")}, dir), ok);
     EXPECT_EQ(RunKantilo({dir.File("lied.musicxml"), "-o", dir.File("zurueck.kt")}, dir), ok);
-    const Bytes xml = ReadBytes(dir.File("lied.musicxml")), midi = ReadBytes(dir.File("lied.MIDI"));
-    EXPECT_NE(std::string(xml.begin(), xml.end()).find("<work-title>beispiel</work-title>"),
-              std::string::npos);
+    const Bytes midi = ReadBytes(dir.File("lied.MIDI"));
     EXPECT_EQ(std::string(midi.begin(), midi.begin() + std::min<size_t>(4, midi.size())), "MThd");
     EXPECT_EQ(ReadBytes(dir.File("zurueck.kt")), ReadBytes(strSource));
 }

@@ -12,23 +12,20 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-// The program through the shell, with no display of any kind; shellPrefix may set limits.
-Run Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
+// The program through the shell, with no display of any kind; shellPrefix may set limits. The
+// exit code, then what it wrote to its standard output and error.
+QString Kantilo(const QStringList& args, const QString& shellPrefix = QString()) {
     QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
     const QString script = u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "_s + shellPrefix +
                            u" exec \"$0\" \"$@\""_s;
     process.start(u"sh"_s, QStringList{u"-c"_s, script,
                                        qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s} +
                                args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        return {};
-    }
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    const bool ended =
+        process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    return ended ? QString::number(process.exitCode()) + ' ' + QString::fromUtf8(process.readAll())
+                 : u"did not end"_s;
 }
 
 // The date Qt stamps into every PDF is the only part that changes from run to run.
@@ -63,9 +60,7 @@ private slots:
                 CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
                 std::string());
             for (int i = 0; i < runs; ++i) {
-                const Run run = Kantilo({song, u"-o"_s, cli});
-                QCOMPARE(run.exitCode, 0);
-                QCOMPARE(run.out + run.err, QByteArray());
+                QCOMPARE(Kantilo({song, u"-o"_s, cli}), u"0 "_s);
                 QVERIFY(!FileBytes(cli).isEmpty());
                 QVERIFY(WithoutCreationDate(FileBytes(cli)) ==
                         WithoutCreationDate(FileBytes(editor)));
@@ -87,10 +82,8 @@ private slots:
         const QByteArray oldBytes(4000, 'a');
         QVERIFY(WriteFile(old, oldBytes));
         const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-        const Run run = Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s);
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(QString::fromUtf8(run.err),
-                 u"Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+        QCOMPARE(Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s),
+                 u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
         QCOMPARE(FileBytes(old), oldBytes);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     }

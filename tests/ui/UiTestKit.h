@@ -10,6 +10,7 @@
 #include "CKantiloView.h"
 #include "CLied.h"
 #include "CSamplerCommands.h"
+#include "CSamplerDlg.h"
 #include "CSongPlayer.h"
 #include "CommandIds.h"
 #include "ViewTestKit.h"
@@ -57,10 +58,26 @@ struct CEditorFixture : CFrameFixture {
         return seen;
     }
 
-    // A click with the current tool, far enough from the last not to make a double-click.
-    void ClickNote(int x, int y) {
-        QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
-                          QApplication::doubleClickInterval() + 50);
+    // Opens the sampler dialog, lets setup adjust it and ends it with button; false when no
+    // dialog opened.
+    bool Generate(const std::function<void(CSamplerDlg&)>& setup = {}, const char* button = "ok") {
+        return OnModal<CSamplerDlg>([this] { Action(ID_LIED_GENERIEREN)->trigger(); },
+                                    [&](CSamplerDlg& dlg) {
+                                        setup ? setup(dlg) : void();
+                                        Click(dlg, button);
+                                    });
+    }
+
+    // Notes and a rest entered with the mouse, across more than one bar: eight seconds. The
+    // clicks are far enough apart in time not to make a double-click.
+    void EnterSong() {
+        const int heights[] = {31, 10, 45, 48, 20, 7, 14, 38, 50};
+        for (int i = 0; i < 9; ++i) {
+            View().SetTool(i < 8 ? View().Tool() : ETool::eighthRest);  // the last a rest
+            QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(80 + 40 * i, heights[i]),
+                              QApplication::doubleClickInterval() + 50);
+        }
     }
 
     CSamplerCommands* commands = new CSamplerCommands(frame, dialogs);  // owned by the frame
