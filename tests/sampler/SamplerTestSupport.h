@@ -47,6 +47,13 @@ inline std::vector<int16_t> Slots(const CWaveFile& wave) {
     return slots;
 }
 
+inline std::vector<int16_t> ReadSlots(const std::string& path) {
+    CWaveFile wave(path);
+    wave.ReadHeader();
+    wave.ReadData();
+    return Slots(wave);
+}
+
 inline std::vector<int16_t> RandomSlots(size_t count, int bits, uint32_t seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> value(bits == 8 ? 0 : -32768, bits == 8 ? 255 : 32767);
