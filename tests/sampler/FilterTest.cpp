@@ -25,17 +25,15 @@ void ExpectAllPathsMatch(const std::vector<int16_t>& input, bool stereo, int bit
                          [&] { ++expectedSteps; });
     for (const EPath path : {EPath::Portable, EPath::Avx2, EPath::Avx512}) {
         for (int d = 0; d < 2 && CLowPassFilter::IsAvailable(path); ++d) {
-            const bool bDouble = d == 1;
             std::vector<int16_t> slots = input;
             int steps = 0;
             bool elsewhere = false;
-            CLowPassFilter(taps, path, bDouble)
+            CLowPassFilter(taps, path, d == 1)
                 .Run(slots.data(), total, stereo, bits, progressSize, [&] {
                     ++steps;
                     elsewhere = elsewhere || std::this_thread::get_id() != caller;
                 });
-            ASSERT_EQ(slots, expected) << "path " << int(path) << ", double " << bDouble << ", "
-                                       << taps << " taps, " << total << " slots";
+            ASSERT_EQ(slots, expected) << "path " << int(path) << "/" << d << ", taps " << taps;
             EXPECT_EQ(std::pair(steps, elsewhere), std::pair(expectedSteps, false)) << progressSize;
         }
     }
@@ -71,16 +69,15 @@ TEST(CLowPassFilter, AThrowingStepEndsATwoThreadRun) {
     }
     struct Cancelled {};
     std::vector<int16_t> slots(2'000'001, 100);
+    const auto total = uint32_t(slots.size());
     for (const int nThrowAt : {1, 3, 50}) {
         int steps = 0;
-        EXPECT_THROW(CLowPassFilter(99).Run(slots.data(), uint32_t(slots.size()), true, 16,
-                                            uint32_t(slots.size()),
-                                            [&] {
-                                                if (++steps == nThrowAt) {
-                                                    throw Cancelled{};
-                                                }
-                                            }),
-                     Cancelled);
+        const auto step = [&] {
+            if (++steps == nThrowAt) {
+                throw Cancelled{};
+            }
+        };
+        EXPECT_THROW(CLowPassFilter(99).Run(slots.data(), total, true, 16, total, step), Cancelled);
         EXPECT_EQ(steps, nThrowAt);
     }
 }

@@ -30,11 +30,7 @@ public:
 };
 
 inline std::vector<int16_t> Slots(const CWaveFile& wave) {
-    std::vector<int16_t> slots(wave.GetSize());
-    for (uint32_t i = 0; i < wave.GetSize(); ++i) {
-        wave.GetSample(i, slots[i]);
-    }
-    return slots;
+    return {wave.Samples(), wave.Samples() + wave.GetSize()};
 }
 
 inline std::vector<int16_t> RandomSlots(size_t count, int bits, uint32_t seed) {

@@ -11,6 +11,7 @@
 
 namespace {
 const char* const kDamaged = "Die angegebene Datei ist fehlerhaft!";
+const char* const kNoOpen = "Die angegebene Datei konnte nicht geöffnet werden!";
 
 void AppendLE(Bytes& bytes, uint32_t value, int count) {
     for (int i = 0; i < count; ++i) {
@@ -136,39 +137,32 @@ TEST(WaveReader, DamagedMissingAndEndlessFilesFail) {
     EXPECT_EQ(FailureText([&] { wave.ReadData(); }), "Es wurde keine Datei angegeben!");
     for (const char* pszPath : {"/nicht/da.wav", "/"}) {
         wave.SetFileName(pszPath);
-        EXPECT_EQ(FailureText([&] { wave.ReadHeader(); }),
-                  "Die angegebene Datei konnte nicht geöffnet werden!")
-            << pszPath;
+        EXPECT_EQ(FailureText([&] { wave.ReadHeader(); }), kNoOpen) << pszPath;
     }
     ScratchDir dir;
     ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0666), 0);
     for (const std::string& path : {dir.File("fifo.wav"), std::string("/dev/zero")}) {
-        EXPECT_TRUE(PassesInChild(
-            [&] {
-                CWaveFile endless(path);
-                return FailureText([&] { endless.ReadHeader(); }) == kDamaged;
-            },
-            {}, 10))
-            << path;
+        CWaveFile endless(path);
+        const auto refused = [&] { return FailureText([&] { endless.ReadHeader(); }) == kDamaged; };
+        EXPECT_TRUE(PassesInChild(refused, {}, 10)) << path;
     }
 }
 
 TEST(WaveWriter, HeaderBytesAndSamplesLowByteFirst) {
     ScratchDir dir;
-    CLied song(dir.File("lied.wav"));
+    const std::string path = dir.File("lied.wav");
+    CLied song(path);
     Record(song, 16, 1, 44100, {-32768, 32767, -1, 0x1234});
     song.Write();
-    EXPECT_EQ(ReadBytes(song.GetFileName()),
-              Hex(R"("RIFF" 2C 00 00 00 "WAVEfmt" 20 10 00 00 00 01 00 02 00)"
-                  R"( 44 AC 00 00 10 B1 02 00 04 00 10 00 "data" 08 00 00 00)"
-                  R"( 00 80 FF 7F FF FF 34 12)"));
+    EXPECT_EQ(ReadBytes(path), Hex(R"("RIFF" 2C 00 00 00 "WAVEfmt" 20 10 00 00 00 01 00 02 00)"
+                                   R"( 44 AC 00 00 10 B1 02 00 04 00 10 00 "data" 08 00 00 00)"
+                                   R"( 00 80 FF 7F FF FF 34 12)"));
     // Odd sizes are padded; only the low byte of an 8-bit sample is written.
     Record(song, 8, 0, 11025, {0, 255, 0x1A7});
     song.Write();
-    EXPECT_EQ(ReadBytes(song.GetFileName()),
-              Hex(R"("RIFF" 28 00 00 00 "WAVEfmt" 20 10 00 00 00 01 00 01 00)"
-                  R"( 11 2B 00 00 11 2B 00 00 01 00 08 00 "data" 03 00 00 00)"
-                  R"( 00 FF A7 00)"));
+    EXPECT_EQ(ReadBytes(path), Hex(R"("RIFF" 28 00 00 00 "WAVEfmt" 20 10 00 00 00 01 00 01 00)"
+                                   R"( 11 2B 00 00 11 2B 00 00 01 00 08 00 "data" 03 00 00 00)"
+                                   R"( 00 FF A7 00)"));
 }
 
 // The long song is more than the largest block the writer hands on at once.
