@@ -44,7 +44,7 @@ TEST(CLowPassFilter, MatchesThePlainFilterForEveryLengthAndPath) {
     const uint32_t b = CLowPassFilter::kBlockFrames;
     const std::vector<uint32_t> lengths{
         0, 1, 2, 15, 16, 17, 63, 64, 65, b - 1, b, b + 1, 2 * b, 2 * b + 3, 2 * b + 99, 4 * b + 17};
-    // Below 100 every slot steps; above the slot count none does.
+    // Progress sizes below 100 step every slot.
     const uint32_t kProgressSizes[] = {0, 1, 99, 150, 999, 4097, 99999};
     for (int taps = 9; taps <= 99; taps += 2) {
         for (const int bits : {16, 8}) {

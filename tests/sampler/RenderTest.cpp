@@ -1,6 +1,6 @@
-// The built-in tone, the fade at the end of every recording, and rendering the note sheet into
-// the song: a few results spelled out, impossible sizes, and the plain array version on random
-// sheets, which covers ties across bar lines and notes running past their recording.
+// The built-in tone and the fade at the end of every recording spelled out; rendering the note
+// sheet into the song: impossible sizes, and the plain array version on random sheets, which
+// covers every format, ties across bar lines and notes running past their recording.
 
 #include <gtest/gtest.h>
 
