@@ -12,21 +12,16 @@
 
 namespace ReferenceFilter {
 
-inline std::vector<float> Coefficients(int nTaps) {
+// Filters the slots in place with nTaps (odd) taps; step() is called whenever the count of
+// filtered slots reaches nProgressSize / 100.
+inline void Run(int16_t* slots, uint32_t total, bool stereo, int bits, int nTaps,
+                uint32_t nProgressSize, const std::function<void()>& step) {
     const double pi = 3.1415926535;
     const int half = nTaps / 2;
     std::vector<float> c(size_t(nTaps), 0.5f);
     for (int i = 1; i <= half; ++i) {
         c[size_t(half + i)] = c[size_t(half - i)] = float(std::sin(i * pi * 0.5) / (i * pi));
     }
-    return c;
-}
-
-// Filters the slots in place with nTaps (odd) taps; step() is called whenever the count of
-// filtered slots reaches nProgressSize / 100.
-inline void Run(int16_t* slots, uint32_t total, bool stereo, int bits, int nTaps,
-                uint32_t nProgressSize, const std::function<void()>& step) {
-    const std::vector<float> c = Coefficients(nTaps);
     const uint32_t channels = stereo ? 2 : 1, threshold = nProgressSize / 100;
     const int32_t lo = bits == 8 ? 0 : -32768, hi = bits == 8 ? 255 : 32767;
     const int16_t centre = bits == 8 ? 127 : 0;

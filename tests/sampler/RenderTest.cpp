@@ -1,11 +1,9 @@
-// The built-in tone, the fade at the end of every recording, and rendering the note sheet into
-// the song: a few results spelled out, impossible sizes, and the plain array version on random
-// sheets, which covers ties across bar lines and notes running past their recording.
+// The built-in tone and the fade at the end of every recording spelled out; rendering the note
+// sheet into the song: impossible sizes, and the plain array version on random sheets, which
+// covers every format, ties across bar lines and notes running past their recording.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numeric>
 #include <random>
 
 #include "CLied.h"
@@ -32,13 +30,6 @@ Rendered Render(const ReferenceRenderer::Recording& rec, CNotenblatt& sheet) {
     return out;
 }
 
-// A recording whose slot k holds k, so every output value names its source.
-std::vector<int16_t> Ramp(uint32_t frames) {
-    std::vector<int16_t> slots(frames);
-    std::iota(slots.begin(), slots.end(), int16_t{0});
-    return slots;
-}
-
 // The events a listener hears: a note and every note tied on from it sound as one.
 std::vector<ReferenceRenderer::Event> HeardEvents(CNotenblatt& sheet) {
     std::vector<ReferenceRenderer::Event> events;
@@ -56,39 +47,24 @@ std::vector<ReferenceRenderer::Event> HeardEvents(CNotenblatt& sheet) {
 }
 }  // namespace
 
-TEST(Render, PitchSelectsTheSourceFrames) {
-    const std::tuple<uint16_t, int32_t, std::vector<int16_t>> kCases[] = {
-        {440, 264, {0, 2, 3, 5, 7, 8, 10, 12, 13, 15}},
-        {264, 495, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5}},
-    };
-    for (const auto& [pitch, base, frames] : kCases) {
-        CNotenblatt sheet;
-        Click(sheet, pitch, 1);
-        const Rendered r = Render({Ramp(20000), 22050, 16, false, base}, sheet);
-        ASSERT_EQ(r.failure, "");
-        EXPECT_EQ(std::vector<int16_t>(r.slots.begin(), r.slots.begin() + frames.size()), frames)
-            << pitch << " from " << base;
-    }
-}
-
 TEST(Render, ShortSongsStepEverySlotImpossibleSongsFail) {
     // Fewer than 100 slots: every slot of notes and rests steps.
     CNotenblatt sheet;
     Click(sheet, 264, 1);
     Click(sheet, 264, 11);
-    Rendered r = Render({Ramp(10), 196}, sheet);
+    Rendered r = Render({std::vector<int16_t>(10), 196}, sheet);
     EXPECT_EQ(std::tuple(r.slots.size(), r.sink.samplerSteps), std::tuple(98u, 98));
     // No pitch to step by, and 2^32 slots or more, fail with a text instead of looping.
     Click(sheet, 440, 8);
-    EXPECT_EQ(Render({Ramp(100), 22050, 16, false, 0}, sheet).failure, "Fehler beim generieren!");
-    r = Render({Ramp(100), 0xFFFFFFFFu}, sheet);
+    EXPECT_EQ(Render({{1}, 22050, 16, false, 0}, sheet).failure, "Fehler beim generieren!");
+    r = Render({{1}, 0xFFFFFFFFu}, sheet);
     EXPECT_EQ(r.failure, "Zu wenig Speicher für das neue Lied!");
     EXPECT_TRUE(r.slots.empty());
 }
 
-// The same slots and progress steps as the plain version, which steps slot by slot. The last
-// rounds start with a tied note of twelve seconds, longer than the source frames a run shares
-// between its notes, from a recording with a lone last slot.
+// The same slots and progress steps as the plain version, which steps slot by slot, in every
+// format in turn. The last rounds start with a tied note of twelve seconds, longer than the
+// source frames a run shares between its notes, from a recording with a lone last slot.
 TEST(Render, MatchesThePlainVersionOnRandomSheets) {
     const int32_t kTools[] = {1, 2, 4, 8, 11, 12, 14, 18};
     const uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000, 1234};
@@ -96,9 +72,8 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
     for (int round = 0; round < 44; ++round) {
         const bool bLong = round >= 40;
         ReferenceRenderer::Recording rec;
-        // The long rounds take every format in turn.
-        rec.bits = (bLong ? uint32_t(round) : random()) % 2 ? 8 : 16;
-        rec.stereo = (bLong ? uint32_t(round) / 2 : random()) % 2;
+        rec.bits = round % 2 ? 8 : 16;
+        rec.stereo = round / 2 % 2 != 0;
         rec.rate = bLong ? 48000 : kRates[random() % 6];
         rec.base = bLong ? 176 : CSamplerDefaults::kSliderBases[random() % 13];
         const uint32_t nFrames = bLong ? 150001 : 1 + random() % 30000;
@@ -114,9 +89,7 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
         const ReferenceRenderer::Song expected =
             ReferenceRenderer::Render(rec, HeardEvents(sheet), sheet.GetLength());
         const Rendered r = Render(rec, sheet);
-        ASSERT_EQ(r.slots, expected.slots)
-            << "round " << round << ", " << rec.bits << " bits, "
-            << (rec.stereo ? "stereo" : "mono") << ", rate " << rec.rate;
+        ASSERT_EQ(r.slots, expected.slots) << "round " << round;
         EXPECT_EQ(r.sink.samplerSteps, expected.steps) << "round " << round;
     }
 }
@@ -124,22 +97,17 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
 TEST(Instrument, StandardIsA264HzSineAndFadesTruncateTowardsTheCentre) {
     CInstrument plain("Standard", 440);
     plain.MakeStandard();
+    // Its rate, width and base show in the songs generated from it.
     const std::vector<int16_t> a = Slots(plain);
-    EXPECT_EQ(std::tuple(plain.GetBaseFrequency(), plain.GetSampleRate(),
-                         int(plain.GetBitsPerSample()), plain.IsStereo(), a.size()),
-              std::tuple(264, 22050u, 16, 0, 88200u));
-    EXPECT_EQ(std::vector<int16_t>(a.begin(), a.begin() + 6),
-              (std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
+    EXPECT_EQ(std::pair(a.size(), std::vector<int16_t>(a.begin(), a.begin() + 6)),
+              std::pair(size_t{88200}, std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
     // Bits, stereo, rate, slots before and after. Three to five frames fade by 2/3 .. 0 or
-    // 4/5 .. 0; 8-bit values are centred on 127. An absurd rate makes the fade longer than the
-    // recording, and its single-precision count-down stalls above 2^24: the factor stays 1.
-    using Fade = std::tuple<int, int32_t, uint32_t, std::vector<int16_t>, std::vector<int16_t>>;
-    const Fade kCases[] = {
+    // 4/5 .. 0; 8-bit values are centred on 127.
+    const std::tuple<int, int, uint32_t, std::vector<int16_t>, std::vector<int16_t>> kCases[] = {
         {8, 0, 250, {0, 255, 255, 255, 0, 0, 0, 255}, {0, 255, 255, 229, 51, 77, 102, 127}},
         {16, 1, 150, {1000, -1000, 1000, -1000, 1000, -1000}, {666, -666, 333, -333, 0, 0}},
         {16, 0, 500, {-1001, -1001, -1001}, {-200, -100, 0}},  // only the tail of the ramp
         {16, 0, 49, {5, 6, 7}, {5, 6, 7}},  // below 50 frames a second nothing fades
-        {16, 0, 900000000, {30000, -30000, 30000}, {30000, -30000, 30000}},
     };
     for (const auto& [bits, stereo, rate, in, out] : kCases) {
         CInstrument instrument("x.wav", 264);
