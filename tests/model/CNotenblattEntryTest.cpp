@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <sstream>
 
 #include "SheetProbe.h"
 
@@ -26,27 +25,24 @@ TEST(CNotenblattEntry, ClicksThatAreNoNoteAddAndTieNothing) {
 }
 
 TEST(CNotenblattEntry, LongNotesSplitAndTieAcrossTheBarLine) {
-    // Clicks as pitch/tool, "+" for a shift-click; the score ("" unchecked), the bar fills, and
-    // the length after deleting the last entry.
+    // Clicks (see Enter); the score ("" unchecked), the bar fills, and the length after
+    // deleting the last entry.
     const std::tuple<std::string, std::string, std::vector<int32_t>, int32_t> kCases[] = {
-        {"440/2 440/8", "4112 5114 ~5112 |~4112", {8, 2}, 2},
-        {"440/4 440/2 440/18", "4114 4112 6102 |~6104 ~6102", {8, 6}, 6},
+        {"A4/2 A4/8", "4112 5114 ~5112 |~4112", {8, 2}, 2},
+        {"A4/4 A4/2 A4/18", "4114 4112 6102 |~6104 ~6102", {8, 6}, 6},
         // An odd remainder is split longest part first.
-        {"297/1 297/4 297/8", "4311 4314 5312 ~5311 |~5314 ~4311", {8, 5}, 5},
+        {"D4/1 D4/4 D4/8", "4311 4314 5312 ~5311 |~5314 ~4311", {8, 5}, 5},
         // Unlisted lengths become tied standard parts.
-        {"440/7 440/13", "5114 ~5112 ~4111 6101 |~6102", {8, 2}, 7},
+        {"A4/7 A4/13", "5114 ~5112 ~4111 6101 |~6102", {8, 2}, 7},
         // Shift-clicks tie only at the same height, also across the bar line.
-        {"396/2 352/2+ 352/2+", "4612 5512 ~4512", {6}, 2},
-        {"660/8 660/1+", "5428 |~4421", {8, 1}, 0},
+        {"G4/2 F4/2+ F4/2+", "4612 5512 ~4512", {6}, 2},
+        {"E5/8 E5/1+", "5428 |~4421", {8, 1}, 0},
         // A chain over six bars goes back in one deletion.
-        {"594/1 495/4 495/8+ 495/8+ 495/8+ 495/8+ 495/8+", "", {8, 8, 8, 8, 8, 5}, 1},
+        {"D5/1 B4/4 B4/8+ B4/8+ B4/8+ B4/8+ B4/8+", "", {8, 8, 8, 8, 8, 5}, 1},
     };
     for (const auto& [strClicks, strExpected, fills, nLengthAfterDelete] : kCases) {
         CNotenblatt sheet;
-        std::istringstream clicks(strClicks);
-        for (std::string c; clicks >> c;) {
-            Click(sheet, uint16_t(std::stoi(c)), std::stoi(c.substr(4)), c.back() == '+');
-        }
+        Enter(sheet, strClicks);
         const std::string strScore = Score(sheet);
         EXPECT_TRUE(strExpected.empty() || strScore == strExpected) << strScore;
         EXPECT_EQ(BarFills(sheet), fills) << strScore;

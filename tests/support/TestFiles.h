@@ -6,8 +6,6 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,17 +86,6 @@ inline fs::path ProgramFile() {
     const char* pszDir = std::getenv("KANTILO_BINARY_DIR");
     return (pszDir ? fs::path(pszDir) : fs::read_symlink("/proc/self/exe").parent_path() / "..") /
            "kantilo";
-}
-
-// A socket bound at strPath and closed again: what is left is a socket file.
-inline void MakeSocket(const std::string& strPath) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(strPath.size(), sizeof address.sun_path);
-    strPath.copy(address.sun_path, strPath.size());
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(fd);
 }
 
 // Runs body in a child process prepared by setup; true when body returned true within
