@@ -5,12 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CMidiWriter.h"
@@ -94,10 +88,8 @@ inline MidiContents ReadMidi(const std::string& strPath) {
     EXPECT_EQ(std::system(strCommand.c_str()), 0) << "mido cannot read " << strPath;
     std::ifstream in(strPath + ".txt");
     for (std::string strLine; std::getline(in, strLine);) {
-        std::istringstream fields(strLine);
-        std::string strKind;
-        fields >> strKind;
-        if (strKind == "note") {
+        if (strLine.starts_with("note ")) {
+            std::istringstream fields(strLine.substr(5));
             int64_t nTick = 0, nLength = 0;
             int32_t nKey = 0;
             fields >> nTick >> nKey >> nLength;

@@ -12,9 +12,7 @@
 TEST(MidiExport, OneNoteByteForByte) {
     // Header; a track with its name, tempo, 4/4, a bend range of two semitones, then the bend
     // of C5's 15.64 cents and the quarter itself.
-    CNotenblatt sheet;
-    Enter(sheet, "C5/2");
-    EXPECT_EQ(CMidiWriter::ToBytes(sheet, "t"),
+    EXPECT_EQ(CMidiWriter::ToBytes(*SheetOf({"", "C5/2", {}}), "t"),
               Hex("4D 54 68 64 00 00 00 06 00 01 00 01 01 E0 4D 54 72 6B 00 00 00 3D 00 FF 03 01"
                   " 74 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 B0 65 00 00 B0 64 00 00 B0"
                   " 06 02 00 B0 26 00 00 B0 65 7F 00 B0 64 7F 00 E0 01 45 00 90 48 50 83 60 80 48"
@@ -40,11 +38,10 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
     ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
     save(pExample->GetSheet(), "Ä & <Lied>");
     const fs::path schema = SourceFile("tests/data/musicxml-4.0");
-    EXPECT_EQ(std::system(("XML_CATALOG_FILES=" + (schema / "catalog.xml").string() +
-                           " xmllint --noout --nonet --schema " +
-                           (schema / "musicxml.xsd").string() + strFiles)
-                              .c_str()),
-              0);
+    const std::string strCommand = "XML_CATALOG_FILES=" + (schema / "catalog.xml").string() +
+                                   " xmllint --noout --nonet --schema " +
+                                   (schema / "musicxml.xsd").string() + strFiles;
+    EXPECT_EQ(std::system(strCommand.c_str()), 0);
 }
 
 TEST(MidiExport, MidoReadsTheNotesAndPitchBends) {

@@ -26,16 +26,12 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     std::unique_ptr<CController> pExample;
     ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
     const std::string strExample = save(pExample->GetSheet(), "beispiel");
-    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
-    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
+    const fs::path shots = ProgramFile().parent_path() / "screenshots";
     fs::create_directories(shots);
     strJob += "{\"in\": \"" + strExample + ".musicxml\", \"out\": [\"" + strExample +
               "-xml.mid\", \"" + (shots / "musescore-beispiel.png").string() + "\"]}]";
     std::ofstream(dir.File("job.json")) << strJob;
-    ASSERT_EQ(
-        std::system(
-            ("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json")).c_str()),
-        0);
+    ASSERT_TRUE(Runs("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json")));
     EXPECT_EQ(ReadMidi(strExample + "-xml.mid").sounds, ReadMidi(strExample + ".mid").sounds);
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);

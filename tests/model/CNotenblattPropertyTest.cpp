@@ -67,7 +67,6 @@ TEST(CNotenblattProperty, RandomEditingKeepsInvariantsAndRoundTrips) {
         std::vector<uint8_t> bytes = StoreSheet(sheet);
         std::unique_ptr<CNotenblatt> pLoaded = LoadSheet(bytes);
         EXPECT_EQ(StoreSheet(*pLoaded), bytes) << "seed " << nSeed;
-        EXPECT_EQ(Walk(*pLoaded), Walk(sheet)) << "seed " << nSeed;
         // Editing goes on from the loaded state exactly as from the original.
         for (CNotenblatt* p : {&sheet, pLoaded.get()}) {
             Click(*p, 440, 8, 1);
