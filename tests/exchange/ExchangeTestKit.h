@@ -90,12 +90,11 @@ inline MidiContents ReadMidi(const std::string& strPath) {
     for (std::string strLine; std::getline(in, strLine);) {
         if (strLine.starts_with("note ")) {
             std::istringstream fields(strLine.substr(5));
-            int64_t nTick = 0, nLength = 0;
-            int32_t nKey = 0;
+            int64_t nTick = 0, nKey = 0, nLength = 0;
             fields >> nTick >> nKey >> nLength;
             // MuseScore ends a note a tick before the next one begins.
             const int64_t nEighths = (nLength + 120) / 240;
-            contents.sounds.push_back(Sound{nTick / 240, nKey, nEighths});
+            contents.sounds.push_back(Sound{nTick / 240, int32_t(nKey), nEighths});
             EXPECT_EQ(nTick % 240, 0) << strLine;
             EXPECT_LE(std::abs(nLength - nEighths * 240), 1) << strLine;
         }

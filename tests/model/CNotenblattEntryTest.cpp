@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "SheetProbe.h"
 
 TEST(CNotenblattEntry, ClicksThatAreNoNoteAddAndTieNothing) {
@@ -17,10 +15,6 @@ TEST(CNotenblattEntry, ClicksThatAreNoNoteAddAndTieNothing) {
         }
         EXPECT_EQ(Score(sheet), "4112") << y;
     }
-    // A click in a lower row enters the pitch of the same height in the first row.
-    CNotenblatt sheet;
-    sheet.AddNote(CPoint{0, 100}, ETool::quarter, false);
-    EXPECT_EQ(Walk(sheet), (std::vector<NoteState>{{2, 528, 0, 0, 0, 4222, 0}}));
 }
 
 TEST(CNotenblattEntry, LongNotesSplitAndTieAcrossTheBarLine) {

@@ -64,9 +64,8 @@ TEST(CNotenblattProperty, RandomEditingKeepsInvariantsAndRoundTrips) {
             }
             ASSERT_EQ(BrokenInvariant(sheet), "") << "seed " << nSeed << " step " << nStep;
         }
-        std::vector<uint8_t> bytes = StoreSheet(sheet);
-        std::unique_ptr<CNotenblatt> pLoaded = LoadSheet(bytes);
-        EXPECT_EQ(StoreSheet(*pLoaded), bytes) << "seed " << nSeed;
+        const std::unique_ptr<CNotenblatt> pLoaded = LoadSheet(StoreSheet(sheet));
+        EXPECT_EQ(StoreSheet(*pLoaded), StoreSheet(sheet)) << "seed " << nSeed;
         // Editing goes on from the loaded state exactly as from the original.
         for (CNotenblatt* p : {&sheet, pLoaded.get()}) {
             Click(*p, 440, 8, 1);

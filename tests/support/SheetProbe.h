@@ -65,10 +65,9 @@ inline std::vector<int32_t> BarFills(CNotenblatt& sheet) {
 // A click in the middle of the pitch's band.
 template <typename TSong>
 void Click(TSong& song, uint16_t nPitch, int32_t nTool, bool bTie = false) {
-    const auto& scale = CPitchTable::kScale;
-    const auto it = std::find_if(scale.begin(), scale.end(),
-                                 [&](const auto& pitch) { return pitch.nFrequency == nPitch; });
-    ASSERT_NE(it, scale.end()) << "no band for " << nPitch;
+    const auto it =
+        std::ranges::find(CPitchTable::kScale, nPitch, &CPitchTable::SPitch::nFrequency);
+    ASSERT_NE(it, CPitchTable::kScale.end()) << "no band for " << nPitch;
     song.AddNote(CPoint{200, (it->nTop + it->nBottom) / 2}, static_cast<ETool>(nTool), bTie);
 }
 

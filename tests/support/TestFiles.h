@@ -112,9 +112,8 @@ inline constexpr uid_t kOrdinaryUser = 4242;
 // no others), anyone else stays who they are. The folders body uses must let that user in.
 inline bool PassesAsOrdinaryUser(const std::function<bool()>& body) {
     return PassesInChild(body, [] {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 ||
-                               setresgid(kOrdinaryUser, kOrdinaryUser, kOrdinaryUser) != 0 ||
-                               setresuid(kOrdinaryUser, kOrdinaryUser, kOrdinaryUser) != 0)) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kOrdinaryUser) != 0 ||
+                               setuid(kOrdinaryUser) != 0)) {
             _exit(2);
         }
     });
