@@ -1,17 +1,41 @@
-// The exported files as their readers see them: the schema and mido. What the notes sound like
-// to another program, and what comes back, is MuseScorePeerTest's.
+// The exported files byte for byte and as their readers see them: the schema and mido. What the
+// notes sound like to another program, and what comes back, is MuseScorePeerTest's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "CController.h"
-#include "CDocumentFile.h"
 #include "CExchangeFormat.h"
-#include "CMidiWriter.h"
-#include "CMusicXmlWriter.h"
 #include "ExchangeTestKit.h"
+
+// MIDI: the header; a track with its name, tempo, 4/4, a bend range of two semitones, then the
+// bend of C5's 15.64 cents and the quarter itself.
+TEST(Export, OneNoteByteForByte) {
+    const auto pSheet = SheetOf({"", "C5/2", {}});
+    EXPECT_EQ(CMidiWriter::ToBytes(*pSheet, "t"),
+              Hex("4D 54 68 64 00 00 00 06 00 01 00 01 01 E0 4D 54 72 6B 00 00 00 3D 00 FF 03 01"
+                  " 74 00 FF 51 03 07 A1 20 00 FF 58 04 04 02 18 08 00 B0 65 00 00 B0 64 00 00 B0"
+                  " 06 02 00 B0 26 00 00 B0 65 7F 00 B0 64 7F 00 E0 01 45 00 90 48 50 83 60 80 48"
+                  " 00 00 FF 2F 00"));
+    EXPECT_EQ(CMusicXmlWriter::ToText(*pSheet, "t", "2026-12-07"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\""
+              " \"http://www.musicxml.org/dtds/partwise.dtd\">\n<score-partwise version=\"4.0\">\n"
+              "  <work>\n    <work-title>t</work-title>\n  </work>\n  <identification>\n"
+              "    <encoding>\n      <software>Kantilo 1.0</software>\n"
+              "      <encoding-date>2026-12-07</encoding-date>\n    </encoding>\n"
+              "  </identification>\n  <part-list>\n    <score-part id=\"P1\">\n"
+              "      <part-name>Melodie</part-name>\n    </score-part>\n  </part-list>\n"
+              "  <part id=\"P1\">\n    <measure number=\"1\">\n      <attributes>\n"
+              "        <divisions>2</divisions>\n        <time>\n          <beats>4</beats>\n"
+              "          <beat-type>4</beat-type>\n        </time>\n        <clef>\n"
+              "          <sign>G</sign>\n          <line>2</line>\n        </clef>\n"
+              "      </attributes>\n      <note>\n        <pitch>\n          <step>C</step>\n"
+              "          <octave>5</octave>\n        </pitch>\n        <duration>2</duration>\n"
+              "        <voice>1</voice>\n        <type>quarter</type>\n      </note>\n"
+              "    </measure>\n  </part>\n</score-partwise>\n");
+}
 
 TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
     if (!Runs("command -v xmllint")) {
@@ -19,30 +43,26 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
     }
     ScratchDir dir;
     std::string strFiles;
-    const auto save = [&](const CNotenblatt& sheet, const std::string& strTitle,
-                          std::string strName) {
-        ASSERT_EQ(CMusicXmlWriter::Save(sheet, strTitle, dir.File(strName + ".musicxml")).message,
-                  "");
-        strFiles.append(" ").append(dir.File(strName + ".musicxml"));
+    const auto save = [&](const CNotenblatt& sheet, const std::string& strTitle) {
+        const std::string strPath = dir.File(std::to_string(strFiles.size()) + ".musicxml");
+        EXPECT_TRUE(CMusicXmlWriter::Save(sheet, strTitle, strPath).Ok());
+        strFiles += " " + strPath;
     };
     for (const TestSong& song : TestSongs()) {
-        save(*SheetOf(song), song.strName, song.strName);
+        save(*SheetOf(song), song.strName);
     }
-    save(CNotenblatt(), "leer", "leer");
-    for (const char* pszExample : {"beispiel.kt", "example.kt"}) {
-        std::unique_ptr<CController> pLoaded;
-        ASSERT_TRUE(CDocumentFile::Load(ExampleFile(pszExample), pLoaded).Ok());
-        save(pLoaded->GetSheet(), "Ä & <Lied>", pszExample);
-    }
+    save(CNotenblatt(), "leer");
+    std::unique_ptr<CController> pExample;
+    ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
+    save(pExample->GetSheet(), "Ä & <Lied>");
     const fs::path schema = SourceFile("tests/data/musicxml-4.0");
     const std::string strCommand = "XML_CATALOG_FILES=" + (schema / "catalog.xml").string() +
                                    " xmllint --noout --nonet --schema " +
-                                   (schema / "musicxml.xsd").string() + strFiles + " 2>&1";
-    const std::optional<std::string> out = Capture(strCommand);
-    EXPECT_TRUE(out.has_value()) << Capture(strCommand + "; true").value_or("");
+                                   (schema / "musicxml.xsd").string() + strFiles;
+    EXPECT_EQ(std::system(strCommand.c_str()), 0);
 }
 
-TEST(MidiExport, MidoReadsTheNotesTempoAndPitchBends) {
+TEST(MidiExport, MidoReadsTheNotesAndPitchBends) {
     if (!Runs(kPython + " -c 'import mido'")) {
         GTEST_SKIP() << "mido (Debian python3-mido) is not installed";
     }
@@ -53,21 +73,16 @@ TEST(MidiExport, MidoReadsTheNotesTempoAndPitchBends) {
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
         const std::string strPath = dir.File(song.strName + ".mid");
-        ASSERT_EQ(CMidiWriter::Save(*SheetOf(song), song.strName, strPath).message, "");
+        ASSERT_TRUE(CMidiWriter::Save(*SheetOf(song), song.strName, strPath).Ok());
         const MidiContents midi = ReadMidi(strPath);
         EXPECT_EQ(midi.sounds, song.sounds);
-        const std::vector<std::string> head(midi.lines.begin(), midi.lines.begin() + 5);
-        EXPECT_EQ(head,
-                  (std::vector<std::string>{"type 1 1", "division 480", "name " + song.strName,
-                                            "tempo 0 500000", "rpn 0 0 2"}));
-        size_t nBend = 0;
+        auto it = midi.lines.begin();
         for (const Sound& sound : song.sounds) {
-            const double fCents = cents.at(sound.nKey % 12);
-            const std::string strBend = "bend " + std::to_string(sound.nOnset * 240) + " 0 " +
-                                        std::to_string(8192 + std::lround(fCents * 8192 / 200));
-            auto it = std::find(midi.lines.begin() + nBend, midi.lines.end(), strBend);
+            const std::string strBend =
+                "bend " + std::to_string(sound.nOnset * 240) + " 0 " +
+                std::to_string(8192 + std::lround(cents.at(sound.nKey % 12) * 8192 / 200));
+            it = std::find(it, midi.lines.end(), strBend);
             ASSERT_NE(it, midi.lines.end()) << strBend;
-            nBend = size_t(it - midi.lines.begin()) + 1;
         }
     }
 }
@@ -76,7 +91,6 @@ TEST(Export, RefusesAFrequencyOutsideTheScale) {
     // A document may hold any frequency: the example's last note, A4 at 440 Hz (B8 01), becomes
     // 300 Hz (2C 01).
     Bytes bytes = ReadBytes(ExampleFile("example.kt"));
-    ASSERT_EQ(bytes.at(bytes.size() - 6), 0xB8);
     bytes.at(bytes.size() - 6) = 0x2C;
     std::unique_ptr<CController> pOdd;
     ASSERT_TRUE(CDocumentFile::Parse(bytes, pOdd).Ok());

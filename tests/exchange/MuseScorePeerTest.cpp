@@ -2,12 +2,6 @@
 // MusicXML of our songs comes back in. One MuseScore run converts everything.
 #include <gtest/gtest.h>
 
-#include "CController.h"
-#include "CDocumentFile.h"
-#include "CMidiWriter.h"
-#include "CMusicXmlReader.h"
-#include "CMusicXmlWriter.h"
-#include "CScoreNotes.h"
 #include "ExchangeTestKit.h"
 
 TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
@@ -16,12 +10,14 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     }
     // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI.
     ScratchDir dir;
+    const auto save = [&](const CNotenblatt& sheet, const std::string& strName) {
+        EXPECT_TRUE(CMusicXmlWriter::Save(sheet, strName, dir.File(strName + ".musicxml")).Ok());
+        EXPECT_TRUE(CMidiWriter::Save(sheet, strName, dir.File(strName + ".mid")).Ok());
+        return dir.File(strName);
+    };
     std::string strJob = "[";
     for (const TestSong& song : TestSongs()) {
-        const std::string strBase = dir.File(song.strName);
-        const auto pSheet = SheetOf(song);
-        EXPECT_EQ(CMusicXmlWriter::Save(*pSheet, song.strName, strBase + ".musicxml").message, "");
-        EXPECT_EQ(CMidiWriter::Save(*pSheet, song.strName, strBase + ".mid").message, "");
+        const std::string strBase = save(*SheetOf(song), song.strName);
         strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
                   "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},";
         strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},";
@@ -29,19 +25,13 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     // The example as a new user first tries it; MuseScore's picture of it for people to see.
     std::unique_ptr<CController> pExample;
     ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
-    const std::string strExample = dir.File("beispiel");
-    EXPECT_TRUE(
-        CMusicXmlWriter::Save(pExample->GetSheet(), "beispiel", strExample + ".musicxml").Ok());
-    EXPECT_TRUE(CMidiWriter::Save(pExample->GetSheet(), "beispiel", strExample + ".mid").Ok());
-    const char* pszBuild = std::getenv("KANTILO_BINARY_DIR");
-    const fs::path shots = fs::path(pszBuild ? pszBuild : ".") / "screenshots";
+    const std::string strExample = save(pExample->GetSheet(), "beispiel");
+    const fs::path shots = ProgramFile().parent_path() / "screenshots";
     fs::create_directories(shots);
     strJob += "{\"in\": \"" + strExample + ".musicxml\", \"out\": [\"" + strExample +
               "-xml.mid\", \"" + (shots / "musescore-beispiel.png").string() + "\"]}]";
-    WriteBytes(dir.File("job.json"), Bytes(strJob.begin(), strJob.end()));
-    const std::optional<std::string> out = Capture(
-        "QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json") + " 2>&1");
-    ASSERT_TRUE(out.has_value()) << "mscore3 failed";
+    std::ofstream(dir.File("job.json")) << strJob;
+    ASSERT_TRUE(Runs("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json")));
     EXPECT_EQ(ReadMidi(strExample + "-xml.mid").sounds, ReadMidi(strExample + ".mid").sounds);
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
@@ -56,15 +46,7 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
             last.nLength = song.sounds.back().nLength;
         }
         EXPECT_EQ(fromMidi, song.sounds);
-        const CMusicXmlReader::SResult back = CMusicXmlReader::Load(strBase + "-ms.musicxml");
-        ASSERT_NE(back.pController, nullptr) << back.strMessage;
-        CController original;
-        Enter(*original.GetNotenblatt(), song.strEntries);
-        if (song.bTiedToRest) {
-            EXPECT_EQ(CScoreNotes(back.pController->GetSheet()).Sounds(),
-                      CScoreNotes(original.GetSheet()).Sounds());
-        } else {
-            EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(original));
-        }
+        ExpectReadBack(CMusicXmlReader::Load(strBase + "-ms.musicxml"), song.strEntries,
+                       song.bTiedToRest);
     }
 }

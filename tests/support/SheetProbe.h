@@ -65,11 +65,22 @@ inline std::vector<int32_t> BarFills(CNotenblatt& sheet) {
 // A click in the middle of the pitch's band.
 template <typename TSong>
 void Click(TSong& song, uint16_t nPitch, int32_t nTool, bool bTie = false) {
-    const auto& scale = CPitchTable::kScale;
-    const auto it = std::find_if(scale.begin(), scale.end(),
-                                 [&](const auto& pitch) { return pitch.nFrequency == nPitch; });
-    ASSERT_NE(it, scale.end()) << "no band for " << nPitch;
+    const auto it =
+        std::ranges::find(CPitchTable::kScale, nPitch, &CPitchTable::SPitch::nFrequency);
+    ASSERT_NE(it, CPitchTable::kScale.end()) << "no band for " << nPitch;
     song.AddNote(CPoint{200, (it->nTop + it->nBottom) / 2}, static_cast<ETool>(nTool), bTie);
+}
+
+// Clicks by name: "G4/2" at G4's height with tool 2 (the length in eighths, 10 more for a
+// rest), "G4/2+" with shift.
+template <typename TSong>
+void Enter(TSong& song, const std::string& strEntries) {
+    static const std::string kNames = "C4D4E4F4G4A4B4C5D5E5F5G5A5";
+    std::istringstream in(strEntries);
+    for (std::string s; in >> s;) {
+        Click(song, CPitchTable::kScale[kNames.find(s.substr(0, 2)) / 2].nFrequency,
+              std::stoi(s.substr(3)), s.back() == '+');
+    }
 }
 
 inline std::vector<uint8_t> StoreSheet(const CNotenblatt& sheet) {

@@ -6,8 +6,6 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,17 +88,6 @@ inline fs::path ProgramFile() {
            "kantilo";
 }
 
-// A socket bound at strPath and closed again: what is left is a socket file.
-inline void MakeSocket(const std::string& strPath) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(strPath.size(), sizeof address.sun_path);
-    strPath.copy(address.sun_path, strPath.size());
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(fd);
-}
-
 // Runs body in a child process prepared by setup; true when body returned true within
 // nSeconds. A child that hangs is killed by its alarm and counts as failed.
 inline bool PassesInChild(const std::function<bool()>& body,
@@ -125,9 +112,8 @@ inline constexpr uid_t kOrdinaryUser = 4242;
 // no others), anyone else stays who they are. The folders body uses must let that user in.
 inline bool PassesAsOrdinaryUser(const std::function<bool()>& body) {
     return PassesInChild(body, [] {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 ||
-                               setresgid(kOrdinaryUser, kOrdinaryUser, kOrdinaryUser) != 0 ||
-                               setresuid(kOrdinaryUser, kOrdinaryUser, kOrdinaryUser) != 0)) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kOrdinaryUser) != 0 ||
+                               setuid(kOrdinaryUser) != 0)) {
             _exit(2);
         }
     });
