@@ -7,6 +7,7 @@
 #include "CSamplerPaths.h"
 #include "CSamplerProgressDlg.h"
 #include "CSamplerSettingsDlg.h"
+#include "CSongFileDialog.h"
 #include "UiTestKit.h"
 
 namespace {
@@ -142,6 +143,14 @@ private slots:
         QCOMPARE(CSamplerPaths::SongFilePath(u"test"_s, u"/s"_s), u"test.wav"_s);
         QCOMPARE(CSamplerPaths::SongFilePath(u"/m/l.WAV"_s, u"/s"_s), u"/m/l.WAV.wav"_s);
         QCOMPARE(CSamplerPaths::InstrumentFilePath(u"standard"_s, u"/i"_s), u"/i/standard"_s);
+    }
+
+    // "&Browse" offers the pattern in the name field.
+    void songChooserStartsWithThePattern() {
+        CSongFileDialog dialog(nullptr, m_f->dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        QCOMPARE(dialog.findChild<QLineEdit*>(u"fileNameEdit"_s)->text(), u"*.wav"_s);
     }
 
     // The recordings listed, pitch and filter as chosen; an empty song field keeps it open.

@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QtTest>
 
 #include "CScoreLayout.h"
@@ -94,6 +95,17 @@ private slots:
             const QStringList fields = font.split(' ', Qt::SkipEmptyParts);
             QCOMPARE(fields.value(fields.size() - 5), u"yes"_s);
         }
+    }
+
+    // One drawing, the pages one below the other, the music as outlines.
+    void svgStacksThePages() {
+        QSvgRenderer svg(
+            Saved(CScorePages::kRowsOnFirstPage + 2, u"Lied"_s, u"lied.svg"_s, Format::svg));
+        QVERIFY(svg.isValid());
+        QVERIFY(qAbs(svg.viewBoxF().height() - 2 * CScorePages::kPageHeight) < 0.01);
+        const QByteArray text = FileBytes(m_dir.filePath(u"lied.svg"_s));
+        QVERIFY(text.contains("width=\"210mm\"") && !text.contains("<image"));
+        QVERIFY(text.count("<path") > 100);
     }
 
     // The whole sheet at twice the screen's resolution, with its room below the last row:

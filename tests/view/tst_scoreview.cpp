@@ -56,6 +56,13 @@ private slots:
         QVERIFY(m_doc->IsModified());
     }
 
+    // Through the window system (press, release, double-click, release): one note.
+    void doubleClickAddsOneNote() {
+        const QPoint inWindow = m_view->viewport()->mapTo(m_view.get(), QPoint(200, 31));
+        QTest::mouseDClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow);
+        QCOMPARE(Notes(*m_doc), u"440/4"_s);
+    }
+
     // The sheet reaches one row pitch below its last row, so every row can be clicked; a note
     // that lands outside the window brings it into view, and no further; one that is in view
     // moves nothing.
