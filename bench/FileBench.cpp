@@ -12,17 +12,9 @@
 #include "CController.h"
 #include "CInstrument.h"
 #include "CLied.h"
-#include "IProgressSink.h"
+#include "CSilentProgressSink.h"
 
 namespace {
-
-class CNoSink : public IProgressSink {
-public:
-    void SetProgressStatus(std::string) override {}
-    void StepSamplerProgress() override {}
-    void StepFilterProgress() override {}
-    void ShowWarning(const std::string&) override {}
-};
 
 std::string ScratchPath(const std::string& name) {
     return (std::filesystem::temp_directory_path() /
@@ -83,7 +75,7 @@ void BM_TooLongSongRefused(benchmark::State& state) {
     }
     const std::string song = ScratchPath("lang.wav");
     for (auto _ : state) {
-        CNoSink sink;
+        CSilentProgressSink sink;
         controller.Generate(sink, recording.GetFileName(), song, 10, 264);
     }
     std::filesystem::remove(recording.GetFileName());

@@ -13,18 +13,9 @@
 #include "CLied.h"
 #include "CNotenblatt.h"
 #include "CSampler.h"
-#include "IProgressSink.h"
+#include "CSilentProgressSink.h"
 
 namespace {
-
-class CSilentSink : public IProgressSink {
-public:
-    void SetProgressStatus(std::string) override {}
-    void StepSamplerProgress() override {}
-    void StepFilterProgress() override {}
-    void ShowWarning(const std::string& text) override { m_strWarning = text; }
-    std::string m_strWarning;
-};
 
 const int kQuarters = 1200;  // 300 bars at 120 quarters a minute: ten minutes
 
@@ -68,13 +59,13 @@ std::string StereoInstrument() {
 void Generate(benchmark::State& state, const std::string& instrument) {
     CController controller;
     FillSheet(controller);
-    CSilentSink sink;
+    CSilentProgressSink sink;
     const std::string song = ScratchPath("song.wav");
     for (auto _ : state) {
         controller.Generate(sink, instrument, song, int32_t(state.range(0)), 264);
     }
-    if (!sink.m_strWarning.empty()) {
-        state.SkipWithError(sink.m_strWarning.c_str());
+    if (!sink.Warning().empty()) {
+        state.SkipWithError(sink.Warning().c_str());
     }
     state.counters["song_bytes"] = double(std::filesystem::file_size(song));
     std::filesystem::remove(song);
@@ -106,7 +97,7 @@ void BM_Render(benchmark::State& state) {
     instrument.FadeOut();
     CLied song;
     CSampler sampler;
-    CSilentSink sink;
+    CSilentProgressSink sink;
     for (auto _ : state) {
         sampler.Render(sink, instrument, song, *controller.GetNotenblatt());
         benchmark::DoNotOptimize(song.Samples());

@@ -13,17 +13,9 @@
 #include "CLied.h"
 #include "CNotenblatt.h"
 #include "CSampler.h"
-#include "IProgressSink.h"
+#include "CSilentProgressSink.h"
 
 namespace {
-
-class CQuietSink : public IProgressSink {
-public:
-    void SetProgressStatus(std::string) override {}
-    void StepSamplerProgress() override {}
-    void StepFilterProgress() override {}
-    void ShowWarning(const std::string&) override {}
-};
 
 void Check(bool bCondition) {
     if (!bCondition) {
@@ -43,7 +35,7 @@ void RenderWith(CInstrument& instrument) {
     instrument.SetSampleRate(std::min<uint32_t>(instrument.GetSampleRate(), 2000));
     CLied song;
     CSampler sampler;
-    CQuietSink sink;
+    CSilentProgressSink sink;
     sampler.Render(sink, instrument, song, sheet);
     sampler.Filter(sink, song, 19);
     std::ostringstream out;

@@ -25,7 +25,6 @@ public:
     CArchive& operator=(const CArchive&) = delete;
 
     bool IsStoring() const { return m_bStoring; }
-    bool IsLoading() const { return !m_bStoring; }
 
     void WriteWord(uint16_t w);
     void WriteDWord(uint32_t dw);

@@ -26,6 +26,4 @@ public:
     // Storing only reads the object, so it works on a const one.
     virtual void Store(CArchive& ar) const = 0;
     virtual void Load(CArchive& ar) = 0;
-
-    bool IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass() == pClass; }
 };

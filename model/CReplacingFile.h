@@ -24,9 +24,6 @@ public:
     CReplacingFile(const CReplacingFile&) = delete;
     CReplacingFile& operator=(const CReplacingFile&) = delete;
 
-    // The file that will be replaced: the target, or the file its links lead to.
-    const std::string& GetTarget() const { return m_strTarget; }
-
     int Open();
     int Write(const void* pData, std::size_t nBytes);
     // Syncs the new contents and puts them in the target's place.

@@ -39,7 +39,6 @@ public:
     // Ties the last note to the next one if it has pitch nPitch; returns whether it did.
     bool TieLastNote(uint16_t nPitch);
 
-    bool IsEmpty() const { return m_notes.empty(); }
     // Read-only access for walks that must not move the cursor.
     size_t GetNoteCount() const { return m_notes.size(); }
     const CNote& GetNote(size_t nIndex) const { return *m_notes[nIndex]; }

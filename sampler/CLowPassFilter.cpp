@@ -189,13 +189,12 @@ std::jthread StartHelper(Segments<T>& segments, CLowPassPass<T>& pass,
 CLowPassFilter::CLowPassFilter(int nTaps, EPath path, bool bDoubleOnly) {
     const int n = nTaps < 1 ? 1 : (nTaps | 1);
     const int half = n / 2;
-    m_coefs.resize(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k) {
-        m_coefs[static_cast<size_t>(k)] = Coefficient(k > half ? k - half : half - k);
-        if (IsLive(m_coefs[static_cast<size_t>(k)])) {
+        const float coef = Coefficient(k > half ? k - half : half - k);
+        if (IsLive(coef)) {
             m_offsets.push_back(k);
-            m_liveFloat.push_back(m_coefs[static_cast<size_t>(k)]);
-            m_liveDouble.push_back(static_cast<double>(m_coefs[static_cast<size_t>(k)]));
+            m_liveFloat.push_back(coef);
+            m_liveDouble.push_back(static_cast<double>(coef));
         }
     }
     m_nHistory = n - 1;

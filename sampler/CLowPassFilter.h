@@ -29,22 +29,18 @@ public:
     void Run(int16_t* slots, uint32_t total, bool stereo, int bits, uint32_t nProgressSize,
              const std::function<void()>& step) const;
 
-    int GetTapCount() const { return static_cast<int>(m_coefs.size()); }
-    const std::vector<float>& GetCoefficients() const { return m_coefs; }
     // The path Run really takes on this processor, never Auto.
     EPath GetPath() const { return m_path; }
-    // Whether single-precision products truncate exactly like double ones for every 16-bit
-    // input and every tap of this filter (then the faster single-precision loop is used).
-    bool UsesSinglePrecision() const { return m_bSingle; }
     static bool IsAvailable(EPath path);
 
 private:
-    std::vector<float> m_coefs;
     std::vector<int32_t> m_offsets;  // the taps that can change a result: how far back they look
     std::vector<float> m_liveFloat;
     std::vector<double> m_liveDouble;
     int32_t m_nHistory = 0;  // frames of input kept from the previous block
     EPath m_path = EPath::Portable;
+    // Whether single-precision products truncate exactly like double ones for every 16-bit
+    // input and every tap of this filter (then the faster single-precision loop is used).
     bool m_bSingle = false;
 
     template <typename T>

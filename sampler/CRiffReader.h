@@ -11,8 +11,6 @@ class CRiffReader {
 public:
     explicit CRiffReader(std::istream& in);
 
-    // True when the stream starts with "RIFF" and carries the form type "WAVE".
-    bool IsWave() const { return m_bWave; }
     uint64_t GetStreamSize() const { return m_nStreamSize; }
     // Finds the first chunk with the four-character tag; on success the stream stands at the
     // start of its body.

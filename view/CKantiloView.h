@@ -26,8 +26,6 @@ public:
 
     explicit CKantiloView(CKantiloDoc& doc, QWidget* parent = nullptr);
 
-    CKantiloDoc& GetDocument() const { return m_doc; }
-
     ETool Tool() const { return m_tool; }
     // The tool commands: choose the tool for the next clicks, nothing else.
     void SetTool(ETool tool) { m_tool = tool; }

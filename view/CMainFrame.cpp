@@ -208,9 +208,9 @@ void CMainFrame::CreateToolBar() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_pMessagePane = new QLabel(QStringLiteral("Bereit"), this);
-    statusBar()->addWidget(m_pMessagePane, 1);
-    m_pLockKeys = new CLockKeyPanes(statusBar());
+    // The idle text ("Bereit") and the lock-key panes; the status bar owns both.
+    statusBar()->addWidget(new QLabel(QStringLiteral("Bereit"), this), 1);
+    new CLockKeyPanes(statusBar());
 }
 
 void CMainFrame::RefillRecentFiles() {

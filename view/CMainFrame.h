@@ -6,12 +6,10 @@
 class CDocumentFlow;
 class CKantiloDoc;
 class CKantiloView;
-class CLockKeyPanes;
 class CRecentFileList;
 class IUserDialogs;
 class QAction;
 class QActionGroup;
-class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -32,10 +30,6 @@ public:
     CKantiloDoc& Document() const { return m_doc; }
     CDocumentFlow& Flow() const { return *m_pFlow; }
     QToolBar* ToolBar() const { return m_pToolBar; }
-    QMenu* RecentFilesMenu() const { return m_pFileMenu; }
-    // The idle text of the status bar ("Bereit").
-    QLabel* MessagePane() const { return m_pMessagePane; }
-    CLockKeyPanes* LockKeyPanes() const { return m_pLockKeys; }
 
     void OnAppAbout();
 
@@ -63,8 +57,6 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pRecentSeparator = nullptr;
-    QLabel* m_pMessagePane = nullptr;
-    CLockKeyPanes* m_pLockKeys = nullptr;
     QActionGroup* m_pToolGroup = nullptr;
     QMap<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;
