@@ -15,6 +15,7 @@
 #include "CExitCode.h"
 #include "CMusicXmlReader.h"
 #include "CReplacingFile.h"
+#include "CShippedInstruments.h"
 #include "CTerminalProgress.h"
 
 namespace {
@@ -103,7 +104,7 @@ int CBatchConverter::GenerateSong(const CCommandLine& cmd, CController& controll
                                   std::ostream& err) {
     const bool bTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     CTerminalProgress progress(err, bTerminal);
-    controller.Generate(progress, cmd.m_strInstrument, cmd.m_strOutput, cmd.m_nQuality,
+    controller.Generate(progress, CShippedInstruments::Resolve(cmd.m_strInstrument), cmd.m_strOutput, cmd.m_nQuality,
                         cmd.m_nBaseFrequency);
     progress.Finish();
     return progress.HasFailed() ? CExitCode::kFailure : CExitCode::kOk;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "CSamplerDefaults.h"
+#include "CShippedInstruments.h"
 
 namespace {
 
@@ -66,6 +67,11 @@ std::string ApplyQuality(CCommandLine& cmd, const std::string& strValue) {
     return "";
 }
 
+std::string ApplyPlay(CCommandLine& cmd, const std::string&) {
+    cmd.m_bPlay = true;
+    return "";
+}
+
 std::string ApplyHelp(CCommandLine& cmd, const std::string&) {
     cmd.m_action = CCommandLine::Action::help;
     return "";
@@ -85,11 +91,12 @@ struct Option {
     ApplyFn pfnApply;
 };
 
-constexpr std::array<Option, 6> kOptions = {{
+constexpr std::array<Option, 7> kOptions = {{
     {"-o", "--output", true, &ApplyOutput},
     {"--instrument", "", true, &ApplyInstrument},
     {"--base", "", true, &ApplyBase},
     {"--quality", "", true, &ApplyQuality},
+    {"--play", "", false, &ApplyPlay},
     {"--help", "-h", false, &ApplyHelp},
     {"--version", "", false, &ApplyVersion},
 }};
@@ -205,13 +212,20 @@ void CCommandLine::Finish() {
         m_action = Action::usageError;
     } else if (m_action == Action::help || m_action == Action::version) {
         return;
+    } else if (m_bPlay) {
+        m_action = Action::play;
+        if (!m_strOutput.empty()) {
+            m_strError = "--play und -o schließen einander aus.";
+        } else if (m_strDocument.empty()) {
+            m_strError = "--play verlangt eine Dokumentdatei, die gespielt wird.";
+        }
     } else if (!m_strOutput.empty()) {
         m_action = Action::convert;
         if (m_strDocument.empty()) {
             m_strError = "-o verlangt eine Dokumentdatei, die umgewandelt wird.";
         }
     } else if (m_bSamplerOption) {
-        m_strError = "--instrument, --base und --quality gelten nur zusammen mit -o.";
+        m_strError = "--instrument, --base und --quality gelten nur zusammen mit -o oder --play.";
     }
     if (!m_strError.empty()) {
         m_action = Action::usageError;
@@ -229,7 +243,7 @@ std::string CCommandLine::Usage() {
                "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
                "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
                "      liest das Dokument und speichert es neu, ohne Fenster\n"
-               "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
+               "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|NAME|Standard] [--base HZ]"
                " [--quality Q]\n"
                "      generiert das Lied als WAV-Datei, ohne Fenster\n"
                "  kantilo DOKUMENT.kt -o PARTITUR.musicxml|PARTITUR.xml\n"
@@ -240,11 +254,16 @@ std::string CCommandLine::Usage() {
                "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bild, ohne Fenster\n"
                "  kantilo PARTITUR.musicxml -o AUSGABE\n"
                "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
+               "  kantilo DOKUMENT.kt --play [--instrument PFAD|NAME|Standard] [--base HZ]"
+               " [--quality Q]\n"
+               "      spielt das Lied (auch eine MusicXML-Partitur) auf der Audioausgabe, ohne"
+               " Fenster\n"
                "\n"
                "Optionen:\n"
                "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"
                "                       .svg oder .png)\n"
-               "  --instrument PFAD    Instrument (WAV-Datei) oder \"Standard\" (Vorgabe)\n"
+               "  --instrument PFAD    Instrument (WAV-Datei), ein mitgeliefertes Instrument\n"
+               "                       (NAME) oder \"Standard\" (Vorgabe)\n"
                "  --base HZ            Grundfrequenz des Instruments in Hz, eine positive ganze\n"
                "                       Zahl (Vorgabe ") +
            std::to_string(CInstrument::kStandardBase) +
@@ -252,6 +271,20 @@ std::string CCommandLine::Usage() {
            "  --quality Q          Filterqualität " +
            QualityRange() + " (Vorgabe " + std::to_string(CSamplerDefaults::kDefaultQuality) +
            ")\n"
+           "  --play               spielt das Lied, statt es umzuwandeln; Strg+C hält an\n"
            "  -h, --help           zeigt diese Hilfe\n"
-           "  --version            zeigt die Version\n";
+           "  --version            zeigt die Version\n" +
+           ShippedInstrumentList();
+}
+
+// The names --instrument accepts besides a path, as the installed folder holds them.
+std::string CCommandLine::ShippedInstrumentList() {
+    std::string strList;
+    for (const std::string& strName : CShippedInstruments::Names()) {
+        strList += (strList.empty() ? "" : ", ") + strName;
+    }
+    if (strList.empty()) {
+        return "";
+    }
+    return "\nMitgelieferte Instrumente (NAME): " + strList + "\n";
 }

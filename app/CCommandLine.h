@@ -13,6 +13,7 @@ public:
     enum class Action {
         editor,      // open the editor, with m_strDocument if one is given
         convert,     // -o: convert m_strDocument into m_strOutput without a window
+        play,        // --play: play m_strDocument on the default audio output, no window
         help,        // print Usage()
         version,     // print Version()
         usageError,  // m_strError says what is wrong
@@ -24,6 +25,7 @@ public:
 
     static std::string Usage();
     static std::string Version();
+    static std::string ShippedInstrumentList();
 
     Action m_action = Action::editor;
     std::string m_strDocument;
@@ -32,6 +34,7 @@ public:
     int32_t m_nBaseFrequency = CInstrument::kStandardBase;
     int32_t m_nQuality = CSamplerDefaults::kDefaultQuality;
     bool m_bSamplerOption = false;  // --instrument, --base or --quality was given
+    bool m_bPlay = false;           // --play was given
     std::string m_strError;
 
     // Shell switches of the editor, written with "-" or "/": -p and -pt open the document and

@@ -22,8 +22,7 @@ const CRuntimeClass CController::classObject = {"CController", 1, &CreateControl
 
 CController::CController()
     : m_pNotenblatt(std::make_unique<CNotenblatt>()),
-      m_pSong(std::make_unique<CLied>()),
-      m_pSampler(std::make_unique<CSampler>()) {}
+      m_pSong(std::make_unique<CLied>()) {}
 
 CController::~CController() = default;
 
@@ -83,22 +82,39 @@ void CController::Generate(IProgressSink& sink, const std::string& strInstrument
     }
 }
 
-void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
-                              const std::string& strSongPath, int32_t nFilterQuality) {
-    sink.SetProgressStatus("Instrument wird geladen");
+void CController::LoadInstrument(CInstrument& instrument) {
     if (instrument.GetFileName() == CInstrument::kStandardName) {
         instrument.MakeStandard();
     } else {
         instrument.ReadHeader();
         instrument.ReadData();
     }
-    CSampler::CheckWaveLength(instrument, *m_pNotenblatt);
     instrument.FadeOut();
-    m_pSong->SetFileName(strSongPath);
+}
+
+void CController::RenderSheet(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                              const CNotenblatt& sheet, int32_t nFilterQuality) {
+    CSampler sampler;
     sink.SetProgressStatus("Lied wird gesampelt, bitte warten");
-    m_pSampler->Render(sink, instrument, *m_pSong, *m_pNotenblatt);
+    sampler.Render(sink, instrument, song, sheet);
     sink.SetProgressStatus("Lied wird gefiltert, bitte warten");
-    m_pSampler->Filter(sink, *m_pSong, 2 * nFilterQuality - 1);
+    sampler.Filter(sink, song, 2 * nFilterQuality - 1);
+}
+
+void CController::RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                             uint16_t nPitch, int32_t nDuration, int32_t nFilterQuality) {
+    CSampler sampler;
+    sampler.RenderNote(sink, instrument, song, nPitch, nDuration);
+    sampler.Filter(sink, song, 2 * nFilterQuality - 1);
+}
+
+void CController::RunPipeline(IProgressSink& sink, CInstrument& instrument,
+                              const std::string& strSongPath, int32_t nFilterQuality) {
+    sink.SetProgressStatus("Instrument wird geladen");
+    LoadInstrument(instrument);
+    CSampler::CheckWaveLength(instrument, *m_pNotenblatt);
+    m_pSong->SetFileName(strSongPath);
+    RenderSheet(sink, instrument, *m_pSong, *m_pNotenblatt, nFilterQuality);
     sink.SetProgressStatus("Lied wird gespeichert");
     m_pSong->Write();
 }

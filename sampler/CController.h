@@ -13,7 +13,6 @@ class CInstrument;
 class CLied;
 class CNote;
 class CNotenblatt;
-class CSampler;
 class IProgressSink;
 
 // The object a document owns and stores: the note sheet, and the song generated from it.
@@ -51,11 +50,19 @@ public:
     void Generate(IProgressSink& sink, const std::string& strInstrumentPath,
                   const std::string& strSongPath, int32_t nFilterQuality, int32_t nBaseFrequency);
 
+    // The stages of a run, for runs that keep the song in memory (preview, audition): the
+    // instrument loaded from its path (or built) and faded out at its end; the sheet, or one
+    // note, rendered into song and filtered with 2q - 1 taps. They throw CEngineFailure.
+    static void LoadInstrument(CInstrument& instrument);
+    static void RenderSheet(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                            const CNotenblatt& sheet, int32_t nFilterQuality);
+    static void RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                           uint16_t nPitch, int32_t nDuration, int32_t nFilterQuality);
+
 private:
     void RunPipeline(IProgressSink& sink, CInstrument& instrument, const std::string& strSongPath,
                      int32_t nFilterQuality);
 
     std::unique_ptr<CNotenblatt> m_pNotenblatt;
     std::unique_ptr<CLied> m_pSong;
-    std::unique_ptr<CSampler> m_pSampler;
 };

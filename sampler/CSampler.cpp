@@ -18,17 +18,33 @@ CSampler::CSampler() = default;
 
 CSampler::~CSampler() = default;
 
-void CSampler::Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
-                      const CNotenblatt& sheet) {
+// Gives the song the instrument's format and nSlots silent slots.
+void CSampler::Prepare(const CInstrument& instrument, CLied& song, double slots) {
     song.SetFormat(instrument.GetSampleRate(), instrument.GetBitsPerSample(),
                    instrument.IsStereo());
     // Without a positive base frequency the recording has no pitch to step from.
     if (instrument.GetBaseFrequency() <= 0) {
         throw CEngineFailure(CEngineFailure::kGenerateFailed);
     }
-    if (!song.Allocate(SongSize(song, sheet))) {
+    if (!(slots >= 0) || slots > double(UINT32_MAX) || !song.Allocate(uint32_t(slots))) {
         throw CEngineFailure(CEngineFailure::kNoSongMemory);
     }
+}
+
+void CSampler::RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                          uint16_t nPitch, int32_t nDuration) {
+    Prepare(instrument, song,
+            SlotsFor(instrument.GetSampleRate(), instrument.IsStereo() != 0, nDuration));
+    CRenderRun run(sink, instrument, song);
+    run.Note(nPitch, nDuration);
+    run.Finish();
+}
+
+void CSampler::Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                      const CNotenblatt& sheet) {
+    song.SetFormat(instrument.GetSampleRate(), instrument.GetBitsPerSample(),
+                   instrument.IsStereo());
+    Prepare(instrument, song, double(SongSize(song, sheet)));
     CRenderRun run(sink, instrument, song);
     const CSheetWalk walk = sheet.Notes();
     for (auto it = walk.begin(); it != walk.end();) {

@@ -21,6 +21,10 @@ public:
     // no note or rest reaches (less than a frame per note) hold silence.
     void Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
                 const CNotenblatt& sheet);
+    // One note of nDuration eighths at nPitch, alone, sized and rendered exactly as a sheet
+    // holding only that note would be.
+    void RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,
+                    uint16_t nPitch, int32_t nDuration);
     // The slots of the sheet's song in the song's format; throws when they cannot be counted
     // in 32 bits.
     static uint32_t SongSize(const CLied& song, const CNotenblatt& sheet);
@@ -31,5 +35,6 @@ public:
     void Filter(IProgressSink& sink, CLied& song, int32_t nLength);
 
 private:
+    static void Prepare(const CInstrument& instrument, CLied& song, double slots);
     static double SlotsFor(uint32_t nSampleRate, bool bStereo, int32_t nEighths);
 };

@@ -14,6 +14,9 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndSamplerOptions) {
         {{"/P"}, Action::editor, "/P", "", Shell::none},
         {{"-automation", "/a/lied.kt"}, Action::editor, "/a/lied.kt", "", Shell::none},
         {{"--version", "--help"}, Action::help, "", "", Shell::none},
+        {{"lied.kt", "--play", "--instrument", "Klavier"}, Action::play, "lied.kt", "",
+         Shell::none},
+        {{"--play", "p.musicxml"}, Action::play, "p.musicxml", "", Shell::none},
     };
     for (const auto& [args, action, strDocument, strOutput, shell] : kCases) {
         const CCommandLine cmd = CCommandLine::Parse(args);
@@ -36,7 +39,7 @@ TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
         {{"a.kt", "-o", "b.kt", "-o", "c.kt"}, "-o darf nur einmal angegeben werden."},
         {{"--help=yes"}, "--help erwartet keinen Wert."},
         {{"a.kt", "--quality", "10"},
-         "--instrument, --base und --quality gelten nur zusammen mit -o."},
+         "--instrument, --base und --quality gelten nur zusammen mit -o oder --play."},
         {{"-o", "x.kt"}, "-o verlangt eine Dokumentdatei, die umgewandelt wird."},
         {{"/o", "x.kt"}, kTwoPaths},
         {{"/pt", "a.kt", "d", "t", "p", "zu-viel"}, kTwoPaths},
@@ -47,6 +50,9 @@ TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
          "--quality: erlaubt ist eine ganze Zahl von 5 bis 50."},
         {{"a.kt", "-o", "x.wav", "--instrument", ""},
          "--instrument verlangt einen Pfad oder \"Standard\"."},
+        {{"a.kt", "--play", "-o", "x.wav"}, "--play und -o schließen einander aus."},
+        {{"--play", "--quality", "20"}, "--play verlangt eine Dokumentdatei, die gespielt wird."},
+        {{"a.kt", "--play=ja"}, "--play erwartet keinen Wert."},
     };
     for (const auto& [args, strError] : kCases) {
         const CCommandLine cmd = CCommandLine::Parse(args);

@@ -53,7 +53,8 @@ holds_files() {
         /usr/share/mime/packages/kantilo.xml /usr/share/metainfo/org.example.kantilo.metainfo.xml \
         /usr/share/man/man1/kantilo.1.gz /usr/share/man/de/man1/kantilo.1.gz \
         /usr/share/doc/kantilo/copyright /usr/share/doc/kantilo/changelog.gz \
-        /usr/share/doc/kantilo/emmentaler-OFL.txt; do
+        /usr/share/doc/kantilo/emmentaler-OFL.txt /usr/share/kantilo/instrumente/Klavier.wav \
+        /usr/share/kantilo/instrumente/Orgel.wav /usr/share/kantilo/instrumente/Flöte.wav; do
         grep -qx "$file" "$work/contents" || { echo "fehlt: $file"; missing=1; }
     done
     for size in 16 32 48 64 128 256; do
@@ -118,6 +119,14 @@ render_example() {
         [[ $(head -c 4 "$work/lied.wav") == RIFF && $(stat -c %s "$work/lied.wav") -gt 44 ]]
 }
 check "das Beispiel wird ohne Anzeige gerendert" render_example
+# A shipped instrument by its name, found in /usr/share/kantilo/instrumente; it is recorded at
+# 44100 Hz where the built-in tone has 22050.
+render_with_shipped_instrument() {
+    (cd "$work" && /usr/bin/kantilo lied.kt -o klavier.wav --instrument Klavier) &&
+        [[ $(soxi -r "$work/klavier.wav") == 44100 ]] &&
+        /usr/bin/kantilo --help | grep -q 'Mitgelieferte Instrumente (NAME): .*Klavier'
+}
+check "ein mitgeliefertes Instrument wird mit seinem Namen gefunden" render_with_shipped_instrument
 # Pages are drawn by the editor program in libexec, which kantilo hands them to.
 pages_of_example() {
     (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/kantilo lied.kt -o lied.pdf) &&

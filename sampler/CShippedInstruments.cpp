@@ -1,0 +1,58 @@
+#include "CShippedInstruments.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "CInstrument.h"
+
+namespace fs = std::filesystem;
+
+std::string CShippedInstruments::Folder() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const fs::path beside = self.parent_path() / kFolderName;
+        if (fs::is_directory(beside, error)) {
+            return beside.string();
+        }
+    }
+    return KANTILO_INSTRUMENT_DIR;
+}
+
+std::vector<std::string> CShippedInstruments::Names(const std::string& strFolder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(strFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const fs::path& path = it->path();
+        std::error_code typeError;
+        if (path.extension() == kExtension && !path.stem().empty() &&
+            fs::is_regular_file(path, typeError)) {
+            names.push_back(path.stem().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CShippedInstruments::PathOf(const std::string& strName, const std::string& strFolder) {
+    // A name is a file name, never a path into or out of the folder.
+    if (strName.empty() || strName.find('/') != std::string::npos || strName == "." ||
+        strName == "..") {
+        return {};
+    }
+    const fs::path path = fs::path(strFolder) / (strName + kExtension);
+    std::error_code error;
+    return fs::is_regular_file(path, error) ? path.string() : std::string();
+}
+
+std::string CShippedInstruments::Resolve(const std::string& strInstrument,
+                                         const std::string& strFolder) {
+    std::error_code error;
+    if (strInstrument == CInstrument::kStandardName || fs::exists(strInstrument, error)) {
+        return strInstrument;
+    }
+    const std::string strShipped = PathOf(strInstrument, strFolder);
+    return strShipped.empty() ? strInstrument : strShipped;
+}
