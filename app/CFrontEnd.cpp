@@ -32,6 +32,7 @@ std::optional<int> CFrontEnd::Run(const CCommandLine& cmd) {
             }
             return CBatchConverter::Run(cmd, std::cerr);
         case CCommandLine::Action::editor:
+        case CCommandLine::Action::play:
             break;
     }
     return std::nullopt;

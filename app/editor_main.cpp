@@ -12,6 +12,8 @@
 #include "CKantiloApp.h"
 #include "CMainFrame.h"
 #include "CPageConverter.h"
+#include "CPlayConverter.h"
+#include "CPreviewCommands.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
 #include "CSongPlayer.h"
@@ -60,7 +62,8 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     if (!app.InitInstance(StartupOf(cmd), exitCode)) {
         return exitCode;
     }
-    CSamplerCommands::Attach(*app.MainFrame(), dialogs);
+    CSamplerCommands* sampler = CSamplerCommands::Attach(*app.MainFrame(), dialogs);
+    CPreviewCommands::Attach(*app.MainFrame(), *sampler, settings);
     dialogs.SetParent(app.MainFrame());
     return QApplication::exec();
 }
@@ -71,6 +74,9 @@ int main(int argc, char** argv) {
     const CCommandLine cmd = CCommandLine::Parse(argc, argv);
     if (const std::optional<int> exitCode = CFrontEnd::Run(cmd)) {
         return *exitCode;
+    }
+    if (cmd.m_action == CCommandLine::Action::play) {
+        return CPlayConverter::Run(argc, argv, cmd, std::cerr);
     }
     if (CFrontEnd::WantsPages(cmd)) {
         return CPageConverter::Run(argc, argv, cmd, CExchangeFormat::FromPath(cmd.m_strOutput),

@@ -40,6 +40,10 @@ int HandOver(const CCommandLine& cmd, char**) {
         std::cerr << CBatchConverter::kNoPages << '\n';
         return CExitCode::kFailure;
     }
+    if (cmd.m_action == CCommandLine::Action::play) {
+        std::cerr << "kantilo: diese Fassung enthält keinen Editor und spielt daher nichts.\n";
+        return CExitCode::kFailure;
+    }
     std::cerr << "kantilo: diese Fassung enthält keinen Editor; zum Umwandeln dient -o.\n"
               << "Mehr mit: kantilo --help\n";
     return CExitCode::kUsage;

@@ -81,6 +81,7 @@ void CSamplerCommands::UpdatePlayAction() {
 }
 
 void CSamplerCommands::OnLiedGenerieren() {
+    emit GenerateStarting();
     CSamplerDlg dlg(m_view.SongDir(), m_view.InstrumentDir(), m_prompts, &m_frame);
     m_sink.CreateProgressDlg();
     {

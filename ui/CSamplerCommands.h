@@ -37,6 +37,12 @@ public:
     void UpdatePlayAction();
 
     CSongPlayer& Player() { return m_player; }
+
+signals:
+    // Generate is about to open its dialog: any other sound stops first.
+    void GenerateStarting();
+
+public:
     CSamplerProgressSink& ProgressSink() { return m_sink; }
 
 private:

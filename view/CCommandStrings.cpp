@@ -11,7 +11,7 @@ struct CommandText {
     const char* promptString;
 };
 
-constexpr std::array<CommandText, 21> kTexts{{
+constexpr std::array<CommandText, 25> kTexts{{
     {ID_FILE_NEW, "&Neu\tStrg+N", "Erstellt ein neues Dokument.\nNeu"},
     {ID_FILE_OPEN, "Ö&ffnen...\tStrg+O", "Öffnet ein bestehendes Dokument.\nÖffnen"},
     {ID_FILE_SAVE, "S&peichern\tStrg+S", "Speichert das aktive Dokument.\nSpeichern"},
@@ -26,6 +26,14 @@ constexpr std::array<CommandText, 21> kTexts{{
     {ID_LIED_SPIELEN, "Lied &spielen", "Das generierte Lied spielen\nPlay"},
     {ID_LIED_STOPPEN, "Lied s&toppen", "Das Lied stoppen\nStop"},
     {ID_EINSTELLUNGEN, "&Einstellungen", ""},
+    {ID_LIED_VORHOEREN, "Lied &vorhören",
+     "Spielt das Lied sofort vor, ohne eine Datei zu schreiben\nVorhören"},
+    {ID_VORHOER_INSTRUMENT, "Vorhör-&Instrument",
+     "Wählt das Instrument für das Vorhören und die gesetzten Noten"},
+    {ID_NOTEN_ANHOEREN, "Noten beim Setzen &anhören",
+     "Lässt jede gesetzte Note sofort erklingen"},
+    {ID_MITGELIEFERTE_INSTRUMENTE, "&Mitgelieferte Instrumente verwenden",
+     "Setzt das Instrumentverzeichnis auf die mitgelieferten Instrumente"},
     {ID_APP_ABOUT, "Inf&o über Kantilo...",
      "Zeigt Programm-Informationen, Versionsnummer und Copyright an.\nInfo"},
     {ID_ACHTELNOTE, "", "Nachfolgende Note ist eine Achtelnote.\nAchtelnote"},

@@ -39,6 +39,21 @@ QPoint CKantiloView::ScrollPosition() const {
 void CKantiloView::OnLoeschen() {
     m_doc.DeleteLastNote();
     OnUpdate();
+    emit NoteDeleted();
+}
+
+void CKantiloView::SetPlayingNote(int nNote) {
+    if (nNote == m_nPlayingNote) {
+        return;
+    }
+    m_nPlayingNote = nNote;
+    if (nNote >= 0) {
+        const CScoreLayout layout(m_doc);
+        if (const CScoreLayout::CGlyph* glyph = layout.NoteGlyph(size_t(nNote))) {
+            ScrollIntoView(*glyph);
+        }
+    }
+    viewport()->update();
 }
 
 void CKantiloView::OnInitialUpdate() {
@@ -115,6 +130,13 @@ void CKantiloView::paintEvent(QPaintEvent* event) {
         }
         painter.drawPixmap(target, CGlyphLibrary::Pixmap(glyph.number, dpr));
     }
+    // Orange reads well over black glyphs on white and prints as neither.
+    if (const CScoreLayout::CGlyph* playing =
+            m_nPlayingNote >= 0 ? layout.NoteGlyph(size_t(m_nPlayingNote)) : nullptr) {
+        painter.fillRect(QRect(playing->x - origin.x(), playing->y - origin.y(), playing->width,
+                               CScoreLayout::kGlyphHeight),
+                         QColor(255, 140, 0, 90));
+    }
 }
 
 void CKantiloView::mousePressEvent(QMouseEvent* event) {
@@ -132,6 +154,7 @@ void CKantiloView::mousePressEvent(QMouseEvent* event) {
     m_doc.AddNote(sheet, m_tool, bTie);
     Refresh(true);
     event->accept();
+    emit NoteClicked();
 }
 
 void CKantiloView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -55,7 +55,17 @@ public:
     void StepFilterProgress() override;
     void ShowWarning(const std::string& text) override;
 
+    // The note or rest that sounds now (from 0, in song order), marked by a translucent band
+    // and scrolled into view; -1 marks none.
+    void SetPlayingNote(int nNote);
+    int PlayingNote() const { return m_nPlayingNote; }
+
     QSize sizeHint() const override;
+
+signals:
+    // A click appended to the song (or tried to); Delete took the last note away.
+    void NoteClicked();
+    void NoteDeleted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,4 +87,5 @@ private:
     QString m_strSongDir;
     QString m_strInstrumentDir;
     IProgressSink* m_pProgressDelegate = nullptr;
+    int m_nPlayingNote = -1;
 };

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
@@ -40,7 +41,7 @@ constexpr std::array<ToolCommand, 8> kTools{{{ID_ACHTELNOTE, ETool::eighth},
                                              {ID_GANZE_PAUSE, ETool::wholeRest}}};
 
 // Toolbar buttons from left to right; 0 is a separator.
-constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
+constexpr std::array<int, 20> kToolBarLayout{ID_FILE_NEW,
                                              ID_FILE_OPEN,
                                              ID_FILE_SAVE,
                                              0,
@@ -58,7 +59,8 @@ constexpr std::array<int, 19> kToolBarLayout{ID_FILE_NEW,
                                              0,
                                              ID_LIED_GENERIEREN,
                                              ID_LIED_SPIELEN,
-                                             ID_LIED_STOPPEN};
+                                             ID_LIED_STOPPEN,
+                                             ID_LIED_VORHOEREN};
 }  // namespace
 
 CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList& recent,
@@ -122,6 +124,11 @@ void CMainFrame::CreateActions() {
     AddAction(ID_LIED_SPIELEN)->setEnabled(false);
     AddAction(ID_LIED_STOPPEN);
     AddAction(ID_EINSTELLUNGEN);
+    AddAction(ID_LIED_VORHOEREN);
+    AddAction(ID_VORHOER_INSTRUMENT)->setMenu(new QMenu(this));
+    AddAction(ID_NOTEN_ANHOEREN)->setCheckable(true);
+    Action(ID_NOTEN_ANHOEREN)->setChecked(true);
+    AddAction(ID_MITGELIEFERTE_INSTRUMENTE);
 
     AddAction(ID_FILE_MRU_FILE1)->setEnabled(false);
     CreateToolActions();
@@ -161,6 +168,11 @@ void CMainFrame::CreateMenus() {
     sampler->addAction(Action(ID_LIED_SPIELEN));
     sampler->addAction(Action(ID_LIED_STOPPEN));
     sampler->addAction(Action(ID_EINSTELLUNGEN));
+    sampler->addSeparator();
+    for (int id : {ID_LIED_VORHOEREN, ID_VORHOER_INSTRUMENT, ID_NOTEN_ANHOEREN,
+                   ID_MITGELIEFERTE_INSTRUMENTE}) {
+        sampler->addAction(Action(id));
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     help->addAction(Action(ID_APP_ABOUT));

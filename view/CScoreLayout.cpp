@@ -61,6 +61,7 @@ void CScoreLayout::LayOutRows(const CNotenblatt& sheet) {
             int32_t width = 0;
             const int32_t number = (*it).note.GetBitmap(width);
             m_nLastNote = m_glyphs.size();
+            m_noteGlyphs.push_back(m_nLastNote);
             Place(number, x, y, width);
             ++it;
             x += width;

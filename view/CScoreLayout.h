@@ -37,6 +37,11 @@ public:
     const CGlyph* LastNote() const {
         return m_nLastNote < m_glyphs.size() ? &m_glyphs[m_nLastNote] : nullptr;
     }
+    // The glyph of the song's nNote-th note or rest (from 0, in song order); nullptr past the
+    // end.
+    const CGlyph* NoteGlyph(size_t nNote) const {
+        return nNote < m_noteGlyphs.size() ? &m_glyphs[m_noteGlyphs[nNote]] : nullptr;
+    }
     int32_t RowCount() const { return m_nRows; }
     // The scrollable height: at least 1200, and always one row pitch below the bottom of the
     // last row, so every row can be scrolled into view.
@@ -48,6 +53,7 @@ private:
     void Place(int32_t number, int32_t x, int32_t y, int32_t width);
 
     std::vector<CGlyph> m_glyphs;
+    std::vector<size_t> m_noteGlyphs;
     int32_t m_nRows = 0;
     size_t m_nLastNote = static_cast<size_t>(-1);
 };

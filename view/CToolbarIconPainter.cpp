@@ -23,6 +23,7 @@ const QColor kFolder(255, 214, 64);
 const QColor kFolderFront(232, 180, 32);
 const QColor kDiskette(40, 56, 120);
 const QColor kShutter(176, 176, 176);
+const QColor kPreview(0, 128, 48);
 
 // Pen for 1-pixel outlines through pixel centres.
 QPen OutlinePen(const QColor& color) {
@@ -50,6 +51,7 @@ bool CToolbarIconPainter::HasPicture(int commandId) {
         case ID_LIED_GENERIEREN:
         case ID_LIED_SPIELEN:
         case ID_LIED_STOPPEN:
+        case ID_LIED_VORHOEREN:
             return true;
         default:
             return false;
@@ -98,6 +100,9 @@ QImage CToolbarIconPainter::Render(int commandId, qreal devicePixelRatio) {
             break;
         case ID_LIED_SPIELEN:
             DrawPlay(painter);
+            break;
+        case ID_LIED_VORHOEREN:
+            DrawPreview(painter);
             break;
         default:
             DrawStop(painter);
@@ -202,6 +207,17 @@ void CToolbarIconPainter::DrawPlay(QPainter& painter) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     painter.drawPolygon(QPolygonF({{4.0, 2.0}, {13.0, 7.5}, {4.0, 13.0}}));
+}
+
+// Play at once: a green triangle with the sound going out of it.
+void CToolbarIconPainter::DrawPreview(QPainter& painter) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kPreview);
+    painter.drawPolygon(QPolygonF({{1.0, 3.0}, {8.5, 7.5}, {1.0, 12.0}}));
+    painter.setPen(QPen(kPreview, 1.3));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(5.0, 4.0, 7.0, 7.0), -50 * 16, 100 * 16);
+    painter.drawArc(QRectF(3.5, 1.0, 12.0, 13.0), -50 * 16, 100 * 16);
 }
 
 void CToolbarIconPainter::DrawStop(QPainter& painter) {

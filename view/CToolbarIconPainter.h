@@ -25,5 +25,6 @@ private:
     static void DrawDelete(QPainter& painter);
     static void DrawGenerate(QPainter& painter);
     static void DrawPlay(QPainter& painter);
+    static void DrawPreview(QPainter& painter);
     static void DrawStop(QPainter& painter);
 };

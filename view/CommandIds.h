@@ -18,6 +18,11 @@ enum CommandId : int {
     ID_LIED_GENERIEREN = 32785,
     ID_EINSTELLUNGEN = 32787,
     ID_FILE_EXPORT = 32788,
+    // Hearing the song at once: preview, its instrument, notes heard as they are set.
+    ID_LIED_VORHOEREN = 32820,
+    ID_VORHOER_INSTRUMENT = 32821,
+    ID_NOTEN_ANHOEREN = 32822,
+    ID_MITGELIEFERTE_INSTRUMENTE = 32823,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
