@@ -24,13 +24,17 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 }  // namespace
 
+void CPageConverter::QuietQt() {
+    qInstallMessageHandler(QuietQtMessages);
+}
+
 int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
                         std::ostream& err) {
     // Drawing needs no screen, and a display that is set but out of reach must not stop it.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    qInstallMessageHandler(QuietQtMessages);
+    QuietQt();
     QGuiApplication application(argc, argv);
     // A song or an imported score, titled by its file name as the editor titles a song.
     const std::unique_ptr<CController> pController =

@@ -14,4 +14,6 @@ public:
     // kind is pdf, svg or png.
     static int Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
                    std::ostream& err);
+    // From now on only Qt's critical and fatal messages reach the error stream.
+    static void QuietQt();
 };

@@ -18,6 +18,7 @@
 #include "CController.h"
 #include "CExitCode.h"
 #include "CLied.h"
+#include "CPageConverter.h"
 #include "CNote.h"
 #include "CNotenblatt.h"
 #include "CPreviewPlayer.h"
@@ -94,6 +95,9 @@ private:
 
 int CPlayConverter::Run(int& argc, char** argv, const CCommandLine& cmd, std::ostream& err) {
     StopOnInterrupt();
+    // The sound server's complaints are no concern of someone playing a song; the program
+    // says in its own words when there is nothing to play on.
+    CPageConverter::QuietQt();
     QCoreApplication application(argc, argv);
     const std::unique_ptr<CController> pController =
         CBatchConverter::LoadSong(cmd.m_strDocument, err);

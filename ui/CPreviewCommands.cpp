@@ -182,6 +182,24 @@ size_t CPreviewCommands::NoteCount() const {
     return size_t(std::distance(walk.begin(), walk.end()));
 }
 
+std::optional<SNoteInfo> CPreviewCommands::AppendedNote(const CNotenblatt& sheet,
+                                                        size_t nBefore) {
+    SNoteInfo appended;
+    int32_t nDuration = 0;
+    size_t i = 0;
+    for (const CSheetWalk::SStep step : sheet.Notes()) {
+        if (i++ >= nBefore) {
+            appended = step.note.Info();
+            nDuration += appended.nDuration;
+        }
+    }
+    if (nDuration == 0 || appended.bRest) {
+        return std::nullopt;
+    }
+    appended.nDuration = nDuration;
+    return appended;
+}
+
 // A click changed the song: whatever plays stops, and a note it appended sounds (the parts a
 // bar line split it into together), cut short and faded out.
 void CPreviewCommands::OnNoteClicked() {
@@ -191,20 +209,12 @@ void CPreviewCommands::OnNoteClicked() {
     if (m_nNotes <= before || !m_frame.Action(ID_NOTEN_ANHOEREN)->isChecked()) {
         return;
     }
-    int32_t nDuration = 0;
-    SNoteInfo last;
-    size_t i = 0;
-    for (const CSheetWalk::SStep step : m_doc.GetSheet().Notes()) {
-        if (i++ >= before) {
-            last = step.note.Info();
-            nDuration += last.nDuration;
-        }
-    }
-    if (last.bRest) {
+    const std::optional<SNoteInfo> note = AppendedNote(m_doc.GetSheet(), before);
+    if (!note) {
         return;
     }
     CLied song;
-    const std::string strError = m_renderer.RenderNote(last.nPitch, nDuration, song);
+    const std::string strError = m_renderer.RenderNote(note->nPitch, note->nDuration, song);
     if (!strError.empty()) {
         ShowMessage(QString::fromStdString(strError));
         return;

@@ -5,7 +5,10 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "CNote.h"
 
 #include "CPreviewPlayer.h"
 #include "CPreviewRenderer.h"
@@ -13,6 +16,7 @@
 class CKantiloDoc;
 class CKantiloView;
 class CMainFrame;
+class CNotenblatt;
 class CSamplerCommands;
 class QActionGroup;
 class QSettings;
@@ -46,6 +50,10 @@ public:
     // The instrument choice: "Standard", a shipped instrument's name, or a WAV file's path.
     void ChooseInstrument(const QString& choice);
     QString Instrument() const { return m_strInstrument; }
+
+    // The note that the notes and rests after the first nBefore make up: a note a bar line
+    // split, as one note at the pitch of its last part; nothing for a rest or when none came.
+    static std::optional<SNoteInfo> AppendedNote(const CNotenblatt& sheet, size_t nBefore);
 
     CPreviewPlayer& Player() { return m_player; }
     CPreviewRenderer& Renderer() { return m_renderer; }

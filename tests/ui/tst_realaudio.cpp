@@ -1,12 +1,5 @@
-#include <QDir>
-#include <QProcess>
-#include <QtEndian>
-
-#include <signal.h>
-
+#include "AudioTestKit.h"
 #include "UiTestKit.h"
-
-constexpr int kRate = 44100;  // the null sink's own rate
 
 // Plays a generated song with the editor's play and stop commands into a sound server's null
 // sink and listens to what came out.
@@ -19,28 +12,12 @@ private slots:
     // A private sound server from tools/start-pulse.sh, whose default sink is a null sink.
     void initTestCase() {
         CSongPlayer::SelectMediaBackend();  // as main does
-        QProcess start;
-        start.start(u"bash"_s,
-                    {qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/tools/start-pulse.sh"_s});
-        if (!start.waitForFinished(30000) || start.exitCode() != 0) {
+        if (!StartSoundServer(m_nServerPid)) {
             QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
         }
-        for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (line.startsWith("export ") && equals > 7) {
-                qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
-            }
-        }
-        m_nServerPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
     }
 
-    void cleanupTestCase() {
-        if (m_nServerPid > 0) {
-            ::kill(m_nServerPid, SIGTERM);
-            QVERIFY(QTest::qWaitFor([this] { return ::kill(m_nServerPid, 0) != 0; }, 5000));
-            QDir(qEnvironmentVariable("KANTILO_PULSE_DIR")).removeRecursively();
-        }
-    }
+    void cleanupTestCase() { QVERIFY(StopSoundServer(m_nServerPid)); }
 
     // The song sounds from Play until Stop, and not a moment longer.
     void playSoundsUntilStopped() {
@@ -49,26 +26,16 @@ private slots:
         f.EnterSong();
         QVERIFY(f.Generate());
         f.commands->Player().SetBeep([] { QFAIL("the song did not play"); });
-        QProcess recorder;
-        recorder.start(u"parecord"_s,
-                       {u"--device=kantilo_null.monitor"_s, u"--raw"_s, u"--rate=%1"_s.arg(kRate),
-                        u"--channels=1"_s, u"--format=s16le"_s, u"--latency-msec=20"_s});
-        QVERIFY(recorder.waitForStarted(10000));
-        QVERIFY(QTest::qWaitFor([&] { return recorder.bytesAvailable() > 0; }, 10000));
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
         f.Action(ID_LIED_SPIELEN)->trigger();
         QVERIFY(QTest::qWaitFor([&] { return f.commands->Player().IsPlaying(); }, 5000));
         QTest::qWait(1500);
         f.Action(ID_LIED_STOPPEN)->trigger();
         QVERIFY(!f.commands->Player().IsPlaying());
         QTest::qWait(1500);
-        recorder.terminate();
-        recorder.waitForFinished(10000);
-        const QByteArray data = recorder.readAllStandardOutput();
-        QVector<qint16> rec(data.size() / 2);
-        qFromLittleEndian<qint16>(data.constData(), rec.size(), rec.data());
-        const auto loud = [](qint16 s) { return std::abs(s) > 1000; };  // the song peaks at 10000
-        const qsizetype first = std::find_if(rec.begin(), rec.end(), loud) - rec.begin();
-        const qsizetype last = rec.rend() - std::find_if(rec.rbegin(), rec.rend(), loud);
+        const QVector<double> rec = recorder.Samples();
+        const auto [first, last] = LoudSpan(rec, 1000);  // the song peaks at 10000
         const qsizetype heard = (last - first) * 1000 / kRate;
         QVERIFY2(heard > 900 && heard < 2300, qPrintable(QString::number(heard)));
         QVERIFY(rec.size() - last > kRate);  // silence after the stop

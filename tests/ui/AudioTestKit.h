@@ -1,0 +1,116 @@
+#pragma once
+
+// A private sound server (tools/start-pulse.sh) whose null sink the tests play into, a
+// recorder of its monitor, and the comparison of what was heard with a song file.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QVector>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+
+#include <signal.h>
+
+#include "CWaveFile.h"
+
+using namespace Qt::StringLiterals;
+
+constexpr int kRate = 44100;  // the null sink's own rate
+
+// Starts the server and points this process (and its children) at it; false when none can
+// be started here.
+inline bool StartSoundServer(pid_t& nPid) {
+    QProcess start;
+    start.start(u"bash"_s,
+                {qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/tools/start-pulse.sh"_s});
+    if (!start.waitForFinished(30000) || start.exitCode() != 0) {
+        return false;
+    }
+    for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (line.startsWith("export ") && equals > 7) {
+            qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
+        }
+    }
+    nPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
+    return nPid > 0;
+}
+
+inline bool StopSoundServer(pid_t nPid) {
+    if (nPid <= 0) {
+        return true;
+    }
+    ::kill(nPid, SIGTERM);
+    const bool bGone = QTest::qWaitFor([nPid] { return ::kill(nPid, 0) != 0; }, 5000);
+    QDir(qEnvironmentVariable("KANTILO_PULSE_DIR")).removeRecursively();
+    return bGone;
+}
+
+// Records the null sink's monitor, mono 16-bit at the sink's rate, from Start until Samples.
+class CMonitorRecorder {
+public:
+    bool Start() {
+        m_process.start(u"parecord"_s, {u"--device=kantilo_null.monitor"_s, u"--raw"_s,
+                                        u"--rate=%1"_s.arg(kRate), u"--channels=1"_s,
+                                        u"--format=s16le"_s, u"--latency-msec=20"_s});
+        return m_process.waitForStarted(10000) &&
+               QTest::qWaitFor([this] { return m_process.bytesAvailable() > 0; }, 10000);
+    }
+    QVector<double> Samples() {
+        m_process.terminate();
+        m_process.waitForFinished(10000);
+        const QByteArray data = m_process.readAllStandardOutput();
+        QVector<qint16> raw(data.size() / 2);
+        qFromLittleEndian<qint16>(data.constData(), raw.size(), raw.data());
+        return QVector<double>(raw.begin(), raw.end());
+    }
+
+private:
+    QProcess m_process;
+};
+
+// The mono 16-bit samples of a song file.
+inline QVector<double> SongSamples(const QString& path) {
+    CWaveFile wave(QFile::encodeName(path).toStdString());
+    wave.ReadHeader();
+    wave.ReadData();
+    return QVector<double>(wave.Samples(), wave.Samples() + wave.GetSize());
+}
+
+// The first and one past the last sample above the threshold; (0, 0) for none.
+inline std::pair<qsizetype, qsizetype> LoudSpan(const QVector<double>& s, double threshold) {
+    const auto loud = [threshold](double v) { return std::abs(v) > threshold; };
+    const auto first = std::find_if(s.begin(), s.end(), loud);
+    if (first == s.end()) {
+        return {0, 0};
+    }
+    const auto last = std::find_if(s.rbegin(), s.rend(), loud);
+    return {first - s.begin(), s.rend() - last};
+}
+
+// The normalised correlation of the song with the recording at the best lag within ±lags of
+// where their loud parts begin, over the first nLength samples of the song (all when 0).
+inline double BestCorrelation(const QVector<double>& heard, const QVector<double>& song,
+                              qsizetype nLength = 0, qsizetype lags = 200) {
+    const qsizetype n = nLength > 0 ? std::min(nLength, song.size()) : song.size();
+    const qsizetype offset = LoudSpan(heard, 300).first - LoudSpan(song, 300).first;
+    double best = -1;
+    for (qsizetype lag = offset - lags; lag <= offset + lags; ++lag) {
+        double xy = 0, xx = 0, yy = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const qsizetype j = i + lag;
+            const double x = j >= 0 && j < heard.size() ? heard[j] : 0.0;
+            xy += x * song[i];
+            xx += x * x;
+            yy += song[i] * song[i];
+        }
+        if (xx > 0 && yy > 0) {
+            best = std::max(best, xy / std::sqrt(xx * yy));
+        }
+    }
+    return best;
+}

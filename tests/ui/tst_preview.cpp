@@ -1,0 +1,246 @@
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "CController.h"
+#include "CPreviewCommands.h"
+#include "CSamplerPaths.h"
+#include "CShippedInstruments.h"
+#include "CSilentProgressSink.h"
+#include "CWaveFile.h"
+#include "UiTestKit.h"
+
+// The commands that play the song at once, without a sound server: the menu, the remembered
+// choices, the samples they would play, the cursor, and what happens with no audio output.
+class TestPreview : public QObject {
+    Q_OBJECT
+
+    struct CPreviewFixture : CEditorFixture {
+        CPreviewCommands* preview = new CPreviewCommands(frame, settings);
+        QString Status() { return frame.statusBar()->currentMessage(); }
+        QMenu* InstrumentMenu() { return Action(ID_VORHOER_INSTRUMENT)->menu(); }
+        void Click(int x, int y) {
+            QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
+                              QApplication::doubleClickInterval() + 50);
+        }
+    };
+
+    static QStringList Texts(const QList<QAction*>& actions) {
+        QStringList texts;
+        for (const QAction* action : actions) {
+            texts.append(action->isSeparator() ? u"-"_s : action->text());
+        }
+        return texts;
+    }
+
+    static std::vector<int16_t> Slots(const CWaveFile& wave) {
+        return {wave.Samples(), wave.Samples() + wave.GetSize()};
+    }
+
+private slots:
+    // No sound server can be reached: every sound fails with the message.
+    void initTestCase() { qputenv("PULSE_SERVER", "unix:/nonexistent/kantilo-no-server"); }
+
+    // The new entries come after the specified ones, each text once; the preview button
+    // after the fifteen specified buttons.
+    void menuAndToolbar() {
+        CPreviewFixture f;
+        const QList<QAction*> menus = f.frame.menuBar()->actions();
+        QCOMPARE(menus.at(1)->text(), u"&Sampler"_s);
+        const QStringList sampler = Texts(menus.at(1)->menu()->actions());
+        QCOMPARE(sampler, (QStringList{u"&Lied generieren"_s, u"Lied &spielen"_s,
+                                       u"Lied s&toppen"_s, u"&Einstellungen"_s, u"-"_s,
+                                       u"Lied &vorhören"_s, u"Vorhör-&Instrument"_s,
+                                       u"Noten beim Setzen &anhören"_s,
+                                       u"&Mitgelieferte Instrumente verwenden"_s}));
+        QStringList instruments = Texts(f.InstrumentMenu()->actions());
+        QCOMPARE(instruments.first(), u"Standard"_s);
+        QCOMPARE(instruments.last(), u"Andere Datei..."_s);
+        QVERIFY(instruments.size() >= 8 + 3);
+        for (const char* name : {"Klavier", "Orgel", "Flöte", "Violine"}) {
+            QCOMPARE(instruments.count(QString::fromUtf8(name)), 1);
+        }
+        const QList<QAction*> buttons = f.frame.ToolBar()->actions();
+        QAction* preview = f.Action(ID_LIED_VORHOEREN);
+        QCOMPARE(buttons.last(), preview);
+        QCOMPARE(buttons.count(preview), 1);
+        QCOMPARE(preview->toolTip(), u"Vorhören"_s);
+        QCOMPARE(preview->statusTip(), u"Spielt das Lied sofort vor, ohne eine Datei zu schreiben"_s);
+        QVERIFY(!preview->icon().isNull());
+        QVERIFY(preview->icon().pixmap(16, 15).toImage() !=
+                f.Action(ID_LIED_SPIELEN)->icon().pixmap(16, 15).toImage());
+        QVERIFY(f.Action(ID_NOTEN_ANHOEREN)->isCheckable());
+    }
+
+    // The instrument and the audition switch survive a restart in their own keys; the
+    // sampler's directories, set from the shipped instruments, do not.
+    void choicesSurviveRestart() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"K.conf"_s);
+        {
+            CEditorFixture f;
+            QSettings settings(file, QSettings::IniFormat);
+            CPreviewCommands preview(f.frame, settings);
+            QCOMPARE(preview.Instrument(), u"Standard"_s);  // the defaults
+            QVERIFY(f.Action(ID_NOTEN_ANHOEREN)->isChecked());
+            const QList<QAction*> entries = f.Action(ID_VORHOER_INSTRUMENT)->menu()->actions();
+            const auto organ = std::find_if(entries.begin(), entries.end(), [](QAction* a) {
+                return a->text() == u"Orgel"_s;
+            });
+            QVERIFY(organ != entries.end());
+            (*organ)->trigger();
+            f.Action(ID_NOTEN_ANHOEREN)->trigger();
+            f.Action(ID_MITGELIEFERTE_INSTRUMENTE)->trigger();
+            QVERIFY(CSamplerPaths::InstrumentNames(f.View().InstrumentDir())
+                        .contains(u"Klavier.wav"_s));
+        }
+        CEditorFixture f;
+        QSettings settings(file, QSettings::IniFormat);
+        CPreviewCommands preview(f.frame, settings);
+        QCOMPARE(preview.Instrument(), u"Orgel"_s);
+        QVERIFY(preview.Renderer().InstrumentPath().ends_with("/Orgel.wav"));
+        QVERIFY(!f.Action(ID_NOTEN_ANHOEREN)->isChecked());
+        QCOMPARE(f.View().InstrumentDir(), QString());
+        QCOMPARE(settings.allKeys(),
+                 (QStringList{CPreviewCommands::kInstrumentKey, CPreviewCommands::kAuditionKey}));
+        // A file that has gone since is still the choice; playing it says why it fails.
+        settings.setValue(CPreviewCommands::kInstrumentKey, dir.filePath(u"weg.wav"_s));
+        CEditorFixture g;
+        CPreviewCommands gone(g.frame, settings);
+        QVERIFY(g.Action(ID_VORHOER_INSTRUMENT)->menu()->actions().last()->isChecked());
+        g.EnterSong();
+        g.Action(ID_LIED_VORHOEREN)->trigger();
+        QCOMPARE(g.frame.statusBar()->currentMessage(),
+                 u"Die angegebene Datei konnte nicht geöffnet werden!"_s);
+    }
+
+    // The preview renders the song exactly as generation writes it, for the built-in tone and
+    // a shipped instrument; a clicked note as generation renders a song of that note alone.
+    void samplesAreTheGeneratedOnes() {
+        for (const char* name : {"Standard", "Trompete"}) {
+            CPreviewFixture f;
+            f.preview->ChooseInstrument(QString::fromUtf8(name));
+            f.EnterSong();
+            const std::string path = f.preview->Renderer().InstrumentPath();
+            const QString generated = f.Path(u"lied.wav"_s);
+            CSilentProgressSink sink;
+            f.doc.Generate(sink, path, QFile::encodeName(generated).toStdString(), 10, 264);
+            QCOMPARE(sink.Warning(), std::string());
+            CLied song;
+            QCOMPARE(f.preview->Renderer().RenderSheet(f.doc.GetSheet(), song), std::string());
+            CWaveFile written(QFile::encodeName(generated).toStdString());
+            written.ReadHeader();
+            written.ReadData();
+            QCOMPARE(song.GetSampleRate(), written.GetSampleRate());
+            QVERIFY(Slots(song) == Slots(written));
+
+            // A dotted rhythm across a bar line: the note is split, both parts sound as one.
+            f.Action(ID_FILE_NEW)->trigger();
+            f.View().SetTool(ETool::half);
+            f.Click(80, 25);
+            f.Click(110, 25);
+            f.View().SetTool(ETool::quarter);
+            f.Click(140, 25);
+            QVERIFY(!CPreviewCommands::AppendedNote(f.doc.GetSheet(), 3));  // nothing new
+            f.View().SetTool(ETool::half);
+            f.Click(170, 10);  // crosses the bar: a quarter, tied to a quarter
+            const std::optional<SNoteInfo> split = CPreviewCommands::AppendedNote(f.doc.GetSheet(), 3);
+            QVERIFY(split.has_value());
+            QCOMPARE(std::pair(split->nPitch, split->nDuration), std::pair(uint16_t(792), 4));
+            f.View().SetTool(ETool::eighthRest);
+            f.Click(200, 10);
+            QVERIFY(!CPreviewCommands::AppendedNote(f.doc.GetSheet(), 5));  // a rest is silent
+            CController alone;
+            alone.AddNote({80, 10}, ETool::half, false);
+            alone.Generate(sink, path, QFile::encodeName(generated).toStdString(), 10, 264);
+            CLied note;
+            QCOMPARE(f.preview->Renderer().RenderNote(792, 4, note), std::string());
+            CWaveFile one(QFile::encodeName(generated).toStdString());
+            one.ReadHeader();
+            one.ReadData();
+            QVERIFY(Slots(note) == Slots(one));
+        }
+    }
+
+    // Without an audio output the commands say so in the status bar; the editor goes on.
+    void noAudioOutput() {
+        CPreviewFixture f;
+        f.Action(ID_LIED_VORHOEREN)->trigger();  // an empty song: nothing, not even a message
+        QCOMPARE(f.Status(), QString());
+        f.Click(80, 25);
+        QCOMPARE(f.Status(), CPreviewPlayer::kNoDevice);
+        QVERIFY(f.doc.IsModified());
+        f.frame.statusBar()->clearMessage();
+        f.View().SetTool(ETool::quarterRest);
+        f.Click(120, 25);  // a rest is silent: no attempt, no message
+        QCOMPARE(f.Status(), QString());
+        f.Action(ID_NOTEN_ANHOEREN)->setChecked(false);
+        f.View().SetTool(ETool::quarter);
+        f.Click(150, 25);  // audition off
+        QCOMPARE(f.Status(), QString());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        QCOMPARE(f.Status(), CPreviewPlayer::kNoDevice);
+        QVERIFY(!f.preview->Player().IsPlaying());
+        QCOMPARE(f.View().PlayingNote(), -1);
+        f.Click(190, 25);
+        QCOMPARE(f.doc.GetSheet().GetLength(), 10);
+    }
+
+    // "kantilo --play" without an audio output: the message and exit 1; an instrument that
+    // is neither a file nor shipped: the engine's text; an empty song plays nothing.
+    void playWithoutAudioOutput() {
+        const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
+        const QString example =
+            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
+        QTemporaryDir dir;
+        const QString empty = dir.filePath(u"leer.kt"_s);
+        QVERIFY(WriteFile(empty, QByteArray()));
+        const std::tuple<QStringList, int, QString> cases[] = {
+            {{example, u"--play"_s}, 1, u"kantilo: Keine Audioausgabe gefunden.\n"_s},
+            {{example, u"--play"_s, u"--instrument"_s, u"Klavier"_s, u"--quality=50"_s}, 1,
+             u"kantilo: Keine Audioausgabe gefunden.\n"_s},
+            {{example, u"--play"_s, u"--instrument"_s, u"Tuba"_s}, 1,
+             u"Die angegebene Datei konnte nicht geöffnet werden!\n"_s},
+            {{empty, u"--play"_s}, 0, QString()},
+        };
+        for (const auto& [args, code, message] : cases) {
+            QProcess play;
+            play.start(program, args);
+            QVERIFY(play.waitForFinished(30000));
+            QCOMPARE(play.exitCode(), code);
+            QCOMPARE(QString::fromUtf8(play.readAllStandardError()), message);
+        }
+    }
+
+    // The cursor: a band over the playing note, scrolled into view on a long song, gone when
+    // cleared.
+    void cursorMarksAndScrolls() {
+        CPreviewFixture f;
+        f.frame.resize(800, 300);
+        f.View().SetTool(ETool::eighth);
+        for (int i = 0; i < 200; ++i) {
+            f.doc.AddNote({80, 10 + (i % 7) * 5}, ETool::eighth, false);
+        }
+        f.View().OnUpdate();
+        const CScoreLayout layout(f.doc);
+        const CScoreLayout::CGlyph* last = layout.NoteGlyph(199);
+        QVERIFY(last != nullptr && layout.NoteGlyph(200) == nullptr);
+        QCOMPARE(f.View().ScrollPosition(), QPoint(0, 0));
+        f.View().SetPlayingNote(199);
+        const QPoint origin = f.View().ScrollPosition();
+        QVERIFY(origin.y() > 0);
+        const QRect shown(origin, f.View().viewport()->size());
+        QVERIFY(shown.contains(QRect(last->x, last->y, last->width, CScoreLayout::kGlyphHeight)));
+        // Marked: orange over white in the band's corner; cleared: white again.
+        const QPoint corner(last->x - origin.x() + 1, last->y - origin.y() + 1);
+        const QColor marked = f.View().viewport()->grab().toImage().pixelColor(corner);
+        QVERIFY2(marked.red() > 240 && marked.blue() < 200, qPrintable(marked.name()));
+        f.View().SetPlayingNote(-1);
+        QCOMPARE(f.View().viewport()->grab().toImage().pixelColor(corner), QColor(Qt::white));
+    }
+};
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"

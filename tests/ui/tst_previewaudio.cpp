@@ -1,0 +1,190 @@
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
+
+#include "AudioTestKit.h"
+#include "CController.h"
+#include "CPreviewCommands.h"
+#include "CShippedInstruments.h"
+#include "CSilentProgressSink.h"
+#include "UiTestKit.h"
+
+// Preview, the notes heard as they are set, and "kantilo --play", heard through a sound
+// server's null sink and compared with the song files generation writes.
+class TestPreviewAudio : public QObject {
+    Q_OBJECT
+
+    pid_t m_nServerPid = 0;
+
+    // The editor with the preview commands over its own settings, playing with instrument.
+    struct CPreviewFixture : CEditorFixture {
+        explicit CPreviewFixture(const QString& instrument) {
+            preview->ChooseInstrument(instrument);
+        }
+        CPreviewCommands* preview = new CPreviewCommands(frame, settings);
+        // The song as "Lied generieren" writes it with the preview's instrument.
+        QString Generated(const std::string& instrumentPath) {
+            const QString path = Path(u"generiert.wav"_s);
+            CSilentProgressSink sink;
+            doc.Generate(sink, instrumentPath, QFile::encodeName(path).toStdString(), 10, 264);
+            return sink.Warning().empty() ? path : QString();
+        }
+    };
+
+    static std::string Shipped(const char* name) {
+        return CShippedInstruments::PathOf(name, CShippedInstruments::Folder());
+    }
+
+private slots:
+    void initTestCase() {
+        CSongPlayer::SelectMediaBackend();  // as main does
+        if (!StartSoundServer(m_nServerPid)) {
+            QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
+        }
+    }
+
+    void cleanupTestCase() { QVERIFY(StopSoundServer(m_nServerPid)); }
+
+    // What the preview plays is the generated song, sample for sample, and the cursor marks
+    // the note the device's clock says is sounding.
+    void previewSoundsAsGeneratedWithCursor() {
+        CPreviewFixture f(u"Klavier"_s);
+        f.EnterSong();
+        QTest::qWait(700);  // the last click's note has sounded
+        const QString generated = f.Generated(Shipped("Klavier"));
+        QVERIFY(!generated.isEmpty());
+        const std::vector<uint64_t> starts =
+            CPreviewRenderer::NoteStarts(f.doc.GetSheet(), kRate);
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        QVERIFY(f.preview->Player().IsPlaying());
+        int checked = 0;
+        while (f.preview->Player().IsPlaying()) {
+            QTest::qWait(170);
+            const qint64 now = f.preview->Player().PlayedUSecs();
+            const int shown = f.View().PlayingNote();
+            if (!f.preview->Player().IsPlaying() || shown < 0) {
+                continue;
+            }
+            // The cursor was set at most one tick before: it shows the note sounding then or now.
+            const auto noteAt = [&](qint64 usecs) {
+                const uint64_t frame = uint64_t(std::max<qint64>(usecs, 0)) * kRate / 1000000;
+                return int(std::upper_bound(starts.begin(), starts.end(), frame) -
+                           starts.begin()) - 1;
+            };
+            QVERIFY2(shown == noteAt(now) || shown == noteAt(now - 40000),
+                     qPrintable(u"%1 at %2 us"_s.arg(shown).arg(now)));
+            ++checked;
+        }
+        QCOMPARE(f.View().PlayingNote(), -1);  // the highlight goes at the end
+        QVERIFY(checked >= 20);
+        const QVector<double> heard = recorder.Samples();
+        const QVector<double> song = SongSamples(generated);
+        const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
+        const auto [songFirst, songEnd] = LoudSpan(song, 300);
+        QVERIFY2(std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) < kRate / 20,
+                 qPrintable(u"%1 %2"_s.arg(heardEnd - heardFirst).arg(songEnd - songFirst)));
+        const double correlation = BestCorrelation(heard, song);
+        QVERIFY2(correlation >= 0.99, qPrintable(QString::number(correlation)));
+    }
+
+    // Stop silences the preview within a tenth of a second; so do a click and New.
+    void stopSilencesAtOnce() {
+        CPreviewFixture f(u"Standard"_s);
+        f.EnterSong();
+        QTest::qWait(700);
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        QElapsedTimer clock;
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        clock.start();
+        QTest::qWait(1500);
+        f.Action(ID_LIED_STOPPEN)->trigger();
+        const qint64 played = clock.elapsed();
+        QVERIFY(!f.preview->Player().IsPlaying());
+        QCOMPARE(f.View().PlayingNote(), -1);
+        QTest::qWait(800);
+        const QVector<double> heard = recorder.Samples();
+        const auto [first, end] = LoudSpan(heard, 1000);  // the sine peaks at 10000
+        const qint64 heardMs = (end - first) * 1000 / kRate;
+        // The start waits for the stream as long as the end waits for the flush, at most.
+        QVERIFY2(heardMs < played + 100 && heardMs > played - 300,
+                 qPrintable(u"%1 ms heard, %2 ms played"_s.arg(heardMs).arg(played)));
+
+        // Anything that changes the song stops the preview first.
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        QVERIFY(f.preview->Player().IsPlaying());
+        f.Action(ID_LOESCHEN)->trigger();
+        QVERIFY(!f.preview->Player().IsPlaying());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        f.Action(ID_FILE_NEW)->trigger();
+        QVERIFY(!f.preview->Player().IsPlaying());
+    }
+
+    // A note set by a click sounds at once as generation renders it alone, cut after 0.6 s.
+    void clickedNoteSounds() {
+        CPreviewFixture f(u"Orgel"_s);
+        f.View().SetTool(ETool::whole);  // two seconds, so the limit applies
+        // The one-note song, generated for comparison.
+        QTest::mouseClick(f.View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(80, 25));
+        QTest::qWait(900);
+        const QString generated = f.Generated(Shipped("Orgel"));
+        f.Action(ID_FILE_NEW)->trigger();
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        QTest::mouseClick(f.View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(80, 25));
+        QCOMPARE(f.doc.GetSheet().GetLength(), 8);
+        QVERIFY(f.preview->Player().IsPlaying());
+        QTest::qWait(1200);
+        const QVector<double> heard = recorder.Samples();
+        const auto [first, end] = LoudSpan(heard, 300);
+        QVERIFY2(end - first <= kRate * 620 / 1000 && end - first > kRate / 2,
+                 qPrintable(QString::number(end - first)));
+        // Before the fade the samples are the generated note's.
+        const double correlation = BestCorrelation(heard, SongSamples(generated), kRate / 2);
+        QVERIFY2(correlation >= 0.99, qPrintable(QString::number(correlation)));
+    }
+
+    // The command line plays the same song, exits 0 when done and 130 on Ctrl+C.
+    void playOnTheCommandLine() {
+        const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
+        const QString example =
+            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
+        QTemporaryDir dir;
+        const QString generated = dir.filePath(u"lied.wav"_s);
+        QCOMPARE(QProcess::execute(program,
+                                   {example, u"-o"_s, generated, u"--instrument"_s, u"Harfe"_s}),
+                 0);
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        QProcess play;
+        play.start(program, {example, u"--play"_s, u"--instrument"_s, u"Harfe"_s});
+        QVERIFY(play.waitForFinished(60000));
+        QCOMPARE(play.exitCode(), 0);
+        QTest::qWait(300);
+        const QVector<double> heard = recorder.Samples();
+        const QVector<double> song = SongSamples(generated);
+        const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
+        const auto [songFirst, songEnd] = LoudSpan(song, 300);
+        QVERIFY(std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) < kRate / 20);
+        const double correlation = BestCorrelation(heard, song);
+        QVERIFY2(correlation >= 0.99, qPrintable(QString::number(correlation)));
+
+        CMonitorRecorder afterStop;
+        QVERIFY(afterStop.Start());
+        play.start(program, {example, u"--play"_s});
+        QTest::qWait(1500);
+        ::kill(pid_t(play.processId()), SIGINT);
+        QVERIFY(play.waitForFinished(5000));
+        QCOMPARE(play.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(play.exitCode(), 130);
+        QTest::qWait(500);
+        const QVector<double> stopped = afterStop.Samples();
+        const auto [first, end] = LoudSpan(stopped, 1000);
+        QVERIFY2(stopped.size() - end > kRate * 4 / 10, qPrintable(QString::number(end)));
+    }
+};
+
+QTEST_MAIN(TestPreviewAudio)
+#include "tst_previewaudio.moc"
