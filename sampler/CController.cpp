@@ -93,10 +93,11 @@ void CController::LoadInstrument(CInstrument& instrument) {
 }
 
 void CController::RenderSheet(IProgressSink& sink, const CInstrument& instrument, CLied& song,
-                              const CNotenblatt& sheet, int32_t nFilterQuality) {
+                              const CNotenblatt& sheet, int32_t nFilterQuality,
+                              uint32_t nMaxSlots) {
     CSampler sampler;
     sink.SetProgressStatus("Lied wird gesampelt, bitte warten");
-    sampler.Render(sink, instrument, song, sheet);
+    sampler.Render(sink, instrument, song, sheet, nMaxSlots);
     sink.SetProgressStatus("Lied wird gefiltert, bitte warten");
     sampler.Filter(sink, song, 2 * nFilterQuality - 1);
 }

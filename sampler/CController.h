@@ -54,8 +54,10 @@ public:
     // instrument loaded from its path (or built) and faded out at its end; the sheet, or one
     // note, rendered into song and filtered with 2q - 1 taps. They throw CEngineFailure.
     static void LoadInstrument(CInstrument& instrument);
+    // With nMaxSlots only the song's beginning, the same slots as far as it goes.
     static void RenderSheet(IProgressSink& sink, const CInstrument& instrument, CLied& song,
-                            const CNotenblatt& sheet, int32_t nFilterQuality);
+                            const CNotenblatt& sheet, int32_t nFilterQuality,
+                            uint32_t nMaxSlots = UINT32_MAX);
     static void RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,
                            uint16_t nPitch, int32_t nDuration, int32_t nFilterQuality);
 

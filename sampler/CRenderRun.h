@@ -25,6 +25,8 @@ public:
     void Rest(int64_t nDuration);
     // Silence in the slots that no note or rest reached.
     void Finish();
+    // True once every slot of the song has been written.
+    bool Full() const { return m_nAt >= m_nSize; }
 
     // The frames of nDuration eighths at a sample rate: an eighth lasts a quarter second.
     static uint64_t FramesOf(uint32_t nSampleRate, int64_t nDuration);

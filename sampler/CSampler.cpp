@@ -1,5 +1,6 @@
 #include "CSampler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -41,13 +42,13 @@ void CSampler::RenderNote(IProgressSink& sink, const CInstrument& instrument, CL
 }
 
 void CSampler::Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
-                      const CNotenblatt& sheet) {
+                      const CNotenblatt& sheet, uint32_t nMaxSlots) {
     song.SetFormat(instrument.GetSampleRate(), instrument.GetBitsPerSample(),
                    instrument.IsStereo());
-    Prepare(instrument, song, double(SongSize(song, sheet)));
+    Prepare(instrument, song, double(std::min(SongSize(song, sheet), nMaxSlots)));
     CRenderRun run(sink, instrument, song);
     const CSheetWalk walk = sheet.Notes();
-    for (auto it = walk.begin(); it != walk.end();) {
+    for (auto it = walk.begin(); it != walk.end() && !run.Full();) {
         SNoteInfo info = (*it++).note.Info();
         if (info.bRest) {
             run.Rest(info.nDuration);

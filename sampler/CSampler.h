@@ -18,9 +18,10 @@ public:
     virtual ~CSampler();
 
     // Sizes the song from the sheet, gives it the instrument's format and fills it. Slots that
-    // no note or rest reaches (less than a frame per note) hold silence.
+    // no note or rest reaches (less than a frame per note) hold silence. With nMaxSlots the
+    // song is only the beginning of that, the same slots as far as it goes.
     void Render(IProgressSink& sink, const CInstrument& instrument, CLied& song,
-                const CNotenblatt& sheet);
+                const CNotenblatt& sheet, uint32_t nMaxSlots = UINT32_MAX);
     // One note of nDuration eighths at nPitch, alone, sized and rendered exactly as a sheet
     // holding only that note would be.
     void RenderNote(IProgressSink& sink, const CInstrument& instrument, CLied& song,

@@ -1,6 +1,7 @@
 #include "CPreviewCommands.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QActionGroup>
 #include <QFile>
 #include <QFileDialog>
@@ -20,6 +21,7 @@
 #include "CRenderRun.h"
 #include "CSamplerCommands.h"
 #include "CShippedInstruments.h"
+#include "CSilentProgressSink.h"
 #include "CommandIds.h"
 
 const QString CPreviewCommands::kInstrumentKey = QStringLiteral("Vorhoeren/Instrument");
@@ -31,6 +33,16 @@ const QString kStandard = QString::fromLatin1(CInstrument::kStandardName);
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
+
+// Handles the events that keep the sound going at every step of a run.
+class CServingSink : public CSilentProgressSink {
+public:
+    void StepSamplerProgress() override { Serve(); }
+    void StepFilterProgress() override { Serve(); }
+
+private:
+    static void Serve() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+};
 }  // namespace
 
 CPreviewCommands::CPreviewCommands(CMainFrame& frame, QSettings& settings)
@@ -138,25 +150,43 @@ bool CPreviewCommands::PlayOrSay(const CLied& song, qint64 nFrames, qint64 nFade
     return true;
 }
 
+bool CPreviewCommands::Render(const CNotenblatt& sheet, CLied& song, int32_t nMaxEighths,
+                              IProgressSink* pSink) {
+    const std::string strError = m_renderer.RenderSheet(sheet, song, nMaxEighths, pSink);
+    if (!strError.empty()) {
+        ShowMessage(QString::fromStdString(strError));
+    }
+    return strError.empty();
+}
+
 void CPreviewCommands::OnVorhoeren() {
     Stop();
     const CNotenblatt& sheet = m_doc.GetSheet();
     if (sheet.GetLength() == 0) {
         return;
     }
+    const bool bLong = sheet.GetLength() > kQuickEighths;
     CLied song;
-    const std::string strError = m_renderer.RenderSheet(sheet, song);
-    if (!strError.empty()) {
-        ShowMessage(QString::fromStdString(strError));
-        return;
-    }
-    if (!PlayOrSay(song)) {
+    if (!Render(sheet, song, bLong ? kQuickEighths : -1) || !PlayOrSay(song)) {
         return;
     }
     m_nRate = song.GetSampleRate();
     m_noteStarts = CPreviewRenderer::NoteStarts(sheet, m_nRate);
     m_cursorTimer.start();
     UpdateCursor();
+    if (bLong) {
+        RenderRest(sheet, song.GetSize() / (song.IsStereo() ? 2 : 1));
+    }
+}
+
+// The whole song, while its beginning plays: the device and the cursor are served between the
+// steps of the run; clicks and commands wait until it is done.
+void CPreviewCommands::RenderRest(const CNotenblatt& sheet, qint64 nFromFrame) {
+    CServingSink sink;
+    CLied whole;
+    if (Render(sheet, whole, -1, &sink) && m_player.IsPlaying()) {
+        m_player.Extend(whole, nFromFrame);
+    }
 }
 
 void CPreviewCommands::Stop() {

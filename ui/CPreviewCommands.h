@@ -17,6 +17,7 @@ class CKantiloDoc;
 class CKantiloView;
 class CMainFrame;
 class CNotenblatt;
+class IProgressSink;
 class CSamplerCommands;
 class QActionGroup;
 class QSettings;
@@ -38,6 +39,8 @@ public:
     static constexpr int kAuditionFadeMs = 50;
     // How often the cursor asks the device's clock.
     static constexpr int kCursorMs = 15;
+    // A longer song starts with its first ten seconds while the rest is rendered.
+    static constexpr int32_t kQuickEighths = 40;
 
     // Lives as long as frame (it becomes its child); settings must outlive it.
     CPreviewCommands(CMainFrame& frame, QSettings& settings);
@@ -67,6 +70,9 @@ private:
     void UpdateCursor();
     void ShowMessage(const QString& text);
     bool PlayOrSay(const CLied& song, qint64 nFrames = -1, qint64 nFadeFrames = 0);
+    bool Render(const CNotenblatt& sheet, CLied& song, int32_t nMaxEighths,
+                IProgressSink* pSink = nullptr);
+    void RenderRest(const CNotenblatt& sheet, qint64 nFromFrame);
     size_t NoteCount() const;
 
     CMainFrame& m_frame;

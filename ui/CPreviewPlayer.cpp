@@ -27,15 +27,15 @@ CPreviewPlayer::~CPreviewPlayer() {
 
 // The samples as the device takes them: 16-bit signed or 8-bit unsigned, little-endian,
 // channels interleaved as in the song.
-QByteArray CPreviewPlayer::Pcm(const CLied& song, qint64 nFrames, qint64 nFadeFrames) {
+QByteArray CPreviewPlayer::Pcm(const CLied& song, qint64 nFirst, qint64 nFrames,
+                                qint64 nFadeFrames) {
     const int channels = song.IsStereo() ? 2 : 1;
     const bool bEight = song.GetBitsPerSample() == 8;
-    const qint64 total = song.GetSize() / channels;
+    const qint64 total = std::max<qint64>(0, song.GetSize() / channels - nFirst);
     const qint64 frames = nFrames < 0 ? total : std::min(nFrames, total);
-    const qint64 tail = qint64(song.GetSampleRate()) * kTailMs / 1000;
     const int width = bEight ? 1 : 2;
-    QByteArray pcm((frames + tail) * channels * width, char(song.SilenceValue()));
-    const int16_t* in = song.Samples();
+    QByteArray pcm(frames * channels * width + TailBytes(song), char(song.SilenceValue()));
+    const int16_t* in = song.Samples() + nFirst * channels;
     auto* out = reinterpret_cast<unsigned char*>(pcm.data());
     const qint64 fadeStart = frames - std::clamp<qint64>(nFadeFrames, 0, frames);
     for (qint64 f = 0; f < frames; ++f) {
@@ -57,6 +57,11 @@ QByteArray CPreviewPlayer::Pcm(const CLied& song, qint64 nFrames, qint64 nFadeFr
     return pcm;
 }
 
+qint64 CPreviewPlayer::TailBytes(const CLied& song) {
+    return qint64(song.GetSampleRate()) * kTailMs / 1000 * (song.IsStereo() ? 2 : 1) *
+           (song.GetBitsPerSample() == 8 ? 1 : 2);
+}
+
 bool CPreviewPlayer::Play(const CLied& song, qint64 nFrames, qint64 nFadeFrames) {
     Stop();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -68,7 +73,8 @@ bool CPreviewPlayer::Play(const CLied& song, qint64 nFrames, qint64 nFadeFrames)
     format.setChannelCount(song.IsStereo() ? 2 : 1);
     format.setSampleFormat(song.GetBitsPerSample() == 8 ? QAudioFormat::UInt8
                                                         : QAudioFormat::Int16);
-    m_pcm = Pcm(song, nFrames, nFadeFrames);
+    m_pcm = Pcm(song, 0, nFrames, nFadeFrames);
+    m_nSoundBytes = m_pcm.size() - TailBytes(song);
     m_pBuffer = new QBuffer(&m_pcm, this);
     m_pBuffer->open(QIODevice::ReadOnly);
     m_pSink = new QAudioSink(device, format, this);
@@ -80,6 +86,18 @@ bool CPreviewPlayer::Play(const CLied& song, qint64 nFrames, qint64 nFadeFrames)
         return false;
     }
     return true;
+}
+
+void CPreviewPlayer::Extend(const CLied& song, qint64 nFromFrame) {
+    if (m_pBuffer == nullptr) {
+        return;
+    }
+    // The buffer is read on this thread only, between events: it may grow in place.
+    QByteArray& data = m_pBuffer->buffer();
+    data.truncate(m_nSoundBytes);
+    const QByteArray rest = Pcm(song, nFromFrame, -1, 0);
+    data.append(rest);
+    m_nSoundBytes = data.size() - TailBytes(song);
 }
 
 void CPreviewPlayer::Stop() {

@@ -28,6 +28,9 @@ public:
     // Plays the song's first nFrames frames (all when negative), the last nFadeFrames of them
     // faded out to silence. False when there is no audio output; nothing plays then.
     bool Play(const CLied& song, qint64 nFrames = -1, qint64 nFadeFrames = 0);
+    // Lets the sound go on with the frames of song from nFromFrame on, where what plays ends
+    // now (song holds the same samples before that).
+    void Extend(const CLied& song, qint64 nFromFrame);
     void Stop();
     bool IsPlaying() const;
     // How far the device has played the sound, by its own clock, in microseconds; 0 before
@@ -42,9 +45,11 @@ signals:
 
 private:
     void OnStateChanged(QAudio::State state);
-    static QByteArray Pcm(const CLied& song, qint64 nFrames, qint64 nFadeFrames);
+    static qint64 TailBytes(const CLied& song);
+    static QByteArray Pcm(const CLied& song, qint64 nFirst, qint64 nFrames, qint64 nFadeFrames);
 
     QAudioSink* m_pSink = nullptr;
     QBuffer* m_pBuffer = nullptr;
     QByteArray m_pcm;
+    qint64 m_nSoundBytes = 0;  // m_pcm without the silence after the sound
 };

@@ -1,5 +1,7 @@
 #include "CPreviewRenderer.h"
 
+#include <algorithm>
+
 #include "CController.h"
 #include "CEngineFailure.h"
 #include "CLied.h"
@@ -34,12 +36,20 @@ std::string CPreviewRenderer::Load() {
     return {};
 }
 
-std::string CPreviewRenderer::RenderSheet(const CNotenblatt& sheet, CLied& song) {
+std::string CPreviewRenderer::RenderSheet(const CNotenblatt& sheet, CLied& song,
+                                          int32_t nMaxEighths, IProgressSink* pSink) {
     std::string strError = Load();
     if (strError.empty()) {
         try {
-            CSilentProgressSink sink;
-            CController::RenderSheet(sink, *m_pInstrument, song, sheet, m_nQuality);
+            CSilentProgressSink silent;
+            const uint64_t channels = m_pInstrument->IsStereo() ? 2 : 1;
+            const uint64_t frames = CRenderRun::FramesOf(m_pInstrument->GetSampleRate(),
+                                                         nMaxEighths);
+            const uint32_t nMaxSlots =
+                nMaxEighths < 0 ? UINT32_MAX
+                                : uint32_t(std::min<uint64_t>(frames * channels, UINT32_MAX));
+            CController::RenderSheet(pSink ? *pSink : silent, *m_pInstrument, song, sheet,
+                                     m_nQuality, nMaxSlots);
         } catch (const CEngineFailure& failure) {
             strError = failure.what();
         }

@@ -10,6 +10,7 @@
 
 class CLied;
 class CNotenblatt;
+class IProgressSink;
 
 // Renders songs and single notes into memory with the engine that generation uses, so that
 // what is heard is sample for sample what "Lied generieren" writes for the same instrument,
@@ -25,8 +26,11 @@ public:
     void SetQuality(int32_t nQuality) { m_nQuality = nQuality; }
     const std::string& InstrumentPath() const { return m_strPath; }
 
-    // Each returns "" when song holds the sound, otherwise the engine's German text.
-    std::string RenderSheet(const CNotenblatt& sheet, CLied& song);
+    // Each returns "" when song holds the sound, otherwise the engine's German text. A sheet
+    // may be rendered only as far as its first nMaxEighths eighths (the same samples as the
+    // whole song there), reporting to pSink.
+    std::string RenderSheet(const CNotenblatt& sheet, CLied& song, int32_t nMaxEighths = -1,
+                            IProgressSink* pSink = nullptr);
     std::string RenderNote(uint16_t nPitch, int32_t nDuration, CLied& song);
 
     // When each note or rest of the sheet starts, in frames at nSampleRate, in song order,

@@ -135,6 +135,14 @@ private slots:
             written.ReadData();
             QCOMPARE(song.GetSampleRate(), written.GetSampleRate());
             QVERIFY(Slots(song) == Slots(written));
+            // The beginning a long song starts with: the same samples as far as it goes.
+            CLied beginning;
+            QCOMPARE(f.preview->Renderer().RenderSheet(f.doc.GetSheet(), beginning, 5),
+                     std::string());
+            const std::vector<int16_t> all = Slots(written);
+            QCOMPARE(beginning.GetSize(), uint32_t(5 * song.GetSampleRate() / 4));
+            QVERIFY(Slots(beginning) ==
+                    std::vector<int16_t>(all.begin(), all.begin() + beginning.GetSize()));
 
             // A dotted rhythm across a bar line: the note is split, both parts sound as one.
             f.Action(ID_FILE_NEW)->trigger();

@@ -89,6 +89,29 @@ private slots:
         QVERIFY2(correlation >= 0.99, qPrintable(QString::number(correlation)));
     }
 
+    // A song longer than the quick start plays its beginning first and goes on seamlessly
+    // with the rest.
+    void longSongGoesOnSeamlessly() {
+        CPreviewFixture f(u"Gitarre"_s);
+        for (int i = 0; i < 56; ++i) {
+            f.doc.AddNote({0, 6 + (i * 5) % 45}, ETool::eighth, false);
+        }
+        QVERIFY(f.doc.GetSheet().GetLength() > CPreviewCommands::kQuickEighths);
+        const QString generated = f.Generated(Shipped("Gitarre"));
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return !f.preview->Player().IsPlaying(); }, 30000));
+        const QVector<double> heard = recorder.Samples();
+        const QVector<double> song = SongSamples(generated);
+        const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
+        const auto [songFirst, songEnd] = LoudSpan(song, 300);
+        QVERIFY2(std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) < kRate / 20,
+                 qPrintable(u"%1 %2"_s.arg(heardEnd - heardFirst).arg(songEnd - songFirst)));
+        const double correlation = BestCorrelation(heard, song);
+        QVERIFY2(correlation >= 0.99, qPrintable(QString::number(correlation)));
+    }
+
     // Stop silences the preview within a tenth of a second; so do a click and New.
     void stopSilencesAtOnce() {
         CPreviewFixture f(u"Standard"_s);
