@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 #include <algorithm>
 
 #include "CKantiloDoc.h"
@@ -52,14 +54,26 @@ struct CEditor {
         frame.resize(800, 600);
         frame.show();
     }
-    // Waits (handling events) until the device has taken samples; the time it took, in
-    // seconds, or a negative number when nothing plays.
-    double UntilHanded(const QElapsedTimer& clock) {
-        while (preview->Player().IsPlaying() && preview->Player().BytesHanded() == 0) {
+    // Runs command and waits (handling events) until the device has taken samples; the time
+    // it took, in seconds, or a negative number when nothing plays. The samples may be taken
+    // while the command still runs (a long song goes on rendering), so a timer looks.
+    double UntilHanded(const std::function<void()>& command) {
+        QElapsedTimer clock;
+        qint64 handed = -1;
+        QTimer probe;
+        probe.setInterval(0);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (handed < 0 && preview->Player().BytesHanded() > 0) {
+                handed = clock.nsecsElapsed();
+            }
+        });
+        probe.start();
+        clock.start();
+        command();
+        while (handed < 0 && preview->Player().IsPlaying()) {
             QApplication::processEvents(QEventLoop::AllEvents, 1);
         }
-        const double seconds = double(clock.nsecsElapsed()) * 1e-9;
-        return preview->Player().IsPlaying() ? seconds : -1;
+        return handed >= 0 ? double(handed) * 1e-9 : -1;
     }
 
     QTemporaryDir dir;
@@ -83,10 +97,8 @@ void BM_PreviewStart(benchmark::State& state, const char* instrument, int nQuart
     CEditor editor(instrument);
     FillSong(editor.doc, nQuarters);
     for (auto _ : state) {
-        QElapsedTimer clock;
-        clock.start();
-        editor.frame.Action(ID_LIED_VORHOEREN)->trigger();
-        const double seconds = editor.UntilHanded(clock);
+        const double seconds =
+            editor.UntilHanded([&] { editor.frame.Action(ID_LIED_VORHOEREN)->trigger(); });
         if (seconds < 0) {
             state.SkipWithError("keine Audioausgabe");
             break;
@@ -109,10 +121,8 @@ void BM_ClickToSound(benchmark::State& state, const char* instrument) {
         }
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(80, 25), viewport->mapToGlobal(QPointF(80, 25)),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QElapsedTimer clock;
-        clock.start();
-        QApplication::sendEvent(viewport, &press);
-        const double seconds = editor.UntilHanded(clock);
+        const double seconds =
+            editor.UntilHanded([&] { QApplication::sendEvent(viewport, &press); });
         if (seconds < 0) {
             state.SkipWithError("keine Audioausgabe");
             break;
