@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <signal.h>
 #include <unistd.h>
 
 #include "CBatchConverter.h"
@@ -26,28 +25,6 @@
 #include "CShippedInstruments.h"
 
 namespace {
-
-// Ending the process ends its connection to the sound server, which drops what it still
-// holds of the song: the sound stops at once. The progress line is closed first.
-extern "C" void StopAtOnce(int nSignal) {
-    if (::isatty(STDERR_FILENO) == 1) {
-        const char newline = '\n';
-        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, &newline, 1);
-    }
-    _exit(128 + nSignal);
-}
-
-void StopOnInterrupt() {
-    struct sigaction action {};
-    action.sa_handler = &StopAtOnce;
-    sigemptyset(&action.sa_mask);
-    for (int nSignal : {SIGINT, SIGTERM}) {
-        struct sigaction previous {};
-        if (sigaction(nSignal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
-            sigaction(nSignal, &action, nullptr);
-        }
-    }
-}
 
 // The bar (from 1) of each note or rest in song order.
 std::vector<int> BarsOf(const CNotenblatt& sheet) {
@@ -94,7 +71,9 @@ private:
 }  // namespace
 
 int CPlayConverter::Run(int& argc, char** argv, const CCommandLine& cmd, std::ostream& err) {
-    StopOnInterrupt();
+    // Ending the process ends its connection to the sound server, which drops what it still
+    // holds of the song: the sound stops at once.
+    CBatchConverter::EndOnInterrupt();
     // The sound server's complaints are no concern of someone playing a song; the program
     // says in its own words when there is nothing to play on.
     CPageConverter::QuietQt();

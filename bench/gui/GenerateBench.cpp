@@ -24,6 +24,7 @@
 #include "CRecentFileList.h"
 #include "CSamplerCommands.h"
 #include "CSamplerDlg.h"
+#include "BenchDialogs.h"
 #include "CommandIds.h"
 #include "IUserDialogs.h"
 
@@ -32,21 +33,6 @@ namespace {
 constexpr int kQuarters = 1200;
 constexpr int kQuality = 50;
 constexpr int kPitchPosition = 6;  // 264 Hz
-
-// Answers nothing and remembers a warning of the sampler.
-class CNoDialogs : public IUserDialogs {
-public:
-    void ShowMessage(const QString&, Icon) override {}
-    Answer AskYesNoCancel(const QString&) override { return Answer::No; }
-    QString GetOpenFileName() override { return QString(); }
-    QString GetSaveFileName(const QString&) override { return QString(); }
-    QString GetExportFileName(const QString&) override { return QString(); }
-    void ShowMessage(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
-        warning = text;
-    }
-    QString ChooseSongFile(QWidget*, const QString&) override { return QString(); }
-    QString warning;
-};
 
 // The song document and the instrument, in a folder of their own.
 class CScratch {

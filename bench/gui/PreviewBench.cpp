@@ -23,20 +23,9 @@
 #include "CPreviewCommands.h"
 #include "CRecentFileList.h"
 #include "CommandIds.h"
-#include "IUserDialogs.h"
+#include "BenchDialogs.h"
 
 namespace {
-
-class CNoDialogs : public IUserDialogs {
-public:
-    void ShowMessage(const QString&, Icon) override {}
-    Answer AskYesNoCancel(const QString&) override { return Answer::No; }
-    QString GetOpenFileName() override { return QString(); }
-    QString GetSaveFileName(const QString&) override { return QString(); }
-    QString GetExportFileName(const QString&) override { return QString(); }
-    void ShowMessage(QWidget*, const QString&, const QString&, QMessageBox::Icon) override {}
-    QString ChooseSongFile(QWidget*, const QString&) override { return QString(); }
-};
 
 // The editor with the preview commands, over a scratch settings file.
 struct CEditor {

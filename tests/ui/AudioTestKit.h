@@ -114,3 +114,16 @@ inline double BestCorrelation(const QVector<double>& heard, const QVector<double
     }
     return best;
 }
+
+// "" when the recording is the song: its sound as long within 50 ms, and correlated by at
+// least 0.99 at the best lag; otherwise what differs.
+inline QString SoundsUnlike(const QVector<double>& heard, const QVector<double>& song) {
+    const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
+    const auto [songFirst, songEnd] = LoudSpan(song, 300);
+    if (std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) >= kRate / 20) {
+        return u"heard %1 samples, the song has %2"_s.arg(heardEnd - heardFirst)
+            .arg(songEnd - songFirst);
+    }
+    const double correlation = BestCorrelation(heard, song);
+    return correlation >= 0.99 ? QString() : u"correlation %1"_s.arg(correlation);
+}
