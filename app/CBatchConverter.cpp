@@ -104,8 +104,8 @@ int CBatchConverter::GenerateSong(const CCommandLine& cmd, CController& controll
                                   std::ostream& err) {
     const bool bTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     CTerminalProgress progress(err, bTerminal);
-    controller.Generate(progress, CShippedInstruments::Resolve(cmd.m_strInstrument), cmd.m_strOutput, cmd.m_nQuality,
-                        cmd.m_nBaseFrequency);
+    controller.Generate(progress, CShippedInstruments::Resolve(cmd.m_strInstrument),
+                        cmd.m_strOutput, cmd.m_nQuality, cmd.m_nBaseFrequency);
     progress.Finish();
     return progress.HasFailed() ? CExitCode::kFailure : CExitCode::kOk;
 }

@@ -17,9 +17,9 @@
 #include "CController.h"
 #include "CExitCode.h"
 #include "CLied.h"
-#include "CPageConverter.h"
 #include "CNote.h"
 #include "CNotenblatt.h"
+#include "CPageConverter.h"
 #include "CPreviewPlayer.h"
 #include "CPreviewRenderer.h"
 #include "CShippedInstruments.h"
@@ -48,7 +48,9 @@ std::string Clock(qint64 nSeconds) {
 class CPlayProgress {
 public:
     CPlayProgress(std::ostream& err, const CNotenblatt& sheet, uint32_t nRate)
-        : m_err(err), m_starts(CPreviewRenderer::NoteStarts(sheet, nRate)), m_bars(BarsOf(sheet)),
+        : m_err(err),
+          m_starts(CPreviewRenderer::NoteStarts(sheet, nRate)),
+          m_bars(BarsOf(sheet)),
           m_nRate(nRate) {}
 
     void Show(qint64 nPlayedUSecs) {
@@ -85,8 +87,7 @@ int CPlayConverter::Run(int& argc, char** argv, const CCommandLine& cmd, std::os
     }
     const CNotenblatt& sheet = pController->GetSheet();
     CPreviewRenderer renderer;
-    renderer.SetInstrument(CShippedInstruments::Resolve(cmd.m_strInstrument),
-                           cmd.m_nBaseFrequency);
+    renderer.SetInstrument(CShippedInstruments::Resolve(cmd.m_strInstrument), cmd.m_nBaseFrequency);
     renderer.SetQuality(cmd.m_nQuality);
     CLied song;
     if (const std::string strError = renderer.RenderSheet(sheet, song); !strError.empty()) {

@@ -21,8 +21,7 @@ CObject* CreateController() {
 const CRuntimeClass CController::classObject = {"CController", 1, &CreateController};
 
 CController::CController()
-    : m_pNotenblatt(std::make_unique<CNotenblatt>()),
-      m_pSong(std::make_unique<CLied>()) {}
+    : m_pNotenblatt(std::make_unique<CNotenblatt>()), m_pSong(std::make_unique<CLied>()) {}
 
 CController::~CController() = default;
 

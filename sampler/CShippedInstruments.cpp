@@ -8,13 +8,21 @@
 
 namespace fs = std::filesystem;
 
+// Beside the program (build tree), then the data folder as seen from bin/ (kantilo) and from
+// libexec/kantilo/ (the editor), wherever the package was installed, then where this build
+// would install it.
 std::string CShippedInstruments::Folder() {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
     if (!error) {
-        const fs::path beside = self.parent_path() / kFolderName;
-        if (fs::is_directory(beside, error)) {
-            return beside.string();
+        const fs::path dir = self.parent_path();
+        const fs::path data = fs::path("share") / "kantilo" / kFolderName;
+        for (const fs::path& candidate : {dir / kFolderName, dir.parent_path() / data,
+                                          dir.parent_path().parent_path() / data}) {
+            std::error_code typeError;
+            if (fs::is_directory(candidate, typeError)) {
+                return candidate.string();
+            }
         }
     }
     return KANTILO_INSTRUMENT_DIR;

@@ -12,7 +12,8 @@ public:
     static constexpr const char* kExtension = ".wav";
 
     // The folder that holds them: beside the running program when there is one there, the
-    // installed data folder otherwise (which may be missing).
+    // installed data folder ("share/kantilo/instrumente" above the program) otherwise, which
+    // may be missing.
     static std::string Folder();
     // The instrument names (file names without ".wav") in folder, sorted by their bytes;
     // empty when the folder cannot be read.

@@ -1,8 +1,8 @@
 #include "CPreviewCommands.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
@@ -127,9 +127,9 @@ void CPreviewCommands::ChooseInstrument(const QString& choice) {
 }
 
 void CPreviewCommands::OnOtherFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        &m_frame, QStringLiteral("Vorhör-Instrument"), QString(),
-        QStringLiteral("WAV-Dateien (*.wav);;Alle Dateien (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(&m_frame, QStringLiteral("Vorhör-Instrument"), QString(),
+                                     QStringLiteral("WAV-Dateien (*.wav);;Alle Dateien (*)"));
     // Cancelled: the choice before stays.
     ChooseInstrument(path.isEmpty() ? m_strInstrument : path);
 }
@@ -212,8 +212,7 @@ size_t CPreviewCommands::NoteCount() const {
     return size_t(std::distance(walk.begin(), walk.end()));
 }
 
-std::optional<SNoteInfo> CPreviewCommands::AppendedNote(const CNotenblatt& sheet,
-                                                        size_t nBefore) {
+std::optional<SNoteInfo> CPreviewCommands::AppendedNote(const CNotenblatt& sheet, size_t nBefore) {
     SNoteInfo appended;
     int32_t nDuration = 0;
     size_t i = 0;

@@ -28,7 +28,7 @@ CPreviewPlayer::~CPreviewPlayer() {
 // The samples as the device takes them: 16-bit signed or 8-bit unsigned, little-endian,
 // channels interleaved as in the song.
 QByteArray CPreviewPlayer::Pcm(const CLied& song, qint64 nFirst, qint64 nFrames,
-                                qint64 nFadeFrames) {
+                               qint64 nFadeFrames) {
     const int channels = song.IsStereo() ? 2 : 1;
     const bool bEight = song.GetBitsPerSample() == 8;
     const qint64 total = std::max<qint64>(0, song.GetSize() / channels - nFirst);
@@ -131,8 +131,8 @@ void CPreviewPlayer::OnStateChanged(QAudio::State state) {
     // Idle in the middle means the device ran ahead of the buffer; it goes on by itself.
     const bool bAtEnd = m_pBuffer != nullptr && m_pBuffer->atEnd();
     if ((state == QAudio::IdleState && bAtEnd) || state == QAudio::StoppedState) {
-        const bool bError = m_pSink->error() != QAudio::NoError &&
-                            m_pSink->error() != QAudio::UnderrunError;
+        const bool bError =
+            m_pSink->error() != QAudio::NoError && m_pSink->error() != QAudio::UnderrunError;
         // The buffer is shared with the sink until it has gone.
         QMetaObject::invokeMethod(
             this,

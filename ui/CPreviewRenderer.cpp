@@ -43,8 +43,8 @@ std::string CPreviewRenderer::RenderSheet(const CNotenblatt& sheet, CLied& song,
         try {
             CSilentProgressSink silent;
             const uint64_t channels = m_pInstrument->IsStereo() ? 2 : 1;
-            const uint64_t frames = CRenderRun::FramesOf(m_pInstrument->GetSampleRate(),
-                                                         nMaxEighths);
+            const uint64_t frames =
+                CRenderRun::FramesOf(m_pInstrument->GetSampleRate(), nMaxEighths);
             const uint32_t nMaxSlots =
                 nMaxEighths < 0 ? UINT32_MAX
                                 : uint32_t(std::min<uint64_t>(frames * channels, UINT32_MAX));
@@ -70,8 +70,7 @@ std::string CPreviewRenderer::RenderNote(uint16_t nPitch, int32_t nDuration, CLi
     return strError;
 }
 
-std::vector<uint64_t> CPreviewRenderer::NoteStarts(const CNotenblatt& sheet,
-                                                   uint32_t nSampleRate) {
+std::vector<uint64_t> CPreviewRenderer::NoteStarts(const CNotenblatt& sheet, uint32_t nSampleRate) {
     std::vector<uint64_t> starts{0};
     for (const CSheetWalk::SStep step : sheet.Notes()) {
         starts.push_back(starts.back() +

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "BenchDialogs.h"
 #include "CBatchConverter.h"
 #include "CCommandLine.h"
 #include "CExitCode.h"
@@ -24,7 +25,6 @@
 #include "CRecentFileList.h"
 #include "CSamplerCommands.h"
 #include "CSamplerDlg.h"
-#include "BenchDialogs.h"
 #include "CommandIds.h"
 #include "IUserDialogs.h"
 

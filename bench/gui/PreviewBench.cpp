@@ -14,16 +14,16 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 #include <algorithm>
+#include <functional>
 
+#include "BenchDialogs.h"
 #include "CKantiloDoc.h"
 #include "CKantiloView.h"
 #include "CMainFrame.h"
 #include "CPreviewCommands.h"
 #include "CRecentFileList.h"
 #include "CommandIds.h"
-#include "BenchDialogs.h"
 
 namespace {
 
@@ -96,10 +96,18 @@ void BM_PreviewStart(benchmark::State& state, const char* instrument, int nQuart
         editor.preview->Stop();
     }
 }
-BENCHMARK_CAPTURE(BM_PreviewStart, example_standard, "Standard", 32)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PreviewStart, example_klavier, "Klavier", 32)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PreviewStart, ten_minutes_standard, "Standard", 1200)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PreviewStart, ten_minutes_klavier, "Klavier", 1200)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewStart, example_standard, "Standard", 32)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewStart, example_klavier, "Klavier", 32)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewStart, ten_minutes_standard, "Standard", 1200)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewStart, ten_minutes_klavier, "Klavier", 1200)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ClickToSound(benchmark::State& state, const char* instrument) {
     CEditor editor(instrument);
@@ -108,8 +116,9 @@ void BM_ClickToSound(benchmark::State& state, const char* instrument) {
         if (editor.doc.GetSheet().GetLength() > 400) {
             editor.frame.Action(ID_FILE_NEW)->trigger();
         }
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(80, 25), viewport->mapToGlobal(QPointF(80, 25)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(80, 25),
+                          viewport->mapToGlobal(QPointF(80, 25)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         const double seconds =
             editor.UntilHanded([&] { QApplication::sendEvent(viewport, &press); });
         if (seconds < 0) {
@@ -119,8 +128,12 @@ void BM_ClickToSound(benchmark::State& state, const char* instrument) {
         state.SetIterationTime(seconds);
     }
 }
-BENCHMARK_CAPTURE(BM_ClickToSound, standard, "Standard")->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_ClickToSound, klavier, "Klavier")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ClickToSound, standard, "Standard")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ClickToSound, klavier, "Klavier")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Plays twelve eighths and notes, for each note start by the device's clock, when the cursor
 // reached that note.
@@ -142,7 +155,8 @@ void BM_CursorLag(benchmark::State& state) {
         clock.start();
         while (editor.preview->Player().IsPlaying()) {
             QApplication::processEvents(QEventLoop::AllEvents, 1);
-            const uint64_t frame = uint64_t(editor.preview->Player().PlayedUSecs()) * 22050 / 1000000;
+            const uint64_t frame =
+                uint64_t(editor.preview->Player().PlayedUSecs()) * 22050 / 1000000;
             for (size_t k = 1; k + 1 < starts.size(); ++k) {
                 if (due[k] < 0 && frame >= starts[k]) {
                     due[k] = clock.nsecsElapsed();

@@ -14,7 +14,10 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndSamplerOptions) {
         {{"/P"}, Action::editor, "/P", "", Shell::none},
         {{"-automation", "/a/lied.kt"}, Action::editor, "/a/lied.kt", "", Shell::none},
         {{"--version", "--help"}, Action::help, "", "", Shell::none},
-        {{"lied.kt", "--play", "--instrument", "Klavier"}, Action::play, "lied.kt", "",
+        {{"lied.kt", "--play", "--instrument", "Klavier"},
+         Action::play,
+         "lied.kt",
+         "",
          Shell::none},
         {{"--play", "p.musicxml"}, Action::play, "p.musicxml", "", Shell::none},
     };

@@ -14,7 +14,6 @@
 #include "CSilentProgressSink.h"
 #include "SamplerTestSupport.h"
 
-
 namespace {
 
 fs::path SourceInstruments() {

@@ -54,9 +54,9 @@ inline bool StopSoundServer(pid_t nPid) {
 class CMonitorRecorder {
 public:
     bool Start() {
-        m_process.start(u"parecord"_s, {u"--device=kantilo_null.monitor"_s, u"--raw"_s,
-                                        u"--rate=%1"_s.arg(kRate), u"--channels=1"_s,
-                                        u"--format=s16le"_s, u"--latency-msec=20"_s});
+        m_process.start(u"parecord"_s,
+                        {u"--device=kantilo_null.monitor"_s, u"--raw"_s, u"--rate=%1"_s.arg(kRate),
+                         u"--channels=1"_s, u"--format=s16le"_s, u"--latency-msec=20"_s});
         return m_process.waitForStarted(10000) &&
                QTest::qWaitFor([this] { return m_process.bytesAvailable() > 0; }, 10000);
     }

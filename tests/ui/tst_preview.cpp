@@ -50,11 +50,11 @@ private slots:
         const QList<QAction*> menus = f.frame.menuBar()->actions();
         QCOMPARE(menus.at(1)->text(), u"&Sampler"_s);
         const QStringList sampler = Texts(menus.at(1)->menu()->actions());
-        QCOMPARE(sampler, (QStringList{u"&Lied generieren"_s, u"Lied &spielen"_s,
-                                       u"Lied s&toppen"_s, u"&Einstellungen"_s, u"-"_s,
-                                       u"Lied &vorhören"_s, u"Vorhör-&Instrument"_s,
-                                       u"Noten beim Setzen &anhören"_s,
-                                       u"&Mitgelieferte Instrumente verwenden"_s}));
+        QCOMPARE(sampler,
+                 (QStringList{u"&Lied generieren"_s, u"Lied &spielen"_s, u"Lied s&toppen"_s,
+                              u"&Einstellungen"_s, u"-"_s, u"Lied &vorhören"_s,
+                              u"Vorhör-&Instrument"_s, u"Noten beim Setzen &anhören"_s,
+                              u"&Mitgelieferte Instrumente verwenden"_s}));
         QStringList instruments = Texts(f.InstrumentMenu()->actions());
         QCOMPARE(instruments.first(), u"Standard"_s);
         QCOMPARE(instruments.last(), u"Andere Datei..."_s);
@@ -67,7 +67,8 @@ private slots:
         QCOMPARE(buttons.last(), preview);
         QCOMPARE(buttons.count(preview), 1);
         QCOMPARE(preview->toolTip(), u"Vorhören"_s);
-        QCOMPARE(preview->statusTip(), u"Spielt das Lied sofort vor, ohne eine Datei zu schreiben"_s);
+        QCOMPARE(preview->statusTip(),
+                 u"Spielt das Lied sofort vor, ohne eine Datei zu schreiben"_s);
         QVERIFY(!preview->icon().isNull());
         QVERIFY(preview->icon().pixmap(16, 15).toImage() !=
                 f.Action(ID_LIED_SPIELEN)->icon().pixmap(16, 15).toImage());
@@ -86,9 +87,8 @@ private slots:
             QCOMPARE(preview.Instrument(), u"Standard"_s);  // the defaults
             QVERIFY(f.Action(ID_NOTEN_ANHOEREN)->isChecked());
             const QList<QAction*> entries = f.Action(ID_VORHOER_INSTRUMENT)->menu()->actions();
-            const auto organ = std::find_if(entries.begin(), entries.end(), [](QAction* a) {
-                return a->text() == u"Orgel"_s;
-            });
+            const auto organ = std::find_if(entries.begin(), entries.end(),
+                                            [](QAction* a) { return a->text() == u"Orgel"_s; });
             QVERIFY(organ != entries.end());
             (*organ)->trigger();
             f.Action(ID_NOTEN_ANHOEREN)->trigger();
@@ -154,7 +154,8 @@ private slots:
             QVERIFY(!CPreviewCommands::AppendedNote(f.doc.GetSheet(), 3));  // nothing new
             f.View().SetTool(ETool::half);
             f.Click(170, 10);  // crosses the bar: a quarter, tied to a quarter
-            const std::optional<SNoteInfo> split = CPreviewCommands::AppendedNote(f.doc.GetSheet(), 3);
+            const std::optional<SNoteInfo> split =
+                CPreviewCommands::AppendedNote(f.doc.GetSheet(), 3);
             QVERIFY(split.has_value());
             QCOMPARE(std::pair(split->nPitch, split->nDuration), std::pair(uint16_t(792), 4));
             f.View().SetTool(ETool::eighthRest);
@@ -207,9 +208,11 @@ private slots:
         QVERIFY(WriteFile(empty, QByteArray()));
         const std::tuple<QStringList, int, QString> cases[] = {
             {{example, u"--play"_s}, 1, u"kantilo: Keine Audioausgabe gefunden.\n"_s},
-            {{example, u"--play"_s, u"--instrument"_s, u"Klavier"_s, u"--quality=50"_s}, 1,
+            {{example, u"--play"_s, u"--instrument"_s, u"Klavier"_s, u"--quality=50"_s},
+             1,
              u"kantilo: Keine Audioausgabe gefunden.\n"_s},
-            {{example, u"--play"_s, u"--instrument"_s, u"Tuba"_s}, 1,
+            {{example, u"--play"_s, u"--instrument"_s, u"Tuba"_s},
+             1,
              u"Die angegebene Datei konnte nicht geöffnet werden!\n"_s},
             {{empty, u"--play"_s}, 0, QString()},
         };

@@ -53,8 +53,7 @@ private slots:
         QTest::qWait(700);  // the last click's note has sounded
         const QString generated = f.Generated(Shipped("Klavier"));
         QVERIFY(!generated.isEmpty());
-        const std::vector<uint64_t> starts =
-            CPreviewRenderer::NoteStarts(f.doc.GetSheet(), kRate);
+        const std::vector<uint64_t> starts = CPreviewRenderer::NoteStarts(f.doc.GetSheet(), kRate);
         CMonitorRecorder recorder;
         QVERIFY(recorder.Start());
         f.Action(ID_LIED_VORHOEREN)->trigger();
@@ -70,8 +69,8 @@ private slots:
             // The cursor was set at most one tick before: it shows the note sounding then or now.
             const auto noteAt = [&](qint64 usecs) {
                 const uint64_t frame = uint64_t(std::max<qint64>(usecs, 0)) * kRate / 1000000;
-                return int(std::upper_bound(starts.begin(), starts.end(), frame) -
-                           starts.begin()) - 1;
+                return int(std::upper_bound(starts.begin(), starts.end(), frame) - starts.begin()) -
+                       1;
             };
             QVERIFY2(shown == noteAt(now) || shown == noteAt(now - 40000),
                      qPrintable(u"%1 at %2 us"_s.arg(shown).arg(now)));
