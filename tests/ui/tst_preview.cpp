@@ -18,7 +18,7 @@ class TestPreview : public QObject {
     Q_OBJECT
 
     struct CPreviewFixture : CEditorFixture {
-        CPreviewCommands* preview = new CPreviewCommands(frame, settings);
+        CPreviewCommands* preview = CPreviewCommands::Attach(frame, *commands, settings);
         QString Status() { return frame.statusBar()->currentMessage(); }
         QMenu* InstrumentMenu() { return Action(ID_VORHOER_INSTRUMENT)->menu(); }
         void Click(int x, int y) {

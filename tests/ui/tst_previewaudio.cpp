@@ -21,7 +21,7 @@ class TestPreviewAudio : public QObject {
         explicit CPreviewFixture(const QString& instrument) {
             preview->ChooseInstrument(instrument);
         }
-        CPreviewCommands* preview = new CPreviewCommands(frame, settings);
+        CPreviewCommands* preview = CPreviewCommands::Attach(frame, *commands, settings);
         // The song as "Lied generieren" writes it with the preview's instrument.
         QString Generated(const std::string& instrumentPath) {
             const QString path = Path(u"generiert.wav"_s);
@@ -127,6 +127,11 @@ private slots:
         QVERIFY(f.preview->Player().IsPlaying());
         f.Action(ID_LOESCHEN)->trigger();
         QVERIFY(!f.preview->Player().IsPlaying());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        bool bSilentInDialog = false;
+        QVERIFY(f.Generate(
+            [&](CSamplerDlg&) { bSilentInDialog = !f.preview->Player().IsPlaying(); }, "cancel"));
+        QVERIFY(bSilentInDialog);  // generating stops the preview before its dialog opens
         f.Action(ID_LIED_VORHOEREN)->trigger();
         f.Action(ID_FILE_NEW)->trigger();
         QVERIFY(!f.preview->Player().IsPlaying());
