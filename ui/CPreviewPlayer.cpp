@@ -131,16 +131,12 @@ void CPreviewPlayer::OnStateChanged(QAudio::State state) {
     // Idle in the middle means the device ran ahead of the buffer; it goes on by itself.
     const bool bAtEnd = m_pBuffer != nullptr && m_pBuffer->atEnd();
     if ((state == QAudio::IdleState && bAtEnd) || state == QAudio::StoppedState) {
-        const bool bError =
-            m_pSink->error() != QAudio::NoError && m_pSink->error() != QAudio::UnderrunError;
         // The buffer is shared with the sink until it has gone.
         QMetaObject::invokeMethod(
             this,
-            [this, bError] {
+            [this] {
                 Stop();
-                if (!bError) {
-                    emit Finished();
-                }
+                emit Finished();
             },
             Qt::QueuedConnection);
         m_pSink->disconnect(this);

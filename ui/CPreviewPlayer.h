@@ -40,7 +40,7 @@ public:
     qint64 BytesHanded() const;
 
 signals:
-    // The sound played to its end (not after Stop).
+    // The sound ended by itself: it played to its end, or the device gave up (not after Stop).
     void Finished();
 
 private:
