@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -38,7 +37,9 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchan
     if (!pController) {
         return CExitCode::kFailure;
     }
-    const std::string strTitle = std::filesystem::path(cmd.m_strDocument).filename().string();
+    // The title is the file's name without its extension, as the editor's export names it.
+    // An imported score's own title, once the importer reports one, belongs here.
+    const std::string strTitle = CExchangeFormat::TitleFromPath(cmd.m_strDocument);
     const std::string strError = CScorePages::Save(pController->GetSheet(), strTitle,
                                                    cmd.m_strOutput, CScorePages::FormatOf(kind));
     if (!strError.empty()) {

@@ -20,8 +20,8 @@ std::string ToUtf8(const QString& text) {
 }
 
 // Writes the song in the format the target's extension names; the message when that fails.
-// Pages and pictures carry the document's title as the command line's do, so both write the
-// same bytes.
+// Pages and pictures carry the song's name without extension, as the command line's do, so
+// both write the same bytes.
 CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
                        const std::string& target) {
     const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(target);
@@ -29,7 +29,7 @@ CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
         return CExchangeFormat::Write(kind, doc.GetSheet(), title, target);
     }
     std::string failure =
-        CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, CScorePages::FormatOf(kind));
+        CScorePages::Save(doc.GetSheet(), title, target, CScorePages::FormatOf(kind));
     return failure.empty() ? CFileResult() : CFileResult::FileError(std::move(failure));
 }
 }  // namespace
@@ -131,6 +131,7 @@ bool CDocumentFlow::FileExport() {
         m_dialogs.ShowMessage(FromUtf8(exported.message), IUserDialogs::Icon::Warning);
         return false;
     }
+    emit Exported(QFileInfo(path).fileName());
     return true;
 }
 

@@ -40,6 +40,8 @@ signals:
     // Title or path changed (after Save As, for example).
     void TitleChanged();
     void RecentFilesChanged();
+    // An export was written; fileName is the written file's name without its folder.
+    void Exported(const QString& fileName);
 
 private:
     bool OpenWithoutAsking(const QString& path);
