@@ -57,7 +57,8 @@ private slots:
               std::tuple(u"beispiel.png"_s, png, 1)}) {
             const QString editor = m_dir.filePath(u"editor"_s), cli = m_dir.filePath(name);
             QCOMPARE(
-                CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
+                CScorePages::Save(doc.GetSheet(), CExchangeFormat::TitleFromPath(doc.GetTitle()),
+                                  editor.toStdString(), format),
                 std::string());
             for (int i = 0; i < runs; ++i) {
                 QCOMPARE(Kantilo({song, u"-o"_s, cli}), u"0 "_s);
