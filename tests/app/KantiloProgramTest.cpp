@@ -130,3 +130,15 @@ TEST(KantiloProgram, ConvertsBetweenFormats) {
     EXPECT_EQ(std::string(midi.begin(), midi.begin() + std::min<size_t>(4, midi.size())), "MThd");
     EXPECT_EQ(ReadBytes(dir.File("zurueck.kt")), ReadBytes(strSource));
 }
+
+// The version is the package's; the help's first form says that a MusicXML score opens too.
+TEST(KantiloProgram, VersionAndHelpNameThePackageAndMusicXml) {
+    const ScratchDir dir;
+    EXPECT_EQ(RunKantilo({"--version"}, dir), std::make_tuple(0, std::string("Kantilo 1.0.0\n"), std::string()));
+    const auto [nExit, strHelp, strErr] = RunKantilo({"--help"}, dir);
+    EXPECT_EQ(nExit, 0);
+    const size_t nFirst = strHelp.find("  kantilo ");
+    ASSERT_NE(nFirst, std::string::npos);
+    const std::string strFirstForm = strHelp.substr(nFirst, strHelp.find('\n', nFirst) - nFirst);
+    EXPECT_NE(strFirstForm.find(".musicxml"), std::string::npos) << strFirstForm;
+}
