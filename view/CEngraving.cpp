@@ -13,10 +13,10 @@ namespace {
 using Kind = CGlyphPainter::SSymbol::Kind;
 
 // A doubling of a note's length adds kSpacePerDoubling to the eighth's space.
-constexpr qreal kEighthSpace = 22.0;
-constexpr qreal kSpacePerDoubling = 11.0;
+constexpr qreal kEighthSpace = 17.0;
+constexpr qreal kSpacePerDoubling = 7.5;
 // Room between a bar line (or the clef) and the bar's first note.
-constexpr qreal kBarPadding = 10.0;
+constexpr qreal kBarPadding = 9.0;
 // The last row is justified only when its natural width fills this share of the row.
 constexpr qreal kJustifiedLastRow = 0.75;
 constexpr int32_t kEighthsPerBar = 8;
