@@ -202,8 +202,9 @@ void CEngraving::AddBeam(SRow& row, size_t first, size_t last) const {
     const qreal rise =
         std::clamp((row.notes[last].headY - row.notes[first].headY) / 2.0, -space, space);
     const qreal length = CGlyphPainter::StemLength(false) * (beam.bStemUp ? -1.0 : 1.0);
-    const auto offset = [&](const SNote& note) { return rise * (note.x - row.notes[first].x) /
-                                                        (beam.x2 - beam.x1); };
+    const auto offset = [&](const SNote& note) {
+        return rise * (note.x - row.notes[first].x) / (beam.x2 - beam.x1);
+    };
     qreal y1 = row.notes[first].headY + length;
     for (size_t i = first; i <= last; ++i) {
         const qreal needed = row.notes[i].headY + length - offset(row.notes[i]);

@@ -28,7 +28,7 @@ public:
         qreal stemTipY = 0.0;  // the head's y for a whole note
         bool bFlag = false;
         bool bTieToNext = false;  // tied to the next note of the song
-        int32_t nBeam = -1;  // index into the row's beams
+        int32_t nBeam = -1;       // index into the row's beams
         qreal HeadRight() const;
     };
     struct SBar {

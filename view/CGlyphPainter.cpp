@@ -217,7 +217,8 @@ void CGlyphPainter::DrawHead(qreal headX, int pitchIndex, int length) {
     const Symbol head = CMusicFont::HeadFor(length);
     if (pitchIndex == 0 || pitchIndex == static_cast<int>(CPitchTable::kScale.size()) - 1) {
         const qreal left = std::floor(headX - kLedgerOverhang);
-        const qreal right = std::ceil(headX + CMusicFont::Advance(head, kFontSize) + kLedgerOverhang);
+        const qreal right =
+            std::ceil(headX + CMusicFont::Advance(head, kFontSize) + kLedgerOverhang);
         FillCrisp(QRectF(left, std::floor(headY), right - left, 1));
     }
     CMusicFont::Draw(m_painter, head, QPointF(headX, headY), kFontSize);

@@ -49,8 +49,8 @@ public:
     static void DrawRestAt(QPainter& painter, qreal centreX, int length);
     // A head with its left edge at headX, its ledger line, and unless it is a whole note a
     // stem ending at stemTipY, with a flag when flagged.
-    static void DrawNoteAt(QPainter& painter, qreal headX, int pitchIndex, int length,
-                           bool stemUp, qreal stemTipY, bool flagged);
+    static void DrawNoteAt(QPainter& painter, qreal headX, int pitchIndex, int length, bool stemUp,
+                           qreal stemTipY, bool flagged);
     // A tie as an arc from fromX to toX at y, bulging downwards when below.
     static void DrawTieArc(QPainter& painter, qreal fromX, qreal toX, qreal y, bool below);
     // A beam whose stem-side edge runs from (x1, y1) to (x2, y2).

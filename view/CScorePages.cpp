@@ -118,7 +118,8 @@ std::string CScorePages::Save(const CNotenblatt& sheet, const std::string& strTi
     CReplacingDevice out(strPath);
     int nError = out.Start();
     if (nError == 0) {
-        nError = format == Format::pdf ? RenderPdf(score, title, out) : RenderSvg(score, title, out);
+        nError =
+            format == Format::pdf ? RenderPdf(score, title, out) : RenderSvg(score, title, out);
     }
     if (nError == 0) {
         nError = out.Commit();

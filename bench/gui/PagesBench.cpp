@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "CEngraving.h"
 #include "CKantiloDoc.h"
 #include "CNotenblatt.h"
-#include "CEngraving.h"
 #include "CScorePages.h"
 
 namespace {
@@ -36,9 +36,8 @@ void SaveLongSong(benchmark::State& state, CScorePages::Format format, const cha
     state.counters["rows"] = rows;
     state.counters["pages"] = pages;
     // A picture of several pages is one file per page; the first one's size is reported.
-    const std::string strFirst = format == CScorePages::Format::png
-                                     ? CScorePages::PngPagePath(strPath, 1, pages)
-                                     : strPath;
+    const std::string strFirst =
+        format == CScorePages::Format::png ? CScorePages::PngPagePath(strPath, 1, pages) : strPath;
     state.counters["bytes"] =
         static_cast<double>(QFileInfo(QString::fromStdString(strFirst)).size());
 }

@@ -134,7 +134,8 @@ TEST(KantiloProgram, ConvertsBetweenFormats) {
 // The version is the package's; the help's first form says that a MusicXML score opens too.
 TEST(KantiloProgram, VersionAndHelpNameThePackageAndMusicXml) {
     const ScratchDir dir;
-    EXPECT_EQ(RunKantilo({"--version"}, dir), std::make_tuple(0, std::string("Kantilo 1.0.0\n"), std::string()));
+    EXPECT_EQ(RunKantilo({"--version"}, dir),
+              std::make_tuple(0, std::string("Kantilo 1.0.0\n"), std::string()));
     const auto [nExit, strHelp, strErr] = RunKantilo({"--help"}, dir);
     EXPECT_EQ(nExit, 0);
     const size_t nFirst = strHelp.find("  kantilo ");

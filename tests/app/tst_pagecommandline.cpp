@@ -75,6 +75,30 @@ private slots:
                            m_dir.filePath(u"beispiel.pdf"_s), shots + u"/beispiel-seite1"_s});
     }
 
+    // A picture of two pages: the same files, page by page, from the command line as from the
+    // editor; no file under the name asked for.
+    void picturesPerPageAsTheExportWrites() {
+        const QString song = m_dir.filePath(u"zwei.kt"_s);
+        QCOMPARE(SaveSong(song, 500), song);
+        CKantiloDoc doc;
+        QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
+        QVERIFY(QDir(m_dir.path()).mkpath(u"vom-editor"_s));
+        QCOMPARE(CScorePages::Save(doc.GetSheet(), "zwei",
+                                   m_dir.filePath(u"vom-editor/zwei.png"_s).toStdString(),
+                                   CScorePages::Format::png),
+                 std::string());
+        QCOMPARE(Kantilo({song, u"-o"_s, m_dir.filePath(u"zwei.png"_s)}), u"0 "_s);
+        const QStringList pages = QDir(m_dir.path()).entryList({u"zwei*.png"_s});
+        QVERIFY2(pages.size() >= 2, qPrintable(pages.join(' ')));
+        QCOMPARE(pages, QDir(m_dir.filePath(u"vom-editor"_s)).entryList({u"zwei*.png"_s}));
+        QVERIFY(!pages.contains(u"zwei.png"_s));
+        for (const QString& page : pages) {
+            QVERIFY(!FileBytes(m_dir.filePath(page)).isEmpty());
+            QCOMPARE(FileBytes(m_dir.filePath(page)),
+                     FileBytes(m_dir.filePath(u"vom-editor/"_s + page)));
+        }
+    }
+
     // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
     void aFullDiskKeepsTheOldFile() {
         const QString song = m_dir.filePath(u"lied.kt"_s);

@@ -22,10 +22,8 @@ using SNote = CEngraving::SNote;
 // scale (0 = C4 ... 12 = A5) or "r" for a rest; "~" in front ties the note to the one before.
 // Tokens repeat times times.
 void Write(CKantiloDoc& doc, const QString& song, int times = 1) {
-    const std::map<QChar, ETool> lengths{{u'e', ETool::eighth},
-                                         {u'q', ETool::quarter},
-                                         {u'h', ETool::half},
-                                         {u'w', ETool::whole}};
+    const std::map<QChar, ETool> lengths{
+        {u'e', ETool::eighth}, {u'q', ETool::quarter}, {u'h', ETool::half}, {u'w', ETool::whole}};
     for (int i = 0; i < times; ++i) {
         for (QString token : song.split(' ', Qt::SkipEmptyParts)) {
             const bool tie = token.startsWith(u'~');
@@ -37,8 +35,7 @@ void Write(CKantiloDoc& doc, const QString& song, int times = 1) {
             } else {
                 pitch = token.mid(1).toInt();
             }
-            doc.AddNote(CPoint{0, CPitchTable::kScale[static_cast<size_t>(pitch)].nTop}, tool,
-                        tie);
+            doc.AddNote(CPoint{0, CPitchTable::kScale[static_cast<size_t>(pitch)].nTop}, tool, tie);
         }
     }
 }
@@ -156,7 +153,8 @@ private slots:
                 tied += note.bTieToNext ? 1 : 0;
             }
             for (const CEngraving::STie& tie : row.ties) {
-                const SNote& end = row.notes[static_cast<size_t>(std::max(tie.nFromNote, tie.nToNote))];
+                const SNote& end =
+                    row.notes[static_cast<size_t>(std::max(tie.nFromNote, tie.nToNote))];
                 QCOMPARE(tie.y > end.headY, tie.bBelow);
                 QVERIFY(std::abs(tie.y - end.headY) < CGlyphPainter::StaffSpace());
                 QVERIFY(tie.fromX < tie.toX);

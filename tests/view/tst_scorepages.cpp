@@ -120,7 +120,8 @@ private slots:
         QVERIFY(qAbs(svg.viewBoxF().height() - 2 * CScorePages::kPageHeight) < 0.01);
         const QByteArray text = FileBytes(path);
         QVERIFY(text.contains("width=\"210mm\"") && !text.contains("<image"));
-        QCOMPARE(std::pair(text.count("<svg"), text.count("</svg>")), std::pair(qsizetype(1), qsizetype(1)));
+        QCOMPARE(std::pair(text.count("<svg"), text.count("</svg>")),
+                 std::pair(qsizetype(1), qsizetype(1)));
         QCOMPARE(text.count("Seite "), qsizetype(2));
         QVERIFY(text.count("<path") > 100);
         if (QStandardPaths::findExecutable(u"rsvg-convert"_s).isEmpty()) {
@@ -152,9 +153,9 @@ private slots:
             QCOMPARE(png.dotsPerMeterX(), 11811);
             const bool first = name != u"drei-3.png"_s;
             const int staffTop = CScorePages::kPageTop + (first ? CScorePages::kTitleBand : 0) + 14;
-            const QImage grey = png.scaled(png.size() * 96 / 300, Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation)
-                                    .convertToFormat(QImage::Format_Grayscale8);
+            const QImage grey =
+                png.scaled(png.size() * 96 / 300, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_Grayscale8);
             QVERIFY(LineAt(grey, staffTop) || LineAt(grey, staffTop + 1));
             QVERIFY(!LineAt(grey, staffTop - 10));
         }
