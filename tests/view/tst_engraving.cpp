@@ -102,6 +102,16 @@ private slots:
         }
     }
 
+    // An empty song is one row of empty staff, clef and 4/4, no bar line.
+    void anEmptySongIsAnEmptyRow() {
+        const CKantiloDoc doc;
+        const CEngraving score = Engrave(doc);
+        QCOMPARE(score.Rows().size(), size_t(1));
+        const SRow& row = score.Rows().front();
+        QVERIFY(row.bTimeSignature && row.bars.empty() && row.notes.empty());
+        QCOMPARE(row.staffEnd, CScorePages::kRowWidth);
+    }
+
     // A row of one bar at its natural spacing ends early; a last row as full as the others
     // is justified like them.
     void lastRowIsNaturalUnlessNearlyFull() {
