@@ -1,6 +1,7 @@
 #include "CDocumentFlow.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <optional>
 
 #include "CController.h"
@@ -122,7 +123,7 @@ QString CDocumentFlow::SongName() const {
 
 bool CDocumentFlow::FileExport() {
     const QString path = m_dialogs.GetExportFileName(SongName());
-    if (path.isEmpty()) {
+    if (path.isEmpty() || !MayReplacePictures(QFileInfo(path).absoluteFilePath())) {
         return false;
     }
     const CFileResult exported =
@@ -133,6 +134,26 @@ bool CDocumentFlow::FileExport() {
     }
     emit Exported(QFileInfo(path).fileName());
     return true;
+}
+
+// A picture of several pages goes to numbered files the dialog did not ask about.
+bool CDocumentFlow::MayReplacePictures(const QString& path) {
+    if (CExchangeFormat::FromPath(ToUtf8(path)) != CExchangeFormat::Kind::png) {
+        return true;
+    }
+    const int pages = CScorePages::PageCount(m_doc.GetSheet());
+    QStringList existing;
+    for (int page = 1; pages > 1 && page <= pages; ++page) {
+        const QString file = FromUtf8(CScorePages::PngPagePath(ToUtf8(path), page, pages));
+        if (QFileInfo::exists(file)) {
+            existing.append(QFileInfo(file).fileName());
+        }
+    }
+    return existing.isEmpty() ||
+           m_dialogs.AskYesNoCancel(QStringLiteral("Die Bilder %1 sind schon vorhanden.\n"
+                                                   "Sollen sie ersetzt werden?")
+                                        .arg(existing.join(QStringLiteral(", ")))) ==
+               IUserDialogs::Answer::Yes;
 }
 
 bool CDocumentFlow::FileSave() {

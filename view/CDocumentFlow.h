@@ -49,6 +49,7 @@ private:
     // The song's name in exported files: its file name without the extension.
     QString SongName() const;
     bool DoSave(const QString& path);
+    bool MayReplacePictures(const QString& path);
     void AddToRecent(const QString& path);
 
     CKantiloDoc& m_doc;

@@ -93,6 +93,10 @@ int CScorePages::PageCount(int rowCount) {
     return 1 + (further + kRowsPerPage - 1) / kRowsPerPage;
 }
 
+int CScorePages::PageCount(const CNotenblatt& sheet) {
+    return PagesOf(CEngraving(sheet, kRowWidth));
+}
+
 int CScorePages::FirstRowOf(int page) {
     return page == 0 ? 0 : kRowsOnFirstPage + (page - 1) * kRowsPerPage;
 }

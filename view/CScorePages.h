@@ -44,6 +44,7 @@ public:
     // The format of a page kind of export (pdf for anything else).
     static Format FormatOf(CExchangeFormat::Kind kind);
     static int PageCount(int rowCount);
+    static int PageCount(const CNotenblatt& sheet);
     static int FirstRowOf(int page);
     // Page page (from 1) of a PNG: "lied.png" gives "lied-2.png"; a single page keeps the name.
     static std::string PngPagePath(const std::string& strPath, int page, int pageCount);

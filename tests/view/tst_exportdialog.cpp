@@ -5,6 +5,7 @@
 #include <QtWidgets>
 
 #include "CExportFileDialog.h"
+#include "CScorePages.h"
 #include "ViewTestKit.h"
 
 class TestExportDialog : public QObject {
@@ -74,6 +75,34 @@ private slots:
             QCOMPARE(question, QString());
         }
         QCOMPARE(Choose(1, u"noten"_s, QMessageBox::No, question), m_dir.filePath(u"noten.mid"_s));
+    }
+
+    // A picture of several pages goes to numbered files: the export asks before replacing
+    // any of them, writes nothing on "Nein" and every page on "Ja".
+    void asksBeforeReplacingNumberedPictures() {
+        CFrameFixture f;
+        while (CScorePages::PageCount(f.doc.GetSheet()) < 3) {
+            Enter(f.doc, 8);
+        }
+        QVERIFY(WriteFile(f.Path(u"lied-2.png"_s), "alt"));
+        f.dialogs.exportPath = f.Path(u"lied.png"_s);
+        f.dialogs.answer = IUserDialogs::Answer::No;
+        QVERIFY(!f.frame.Flow().FileExport());
+        QCOMPARE(f.dialogs.questions, QStringList{u"Die Bilder lied-2.png sind schon vorhanden.\n"
+                                                  "Sollen sie ersetzt werden?"_s});
+        QCOMPARE(QDir(f.dir.path()).entryList({u"lied*"_s}), QStringList{u"lied-2.png"_s});
+        QCOMPARE(FileBytes(f.Path(u"lied-2.png"_s)), QByteArray("alt"));
+        f.dialogs.answer = IUserDialogs::Answer::Yes;
+        QVERIFY(f.frame.Flow().FileExport());
+        QCOMPARE(QDir(f.dir.path()).entryList({u"lied*"_s}),
+                 QStringList({u"lied-1.png"_s, u"lied-2.png"_s, u"lied-3.png"_s}));
+        QVERIFY(FileBytes(f.Path(u"lied-2.png"_s)).startsWith("\x89PNG"));
+        QCOMPARE(f.frame.statusBar()->currentMessage(), u"Exportiert: lied.png"_s);
+        f.dialogs.questions.clear();
+        QVERIFY(f.frame.Flow().FileExport());
+        QCOMPARE(f.dialogs.questions.join(""),
+                 u"Die Bilder lied-1.png, lied-2.png, lied-3.png sind schon vorhanden.\n"
+                 "Sollen sie ersetzt werden?"_s);
     }
 
     void extensionRule() {
