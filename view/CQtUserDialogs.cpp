@@ -13,7 +13,7 @@ namespace {
 const QString kTitle = QStringLiteral("Kantilo");
 
 // Opened by import; the patterns are separated by ";" as in the other programs' dialogs.
-const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml)";
+const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml;*.mxl)";
 
 struct SExportFilter {
     const char* pszFilter;
@@ -34,7 +34,8 @@ void ShowMusicXmlFiles(QFileDialog& dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         QFileSystemModel* model = dialog.findChild<QFileSystemModel*>();
         if (model != nullptr && f == QString::fromUtf8(kMusicXmlFilter)) {
-            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml")});
+            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml"),
+                                   QStringLiteral("*.mxl")});
         }
     });
 }
