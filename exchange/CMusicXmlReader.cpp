@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include <pugixml.hpp>
@@ -34,10 +35,14 @@ CMusicXmlReader::SResult Refused(std::string strMessage) {
     return result;
 }
 
-// Every '<' may open an element and every '=' an attribute: counted before a tree is built, so
-// that a file of tiny elements is refused before it costs many times its size.
+// Every '<' but a closing tag's may open a node and every '=' an attribute: counted before a
+// tree is built, so that a file of tiny elements is refused before it costs many times its
+// size.
 bool TreeFits(std::span<const uint8_t> data) {
-    const auto nElements = static_cast<size_t>(std::count(data.begin(), data.end(), '<'));
+    size_t nElements = 0;
+    for (size_t n = 0; n + 1 < data.size(); ++n) {
+        nElements += data[n] == '<' && data[n + 1] != '/';
+    }
     const auto nAttributes = static_cast<size_t>(std::count(data.begin(), data.end(), '='));
     return nElements * kElementBytes + nAttributes * kAttributeBytes <=
            kTreeAllowance * data.size() + kTreeConstant;
@@ -91,27 +96,38 @@ std::vector<std::pair<pugi::xml_node, pugi::xml_node>> FirstPart(const pugi::xml
     return measures;
 }
 
-CMusicXmlReader::SResult ReadScore(const pugi::xml_node score) {
+// The score as read from its tree: what remains once the tree is gone.
+struct SRead {
+    CMeasureReader reader;
+    std::vector<CMeasureReader::SMeasure> measures;
+    std::string strTitle;
+};
+
+// Reads the first part's measures; the refusal when the score is no melody a song can hold.
+std::optional<std::string> ReadScore(const pugi::xml_node score, SRead& read) {
     const auto measures = FirstPart(score);
     if (measures.empty() || !measures.front().first) {
-        return Refused(CArchiveException::kMessage);
+        return std::string(CArchiveException::kMessage);
     }
     if (measures.size() > CMusicXmlReader::kMaxMeasures) {
-        return Refused(CMusicXmlReader::kTooManyMeasures);
+        return std::string(CMusicXmlReader::kTooManyMeasures);
     }
-    CMeasureReader reader;
-    std::vector<CMeasureReader::SMeasure> read;
-    read.reserve(measures.size());
+    read.measures.reserve(measures.size());
     for (const auto& [contents, measure] : measures) {
-        read.push_back(reader.Read(contents, measure, read.size() + 1));
-        if (reader.IsMalformed()) {
-            return Refused(CArchiveException::kMessage);
+        read.measures.push_back(read.reader.Read(contents, measure, read.measures.size() + 1));
+        if (read.reader.IsMalformed()) {
+            return std::string(CArchiveException::kMessage);
         }
     }
-    CMelodyLayout layout(reader, std::move(read));
+    read.strTitle = Title(score);
+    return std::nullopt;
+}
+
+CMusicXmlReader::SResult LayOut(SRead& read) {
+    CMelodyLayout layout(read.reader, std::move(read.measures));
     layout.Transpose();
-    if (!reader.Reasons().empty() || !layout.Reasons().empty()) {
-        std::vector<CMeasureReader::SReason> reasons = reader.Reasons();
+    if (!read.reader.Reasons().empty() || !layout.Reasons().empty()) {
+        std::vector<CMeasureReader::SReason> reasons = read.reader.Reasons();
         reasons.insert(reasons.end(), layout.Reasons().begin(), layout.Reasons().end());
         return Refused(ReasonList(std::move(reasons)));
     }
@@ -121,11 +137,12 @@ CMusicXmlReader::SResult ReadScore(const pugi::xml_node score) {
         return Refused(CMusicXmlReader::kTooManyMeasures);
     }
     result.notices = layout.Notices();
-    result.strTitle = Title(score);
+    result.strTitle = std::move(read.strTitle);
     return result;
 }
 
-// Parses the score in its own buffer, which the tree then points into.
+// Parses the score in its own buffer, which the tree then points into; both are gone before
+// the song is built, so that they and the song never take memory at the same time.
 CMusicXmlReader::SResult ParseOwn(std::vector<uint8_t>& bytes) {
     if (bytes.size() > CDocumentFile::kMaxFileSize) {
         return Refused(CMusicXmlReader::kTooLarge);
@@ -133,16 +150,23 @@ CMusicXmlReader::SResult ParseOwn(std::vector<uint8_t>& bytes) {
     if (!TreeFits(bytes)) {
         return Refused(CMusicXmlReader::kTooManyElements);
     }
-    pugi::xml_document doc;
-    // No document type is read: entities it might declare are never expanded. Text that is
-    // an element's only child is kept in the element, which halves the tree.
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer_inplace(bytes.data(), bytes.size(),
-                                pugi::parse_default | pugi::parse_embed_pcdata, pugi::encoding_auto);
-    if (!parsed) {
-        return Refused(CArchiveException::kMessage);
+    SRead read;
+    {
+        pugi::xml_document doc;
+        // No document type is read: entities it might declare are never expanded. Text that
+        // is an element's only child is kept in the element, which halves the tree.
+        const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
+            bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_embed_pcdata,
+            pugi::encoding_auto);
+        if (!parsed) {
+            return Refused(CArchiveException::kMessage);
+        }
+        if (std::optional<std::string> refusal = ReadScore(doc.document_element(), read)) {
+            return Refused(std::move(*refusal));
+        }
     }
-    return ReadScore(doc.document_element());
+    std::vector<uint8_t>().swap(bytes);
+    return LayOut(read);
 }
 
 CMusicXmlReader::SResult ParseAny(std::span<const uint8_t> data, std::vector<uint8_t>* pOwn) {
