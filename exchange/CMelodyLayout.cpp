@@ -52,7 +52,12 @@ std::unique_ptr<CController> CMelodyLayout::Build() {
     }
     const std::optional<std::vector<size_t>> order =
         CRepeatPlan::Order(marks, CMusicXmlReader::kMaxMeasures);
-    if (!order) {
+    // Played out, the song holds no more bars than the longest score has measures.
+    int64_t nEighths = 0;
+    for (const size_t nMeasure : order.value_or(std::vector<size_t>())) {
+        nEighths += m_measures[nMeasure].nEighths;
+    }
+    if (!order || nEighths > int64_t{CMeasureReader::kBarEighths} * CMusicXmlReader::kMaxMeasures) {
         return nullptr;
     }
     for (const std::string& strTime : m_reader.OtherTimes()) {

@@ -18,7 +18,8 @@ public:
     // Moves the melody into C and Kantilo's range; the notes that still do not fit are
     // Reasons().
     void Transpose();
-    // The song, or none when too long once played out. Call after Transpose() found no reasons.
+    // The song, or none when longer than the longest score once played out. Call after
+    // Transpose() found no reasons.
     std::unique_ptr<CController> Build();
     const std::vector<CMeasureReader::SReason>& Reasons() const { return m_reasons; }
     const std::vector<std::string>& Notices() const { return m_notices; }

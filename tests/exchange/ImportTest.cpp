@@ -145,6 +145,15 @@ TEST(MusicXmlImport, LimitsHaveMessagesOfTheirOwn) {
         strLong += strRepeated;
     }
     EXPECT_EQ(Import(ScoreXml(strLong)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    // So is one measure of many notes played over and over.
+    std::string strNotes;
+    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
+        strNotes += Note("C4", 2);
+    }
+    EXPECT_EQ(Import(ScoreXml(Measure(strNotes + "<barline><repeat direction=\"backward\" "
+                                                 "times=\"30\"/></barline>")))
+                  .strMessage,
+              CMusicXmlReader::kTooManyMeasures);
     // Tiny elements would cost many times the file: refused before any tree is built.
     std::string strElements;
     for (size_t n = 0; n < (1u << 20); ++n) {
