@@ -21,8 +21,9 @@ namespace {
 constexpr const char* kNotes[] = {"G", "A", "B", "C", "D", "E"};
 
 std::string Note(const char* pszStep, int nOctave) {
-    return std::string("      <note>\n"
-                       "        <pitch>\n          <step>") +
+    return std::string(
+               "      <note>\n"
+               "        <pitch>\n          <step>") +
            pszStep + "</step>\n          <octave>" + std::to_string(nOctave) +
            "</octave>\n          </pitch>\n        <duration>1</duration>\n"
            "        <voice>1</voice>\n        <type>quarter</type>\n"

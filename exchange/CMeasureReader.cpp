@@ -7,7 +7,6 @@
 
 #include <pugixml.hpp>
 
-
 namespace {
 
 // Far beyond any score's divisions or durations, and small enough that no product overflows.
@@ -123,7 +122,8 @@ void CMeasureReader::ReadElement(const pugi::xml_node& element, SCursor& cursor,
     } else if (name == "backup" || name == "forward") {
         const std::optional<double> fQuarters = Quarters(element);
         if (fQuarters) {
-            cursor.fPos = std::max(0.0, cursor.fPos + (name == "backup" ? -*fQuarters : *fQuarters));
+            cursor.fPos =
+                std::max(0.0, cursor.fPos + (name == "backup" ? -*fQuarters : *fQuarters));
             cursor.bBackedUp = cursor.bBackedUp || name == "backup";
         }
     } else if (name == "barline") {
@@ -220,8 +220,8 @@ void CMeasureReader::ReadTime(const pugi::xml_node& time) {
         return;
     }
     m_fNominal = fEighths;
-    if (strName != "4/4" && std::find(m_otherTimes.begin(), m_otherTimes.end(), strName) ==
-                                m_otherTimes.end()) {
+    if (strName != "4/4" &&
+        std::find(m_otherTimes.begin(), m_otherTimes.end(), strName) == m_otherTimes.end()) {
         m_otherTimes.push_back(strName);
     }
 }
@@ -360,6 +360,7 @@ void CMeasureReader::ReadPitch(const pugi::xml_node& note, SEvent& event) {
     event.cStep = step[0];
     event.nAlter = static_cast<int8_t>(nAlter);
     event.nOctave = static_cast<int8_t>(*nOctave);
+    event.nTransposed = static_cast<int8_t>(m_nTranspose);
     event.nKey = (*nOctave + 1) * kOctave + StepSemitones(step[0]) + nAlter + m_nTranspose;
 }
 
@@ -385,6 +386,7 @@ void CMeasureReader::ReadSound(const pugi::xml_node& sound, SMarks& marks) {
     marks.bCoda = marks.bCoda || sound.attribute("coda");
     marks.bFine = marks.bFine || sound.attribute("fine");
     marks.bToCoda = marks.bToCoda || sound.attribute("tocoda");
-    marks.bDaCapo = marks.bDaCapo || sound.attribute("dacapo").as_string() == std::string_view("yes");
+    marks.bDaCapo =
+        marks.bDaCapo || sound.attribute("dacapo").as_string() == std::string_view("yes");
     marks.bDalSegno = marks.bDalSegno || sound.attribute("dalsegno");
 }

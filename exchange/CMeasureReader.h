@@ -30,6 +30,7 @@ public:
         char cStep = 'C';  // the written pitch, for messages
         int8_t nAlter = 0;
         int8_t nOctave = 4;
+        int8_t nTransposed = 0;  // the sounding pitch minus the written one, in semitones
     };
 
     // Repeat bar lines, volta endings and the jumps of <sound>.
@@ -80,7 +81,7 @@ public:
 
 private:
     struct SCursor {
-        double fPos = 0.0;  // where the next element starts, in quarters
+        double fPos = 0.0;   // where the next element starts, in quarters
         double fOurs = 0.0;  // where the first voice stands
         double fEnd = 0.0;   // the furthest any voice reached
         bool bBackedUp = false;

@@ -17,12 +17,6 @@ using SEvent = CMeasureReader::SEvent;
 // Where a rest that names no height of its own is entered: the middle line.
 constexpr char kRestStep = 'B';
 constexpr int32_t kRestOctave = 4;
-constexpr int32_t kOctave = 12;
-
-int32_t WrittenKey(const SEvent& event) {
-    return CScalePitch::FromStep('C', 4)->MidiKey() + (event.nOctave - 4) * kOctave +
-           std::string_view("C D EF G A B").find(event.cStep) + event.nAlter;
-}
 
 // The one place the importer enters notes: as clicks at the pitch's height with length tools,
 // longest first, tied together, the way Kantilo spells a dotted length.
@@ -57,19 +51,29 @@ std::unique_ptr<CController> CMelodyLayout::Build() {
     for (const size_t nMeasure : order.value_or(std::vector<size_t>())) {
         nEighths += m_measures[nMeasure].nEighths;
     }
-    if (!order || nEighths > int64_t{CMeasureReader::kBarEighths} * CMusicXmlReader::kMaxMeasures) {
+    const auto nMaxEighths =
+        static_cast<int64_t>(CMeasureReader::kBarEighths * CMusicXmlReader::kMaxMeasures);
+    if (!order || nEighths > nMaxEighths) {
         return nullptr;
     }
+    TellChanges(*order);
+    auto pController = std::make_unique<CController>();
+    Enter(*pController, *order);
+    return pController;
+}
+
+// One sentence for each kind of change, in the order they apply.
+void CMelodyLayout::TellChanges(const std::vector<size_t>& order) {
     for (const std::string& strTime : m_reader.OtherTimes()) {
         m_notices.push_back("Die Taktart " + strTime +
                             " wurde in 4/4-Takte umgeschrieben; die Melodie klingt gleich.");
     }
-    if (std::string strKey = CTransposition::Notice(m_reader.Fifths(), m_reader.IsMinor(), m_nShift);
+    if (std::string strKey =
+            CTransposition::Notice(m_reader.Fifths(), m_reader.IsMinor(), m_nShift);
         !strKey.empty()) {
         m_notices.push_back(std::move(strKey));
     }
-    if (order->size() != m_measures.size() ||
-        !std::is_sorted(order->begin(), order->end())) {
+    if (order.size() != m_measures.size() || !std::is_sorted(order.begin(), order.end())) {
         m_notices.push_back("Wiederholungen wurden ausgeschrieben.");
     }
     if (m_reader.LeftOutVoices()) {
@@ -78,9 +82,6 @@ std::unique_ptr<CController> CMelodyLayout::Build() {
     if (m_reader.LeftOutGraceNotes()) {
         m_notices.push_back("Vorschlagsnoten wurden weggelassen.");
     }
-    auto pController = std::make_unique<CController>();
-    Enter(*pController, *order);
-    return pController;
 }
 
 // Into C major and into the range; where no octave fits, into the octave that leaves the
@@ -100,16 +101,27 @@ void CMelodyLayout::Transpose() {
         NameUnfitNotes(m_nShift);
         return;
     }
+    // Each key once, with how often it sounds.
     std::sort(keys.begin(), keys.end());
-    const auto countUnfit = [&keys](int nShift) {
-        return std::count_if(keys.begin(), keys.end(),
-                             [nShift](int nKey) { return !CScalePitch::FromKey(nKey + nShift); });
+    std::vector<std::pair<int, size_t>> counted;
+    for (auto it = keys.begin(); it != keys.end();) {
+        const auto end = std::upper_bound(it, keys.end(), *it);
+        counted.emplace_back(*it, static_cast<size_t>(end - it));
+        it = end;
+    }
+    const auto countUnfit = [&counted](int nShift) {
+        size_t nUnfit = 0;
+        for (const auto& [nKey, nCount] : counted) {
+            nUnfit += CScalePitch::FromKey(nKey + nShift) ? 0 : nCount;
+        }
+        return nUnfit;
     };
     std::optional<int> best;
-    for (auto it = keys.begin(); it != keys.end(); it = std::upper_bound(it, keys.end(), *it)) {
-        const std::optional<int> shift = CTransposition::IntoC(nFifths, std::span(&*it, 1));
-        if (shift && (!best || countUnfit(*shift) < countUnfit(*best) ||
-                      (countUnfit(*shift) == countUnfit(*best) && std::abs(*shift) < std::abs(*best)))) {
+    for (const auto& [nKey, nCount] : counted) {
+        const std::optional<int> shift = CTransposition::IntoC(nFifths, std::span(&nKey, 1));
+        if (shift &&
+            (!best || countUnfit(*shift) < countUnfit(*best) ||
+             (countUnfit(*shift) == countUnfit(*best) && std::abs(*shift) < std::abs(*best)))) {
             best = shift;
         }
     }
@@ -123,13 +135,14 @@ void CMelodyLayout::NameUnfitNotes(int nShift) {
             if (event.nKey < 0 || CScalePitch::FromKey(event.nKey + nShift)) {
                 continue;
             }
-            const int nMoved = event.nKey + nShift - WrittenKey(event);
+            const int nMoved = event.nTransposed + nShift;
             const std::string strName = CPitchName::Both(event.cStep, event.nAlter, event.nOctave);
             const std::string strMoved =
-                nMoved == 0 ? std::string()
-                            : "nach der Übertragung (" + CTransposition::IntervalName(nMoved) + ") ";
-            CMeasureReader::SReason reason{
-                nMeasure + 1, "Die Tonhöhe " + strName + " gibt es " + strMoved + "in Kantilo nicht."};
+                nMoved == 0
+                    ? std::string()
+                    : "nach der Übertragung (" + CTransposition::IntervalName(nMoved) + ") ";
+            CMeasureReader::SReason reason{nMeasure + 1, "Die Tonhöhe " + strName + " gibt es " +
+                                                             strMoved + "in Kantilo nicht."};
             if (m_reasons.empty() || m_reasons.back() != reason) {
                 m_reasons.push_back(std::move(reason));
             }
@@ -161,9 +174,9 @@ void CMelodyLayout::Enter(CController& controller, const std::vector<size_t>& or
             const bool bRest = event.nKey < 0;
             const bool bTie = !bRest && pPrevious && pPrevious->bTieStart && event.bTieStop &&
                               pPrevious->nKey == event.nKey;
-            const int32_t nHeight =
-                bRest ? (event.restPitch ? event.restPitch->nHeight : nRestHeight)
-                      : CScalePitch::FromKey(event.nKey + m_nShift)->nHeight;
+            const int32_t nHeight = bRest
+                                        ? (event.restPitch ? event.restPitch->nHeight : nRestHeight)
+                                        : CScalePitch::FromKey(event.nKey + m_nShift)->nHeight;
             EnterNote(sheet, nHeight, event.nEighths, bRest, bTie);
             pPrevious = &event;
         }

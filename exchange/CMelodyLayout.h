@@ -26,6 +26,7 @@ public:
 
 private:
     void NameUnfitNotes(int nShift);
+    void TellChanges(const std::vector<size_t>& order);
     bool IsPickup() const;
     void Enter(CController& controller, const std::vector<size_t>& order) const;
 

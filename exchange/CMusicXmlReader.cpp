@@ -173,7 +173,8 @@ CMusicXmlReader::SResult ParseAny(std::span<const uint8_t> data, std::vector<uin
     try {
         std::vector<uint8_t> score;
         if (CMxlContainer::IsContainer(data)) {
-            std::string strRefusal = CMxlContainer::Unpack(data, CDocumentFile::kMaxFileSize, score);
+            std::string strRefusal =
+                CMxlContainer::Unpack(data, CDocumentFile::kMaxFileSize, score);
             if (!strRefusal.empty()) {
                 return Refused(std::move(strRefusal));
             }

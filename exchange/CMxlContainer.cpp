@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include <pugixml.hpp>
 #include <zip.h>
+#include <pugixml.hpp>
 
 #include "CMusicXmlReader.h"
 
@@ -79,7 +79,11 @@ std::string RootFile(zip_t* pArchive) {
     if (!doc.load_buffer(bytes.data(), bytes.size())) {
         return {};
     }
-    return doc.child("container").child("rootfiles").child("rootfile").attribute("full-path").as_string();
+    return doc.child("container")
+        .child("rootfiles")
+        .child("rootfile")
+        .attribute("full-path")
+        .as_string();
 }
 
 }  // namespace

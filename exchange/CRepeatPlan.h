@@ -12,6 +12,6 @@
 class CRepeatPlan {
 public:
     // Indexes into marks; none when more than nLimit measures would be played.
-    static std::optional<std::vector<size_t>> Order(const std::vector<CMeasureReader::SMarks>& marks,
-                                                    size_t nLimit);
+    static std::optional<std::vector<size_t>> Order(
+        const std::vector<CMeasureReader::SMarks>& marks, size_t nLimit);
 };

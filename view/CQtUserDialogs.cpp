@@ -34,8 +34,8 @@ void ShowMusicXmlFiles(QFileDialog& dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         QFileSystemModel* model = dialog.findChild<QFileSystemModel*>();
         if (model != nullptr && f == QString::fromUtf8(kMusicXmlFilter)) {
-            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml"),
-                                   QStringLiteral("*.mxl")});
+            model->setNameFilters(
+                {QStringLiteral("*.musicxml"), QStringLiteral("*.xml"), QStringLiteral("*.mxl")});
         }
     });
 }

@@ -38,8 +38,8 @@ std::string Notes(const std::string& strNotes, const std::string& strMore = "") 
                       (strAlter.empty() ? "" : "<alter>" + strAlter + "</alter>") + "<octave>" +
                       strPitch.substr(strPitch.size() - 1) + "</octave></pitch>";
         }
-        strText += "<note>" + strWhat + "<duration>" + strDuration + "</duration>" + strMore +
-                   "</note>";
+        strText +=
+            "<note>" + strWhat + "<duration>" + strDuration + "</duration>" + strMore + "</note>";
     }
     return strText;
 }
@@ -66,8 +66,8 @@ std::vector<Sound> SoundsOf(const CMusicXmlReader::SResult& result) {
         return sounds;
     }
     for (const CScoreNotes::SSound& sound : CScoreNotes(result.pController->GetSheet()).Sounds()) {
-        sounds.push_back(Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(),
-                               sound.nLength});
+        sounds.push_back(
+            Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(), sound.nLength});
     }
     return sounds;
 }
@@ -87,31 +87,30 @@ std::vector<Sound> Line(int64_t nOnset, const std::vector<std::pair<int32_t, int
 // A hymnal splits a 4/4 bar at a phrase end into 3 + 1 beats: no silence comes between.
 TEST(MusicXmlSound, AShortMeasureInsideIsJustShorter) {
     const CMusicXmlReader::SResult result =
-        Import(Score(Time(4, 4), {Notes("C4/1 D4/1 E4/1 F4/1"), Notes("G4/2 A4/1"),
-                                  Notes("G4/1"), Notes("E4/4")}));
-    EXPECT_EQ(SoundsOf(result), Line(0, {{60, 2}, {62, 2}, {64, 2}, {65, 2}, {67, 4}, {69, 2},
-                                          {67, 2}, {64, 8}}));
+        Import(Score(Time(4, 4), {Notes("C4/1 D4/1 E4/1 F4/1"), Notes("G4/2 A4/1"), Notes("G4/1"),
+                                  Notes("E4/4")}));
+    EXPECT_EQ(SoundsOf(result),
+              Line(0, {{60, 2}, {62, 2}, {64, 2}, {65, 2}, {67, 4}, {69, 2}, {67, 2}, {64, 8}}));
     EXPECT_TRUE(result.notices.empty());
 }
 
 // 3/4 with a one-beat pickup: rests before it so that the first full measure starts a bar,
 // then the measures follow each other without gaps, notes crossing bar lines tied.
 TEST(MusicXmlSound, AnyTimeSignatureIsLaidIntoFourFourBars) {
-    const CMusicXmlReader::SResult waltz =
-        Import(Score(Time(3, 4), {Notes("G4/1"), Notes("C5/2 E5/1"), Notes("D5/3"),
-                                  Notes("C5/1 B4/1 A4/1")}));
+    const CMusicXmlReader::SResult waltz = Import(Score(
+        Time(3, 4), {Notes("G4/1"), Notes("C5/2 E5/1"), Notes("D5/3"), Notes("C5/1 B4/1 A4/1")}));
     EXPECT_EQ(SoundsOf(waltz),
               Line(6, {{67, 2}, {72, 4}, {76, 2}, {74, 6}, {72, 2}, {71, 2}, {69, 2}}));
     EXPECT_EQ(waltz.notices, std::vector<std::string>{
                                  "Die Taktart 3/4 wurde in 4/4-Takte umgeschrieben; die Melodie "
                                  "klingt gleich."});
     // 6/8 in eighths of three divisions, a pickup of one eighth, and a change to 2/4.
-    const CMusicXmlReader::SResult jig = Import(Score(
-        "<divisions>2</divisions>" + Time(6, 8),
-        {Notes("E4/1"), Notes("A4/3 C5/1 B4/1 A4/1"),
-         "<attributes>" + Time(2, 4) + "</attributes>" + Notes("G4/2 E4/2")}));
-    EXPECT_EQ(SoundsOf(jig), Line(7, {{64, 1}, {69, 3}, {72, 1}, {71, 1}, {69, 1}, {67, 2},
-                                       {64, 2}}));
+    const CMusicXmlReader::SResult jig =
+        Import(Score("<divisions>2</divisions>" + Time(6, 8),
+                     {Notes("E4/1"), Notes("A4/3 C5/1 B4/1 A4/1"),
+                      "<attributes>" + Time(2, 4) + "</attributes>" + Notes("G4/2 E4/2")}));
+    EXPECT_EQ(SoundsOf(jig),
+              Line(7, {{64, 1}, {69, 3}, {72, 1}, {71, 1}, {69, 1}, {67, 2}, {64, 2}}));
     EXPECT_EQ(jig.notices.size(), 2u);
     EXPECT_EQ(jig.notices.back(),
               "Die Taktart 2/4 wurde in 4/4-Takte umgeschrieben; die Melodie klingt gleich.");
@@ -151,15 +150,17 @@ TEST(MusicXmlSound, ATransposingInstrumentSoundsAtItsPitch) {
         Import(Score(Key(2) + strClarinet, {Notes("E4/1 F#4/1 G4/1 A4/1")}));
     EXPECT_EQ(SoundsOf(clarinet), Line(0, {{62, 2}, {64, 2}, {65, 2}, {67, 2}}));
     EXPECT_TRUE(clarinet.notices.empty());
-    const std::string strAlto = "<transpose><diatonic>-5</diatonic><chromatic>-9</chromatic>"
-                                "<octave-change>-1</octave-change></transpose>";
+    const std::string strAlto =
+        "<transpose><diatonic>-5</diatonic><chromatic>-9</chromatic>"
+        "<octave-change>-1</octave-change></transpose>";
     EXPECT_EQ(SoundsOf(Import(Score(Key(3) + strAlto, {Notes("A5/2 C#6/2")}))),
               Line(0, {{60, 4}, {64, 4}}));
 }
 
 // A repeat with first and second endings, then a repeat played three times.
 TEST(MusicXmlSound, RepeatsAndEndingsArePlayedAsWritten) {
-    const std::string strForward = "<barline location=\"left\"><repeat direction=\"forward\"/></barline>";
+    const std::string strForward =
+        "<barline location=\"left\"><repeat direction=\"forward\"/></barline>";
     const auto ending = [](const std::string& strNumber, const std::string& strType,
                            const std::string& strLocation) {
         return "<barline location=\"" + strLocation + "\"><ending number=\"" + strNumber +
@@ -169,16 +170,16 @@ TEST(MusicXmlSound, RepeatsAndEndingsArePlayedAsWritten) {
                     : "") +
                "</barline>";
     };
-    const CMusicXmlReader::SResult result = Import(Score(
-        "", {strForward + Notes("C4/4"), ending("1", "start", "left") + Notes("D4/4") +
-                                             ending("1", "stop", "right"),
-             ending("2", "start", "left") + Notes("E4/4") + ending("2", "stop", "right"),
-             strForward + Notes("F4/4") +
-                 "<barline location=\"right\"><repeat direction=\"backward\" times=\"3\"/>"
-                 "</barline>",
-             Notes("G4/4")}));
-    EXPECT_EQ(SoundsOf(result), Line(0, {{60, 8}, {62, 8}, {60, 8}, {64, 8}, {65, 8}, {65, 8},
-                                          {65, 8}, {67, 8}}));
+    const CMusicXmlReader::SResult result = Import(
+        Score("", {strForward + Notes("C4/4"),
+                   ending("1", "start", "left") + Notes("D4/4") + ending("1", "stop", "right"),
+                   ending("2", "start", "left") + Notes("E4/4") + ending("2", "stop", "right"),
+                   strForward + Notes("F4/4") +
+                       "<barline location=\"right\"><repeat direction=\"backward\" times=\"3\"/>"
+                       "</barline>",
+                   Notes("G4/4")}));
+    EXPECT_EQ(SoundsOf(result),
+              Line(0, {{60, 8}, {62, 8}, {60, 8}, {64, 8}, {65, 8}, {65, 8}, {65, 8}, {67, 8}}));
     EXPECT_EQ(result.notices, std::vector<std::string>{"Wiederholungen wurden ausgeschrieben."});
 }
 
@@ -188,30 +189,28 @@ TEST(MusicXmlSound, JumpsArePlayedOnce) {
     const auto sound = [](const std::string& strAttribute) {
         return "<direction><sound " + strAttribute + "/></direction>";
     };
-    EXPECT_EQ(SoundsOf(Import(Score("", {Notes("C4/4"), Notes("D4/4") + sound("fine=\"yes\""),
-                                         Notes("E4/4") + strBack,
-                                         Notes("F4/4") + sound("dacapo=\"yes\"")}))),
-              Line(0, {{60, 8}, {62, 8}, {64, 8}, {60, 8}, {62, 8}, {64, 8}, {65, 8}, {60, 8},
-                       {62, 8}}));
-    EXPECT_EQ(SoundsOf(Import(Score("", {Notes("C4/4"), sound("segno=\"s\"") + Notes("D4/4") +
-                                                            sound("tocoda=\"c\""),
-                                         Notes("E4/4") + sound("dalsegno=\"s\""),
-                                         sound("coda=\"c\"") + Notes("G4/4")}))),
-              Line(0, {{60, 8}, {62, 8}, {64, 8}, {62, 8}, {67, 8}}));
+    EXPECT_EQ(
+        SoundsOf(
+            Import(Score("", {Notes("C4/4"), Notes("D4/4") + sound("fine=\"yes\""),
+                              Notes("E4/4") + strBack, Notes("F4/4") + sound("dacapo=\"yes\"")}))),
+        Line(0, {{60, 8}, {62, 8}, {64, 8}, {60, 8}, {62, 8}, {64, 8}, {65, 8}, {60, 8}, {62, 8}}));
+    EXPECT_EQ(
+        SoundsOf(Import(Score(
+            "", {Notes("C4/4"), sound("segno=\"s\"") + Notes("D4/4") + sound("tocoda=\"c\""),
+                 Notes("E4/4") + sound("dalsegno=\"s\""), sound("coda=\"c\"") + Notes("G4/4")}))),
+        Line(0, {{60, 8}, {62, 8}, {64, 8}, {62, 8}, {67, 8}}));
 }
 
 // A second voice after <backup> without <voice> elements, cue notes and grace notes are not
 // heard; a cue note's time stays as a rest in the first voice.
 TEST(MusicXmlSound, OnlyTheFirstVoiceSounds) {
     const CMusicXmlReader::SResult voices = Import(
-        Score("", {Notes("E4/2 G4/2") + "<backup><duration>4</duration></backup>" +
-                   Notes("C4/4"), Notes("A4/4")}));
+        Score("", {Notes("E4/2 G4/2") + "<backup><duration>4</duration></backup>" + Notes("C4/4"),
+                   Notes("A4/4")}));
     EXPECT_EQ(SoundsOf(voices), Line(0, {{64, 4}, {67, 4}, {69, 8}}));
-    EXPECT_EQ(voices.notices,
-              std::vector<std::string>{"Nur die erste Stimme wurde übernommen."});
-    const CMusicXmlReader::SResult cue =
-        Import(Score("", {Notes("C5/2", "<cue/>") + Notes("D4/2"), Notes("A4/1", "<grace/>") +
-                                                                     Notes("G4/4")}));
+    EXPECT_EQ(voices.notices, std::vector<std::string>{"Nur die erste Stimme wurde übernommen."});
+    const CMusicXmlReader::SResult cue = Import(Score(
+        "", {Notes("C5/2", "<cue/>") + Notes("D4/2"), Notes("A4/1", "<grace/>") + Notes("G4/4")}));
     EXPECT_EQ(SoundsOf(cue), Line(4, {{62, 4}, {67, 8}}));
     EXPECT_EQ(cue.notices, std::vector<std::string>{"Vorschlagsnoten wurden weggelassen."});
 }
@@ -223,11 +222,12 @@ TEST(MusicXmlSound, DecimalDurationsAndTimewiseScores) {
         "<note><pitch><step>D</step><octave>5</octave></pitch><duration>0.49999999</duration>"
         "</note>";
     EXPECT_EQ(SoundsOf(Import(Score("", {strDecimal}))), Line(0, {{72, 3}, {74, 1}}));
-    const std::string strTimewise =
-        "<score-timewise><measure number=\"1\"><part id=\"P1\">" + Notes("C4/2") +
-        "</part><part id=\"P2\">" + Notes("A5/2") + "</part></measure><measure number=\"2\">"
-        "<part id=\"P2\">" + Notes("B4/2") + "</part><part id=\"P1\">" + Notes("E4/4") +
-        "</part></measure></score-timewise>";
+    const std::string strTimewise = "<score-timewise><measure number=\"1\"><part id=\"P1\">" +
+                                    Notes("C4/2") + "</part><part id=\"P2\">" + Notes("A5/2") +
+                                    "</part></measure><measure number=\"2\">"
+                                    "<part id=\"P2\">" +
+                                    Notes("B4/2") + "</part><part id=\"P1\">" + Notes("E4/4") +
+                                    "</part></measure></score-timewise>";
     const CMusicXmlReader::SResult timewise = Import(strTimewise);
     EXPECT_EQ(SoundsOf(timewise), Line(4, {{60, 4}, {64, 8}}));
 }

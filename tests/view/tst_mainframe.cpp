@@ -155,8 +155,8 @@ private slots:
         CKantiloDoc song;
         Enter(song, 2);
         const QString score = Path(u"Melodie.XML"_s);
-        const QByteArray text =
-            QByteArray::fromStdString(CMusicXmlWriter::ToText(song.GetSheet(), "Abendlied", "2026-01-01"));
+        const QByteArray text = QByteArray::fromStdString(
+            CMusicXmlWriter::ToText(song.GetSheet(), "Abendlied", "2026-01-01"));
         QVERIFY(WriteFile(score, text));
         for (const QUrl& url : {QUrl(u"https://example.org/x.kt"_s), QUrl::fromLocalFile(score)}) {
             QMimeData data;

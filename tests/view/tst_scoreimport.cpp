@@ -39,8 +39,8 @@ private slots:
         QTest::newRow("compressed, second voice")
             << u"zweite-stimme-ms.mxl"_s << u"Nur die erste Stimme wurde übernommen."_s
             << u"Zweistimmig"_s;
-        QTest::newRow("nothing changed") << u"kurzer-takt.musicxml"_s << QString()
-                                         << u"Choral mit geteiltem Takt"_s;
+        QTest::newRow("nothing changed")
+            << u"kurzer-takt.musicxml"_s << QString() << u"Choral mit geteiltem Takt"_s;
     }
     void noticesFollowTheShownScore() {
         QFETCH(QString, file);
