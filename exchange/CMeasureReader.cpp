@@ -302,8 +302,13 @@ void CMeasureReader::ReadNote(const pugi::xml_node& note, SCursor& cursor, SMeas
     const double fStart = cursor.fPos;
     cursor.fPos += *fQuarters;
     // Cue notes are silent; the time they take stays as a gap.
-    if (note.child("cue") || !bOurs || fStart + kTolerance < cursor.fOurs) {
-        m_bOtherVoice = m_bOtherVoice || (!bOurs && !note.child("cue"));
+    if (note.child("cue") || !bOurs) {
+        m_bOtherVoice = m_bOtherVoice || !bOurs;
+        return;
+    }
+    // Gone back under notes of its own voice, a note sounds with them.
+    if (fStart + kTolerance < cursor.fOurs) {
+        Refuse("Akkorde gibt es in Kantilo nicht.");
         return;
     }
     AddGap(cursor, fStart, measure);

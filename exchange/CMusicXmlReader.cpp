@@ -90,7 +90,10 @@ std::vector<std::pair<pugi::xml_node, pugi::xml_node>> FirstPart(const pugi::xml
         const std::string_view id = first.attribute("id").as_string();
         for (const pugi::xml_node measure : score.children("measure")) {
             const pugi::xml_node part = measure.find_child_by_attribute("part", "id", id.data());
-            measures.emplace_back(part ? part : measure.child("part"), measure);
+            if (!part) {
+                return {};  // a measure without the part is no timewise score
+            }
+            measures.emplace_back(part, measure);
         }
     }
     return measures;

@@ -94,6 +94,10 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
         {Measure(Note("C4", 1) + Note("D4", 1, "<chord/><voice>1</voice>")),
          "Akkorde gibt es in Kantilo nicht."},
         {Measure(Note("C4", 33)), "Notenwerte länger als acht Takte gibt es in Kantilo nicht."},
+        // Two notes of one voice at once, the second after going back.
+        {Measure(Note("C4", 2, "<voice>1</voice>") + "<backup><duration>1</duration></backup>" +
+                 Note("E4", 1, "<voice>1</voice>")),
+         "Akkorde gibt es in Kantilo nicht."},
         {Measure("<note><unpitched/><duration>1</duration></note>"),
          "Noten ohne Tonhöhe gibt es in Kantilo nicht."},
     };
@@ -118,6 +122,9 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
     strLaughs += "]>" + ScoreXml(Measure(Note("C4", 2).insert(19, "&k;")));
     for (const std::string& strText :
          {std::string(), ScoreXml(Measure(Note("C4", 2)), "score-timewise"), ScoreXml(""),
+          "<score-timewise><measure><part id=\"P1\">" + Note("C4", 2) +
+              "</part></measure><measure><part id=\"P2\">" + Note("C4", 2) +
+              "</part></measure></score-timewise>",
           ScoreXml(Measure(Note("C4", 2))).substr(0, 50), ScoreXml(Measure(Note("C4", 0))),
           ScoreXml(Measure(Note("X4", 2))), strLaughs,
           ScoreXml(Measure(repeat(200000, "<note>") + repeat(200000, "</note>"))),
