@@ -111,9 +111,11 @@ bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
         m_dialogs.ShowMessage(FromUtf8(imported.strMessage), IUserDialogs::Icon::Warning);
         return false;
     }
-    // A title is a file name here: no folder may hide in it.
+    // A title is a file name here: no folder or line break may hide in it.
     std::string title = imported.strTitle;
     std::replace(title.begin(), title.end(), '/', '-');
+    std::replace_if(title.begin(), title.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
     m_doc.TakeImported(std::move(imported.pController),
                        title.empty() ? CExchangeFormat::TitleFromPath(ToUtf8(absolute)) : title);
     AddToRecent(absolute);

@@ -61,6 +61,25 @@ private slots:
         QCOMPARE(Dialogs().saveSuggestions, QStringList{title + u".kt"_s});
     }
 
+    // A title is proposed as a file name: no folder or line break comes with it; a score
+    // without one is named after its file.
+    void theTitleIsAFileName() {
+        const QString score = m_f->Path(u"lied.xml"_s);
+        const QByteArray body =
+            "<part><measure><note><pitch><step>C</step><octave>4</octave></pitch>"
+            "<duration>1</duration></note></measure></part></score-partwise>";
+        QVERIFY(WriteFile(score, "<score-partwise><movement-title>Nord/S\xc3\xbc" "d\nWest"
+                                 "</movement-title>" + body));
+        QVERIFY(Flow().OpenDocumentFile(score));
+        QVERIFY(!Flow().FileSave());  // the save dialog is cancelled
+        QVERIFY(WriteFile(score, "<score-partwise>" + body));
+        Dialogs().answer = IUserDialogs::Answer::No;
+        QVERIFY(Flow().OpenDocumentFile(score));
+        QVERIFY(!Flow().FileSave());
+        QCOMPARE(Dialogs().saveSuggestions, QStringList({u"Nord-Süd West.kt"_s, u"lied.kt"_s}));
+        QVERIFY(Dialogs().messages.isEmpty());
+    }
+
     // A refusal with several reasons is one warning listing them all.
     void aRefusalListsEveryReason() {
         QVERIFY(!Flow().OpenDocumentFile(Corpus(u"sechzehntel-und-umfang-ms.mxl"_s)));
