@@ -18,9 +18,9 @@ using SEvent = CMeasureReader::SEvent;
 constexpr char kRestStep = 'B';
 constexpr int32_t kRestOctave = 4;
 
-// The one place the importer enters notes: as clicks at the pitch's height with length tools,
-// longest first, tied together, the way Kantilo spells a dotted length.
-void EnterNote(CNotenblatt& sheet, int32_t nHeight, int32_t nEighths, bool bRest, bool bTie) {
+// Clicks with length tools at the pitch's height, longest first, tied together, the way
+// Kantilo spells a dotted length.
+void Click(CNotenblatt& sheet, int32_t nHeight, int32_t nEighths, bool bRest, bool bTie) {
     int32_t nLeft = nEighths;
     for (int32_t nPart = CMeasureReader::kBarEighths; nPart >= 1; nPart /= 2) {
         while (nLeft >= nPart) {
@@ -29,6 +29,22 @@ void EnterNote(CNotenblatt& sheet, int32_t nHeight, int32_t nEighths, bool bRest
             nLeft -= nPart;
             bTie = !bRest;
         }
+    }
+}
+
+// The one place the importer enters notes. The sheet splits and ties a note at a bar line;
+// a rest is entered bar by bar, as a user fills each bar, so that no rest is tied to the next
+// and the song exports and imports again unchanged.
+void EnterNote(CNotenblatt& sheet, int32_t nHeight, int32_t nEighths, bool bRest, bool bTie) {
+    if (!bRest) {
+        Click(sheet, nHeight, nEighths, false, bTie);
+        return;
+    }
+    const int32_t nBar = CMeasureReader::kBarEighths;
+    for (int32_t nLeft = nEighths; nLeft > 0;) {
+        const int32_t nPart = std::min(nLeft, nBar - sheet.GetLength() % nBar);
+        Click(sheet, nHeight, nPart, true, false);
+        nLeft -= nPart;
     }
 }
 

@@ -259,3 +259,18 @@ TEST(MusicXmlSound, TheTitleComesFromTheWorkOrTheMovement) {
               "Satz");
     EXPECT_EQ(Import(Score("", {Notes("C4/1")})).strTitle, "");
 }
+
+// Laid into 4/4, a rest may cross a bar line: it is entered bar by bar, untied, so that the
+// song exports and comes back byte for byte, as every imported song must.
+TEST(MusicXmlSound, RestsAcrossBarLinesComeBackUnchanged) {
+    const CMusicXmlReader::SResult waltz = Import(
+        Score(Time(3, 4), {Notes("C4/1 r/2"), Notes("r/2 D4/1"), Notes("E4/1 r/2"), Notes("F4/3")}));
+    ASSERT_NE(waltz.pController, nullptr) << waltz.strMessage;
+    const std::string strText =
+        CMusicXmlWriter::ToText(waltz.pController->GetSheet(), "t", "2026-12-07");
+    const CMusicXmlReader::SResult back = Import(strText);
+    ASSERT_NE(back.pController, nullptr) << back.strMessage;
+    EXPECT_EQ(CDocumentFile::Store(*back.pController), CDocumentFile::Store(*waltz.pController));
+    EXPECT_EQ(SoundsOf(waltz), (std::vector<Sound>{{0, 60, 2}, {10, 62, 2}, {12, 64, 2},
+                                                    {18, 65, 6}}));
+}
