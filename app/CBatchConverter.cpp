@@ -51,10 +51,14 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
 
 std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
                                                        std::ostream& err) {
-    if (CExchangeFormat::FromPath(strPath) == CExchangeFormat::Kind::musicXml) {
+    if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(strPath))) {
         CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
         if (!imported.pController) {
             err << imported.strMessage << '\n';
+        }
+        // What the import changed is told, and the conversion still succeeds.
+        for (const std::string& strNotice : imported.notices) {
+            err << strNotice << '\n';
         }
         return std::move(imported.pController);
     }

@@ -225,7 +225,7 @@ std::string CCommandLine::Version() {
 std::string CCommandLine::Usage() {
     return std::string(
                "Aufruf:\n"
-               "  kantilo [DOKUMENT.kt|PARTITUR.musicxml|PARTITUR.xml]\n"
+               "  kantilo [DOKUMENT.kt|PARTITUR.musicxml|PARTITUR.xml|PARTITUR.mxl]\n"
                "      öffnet den Editor, mit dem Dokument oder der Partitur, falls angegeben\n"
                "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
                "      liest das Dokument und speichert es neu, ohne Fenster\n"
@@ -240,7 +240,8 @@ std::string CCommandLine::Usage() {
                "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bilder (eins je\n"
                "      Seite: BILD-1.png, BILD-2.png, ...), ohne Fenster\n"
                "  kantilo PARTITUR.musicxml -o AUSGABE\n"
-               "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
+               "      importiert eine MusicXML-Partitur (auch .xml, komprimiert .mxl) und wandelt\n"
+               "      sie um; was dabei geändert wurde, steht auf der Fehlerausgabe\n"
                "\n"
                "Optionen:\n"
                "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"

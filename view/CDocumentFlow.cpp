@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 #include "CController.h"
@@ -83,7 +84,7 @@ bool CDocumentFlow::OpenRecentFile(int index) {
 
 bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (CExchangeFormat::FromPath(ToUtf8(path)) == CExchangeFormat::Kind::musicXml) {
+    if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(ToUtf8(path)))) {
         return ImportWithoutAsking(absolute);
     }
     const CFileResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
@@ -101,18 +102,31 @@ bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     return true;
 }
 
-// A score becomes a new song named after its file; it is modified, so that saving asks for a
-// .kt name and never writes over the score. A refused score leaves the song as it was.
+// A score becomes a new song named after its title, else its file; it is modified, so that
+// saving asks for a .kt name and never writes over the score. What the import changed is told
+// once the song shows. A refused score leaves the song as it was.
 bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
     CMusicXmlReader::SResult imported = CMusicXmlReader::Load(ToUtf8(absolute));
     if (!imported.pController) {
         m_dialogs.ShowMessage(FromUtf8(imported.strMessage), IUserDialogs::Icon::Warning);
         return false;
     }
+    // A title is a file name here: no folder or line break may hide in it.
+    std::string title = imported.strTitle;
+    std::replace(title.begin(), title.end(), '/', '-');
+    std::replace_if(title.begin(), title.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
     m_doc.TakeImported(std::move(imported.pController),
-                       CExchangeFormat::TitleFromPath(ToUtf8(absolute)));
+                       title.empty() ? CExchangeFormat::TitleFromPath(ToUtf8(absolute)) : title);
     AddToRecent(absolute);
     emit DocumentReplaced();
+    if (!imported.notices.empty()) {
+        QStringList notices;
+        for (const std::string& notice : imported.notices) {
+            notices << FromUtf8(notice);
+        }
+        m_dialogs.ShowMessage(notices.join(QLatin1Char('\n')), IUserDialogs::Icon::Information);
+    }
     return true;
 }
 

@@ -13,7 +13,7 @@ namespace {
 const QString kTitle = QStringLiteral("Kantilo");
 
 // Opened by import; the patterns are separated by ";" as in the other programs' dialogs.
-const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml)";
+const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml;*.mxl)";
 
 // The dialog's own file list splits patterns at spaces only; it is told the MusicXML patterns
 // one by one.
@@ -21,7 +21,8 @@ void ShowMusicXmlFiles(QFileDialog& dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         QFileSystemModel* model = dialog.findChild<QFileSystemModel*>();
         if (model != nullptr && f == QString::fromUtf8(kMusicXmlFilter)) {
-            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml")});
+            model->setNameFilters(
+                {QStringLiteral("*.musicxml"), QStringLiteral("*.xml"), QStringLiteral("*.mxl")});
         }
     });
 }

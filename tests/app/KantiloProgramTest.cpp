@@ -143,3 +143,25 @@ TEST(KantiloProgram, VersionAndHelpNameThePackageAndMusicXml) {
     const std::string strFirstForm = strHelp.substr(nFirst, strHelp.find('\n', nFirst) - nFirst);
     EXPECT_NE(strFirstForm.find(".musicxml"), std::string::npos) << strFirstForm;
 }
+
+// What an import changed goes to standard error and the conversion succeeds; a compressed
+// score is read like a plain one; a refusal names every reason and fails.
+TEST(KantiloProgram, ImportNoticesGoToStandardError) {
+    ScratchDir dir;
+    const std::string strCorpus = SourceFile("tests/data/import/").string();
+    EXPECT_EQ(RunKantilo({strCorpus + "dreiviertel-g-dur.musicxml", "-o", dir.File("a.kt")}, dir),
+              std::tuple(0, "",
+                         "Die Taktart 3/4 wurde in 4/4-Takte umgeschrieben; die Melodie klingt "
+                         "gleich.\nDie Melodie wurde von G-Dur nach C-Dur übertragen (eine "
+                         "Quarte höher).\n"));
+    EXPECT_EQ(RunKantilo({strCorpus + "volten-ms.mxl", "-o", dir.File("b.kt")}, dir),
+              std::tuple(0, "", "Wiederholungen wurden ausgeschrieben.\n"));
+    EXPECT_EQ(RunKantilo({strCorpus + "volten.musicxml", "-o", dir.File("c.kt")}, dir),
+              std::tuple(0, "", "Wiederholungen wurden ausgeschrieben.\n"));
+    EXPECT_EQ(ReadBytes(dir.File("b.kt")), ReadBytes(dir.File("c.kt")));
+    const auto [nExit, strOut, strErr] =
+        RunKantilo({strCorpus + "sechzehntel-und-umfang.musicxml", "-o", dir.File("d.kt")}, dir);
+    EXPECT_EQ(nExit, 1);
+    EXPECT_EQ(std::count(strErr.begin(), strErr.end(), '\n'), 5) << strErr;
+    EXPECT_FALSE(fs::exists(dir.File("d.kt")));
+}
