@@ -1,10 +1,18 @@
 // "kantilo SONG.kt -o OUT.pdf|svg|png" run as a user runs it, without a display.
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 #include "CKantiloDoc.h"
 #include "CScorePages.h"
@@ -74,18 +82,96 @@ private slots:
                            m_dir.filePath(u"beispiel.pdf"_s), shots + u"/beispiel-seite1"_s});
     }
 
-    // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
+    // Files may grow to 8 KiB only, as on a full disk: the program reports it instead of being
+    // killed by SIGXFSZ, and the old file survives.
     void aFullDiskKeepsTheOldFile() {
         const QString song = m_dir.filePath(u"lied.kt"_s);
         QCOMPARE(SaveSong(song, 40), song);
-        const QString old = m_dir.filePath(u"alt.pdf"_s);
-        const QByteArray oldBytes(4000, 'a');
-        QVERIFY(WriteFile(old, oldBytes));
-        const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-        QCOMPARE(Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s),
-                 u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
-        QCOMPARE(FileBytes(old), oldBytes);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        for (const QString& name : {u"alt.pdf"_s, u"alt.svg"_s, u"alt.png"_s}) {
+            const QString old = m_dir.filePath(name);
+            const QByteArray oldBytes(4000, 'a');
+            QVERIFY(WriteFile(old, oldBytes));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(
+                Kantilo({song, u"-o"_s, old}, u"ulimit -f 16;"_s),
+                u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+            QCOMPARE(FileBytes(old), oldBytes);
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
+    // Pages are always drawn offscreen: a display out of reach or a platform Qt does not know
+    // changes nothing.
+    void pagesNeedNoDisplayWhateverThePlatformSays() {
+        const QString song = m_dir.filePath(u"lied.kt"_s), pdf = m_dir.filePath(u"lied.pdf"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        for (const QString& platform : {u"xcb"_s, u"wayland"_s, u"gibtsnicht"_s}) {
+            QFile::remove(pdf);
+            QCOMPARE(Kantilo({song, u"-o"_s, pdf},
+                             u"export DISPLAY=:77 WAYLAND_DISPLAY=wayland-77 QT_QPA_PLATFORM="_s +
+                                 platform + u';'),
+                     u"0 "_s);
+            QVERIFY(FileBytes(pdf).startsWith("%PDF"));
+        }
+    }
+
+    // The editor names the display it cannot reach and how to convert without one, instead of
+    // Qt's abort in English.
+    void editorNamesTheDisplayItCannotReach() {
+        const QString hint = u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s;
+        const QString x11 = u"kantilo: Die X11-Anzeige \":77\" (DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString noX11 = u"kantilo: Für X11 ist keine Anzeige gesetzt (DISPLAY ist leer).\n"_s;
+        const QString wayland =
+            u"kantilo: Die Wayland-Anzeige \"wayland-77\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString song = m_dir.filePath(u"lied.kt"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        const QString runtime = u"XDG_RUNTIME_DIR="_s + m_dir.path();
+        const std::pair<QString, QString> cases[] = {
+            {u"export DISPLAY=:77;"_s, x11},
+            {u"export DISPLAY=unix:77.0 QT_QPA_PLATFORM=xcb;"_s,
+             u"kantilo: Die X11-Anzeige \"unix:77.0\" (DISPLAY) ist nicht erreichbar.\n"_s},
+            {u"export WAYLAND_DISPLAY=wayland-77 "_s + runtime + u';', wayland + noX11},
+            {u"export WAYLAND_DISPLAY=wayland-77 DISPLAY=:77 "_s + runtime + u';', wayland + x11},
+            {u"export QT_QPA_PLATFORM=gibtsnicht DISPLAY=:77;"_s,
+             u"kantilo: Die Qt-Plattform \"gibtsnicht\" (QT_QPA_PLATFORM) gibt es nicht.\n"_s},
+            {u"export QT_QPA_PLATFORM='wayland;xcb:nograb' DISPLAY=:77;"_s,
+             u"kantilo: Die Wayland-Anzeige \"wayland-0\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s +
+                 x11},
+        };
+        for (const auto& [environment, message] : cases) {
+            QCOMPARE(Kantilo({song}, environment), u"1 "_s + message + hint);
+        }
+        QCOMPARE(Kantilo({}, u"export DISPLAY=:77;"_s), u"1 "_s + x11 + hint);
+    }
+
+    // A display that accepts the connection and hangs up at once passes the check; Qt's fatal
+    // message that follows still ends the program with the German text and 1, not an abort.
+    void editorEndsInGermanWhenQtCannotOpenTheDisplay() {
+        const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(7000 + getpid() % 900);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+        const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        QVERIFY(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                listen(fd, 4) == 0);
+        std::atomic<bool> done = false;
+        std::thread hangUp([&] {
+            while (!done) {
+                pollfd p{fd, POLLIN, 0};
+                if (poll(&p, 1, 50) == 1) {
+                    close(accept(fd, nullptr, nullptr));
+                }
+            }
+        });
+        const QString display = u':' + QString::fromLatin1(name.mid(name.lastIndexOf('X') + 1));
+        const QString result = Kantilo({}, u"export DISPLAY="_s + display + u';');
+        done = true;
+        hangUp.join();
+        close(fd);
+        QCOMPARE(result,
+                 u"1 kantilo: Die grafische Anzeige ließ sich nicht öffnen.\n"
+                 u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s);
     }
 };
 
