@@ -31,7 +31,7 @@ for measures in 10000 100000 "$big"; do
     secs=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
              for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s }' "$work/time")
     printf '%-9s %-9s %10s %9s %5s  %s\n' "$measures" "$format" "$rss" "$secs" "$status" \
-      "$(grep -v '^Command exited' "$work/err" | head -c 100 | head -n 1)"
+      "$(grep -v '^Command exited' "$work/err" | head -c 200 | head -n 1)"
     rm -f "$out"
   done
   rm -f "$song"
