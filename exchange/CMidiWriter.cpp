@@ -16,18 +16,25 @@ constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kController = 0xB0;
 constexpr uint8_t kPitchBend = 0xE0;
 constexpr size_t kMaxTitleBytes = 1024;
+constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
 
-// Events as they are made, straight into the stream.
+// Events as they are made, straight into the stream. A delta time holds at most 28 bits; a
+// longer pause (some 140,000 measures of rests) is bridged by empty text events, which
+// readers pass over.
 class CTrack {
 public:
     explicit CTrack(CExportStream& out) : m_out(out) {}
-    void Event(uint32_t nDelta, std::initializer_list<uint8_t> bytes) {
-        VariableLength(nDelta);
+    void Event(uint64_t nDelta, std::initializer_list<uint8_t> bytes) {
+        for (; nDelta > kMaxDelta; nDelta -= kMaxDelta) {
+            VariableLength(kMaxDelta);
+            m_out.Put(std::string_view("\xFF\x01\x00", 3));
+        }
+        VariableLength(static_cast<uint32_t>(nDelta));
         for (uint8_t b : bytes) {
             m_out.Put(static_cast<char>(b));
         }
     }
-    void Meta(uint32_t nDelta, uint8_t nType, const std::string& strData) {
+    void Meta(uint64_t nDelta, uint8_t nType, const std::string& strData) {
         Event(nDelta, {0xFF, nType});
         VariableLength(static_cast<uint32_t>(strData.size()));
         m_out.Put(strData);
@@ -86,15 +93,15 @@ void WriteTrack(CExportStream& out, const CScoreNotes& score,
         }
         const auto nKey = static_cast<uint8_t>(pitch->MidiKey());
         const int32_t nBend = CMidiWriter::BendValue(pitch->CentsFromKey());
-        const auto nGap = static_cast<uint32_t>((sound.nOnset - nTime) * kTicksPerEighth);
+        const auto nGap = static_cast<uint64_t>((sound.nOnset - nTime) * kTicksPerEighth);
         track.Event(nGap, {kPitchBend, static_cast<uint8_t>(nBend & 0x7F),
                            static_cast<uint8_t>(nBend >> 7)});
         track.Event(0, {kNoteOn, nKey, CMidiWriter::kVelocity});
-        track.Event(static_cast<uint32_t>(sound.nLength * kTicksPerEighth), {kNoteOff, nKey, 0});
+        track.Event(static_cast<uint64_t>(sound.nLength * kTicksPerEighth), {kNoteOff, nKey, 0});
         nTime = sound.nOnset + sound.nLength;
     }
     // The track ends with the song, so trailing rests keep their time.
-    track.Meta(static_cast<uint32_t>((score.Length() - nTime) * kTicksPerEighth), 0x2F, "");
+    track.Meta(static_cast<uint64_t>((score.Length() - nTime) * kTicksPerEighth), 0x2F, "");
 }
 
 // The header chunk, then the one track, whose length is counted in a first pass over it.

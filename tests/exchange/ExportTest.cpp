@@ -95,6 +95,32 @@ TEST(MidiExport, MidoReadsTheNotesAndPitchBends) {
     }
 }
 
+// 140,000 measures of rest between two notes are 268,800,000 ticks, more than a delta time's
+// 28 bits hold: an empty text event takes the first 268,435,455 of them, and mido still finds
+// the second note where it belongs.
+TEST(MidiExport, BridgesPausesLongerThanADeltaTime) {
+    std::string strEntries = "C5/2 ";
+    for (int i = 0; i < 140000; ++i) {
+        strEntries += "C4/18 ";
+    }
+    CNotenblatt sheet;
+    Enter(sheet, strEntries + "C5/2");
+    const Bytes bytes = CMidiWriter::ToBytes(sheet, "t");
+    const Bytes firstNoteOff = Hex("83 60 80 48 00");
+    const auto it =
+        std::search(bytes.begin(), bytes.end(), firstNoteOff.begin(), firstNoteOff.end());
+    ASSERT_NE(it, bytes.end());
+    EXPECT_EQ(Bytes(it + 5, bytes.end()),
+              Hex("FF FF FF 7F FF 01 00 96 A0 01 E0 01 45 00 90 48 50 83 60 80 48 00 00 FF 2F 00"));
+    if (!Runs(kPython + " -c 'import mido'")) {
+        GTEST_SKIP() << "mido (Debian python3-mido) is not installed; the bytes held";
+    }
+    ScratchDir dir;
+    ASSERT_TRUE(CMidiWriter::Save(sheet, "t", dir.File("pause.mid")).Ok());
+    EXPECT_EQ(ReadMidi(dir.File("pause.mid")).sounds,
+              (std::vector<Sound>{{0, 72, 2}, {1120002, 72, 2}}));
+}
+
 TEST(Export, RefusesAFrequencyOutsideTheScale) {
     // A document may hold any frequency: the example's last note, A4 at 440 Hz (B8 01), becomes
     // 300 Hz (2C 01).
