@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <ostream>
 
@@ -11,6 +14,7 @@
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
 #include "CExchangeFormat.h"
 #include "CExitCode.h"
 #include "CMusicXmlReader.h"
@@ -22,7 +26,28 @@ extern "C" void EndAtOnce(int nSignal) {
     CReplacingFile::RemovePendingFiles();
     _exit(128 + nSignal);
 }
+
+// std::terminate's handler: an exception no one caught, or one that met code that cannot pass
+// it on (Qt's libraries are built without exceptions).
+void EndUncaught() {
+    if (const std::exception_ptr pException = std::current_exception()) {
+        try {
+            std::rethrow_exception(pException);
+        } catch (const std::bad_alloc&) {
+            CReplacingFile::RemovePendingFiles();
+            std::fputs(CEngineFailure::kNoMemory, stderr);
+            std::fputc('\n', stderr);
+            _exit(CExitCode::kFailure);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
 }  // namespace
+
+void CBatchConverter::EndOnOutOfMemory() {
+    std::set_terminate(&EndUncaught);
+}
 
 void CBatchConverter::EndOnInterrupt() {
     struct sigaction action {};

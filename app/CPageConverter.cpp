@@ -25,10 +25,9 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
                         std::ostream& err) {
-    // Drawing needs no screen, and a display that is set but out of reach must not stop it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    // Drawing needs no screen, and a display that is set but out of reach, or a platform Qt
+    // does not know, must not stop it: pages look the same on every platform.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication application(argc, argv);
     // A song or an imported score, titled by its file name as the editor titles a song.

@@ -34,6 +34,6 @@ public:
     static constexpr size_t kMaxFileSize = 64u << 20;
     static int ReadBytes(const std::string& strPath, std::vector<uint8_t>& data);
     static CFileResult WriteBytes(const std::string& strPath, std::span<const uint8_t> data);
-    // The message for an errno from replacing the file at strPath (none for 0).
-    static CFileResult WriteFailure(int nError, const std::string& strPath);
+    // What a write of strPath that ended with the errno nError (0: none) tells the user.
+    static CFileResult WriteResult(int nError, const std::string& strPath);
 };

@@ -71,7 +71,7 @@ std::string Message(int nError, const std::string& strPath) {
     if (nError == kDrawingFailed) {
         return CFileError::Text(CFileError::generic, strPath);
     }
-    return CDocumentFile::WriteFailure(nError, strPath).message;
+    return CDocumentFile::WriteResult(nError, strPath).message;
 }
 
 // Every page of a picture stays open until all are written; many pages need many files.

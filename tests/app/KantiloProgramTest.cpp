@@ -14,11 +14,13 @@
 
 namespace {
 
-// Runs the program with args (no quotes in them): the exit code, and what it wrote to its
-// standard output and error.
+// Runs the program with args (no quotes in them), after the shell commands strShell (limits,
+// say): the exit code, and what it wrote to its standard output and error.
 std::tuple<int, std::string, std::string> RunKantilo(const std::vector<std::string>& args,
-                                                     const ScratchDir& dir) {
-    std::string command = "cd '" + dir.Path().string() + "' && '" + ProgramFile().string() + "'";
+                                                     const ScratchDir& dir,
+                                                     const std::string& strShell = "") {
+    std::string command = "cd '" + dir.Path().string() + "' && " + strShell + " exec '" +
+                          ProgramFile().string() + "'";
     for (const std::string& a : args) {
         command += " '" + a + "'";
     }
@@ -164,4 +166,35 @@ TEST(KantiloProgram, ImportNoticesGoToStandardError) {
     EXPECT_EQ(nExit, 1);
     EXPECT_EQ(std::count(strErr.begin(), strErr.end(), '\n'), 5) << strErr;
     EXPECT_FALSE(fs::exists(dir.File("d.kt")));
+}
+
+// Files may grow to 8 KiB only (ulimit -f counts 512-byte blocks in sh), as on a full disk: the
+// program says so and ends with 1 instead of being killed by SIGXFSZ, and the old file stays.
+TEST(KantiloProgram, FileSizeLimitIsReportedAndKeepsTheOldFile) {
+    ScratchDir dir;
+    WriteLongSongAndInstrument(dir, 2000);
+    const Bytes old(4000, 'a');
+    const std::string strLimit = "ulimit -f 16 &&";
+    for (const char* pszName : {"alt.kt", "alt.musicxml", "alt.mid"}) {
+        const std::string strOld = dir.File(pszName);
+        WriteBytes(strOld, old);
+        EXPECT_EQ(
+            RunKantilo({dir.File("lang.kt"), "-o", strOld}, dir, strLimit),
+            std::tuple(1, "",
+                       "Beim Zugriff auf " + strOld + " wurde ein voller Datenträger gemeldet.\n"))
+            << pszName;
+        EXPECT_EQ(ReadBytes(strOld), old) << pszName;
+    }
+    // A song: the sampler's own words for a target it cannot write.
+    const std::string strWave = dir.File("alt.wav");
+    WriteBytes(strWave, old);
+    const auto [nExit, strOut, strErr] = RunKantilo(
+        {fs::absolute(ExampleFile("beispiel.kt")).string(), "-o", strWave}, dir, strLimit);
+    EXPECT_EQ(nExit, 1);
+    EXPECT_NE(strErr.find("Die angegebene Zieldatei konnte nicht geschrieben werden!"),
+              std::string::npos)
+        << strErr;
+    EXPECT_EQ(ReadBytes(strWave), old);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"alt.kt", "alt.mid", "alt.musicxml", "alt.wav",
+                                                  "lang.kt", "stereo.wav"}));
 }

@@ -1,10 +1,18 @@
 // "kantilo SONG.kt -o OUT.pdf|svg|png" run as a user runs it, without a display.
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 #include "CKantiloDoc.h"
 #include "CScorePages.h"
@@ -99,18 +107,125 @@ private slots:
         }
     }
 
-    // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
+    // Files may grow to 8 KiB only, as on a full disk: the program reports it instead of being
+    // killed by SIGXFSZ, and the old file survives.
     void aFullDiskKeepsTheOldFile() {
         const QString song = m_dir.filePath(u"lied.kt"_s);
         QCOMPARE(SaveSong(song, 40), song);
-        const QString old = m_dir.filePath(u"alt.pdf"_s);
-        const QByteArray oldBytes(4000, 'a');
-        QVERIFY(WriteFile(old, oldBytes));
-        const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-        QCOMPARE(Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s),
-                 u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
-        QCOMPARE(FileBytes(old), oldBytes);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        for (const QString& name : {u"alt.pdf"_s, u"alt.svg"_s, u"alt.png"_s}) {
+            const QString old = m_dir.filePath(name);
+            const QByteArray oldBytes(4000, 'a');
+            QVERIFY(WriteFile(old, oldBytes));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(
+                Kantilo({song, u"-o"_s, old}, u"ulimit -f 16;"_s),
+                u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+            QCOMPARE(FileBytes(old), oldBytes);
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
+    // Memory running out while drawing (every allocation from 4 MiB on fails, as the first big
+    // one of a long song's SVG or PDF does): the program's own words and 1 instead of an abort,
+    // and the older file stays alone.
+    void runningOutOfMemoryIsReported() {
+#ifdef __SANITIZE_ADDRESS__
+        // AddressSanitizer's allocator is the one to fail; it warns of each failure itself.
+        const QString limit =
+            u"export ASAN_OPTIONS=\"$ASAN_OPTIONS:allocator_may_return_null=1:"
+            u"max_allocation_size_mb=4\";"_s;
+#else
+        const QString limit =
+            u"export "
+            u"LD_PRELOAD=" KANTILO_FAILING_ALLOCATION u" KANTILO_FAIL_ALLOCATION_FROM=4194304;"_s;
+#endif
+        static const QRegularExpression warning(
+            u"==[0-9]+==WARNING: AddressSanitizer failed to allocate 0x[0-9a-f]+ bytes\n"_s);
+        const QString song = m_dir.filePath(u"lang.kt"_s);
+        QCOMPARE(SaveSong(song, 1600), song);
+        for (const QString& name : {u"alt.svg"_s, u"alt.pdf"_s}) {
+            const QString old = m_dir.filePath(name);
+            QVERIFY(WriteFile(old, "alt"));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(Kantilo({song, u"-o"_s, old}, limit).remove(warning),
+                     u"1 Zu wenig Speicher vorhanden!\n"_s);
+            QCOMPARE(FileBytes(old), QByteArray("alt"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
+    // Pages are always drawn offscreen: a display out of reach or a platform Qt does not know
+    // changes nothing.
+    void pagesNeedNoDisplayWhateverThePlatformSays() {
+        const QString song = m_dir.filePath(u"lied.kt"_s), pdf = m_dir.filePath(u"lied.pdf"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        for (const QString& platform : {u"xcb"_s, u"wayland"_s, u"gibtsnicht"_s}) {
+            QFile::remove(pdf);
+            QCOMPARE(Kantilo({song, u"-o"_s, pdf},
+                             u"export DISPLAY=:77 WAYLAND_DISPLAY=wayland-77 QT_QPA_PLATFORM="_s +
+                                 platform + u';'),
+                     u"0 "_s);
+            QVERIFY(FileBytes(pdf).startsWith("%PDF"));
+        }
+    }
+
+    // The editor names the display it cannot reach and how to convert without one, instead of
+    // Qt's abort in English.
+    void editorNamesTheDisplayItCannotReach() {
+        const QString hint = u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s;
+        const QString x11 = u"kantilo: Die X11-Anzeige \":77\" (DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString noX11 = u"kantilo: Für X11 ist keine Anzeige gesetzt (DISPLAY ist leer).\n"_s;
+        const QString wayland =
+            u"kantilo: Die Wayland-Anzeige \"wayland-77\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString song = m_dir.filePath(u"lied.kt"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        const QString runtime = u"XDG_RUNTIME_DIR="_s + m_dir.path();
+        const std::pair<QString, QString> cases[] = {
+            {u"export DISPLAY=:77;"_s, x11},
+            {u"export DISPLAY=unix:77.0 QT_QPA_PLATFORM=xcb;"_s,
+             u"kantilo: Die X11-Anzeige \"unix:77.0\" (DISPLAY) ist nicht erreichbar.\n"_s},
+            {u"export WAYLAND_DISPLAY=wayland-77 "_s + runtime + u';', wayland + noX11},
+            {u"export WAYLAND_DISPLAY=wayland-77 DISPLAY=:77 "_s + runtime + u';', wayland + x11},
+            {u"export QT_QPA_PLATFORM=gibtsnicht DISPLAY=:77;"_s,
+             u"kantilo: Die Qt-Plattform \"gibtsnicht\" (QT_QPA_PLATFORM) gibt es nicht.\n"_s},
+            {u"export QT_QPA_PLATFORM='wayland;xcb:nograb' DISPLAY=:77;"_s,
+             u"kantilo: Die Wayland-Anzeige \"wayland-0\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s +
+                 x11},
+        };
+        for (const auto& [environment, message] : cases) {
+            QCOMPARE(Kantilo({song}, environment), u"1 "_s + message + hint);
+        }
+        QCOMPARE(Kantilo({}, u"export DISPLAY=:77;"_s), u"1 "_s + x11 + hint);
+    }
+
+    // A display that accepts the connection and hangs up at once passes the check; Qt's fatal
+    // message that follows still ends the program with the German text and 1, not an abort.
+    void editorEndsInGermanWhenQtCannotOpenTheDisplay() {
+        const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(7000 + getpid() % 900);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+        const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        QVERIFY(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                listen(fd, 4) == 0);
+        std::atomic<bool> done = false;
+        std::thread hangUp([&] {
+            while (!done) {
+                pollfd p{fd, POLLIN, 0};
+                if (poll(&p, 1, 50) == 1) {
+                    close(accept(fd, nullptr, nullptr));
+                }
+            }
+        });
+        const QString display = u':' + QString::fromLatin1(name.mid(name.lastIndexOf('X') + 1));
+        const QString result = Kantilo({}, u"export DISPLAY="_s + display + u';');
+        done = true;
+        hangUp.join();
+        close(fd);
+        QCOMPARE(result,
+                 u"1 kantilo: Die grafische Anzeige ließ sich nicht öffnen.\n"
+                 u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s);
     }
 };
 
