@@ -75,7 +75,8 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
 }
 
 std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
-                                                       std::ostream& err) {
+                                                       std::ostream& err, std::string& strTitle) {
+    strTitle = CExchangeFormat::TitleFromPath(strPath);
     if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(strPath))) {
         CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
         if (!imported.pController) {
@@ -84,6 +85,9 @@ std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPat
         // What the import changed is told, and the conversion still succeeds.
         for (const std::string& strNotice : imported.notices) {
             err << strNotice << '\n';
+        }
+        if (!imported.strTitle.empty()) {
+            strTitle = imported.strTitle;
         }
         return std::move(imported.pController);
     }
@@ -107,7 +111,8 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
             << cmd.m_strOutput << '\n';
         return CExitCode::kUsage;
     }
-    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err);
+    std::string strTitle;
+    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err, strTitle);
     if (!pController) {
         return CExitCode::kFailure;
     }
@@ -115,8 +120,7 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
         return GenerateSong(cmd, *pController, err);
     }
     const CFileResult saved =
-        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(),
-                                           CExchangeFormat::TitleFromPath(cmd.m_strDocument),
+        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(), strTitle,
                                            cmd.m_strOutput)
                   : CDocumentFile::Save(cmd.m_strOutput, *pController);
     if (!saved.Ok()) {

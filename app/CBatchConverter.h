@@ -29,8 +29,10 @@ public:
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
     // The document, or the score a MusicXML file holds; nothing when it cannot be read (the
-    // reason went to err).
-    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err);
+    // reason went to err). strTitle gets the song's title: an imported score's own, else the
+    // file's name without its extension, as the editor names it.
+    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err,
+                                                 std::string& strTitle);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

@@ -225,7 +225,7 @@ std::string CCommandLine::Version() {
 std::string CCommandLine::Usage() {
     return std::string(
                "Aufruf:\n"
-               "  kantilo [DOKUMENT.kt|PARTITUR.musicxml|PARTITUR.xml|PARTITUR.mxl]\n"
+               "  kantilo [DOKUMENT.kt|PARTITUR.musicxml|PARTITUR.xml]\n"
                "      öffnet den Editor, mit dem Dokument oder der Partitur, falls angegeben\n"
                "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
                "      liest das Dokument und speichert es neu, ohne Fenster\n"

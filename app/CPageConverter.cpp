@@ -30,15 +30,14 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchan
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication application(argc, argv);
-    // A song or an imported score, titled by its file name as the editor titles a song.
+    // A song titled by its file name, or an imported score by its own title, as the editor
+    // titles them.
+    std::string strTitle;
     const std::unique_ptr<CController> pController =
-        CBatchConverter::LoadSong(cmd.m_strDocument, err);
+        CBatchConverter::LoadSong(cmd.m_strDocument, err, strTitle);
     if (!pController) {
         return CExitCode::kFailure;
     }
-    // The title is the file's name without its extension, as the editor's export names it.
-    // An imported score's own title, once the importer reports one, belongs here.
-    const std::string strTitle = CExchangeFormat::TitleFromPath(cmd.m_strDocument);
     const std::string strError = CScorePages::Save(pController->GetSheet(), strTitle,
                                                    cmd.m_strOutput, CScorePages::FormatOf(kind));
     if (!strError.empty()) {

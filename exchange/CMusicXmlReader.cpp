@@ -11,6 +11,7 @@
 #include "CArchiveException.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
 #include "CFileError.h"
 #include "CInputFile.h"
 #include "CMeasureReader.h"
@@ -161,6 +162,9 @@ CMusicXmlReader::SResult ParseOwn(std::vector<uint8_t>& bytes) {
         const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
             bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_embed_pcdata,
             pugi::encoding_auto);
+        if (parsed.status == pugi::status_out_of_memory) {
+            return Refused(CEngineFailure::kNoMemory);
+        }
         if (!parsed) {
             return Refused(CArchiveException::kMessage);
         }
@@ -195,7 +199,7 @@ CMusicXmlReader::SResult ParseAny(std::span<const uint8_t> data, std::vector<uin
         score.assign(data.begin(), data.end());
         return ParseOwn(score);
     } catch (const std::bad_alloc&) {
-        return Refused(CDocumentFile::kOpenFailure);
+        return Refused(CEngineFailure::kNoMemory);
     }
 }
 
@@ -221,7 +225,7 @@ CMusicXmlReader::SResult CMusicXmlReader::Load(const std::string& strPath) {
         return Refused(CArchiveException::kMessage);
     }
     if (nError != 0) {
-        SResult result = Refused(nError == ENOMEM ? CDocumentFile::kOpenFailure
+        SResult result = Refused(nError == ENOMEM ? CEngineFailure::kNoMemory
                                                   : CFileError::TextFromErrno(nError, strPath));
         result.bFileError = true;
         return result;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
 #include "CEngraving.h"
 #include "CEngravingPainter.h"
 #include "CFileError.h"
@@ -203,6 +204,9 @@ std::string CScorePages::SavePng(const CEngraving& score, const QString& title,
     std::vector<std::unique_ptr<CReplacingDevice>> files;
     QImage image(qRound(kPageWidth * kPngScale), qRound(kPageHeight * kPngScale),
                  QImage::Format_RGB32);
+    if (image.isNull()) {
+        return CEngineFailure::kNoMemory;  // Qt hands back a null picture when memory is short
+    }
     image.setDotsPerMeterX(kPngDotsPerMetre);
     image.setDotsPerMeterY(kPngDotsPerMetre);
     for (int page = 0; page < pageCount; ++page) {
@@ -215,7 +219,12 @@ std::string CScorePages::SavePng(const CEngraving& score, const QString& title,
         painter.scale(kPngScale, kPngScale);
         PaintPage(painter, score, title, page, pageCount);
         painter.end();
-        if (!image.save(file.get(), "PNG")) {
+        // Encoded in memory first: libpng would print its own English line on a failed write.
+        QBuffer encoded;
+        if (!image.save(&encoded, "PNG")) {
+            return Message(kDrawingFailed, strPage);
+        }
+        if (file->write(encoded.data()) != encoded.size()) {
             return Message(file->Error() != 0 ? file->Error() : kDrawingFailed, strPage);
         }
     }

@@ -161,6 +161,13 @@ TEST(KantiloProgram, ImportNoticesGoToStandardError) {
     EXPECT_EQ(RunKantilo({strCorpus + "volten.musicxml", "-o", dir.File("c.kt")}, dir),
               std::tuple(0, "", "Wiederholungen wurden ausgeschrieben.\n"));
     EXPECT_EQ(ReadBytes(dir.File("b.kt")), ReadBytes(dir.File("c.kt")));
+    // Converted on, the score keeps its own title, not its file's name.
+    EXPECT_EQ(std::get<0>(RunKantilo(
+                  {strCorpus + "volten.musicxml", "-o", dir.File("weiter.musicxml")}, dir)),
+              0);
+    const Bytes score = ReadBytes(dir.File("weiter.musicxml"));
+    EXPECT_NE(std::string(score.begin(), score.end()).find("<work-title>Tanz mit Volten</work-title>"),
+              std::string::npos);
     const auto [nExit, strOut, strErr] =
         RunKantilo({strCorpus + "sechzehntel-und-umfang.musicxml", "-o", dir.File("d.kt")}, dir);
     EXPECT_EQ(nExit, 1);
