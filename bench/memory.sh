@@ -4,12 +4,12 @@
 # and 100,000 measures and for a .kt of 64 MiB (the largest Kantilo opens), in every format
 # named. The goal: at most 300 MiB for 100,000 measures, time linear in the length, and the
 # 64 MiB song converted or refused with a message, never above 1 GiB.
-# Usage: bench/memory.sh [BUILD_DIR] [FORMAT...]   (default: build, kt wav musicxml mid)
+# Usage: bench/memory.sh [BUILD_DIR] [FORMAT...]   (default: build, kt wav musicxml mid pdf svg png)
 set -euo pipefail
 build="$(realpath "${1:-build}")"
 shift || true
 formats=("$@")
-((${#formats[@]})) || formats=(kt wav musicxml mid)
+((${#formats[@]})) || formats=(kt wav musicxml mid pdf svg png)
 kantilo="$build/kantilo"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

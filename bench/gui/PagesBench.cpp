@@ -1,5 +1,5 @@
 // The score of a long song written as PDF, SVG and PNG, as the editor's export writes it. Peak
-// memory of the command line for 10,000 bars: bench/pages_memory.sh.
+// memory of the command line for long songs: bench/memory.sh BUILD pdf svg png.
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
