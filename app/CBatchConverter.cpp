@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <ostream>
 
@@ -11,6 +14,7 @@
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
 #include "CExchangeFormat.h"
 #include "CExitCode.h"
 #include "CMusicXmlReader.h"
@@ -23,7 +27,28 @@ extern "C" void EndAtOnce(int nSignal) {
     CReplacingFile::RemovePendingFiles();
     _exit(128 + nSignal);
 }
+
+// std::terminate's handler: an exception no one caught, or one that met code that cannot pass
+// it on (Qt's libraries are built without exceptions).
+void EndUncaught() {
+    if (const std::exception_ptr pException = std::current_exception()) {
+        try {
+            std::rethrow_exception(pException);
+        } catch (const std::bad_alloc&) {
+            CReplacingFile::RemovePendingFiles();
+            std::fputs(CEngineFailure::kNoMemory, stderr);
+            std::fputc('\n', stderr);
+            _exit(CExitCode::kFailure);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
 }  // namespace
+
+void CBatchConverter::EndOnOutOfMemory() {
+    std::set_terminate(&EndUncaught);
+}
 
 void CBatchConverter::EndOnInterrupt() {
     struct sigaction action {};
@@ -51,11 +76,19 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
 }
 
 std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
-                                                       std::ostream& err) {
-    if (CExchangeFormat::FromPath(strPath) == CExchangeFormat::Kind::musicXml) {
+                                                       std::ostream& err, std::string& strTitle) {
+    strTitle = CExchangeFormat::TitleFromPath(strPath);
+    if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(strPath))) {
         CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
         if (!imported.pController) {
             err << imported.strMessage << '\n';
+        }
+        // What the import changed is told, and the conversion still succeeds.
+        for (const std::string& strNotice : imported.notices) {
+            err << strNotice << '\n';
+        }
+        if (!imported.strTitle.empty()) {
+            strTitle = imported.strTitle;
         }
         return std::move(imported.pController);
     }
@@ -79,7 +112,8 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
             << cmd.m_strOutput << '\n';
         return CExitCode::kUsage;
     }
-    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err);
+    std::string strTitle;
+    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err, strTitle);
     if (!pController) {
         return CExitCode::kFailure;
     }
@@ -87,8 +121,7 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
         return GenerateSong(cmd, *pController, err);
     }
     const CFileResult saved =
-        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(),
-                                           CExchangeFormat::TitleFromPath(cmd.m_strDocument),
+        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(), strTitle,
                                            cmd.m_strOutput)
                   : CDocumentFile::Save(cmd.m_strOutput, *pController);
     if (!saved.Ok()) {

@@ -22,11 +22,17 @@ public:
     // signal's number; a file being written is left out, the file it would have replaced
     // stays as it was.
     static void EndOnInterrupt();
+    // From now on memory running out where nothing catches it (inside Qt's painting, say) ends
+    // the process with "Zu wenig Speicher vorhanden!" and 1 instead of an abort; a file being
+    // written is left out, as for an interrupt.
+    static void EndOnOutOfMemory();
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
     // The document, or the score a MusicXML file holds; nothing when it cannot be read (the
-    // reason went to err).
-    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err);
+    // reason went to err). strTitle gets the song's title: an imported score's own, else the
+    // file's name without its extension, as the editor names it.
+    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err,
+                                                 std::string& strTitle);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

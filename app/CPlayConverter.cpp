@@ -80,8 +80,9 @@ int CPlayConverter::Run(int& argc, char** argv, const CCommandLine& cmd, std::os
     // says in its own words when there is nothing to play on.
     CPageConverter::QuietQt();
     QCoreApplication application(argc, argv);
+    std::string strTitle;
     const std::unique_ptr<CController> pController =
-        CBatchConverter::LoadSong(cmd.m_strDocument, err);
+        CBatchConverter::LoadSong(cmd.m_strDocument, err, strTitle);
     if (!pController) {
         return CExitCode::kFailure;
     }

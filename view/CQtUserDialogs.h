@@ -16,8 +16,6 @@ public:
     QString GetOpenFileName() override;
     QString GetSaveFileName(const QString& suggestedName) override;
     QString GetExportFileName(const QString& suggestedName) override;
-    // The path with the extension of the export filter, unless it ends with it already.
-    static QString WithFilterExtension(const QString& path, const QString& filter);
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override;
     QString ChooseSongFile(QWidget* owner, const QString& initialDir) override;
