@@ -1,0 +1,74 @@
+// Kantilo's own renders come back as the songs they were made from: every sound with its
+// onset, length and pitch, through the real sampler, for "Standard" and every shipped
+// instrument, at the lowest and highest filter quality.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "CRecording.h"
+#include "CSamplerDefaults.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+struct RoundTripSong {
+    const char* pName;
+    const char* pEntries;
+};
+
+// Notes never outlast the recording they are played from (Standard lasts four seconds at
+// C4, less above): a sound longer than its instrument is cut short, and what comes back is
+// what sounds.
+const RoundTripSong kSongs[] = {
+    // Eighths next to whole notes, repeated pitches, a half note tied over the bar line.
+    {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
+    // Rests of every length between notes, also between two of the same pitch; a step up
+    // and down the whole scale.
+    {"rests", "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
+              "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
+    // A quarter rest before the first note makes a pickup; ties chain notes into one sound.
+    {"pickup", "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
+               "C5/2 C5/11 C5/1"},
+};
+
+// The instruments to check: "Standard" and every recording shipped with Kantilo.
+std::vector<std::string> Instruments() {
+    std::vector<std::string> paths = {"Standard"};
+    const fs::path folder = SourceFile("resources/instrumente");
+    if (fs::is_directory(folder)) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() == ".wav") {
+                paths.push_back(entry.path().string());
+            }
+        }
+    }
+    return paths;
+}
+
+void ExpectRoundTrip(const std::string& strInstrument, int32_t nQuality) {
+    ScratchDir dir;
+    for (const RoundTripSong& song : kSongs) {
+        SCOPED_TRACE(std::string(song.pName) + " with " + strInstrument + ", quality " +
+                     std::to_string(nQuality));
+        const std::string strWave = dir.File(std::string(song.pName) + ".wav");
+        Render(song.pEntries, strInstrument, strWave, nQuality);
+        const CTranscriber::SResult result = CTranscriber::TranscribeFile(strWave, {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        CController entered;
+        Enter(entered, song.pEntries);
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()));
+        // Kantilo plays at 120 quarters a minute, in C: no shift, no notice beyond the tempo.
+        EXPECT_NEAR(result.fQuarters, 120, 0.5);
+        EXPECT_EQ(result.notices, std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt."});
+    }
+}
+
+}  // namespace
+
+TEST(TranscriptionRoundTrip, StandardAndShippedInstrumentsComeBackExactly) {
+    for (const std::string& strInstrument : Instruments()) {
+        for (int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
+            ExpectRoundTrip(strInstrument, nQuality);
+        }
+    }
+}

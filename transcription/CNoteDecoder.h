@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CBeatGrid;
+class CPitchFrames;
+
+// Reads the melody off the grid of eighths with one Viterbi pass: in every eighth the voice
+// rests, begins a note of some key, or holds the note before. A note must be heard through the
+// middle of its eighths; a note of the same key begins again only where an attack shows, a
+// held note pays for an attack it ignores.
+class CNoteDecoder {
+public:
+    // One sounding note: onset and length in eighths from the first grid line of the
+    // recording, the equal-tempered key (A4 = 69).
+    struct SNote {
+        int64_t nOnset = 0;
+        int64_t nLength = 0;
+        int32_t nKey = 0;
+        bool operator==(const SNote&) const = default;
+    };
+
+    static std::vector<SNote> Decode(const CPitchFrames& frames, const CBeatGrid& grid);
+
+private:
+    struct SSlot;
+    static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+};
