@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "CTranscriber.h"
+
 class CCommandLine;
 class CController;
 
@@ -24,9 +26,13 @@ public:
     static void EndOnInterrupt();
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
-    // The document, or the score a MusicXML file holds; nothing when it cannot be read (the
-    // reason went to err).
-    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err);
+    // The document, the score a MusicXML file holds, or the melody of a recording (told by
+    // its content; the notices go to err); nothing when it cannot be read (the reason went to
+    // err).
+    static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err,
+                                                 const CTranscriber::SOptions& options = {});
+    // What --tempo and --key ask of a transcription.
+    static CTranscriber::SOptions TranscriptionOptions(const CCommandLine& cmd);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

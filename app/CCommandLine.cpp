@@ -66,6 +66,30 @@ std::string ApplyQuality(CCommandLine& cmd, const std::string& strValue) {
     return "";
 }
 
+// The tempi a recording may be said to have, in quarters per minute.
+constexpr int32_t kMinTempo = 40;
+constexpr int32_t kMaxTempo = 300;
+
+std::string ApplyTempo(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bTranscriptionOption = true;
+    std::optional<int32_t> nValue = ParseNumber(strValue);
+    if (!nValue || *nValue < kMinTempo || *nValue > kMaxTempo) {
+        return "--tempo: erlaubt ist eine ganze Zahl von " + std::to_string(kMinTempo) + " bis " +
+               std::to_string(kMaxTempo) + " (Viertel pro Minute).";
+    }
+    cmd.m_nTempo = *nValue;
+    return "";
+}
+
+std::string ApplyKey(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bTranscriptionOption = true;
+    if (strValue != "auto" && strValue != "C") {
+        return "--key: erlaubt ist \"auto\" oder \"C\".";
+    }
+    cmd.m_bKeepKey = strValue == "C";
+    return "";
+}
+
 std::string ApplyHelp(CCommandLine& cmd, const std::string&) {
     cmd.m_action = CCommandLine::Action::help;
     return "";
@@ -85,11 +109,13 @@ struct Option {
     ApplyFn pfnApply;
 };
 
-constexpr std::array<Option, 6> kOptions = {{
+constexpr std::array<Option, 8> kOptions = {{
     {"-o", "--output", true, &ApplyOutput},
     {"--instrument", "", true, &ApplyInstrument},
     {"--base", "", true, &ApplyBase},
     {"--quality", "", true, &ApplyQuality},
+    {"--tempo", "", true, &ApplyTempo},
+    {"--key", "", true, &ApplyKey},
     {"--help", "-h", false, &ApplyHelp},
     {"--version", "", false, &ApplyVersion},
 }};
@@ -212,6 +238,8 @@ void CCommandLine::Finish() {
         }
     } else if (m_bSamplerOption) {
         m_strError = "--instrument, --base und --quality gelten nur zusammen mit -o.";
+    } else if (m_bTranscriptionOption) {
+        m_strError = "--tempo und --key gelten nur zusammen mit -o.";
     }
     if (!m_strError.empty()) {
         m_action = Action::usageError;
@@ -240,6 +268,9 @@ std::string CCommandLine::Usage() {
                "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bild, ohne Fenster\n"
                "  kantilo PARTITUR.musicxml -o AUSGABE\n"
                "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
+               "  kantilo AUFNAHME.wav|AUFNAHME.flac|AUFNAHME.ogg -o AUSGABE [--tempo BPM]"
+               " [--key auto|C]\n"
+               "      schreibt die Melodie einer Aufnahme als Noten und wandelt sie um\n"
                "\n"
                "Optionen:\n"
                "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"
@@ -252,6 +283,9 @@ std::string CCommandLine::Usage() {
            "  --quality Q          Filterqualität " +
            QualityRange() + " (Vorgabe " + std::to_string(CSamplerDefaults::kDefaultQuality) +
            ")\n"
+           "  --tempo BPM          Tempo der Aufnahme in Vierteln pro Minute (Vorgabe: erkannt)\n"
+           "  --key auto|C         auto: die Tonart wird erkannt und nach C-Dur übertragen\n"
+           "                       (Vorgabe); C: die Melodie bleibt, wie sie klingt\n"
            "  -h, --help           zeigt diese Hilfe\n"
            "  --version            zeigt die Version\n";
 }

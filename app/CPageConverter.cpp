@@ -34,7 +34,7 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchan
     QGuiApplication application(argc, argv);
     // A song or an imported score, titled by its file name as the editor titles a song.
     const std::unique_ptr<CController> pController =
-        CBatchConverter::LoadSong(cmd.m_strDocument, err);
+        CBatchConverter::LoadSong(cmd.m_strDocument, err, CBatchConverter::TranscriptionOptions(cmd));
     if (!pController) {
         return CExitCode::kFailure;
     }

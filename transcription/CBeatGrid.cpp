@@ -8,24 +8,41 @@
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
-// Kantilo's own eighth: a quarter of a second.
+// Kantilo's own eighth, a quarter of a second, when nothing else fits.
 constexpr double kKantiloEighth = 0.25;
 // A rise of this many dB within a sounding stretch is an attack.
-constexpr float kAttackRise = 6;
+constexpr float kAttackRise = 10;
 // The tempo is searched in the first minute's onsets; the rest only refines it.
 constexpr double kSearchSeconds = 60;
 // Fits this close to the best count as equally good.
-constexpr double kFitTolerance = 0.01;
+constexpr double kFitTolerance = 0.02;
+// Frames on either side whose median is the key held.
+constexpr size_t kHoldReach = 4;
+// Frames a key must hold, and silent frames that end a sound.
+constexpr size_t kStableFrames = 6;
+constexpr size_t kGapFrames = 3;
 
-bool Voiced(const CPitchFrames& frames, size_t n) { return n < frames.Frames().size() && frames.IsVoiced(n); }
-
-int KeyAt(const CPitchFrames& frames, size_t n) {
-    return Voiced(frames, n) ? int(std::lround(frames.Frames()[n].fKey)) : -1;
+bool Voiced(const CPitchFrames& frames, size_t n) {
+    return n < frames.Frames().size() && frames.IsVoiced(n);
 }
 
-// A key that holds for the three frames from n on.
-bool KeyHolds(const CPitchFrames& frames, size_t n, int nKey) {
-    return KeyAt(frames, n) == nKey && KeyAt(frames, n + 1) == nKey && KeyAt(frames, n + 2) == nKey;
+// The pitch class a sounding frame holds: the median of the sounding frames around it, so
+// that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
+// -1 where too little sounds.
+int HeldKey(const CPitchFrames& frames, size_t n) {
+    std::vector<float> keys;
+    for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
+        if (Voiced(frames, k)) {
+            // Folded into one octave around the frame's own key, so that a median is possible.
+            const float fKey = frames.Frames()[k].fKey;
+            keys.push_back(fKey + 12 * std::round((frames.Frames()[n].fKey - fKey) / 12));
+        }
+    }
+    if (!Voiced(frames, n) || keys.size() < kHoldReach + 1) {
+        return -1;
+    }
+    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
+    return int(std::lround(keys[keys.size() / 2])) % 12;
 }
 }  // namespace
 
@@ -44,20 +61,27 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
     Refine();
 }
 
-// A sound begins where a key starts to hold after silence or after another key, and where
-// the level jumps while a key holds (a repeated note).
+// A sound begins where a key starts to hold for a while after silence or after another key,
+// and where the level jumps while a key holds (a repeated note).
 void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     const auto& all = frames.Frames();
-    int nHeld = -1;
-    size_t nLastOnset = 0;
+    std::vector<int> held(all.size());
     for (size_t n = 0; n < all.size(); ++n) {
-        const int nKey = KeyAt(frames, n);
+        held[n] = HeldKey(frames, n);
+    }
+    int nLastKey = -1;
+    size_t nSilent = kGapFrames, nLastOnset = 0;
+    for (size_t n = 0; n < all.size(); ++n) {
+        nSilent = held[n] < 0 ? nSilent + 1 : 0;
+        if (nSilent >= kGapFrames) {
+            nLastKey = -1;
+        }
         bool bOnset = false;
-        if (nKey >= 0 && nKey != nHeld && KeyHolds(frames, n, nKey)) {
+        if (held[n] >= 0 && held[n] != nLastKey && n + kStableFrames <= all.size() &&
+            std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
+                        [&](int k) { return k == held[n]; })) {
             bOnset = true;
-            nHeld = nKey;
-        } else if (nKey < 0 && !Voiced(frames, n + 1) && !Voiced(frames, n + 2)) {
-            nHeld = -1;
+            nLastKey = held[n];
         }
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
@@ -89,7 +113,7 @@ double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
 }
 
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
-// stretch; the best fit, the nearest to Kantilo's eighth among equals.
+// stretch.
 double CBeatGrid::FindEighth() const {
     const double fSpan =
         std::max(1.0, std::min(kSearchSeconds, m_onsets.back() - m_onsets.front()));
@@ -102,13 +126,12 @@ double CBeatGrid::FindEighth() const {
         fits.emplace_back(e, FitOf(e, nullptr));
         fBest = std::max(fBest, fits.back().second);
     }
+    // The coarsest grid that explains the onsets as well as the best: a finer one explains
+    // them too, by splitting every note.
     double fChosen = kKantiloEighth;
-    double fDistance = INFINITY;
     for (const auto& [e, fit] : fits) {
-        const double d = std::abs(std::log(e / kKantiloEighth));
-        if (fit >= fBest - kFitTolerance && d < fDistance) {
+        if (fit >= fBest - kFitTolerance) {
             fChosen = e;
-            fDistance = d;
         }
     }
     return fChosen;

@@ -9,8 +9,9 @@
 #include "CPitchFrames.h"
 
 namespace {
-constexpr int kLowKey = int(CPitchFrames::kLowestKey);
-constexpr int kKeys = int(CPitchFrames::kHighestKey) - kLowKey + 1;
+// Notes are first found as pitch classes, their octave afterwards: voices, choirs and low
+// strings are often read an octave off for a few frames, which must not split a note.
+constexpr int kKeys = 12;
 // The middle of an eighth, as parts of it, where its pitch is heard.
 constexpr double kCoreFrom = 0.25;
 constexpr double kCoreTo = 0.85;
@@ -26,11 +27,12 @@ constexpr double kMissingAttack = 1.5;
 constexpr double kNewNote = 0.3;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
-// How much a frame of fractional key fKey speaks for nKey: wholly within a quarter tone's
-// half, not at all from three quarters of a semitone.
-double Vote(float fKey, int nKey) {
-    const double d = std::abs(double(fKey) - nKey);
-    return std::clamp(1.5 - 2 * d, 0.0, 1.0);
+// How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
+// quarter tone's half, not at all from three quarters of a semitone.
+double Vote(float fKey, int nClass) {
+    double d = double(fKey) - nClass;
+    d -= 12 * std::round(d / 12);
+    return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
 }
 
 // States per eighth: 0 rest, 1 + k a new note of key k, 1 + kKeys + k key k held.
@@ -42,7 +44,8 @@ int KeyOf(int nState) { return nState == 0 ? -1 : (nState - 1) % kKeys; }
 
 struct CNoteDecoder::SSlot {
     double fVoiced = 0;              // share of the middle frames that sound
-    std::array<double, kKeys> keys{};  // share of the middle frames that sound each key
+    std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
+    std::vector<float> heard;          // the keys of the middle frames that sound
     double fAttack = 0;              // 0 to 1
 };
 
@@ -62,9 +65,9 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
                 continue;
             }
             slot.fVoiced += 1;
-            const int nNear = int(std::lround(all[n].fKey));
-            for (int k = std::max(kLowKey, nNear - 1); k <= std::min(kLowKey + kKeys - 1, nNear + 1); ++k) {
-                slot.keys[size_t(k - kLowKey)] += Vote(all[n].fKey, k);
+            slot.heard.push_back(all[n].fKey);
+            for (int k = 0; k < kKeys; ++k) {
+                slot.keys[size_t(k)] += Vote(all[n].fKey, k);
             }
         }
         const double nCount = std::max<double>(1, double(last) - double(first));
@@ -130,10 +133,30 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
     }
     for (size_t s = 0; s < path.size(); ++s) {
         if (path[s] >= 1 && path[s] <= kKeys) {
-            notes.push_back(SNote{int64_t(s), 1, kLowKey + path[s] - 1});
+            notes.push_back(SNote{int64_t(s), 1, path[s] - 1});
         } else if (path[s] > kKeys && !notes.empty()) {
             ++notes.back().nLength;
         }
     }
+    for (SNote& note : notes) {
+        note.nKey = OctaveOf(slots, note);
+    }
     return notes;
+}
+
+// The key of the note's class in the octave most of its frames are heard in (their median).
+int CNoteDecoder::OctaveOf(const std::vector<SSlot>& slots, const SNote& note) {
+    std::vector<double> octaves;
+    for (int64_t s = note.nOnset; s < note.nOnset + note.nLength; ++s) {
+        for (const float fKey : slots[size_t(s)].heard) {
+            if (Vote(fKey, note.nKey) > 0) {
+                octaves.push_back(std::round((double(fKey) - note.nKey) / 12));
+            }
+        }
+    }
+    if (octaves.empty()) {
+        return note.nKey + 60;
+    }
+    std::nth_element(octaves.begin(), octaves.begin() + std::ptrdiff_t(octaves.size() / 2), octaves.end());
+    return note.nKey + 12 * int(octaves[octaves.size() / 2]);
 }

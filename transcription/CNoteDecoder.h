@@ -7,7 +7,8 @@ class CBeatGrid;
 class CPitchFrames;
 
 // Reads the melody off the grid of eighths with one Viterbi pass: in every eighth the voice
-// rests, begins a note of some key, or holds the note before. A note must be heard through the
+// rests, begins a note of some pitch class, or holds the note before; each note then takes the
+// octave most of its frames are heard in. A note must be heard through the
 // middle of its eighths; a note of the same key begins again only where an attack shows, a
 // held note pays for an attack it ignores.
 class CNoteDecoder {
@@ -26,4 +27,5 @@ public:
 private:
     struct SSlot;
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
 };

@@ -12,6 +12,9 @@ namespace {
 // A frame is heard as sounding this far below the loudest frame at most.
 constexpr float kVoicedRange = 40;
 constexpr float kMinConfidence = 0.6f;
+// A frame this far below the loudest of the last half second is a dying tail, not a note.
+constexpr float kTailRange = 20;
+constexpr size_t kTailFrames = 50;
 // The level rise is measured every quarter frame against the quietest of the last eight
 // levels, so that the short fade between two notes of one pitch shows, and slower attacks.
 constexpr uint32_t kRiseParts = 4;
@@ -37,6 +40,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording) {
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
     ReadPitches(recording, nHop);
+    FindVoiced();
 }
 
 void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
@@ -106,8 +110,16 @@ void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
     }
 }
 
-bool CPitchFrames::IsVoiced(size_t n) const {
-    const SFrame& frame = m_frames[n];
-    return frame.fLevel > m_fPeak - kVoicedRange && frame.fConfidence >= kMinConfidence &&
-           frame.fKey >= kLowestKey && frame.fKey <= kHighestKey;
+void CPitchFrames::FindVoiced() {
+    m_voiced.assign(m_frames.size(), false);
+    for (size_t n = 0; n < m_frames.size(); ++n) {
+        const SFrame& frame = m_frames[n];
+        float fRecent = frame.fLevel;
+        for (size_t k = n >= kTailFrames ? n - kTailFrames : 0; k < n; ++k) {
+            fRecent = std::max(fRecent, m_frames[k].fLevel);
+        }
+        m_voiced[n] = frame.fLevel > m_fPeak - kVoicedRange && frame.fLevel > fRecent - kTailRange &&
+                      frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey &&
+                      frame.fKey <= kHighestKey;
+    }
 }

@@ -25,8 +25,9 @@ public:
     const std::vector<SFrame>& Frames() const { return m_frames; }
     // The loudest frame's level: the reference every level threshold is taken from.
     float PeakLevel() const { return m_fPeak; }
-    // Whether frame n sounds a pitch: loud enough against the peak and heard with confidence.
-    bool IsVoiced(size_t n) const;
+    // Whether frame n sounds a pitch: heard with confidence, loud enough against the peak and
+    // against the last half second (a fading tail or its echo no longer counts).
+    bool IsVoiced(size_t n) const { return m_voiced[n]; }
     // Keys outside this range are no melody Kantilo could hold, even transposed.
     static constexpr float kLowestKey = 40;   // E2
     static constexpr float kHighestKey = 100;  // E7
@@ -34,7 +35,9 @@ public:
 private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void ReadPitches(const CRecording& recording, uint32_t nHop);
+    void FindVoiced();
 
     std::vector<SFrame> m_frames;
+    std::vector<bool> m_voiced;
     float m_fPeak = -120;
 };
