@@ -12,6 +12,8 @@ namespace {
 // A frame is heard as sounding this far below the loudest frame at most.
 constexpr float kVoicedRange = 40;
 constexpr float kMinConfidence = 0.6f;
+// A pitch whose first three harmonics hold less of the sound is no note of its own.
+constexpr double kMinHarmonicShare = 0.2;
 // A frame this far below the loudest of the last half second is a dying tail, not a note.
 constexpr float kTailRange = 20;
 constexpr size_t kTailFrames = 50;
@@ -26,6 +28,31 @@ struct SAubioDeleter {
 };
 
 // The analysis window: the power of two nearest to 46 ms, long enough for E2's period.
+// The share of a window's energy in the first three harmonics of fHz (1 for a pure tone of
+// that pitch). A chord makes YIN hear the common fundamental far below its notes, where
+// nothing sounds: that share is then near 0.
+double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nRate) {
+    double fEnergy = 0;
+    for (size_t i = 0; i < n; ++i) {
+        fEnergy += double(pSamples[i]) * pSamples[i];
+    }
+    if (fEnergy <= 0) {
+        return 0;
+    }
+    double fShare = 0;
+    for (int h = 1; h <= 3; ++h) {
+        const double fCoefficient = 2 * std::cos(6.283185307179586 * h * fHz / nRate);
+        double s1 = 0, s2 = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const double s0 = pSamples[i] + fCoefficient * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        fShare += 2 * (s1 * s1 + s2 * s2 - fCoefficient * s1 * s2) / (double(n) * fEnergy);
+    }
+    return fShare;
+}
+
 uint32_t WindowFor(uint32_t nRate) {
     uint32_t n = 256;
     while (n < nRate / 22) {
@@ -106,6 +133,13 @@ void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
             SFrame& frame = m_frames[n - nLag];
             frame.fKey = pOut->data[0];
             frame.fConfidence = aubio_pitch_get_confidence(pPitch.get());
+            const size_t nEnd = std::min(recording.Samples().size(), (n + 1) * nHop);
+            if (frame.fConfidence >= kMinConfidence && frame.fKey > 0 && nEnd >= nWindow &&
+                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow,
+                                 440.0 * std::pow(2.0, (frame.fKey - 69) / 12.0),
+                                 recording.Rate()) < kMinHarmonicShare) {
+                frame.fConfidence = 0;
+            }
         }
     }
 }
