@@ -21,6 +21,8 @@ constexpr size_t kHoldReach = 4;
 // Frames a key must hold, and silent frames that end a sound.
 constexpr size_t kStableFrames = 6;
 constexpr size_t kGapFrames = 3;
+// Onsets closer than this (frames; well below the shortest eighth) belong to one note.
+constexpr size_t kOnsetSpacing = 16;
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
     return n < frames.Frames().size() && frames.IsVoiced(n);
@@ -86,8 +88,8 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
                              (Voiced(frames, n + 3) || Voiced(frames, n + 5));
-        // A key taking over right after an attack belongs to that attack.
-        if ((bOnset || bAttack) && (m_onsets.empty() || n > nLastOnset + 5)) {
+        // A key taking over right after an attack belongs to that attack, and the other way.
+        if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
             nLastOnset = n;
         }

@@ -59,7 +59,15 @@ def instrument(out_wav, program):
 
 
 def melody(rng):
-    """Notes (onset, length, scale degree) in eighths, and rests between some of them."""
+    """Notes (onset, length, scale degree) in eighths, and rests between some of them; a few
+    begin off the beat, or the melody would sound the same at half the tempo."""
+    while True:
+        notes = phrase(rng)
+        if sum(onset % 2 for onset, _, _ in notes) >= 3:
+            return notes
+
+
+def phrase(rng):
     notes, at, degree = [], 0, rng.randint(0, 7)
     while at < 48:
         length = rng.choice([1, 1, 2, 2, 2, 3, 4, 6, 8])
