@@ -16,6 +16,7 @@ public:
     QString GetOpenFileName() override;
     QString GetSaveFileName(const QString& suggestedName) override;
     QString GetExportFileName(const QString& suggestedName) override;
+    QString GetRecordingFileName() override;
     // The path with the extension of the export filter, unless it ends with it already.
     static QString WithFilterExtension(const QString& path, const QString& filter);
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
