@@ -14,6 +14,7 @@
 #include "CPageConverter.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
+#include "CSingCommand.h"
 #include "CSongPlayer.h"
 #include "SStartup.h"
 
@@ -61,6 +62,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
         return exitCode;
     }
     CSamplerCommands::Attach(*app.MainFrame(), dialogs);
+    CSingCommand::Attach(*app.MainFrame(), dialogs);
     dialogs.SetParent(app.MainFrame());
     return QApplication::exec();
 }
