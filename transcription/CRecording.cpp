@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -129,7 +130,12 @@ bool CRecording::IsRecording(std::span<const uint8_t> head) {
            starts("fLaC") || starts("OggS");
 }
 
+// Only a regular file is looked into: opening a FIFO would wait for a writer.
 bool CRecording::IsRecordingFile(const std::string& strPath) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(strPath, error)) {
+        return false;
+    }
     std::ifstream in(strPath, std::ios::binary);
     uint8_t head[12] = {};
     in.read(reinterpret_cast<char*>(head), sizeof head);
@@ -153,6 +159,10 @@ CRecording::SLoad CRecording::Read(std::span<const uint8_t> data, const std::str
 }
 
 CRecording::SLoad CRecording::Load(const std::string& strPath) {
+    std::error_code error;
+    if (std::filesystem::exists(strPath, error) && !std::filesystem::is_regular_file(strPath, error)) {
+        return ReadWith(nullptr, {}, strPath);
+    }
     std::ifstream in(strPath, std::ios::binary | std::ios::ate);
     if (!in) {
         return {nullptr, "Die Aufnahme " + Quoted(strPath) + " lässt sich nicht öffnen."};

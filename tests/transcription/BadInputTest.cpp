@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <random>
@@ -64,6 +65,12 @@ TEST(TranscriptionBadInput, EmptyCutShortAndForeignFilesAreRefused) {
               "„" + dir.File("lied.wav") + "“ ist keine Aufnahme, die Kantilo lesen kann (WAV, FLAC oder Ogg).");
     EXPECT_EQ(MessageFor(dir.File("fehlt.wav")),
               "Die Aufnahme „" + dir.File("fehlt.wav") + "“ lässt sich nicht öffnen.");
+    // A FIFO is refused at once, never waited on.
+    ASSERT_EQ(mkfifo(dir.File("rohr.wav").c_str(), 0600), 0);
+    EXPECT_FALSE(CRecording::IsRecordingFile(dir.File("rohr.wav")));
+    EXPECT_TRUE(PassesInChild(
+        [&] { return CTranscriber::TranscribeFile(dir.File("rohr.wav"), {}).strMessage.find("keine Aufnahme") != std::string::npos; },
+        {}, 10));
 }
 
 // Two hours claimed by the header are refused from the header alone: the file is sparse and
