@@ -1,9 +1,7 @@
-#include <QDir>
 #include <QProcess>
 #include <QtEndian>
 
-#include <signal.h>
-
+#include "PrivateSoundServer.h"
 #include "UiTestKit.h"
 
 constexpr int kRate = 44100;  // the null sink's own rate
@@ -13,34 +11,18 @@ constexpr int kRate = 44100;  // the null sink's own rate
 class TestRealAudio : public QObject {
     Q_OBJECT
 
-    pid_t m_nServerPid = 0;
+    CPrivateSoundServer m_server;
 
 private slots:
     // A private sound server from tools/start-pulse.sh, whose default sink is a null sink.
     void initTestCase() {
         CSongPlayer::SelectMediaBackend();  // as main does
-        QProcess start;
-        start.start(u"bash"_s,
-                    {qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/tools/start-pulse.sh"_s});
-        if (!start.waitForFinished(30000) || start.exitCode() != 0) {
+        if (!m_server.Start()) {
             QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
         }
-        for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (line.startsWith("export ") && equals > 7) {
-                qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
-            }
-        }
-        m_nServerPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
     }
 
-    void cleanupTestCase() {
-        if (m_nServerPid > 0) {
-            ::kill(m_nServerPid, SIGTERM);
-            QVERIFY(QTest::qWaitFor([this] { return ::kill(m_nServerPid, 0) != 0; }, 5000));
-            QDir(qEnvironmentVariable("KANTILO_PULSE_DIR")).removeRecursively();
-        }
-    }
+    void cleanupTestCase() { QVERIFY(m_server.Stop()); }
 
     // The song sounds from Play until Stop, and not a moment longer.
     void playSoundsUntilStopped() {

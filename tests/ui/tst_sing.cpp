@@ -1,12 +1,7 @@
 // "Melodie einsingen": a song played into a private sound server's null sink is recorded from
 // its monitor as the default input, and transcribed to the notes it was rendered from.
-#include <QAudioDevice>
-#include <QDir>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QtTest>
-
-#include <signal.h>
 
 #include "CController.h"
 #include "CRecording.h"
@@ -14,6 +9,7 @@
 #include "CSilentProgressSink.h"
 #include "CSingDlg.h"
 #include "CTranscriber.h"
+#include "PrivateSoundServer.h"
 #include "SheetProbe.h"
 
 using namespace Qt::StringLiterals;
@@ -21,7 +17,7 @@ using namespace Qt::StringLiterals;
 class TestSing : public QObject {
     Q_OBJECT
 
-    pid_t m_nServerPid = 0;
+    CPrivateSoundServer m_server;
     QTemporaryDir m_dir;
 
     // The sounds with onsets from the first one: a recording starts whenever it starts.
@@ -36,19 +32,9 @@ class TestSing : public QObject {
 private slots:
     // The server's null sink monitor becomes the default input, for Qt and for libpulse.
     void initTestCase() {
-        QProcess start;
-        start.start(u"bash"_s,
-                    {qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/tools/start-pulse.sh"_s});
-        if (!start.waitForFinished(30000) || start.exitCode() != 0) {
+        if (!m_server.Start()) {
             QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
         }
-        for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (line.startsWith("export ") && equals > 7) {
-                qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
-            }
-        }
-        m_nServerPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
         // Qt lists no monitor sources as inputs: a plain source stands on the monitor.
         qputenv("PULSE_SOURCE", "kantilo_null.monitor");
         QCOMPARE(QProcess::execute(u"pactl"_s, {u"load-module"_s, u"module-remap-source"_s,
@@ -58,13 +44,7 @@ private slots:
         QCOMPARE(QProcess::execute(u"pactl"_s, {u"set-default-source"_s, u"kantilo_mikrofon"_s}), 0);
     }
 
-    void cleanupTestCase() {
-        if (m_nServerPid > 0) {
-            ::kill(m_nServerPid, SIGTERM);
-            QVERIFY(QTest::qWaitFor([this] { return ::kill(m_nServerPid, 0) != 0; }, 5000));
-            QDir(qEnvironmentVariable("KANTILO_PULSE_DIR")).removeRecursively();
-        }
-    }
+    void cleanupTestCase() { QVERIFY(m_server.Stop()); }
 
     void sungMelodyComesBack() {
         const std::string strEntries = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/4 C4/4";
