@@ -35,8 +35,9 @@ double Vote(float fKey, int nClass) {
     return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
 }
 
-// States per eighth: 0 rest, 1 + k a new note of key k, 1 + kKeys + k key k held.
-constexpr int kStates = 1 + 2 * kKeys;
+// States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
+constexpr int kStates = CNoteDecoder::kStates;
+static_assert(kStates == 1 + 2 * kKeys);
 
 // The key a state sounds, -1 for the rest.
 int KeyOf(int nState) { return nState == 0 ? -1 : (nState - 1) % kKeys; }
@@ -85,6 +86,36 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     return slots;
 }
 
+// One eighth of the Viterbi pass: from the costs of the states so far to those after slot,
+// with the state each came from.
+CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, SFrom& from) {
+    const int nBest = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
+    const int nBestKey = KeyOf(nBest);
+    int nOtherBest = 0;  // the best state of another key than nBest's
+    for (int i = 0; i < kStates; ++i) {
+        if (KeyOf(i) != nBestKey && cost[size_t(i)] < cost[size_t(nOtherBest)]) {
+            nOtherBest = i;
+        }
+    }
+    SCosts next;
+    next[0] = cost[size_t(nBest)] + slot.fVoiced;
+    from[0] = nBest;
+    for (int k = 0; k < kKeys; ++k) {
+        const double fHeard = 1 - slot.keys[size_t(k)];
+        const size_t nNew = size_t(1 + k), nHeld = size_t(1 + kKeys + k);
+        // The same key again: only where an attack shows.
+        const int nSame = cost[nNew] <= cost[nHeld] ? int(nNew) : int(nHeld);
+        const double fAgain = cost[size_t(nSame)] + kMissingAttack * (1 - slot.fAttack);
+        const int nOther = nBestKey == k ? nOtherBest : nBest;
+        const bool bAgain = fAgain < cost[size_t(nOther)];
+        next[nNew] = (bAgain ? fAgain : cost[size_t(nOther)]) + kNewNote + fHeard;
+        from[nNew] = bAgain ? nSame : nOther;
+        next[nHeld] = cost[size_t(nSame)] + kIgnoredAttack * slot.fAttack + fHeard;
+        from[nHeld] = nSame;
+    }
+    return next;
+}
+
 std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames,
                                                       const CBeatGrid& grid) {
     std::vector<SNote> notes;
@@ -92,37 +123,12 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
         return notes;
     }
     const std::vector<SSlot> slots = Observe(frames, grid);
-    std::vector<std::array<int, kStates>> from(slots.size());
-    std::array<double, kStates> cost;
+    std::vector<SFrom> from(slots.size());
+    SCosts cost;
     cost.fill(kInfinite);
     cost[0] = 0;
     for (size_t s = 0; s < slots.size(); ++s) {
-        const SSlot& slot = slots[s];
-        const int nBest = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
-        const int nBestKey = KeyOf(nBest);
-        int nOtherBest = 0;  // the best state of another key than nBest's
-        for (int i = 0; i < kStates; ++i) {
-            if (KeyOf(i) != nBestKey && cost[size_t(i)] < cost[size_t(nOtherBest)]) {
-                nOtherBest = i;
-            }
-        }
-        std::array<double, kStates> next;
-        next[0] = cost[size_t(nBest)] + slot.fVoiced;
-        from[s][0] = nBest;
-        for (int k = 0; k < kKeys; ++k) {
-            const double fHeard = 1 - slot.keys[size_t(k)];
-            const size_t nNew = size_t(1 + k), nHeld = size_t(1 + kKeys + k);
-            // The same key again: only where an attack shows.
-            const int nSame = cost[nNew] <= cost[nHeld] ? int(nNew) : int(nHeld);
-            const double fAgain = cost[size_t(nSame)] + kMissingAttack * (1 - slot.fAttack);
-            const int nOther = nBestKey == k ? nOtherBest : nBest;
-            const bool bAgain = fAgain < cost[size_t(nOther)];
-            next[nNew] = (bAgain ? fAgain : cost[size_t(nOther)]) + kNewNote + fHeard;
-            from[s][nNew] = bAgain ? nSame : nOther;
-            next[nHeld] = cost[size_t(nSame)] + kIgnoredAttack * slot.fAttack + fHeard;
-            from[s][nHeld] = nSame;
-        }
-        cost = next;
+        cost = Step(cost, slots[s], from[s]);
     }
     // Back from the cheapest last state; then the notes in order.
     std::vector<int> path(slots.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -24,8 +25,14 @@ public:
 
     static std::vector<SNote> Decode(const CPitchFrames& frames, const CBeatGrid& grid);
 
+    // Rest, a new note of each pitch class, each class held.
+    static constexpr int kStates = 1 + 2 * 12;
+
 private:
     struct SSlot;
+    using SCosts = std::array<double, kStates>;
+    using SFrom = std::array<int, kStates>;
+    static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
 };

@@ -62,6 +62,39 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
     return result;
 }
 
+// Moves the notes into the key's scale, then into C and Kantilo's range, and says so in the
+// notice begun with the tempo; false (with the message set) when no octave holds them.
+bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
+                             std::string& strNotice, const std::string& strName) {
+    const int nFifths = CKeyFinder::Fifths(notes);
+    size_t nMoved = 0;
+    std::vector<int> keys;
+    for (CNoteDecoder::SNote& note : notes) {
+        nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
+        note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
+        keys.push_back(note.nKey);
+    }
+    const std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
+    if (!shift) {
+        result.strMessage = "Die Melodie in " + Quoted(strName) +
+                            " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
+        return false;
+    }
+    for (CNoteDecoder::SNote& note : notes) {
+        note.nKey += *shift;
+    }
+    const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
+    if (!strShift.empty()) {
+        strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
+    }
+    if (nMoved > 0) {
+        result.notices.push_back(std::to_string(nMoved) + (nMoved == 1 ? " Ton lag" : " Töne lagen") +
+                                 " neben der Tonleiter und wurde" + (nMoved == 1 ? "" : "n") +
+                                 " um einen Halbton tiefer gesetzt.");
+    }
+    return true;
+}
+
 // Moves the notes into C and Kantilo's range, says so, and lets the importer enter them.
 void CTranscriber::Enter(SResult& result, const SOptions& options, const std::string& strName) {
     std::vector<CNoteDecoder::SNote> notes = result.notes;
@@ -69,34 +102,8 @@ void CTranscriber::Enter(SResult& result, const SOptions& options, const std::st
                                 ? std::string()
                                 : "Tempo " + std::to_string(std::lround(result.fQuarters)) +
                                       " Schläge pro Minute erkannt";
-    if (!options.bKeepKey) {
-        const int nFifths = CKeyFinder::Fifths(notes);
-        size_t nMoved = 0;
-        std::vector<int> keys;
-        for (CNoteDecoder::SNote& note : notes) {
-            nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
-            note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
-            keys.push_back(note.nKey);
-        }
-        const std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
-        if (!shift) {
-            result.strMessage = "Die Melodie in " + Quoted(strName) +
-                                " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
-            return;
-        }
-        for (CNoteDecoder::SNote& note : notes) {
-            note.nKey += *shift;
-        }
-        const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
-        if (!strShift.empty()) {
-            strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
-        }
-        if (nMoved > 0) {
-            result.notices.push_back(std::to_string(nMoved) +
-                                     (nMoved == 1 ? " Ton lag" : " Töne lagen") +
-                                     " neben der Tonleiter und wurde" + (nMoved == 1 ? "" : "n") +
-                                     " um einen Halbton tiefer gesetzt.");
-        }
+    if (!options.bKeepKey && !MoveIntoC(result, notes, strNotice, strName)) {
+        return;
     }
     if (!strNotice.empty()) {
         result.notices.insert(result.notices.begin(),

@@ -36,4 +36,6 @@ public:
 private:
     static bool SoundsMelody(const class CPitchFrames& frames);
     static void Enter(SResult& result, const SOptions& options, const std::string& strName);
+    static bool MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
+                          std::string& strNotice, const std::string& strName);
 };
