@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <ostream>
 
@@ -11,6 +14,7 @@
 #include "CCommandLine.h"
 #include "CController.h"
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
 #include "CExchangeFormat.h"
 #include "CExitCode.h"
 #include "CMusicXmlReader.h"
@@ -23,7 +27,28 @@ extern "C" void EndAtOnce(int nSignal) {
     CReplacingFile::RemovePendingFiles();
     _exit(128 + nSignal);
 }
+
+// std::terminate's handler: an exception no one caught, or one that met code that cannot pass
+// it on (Qt's libraries are built without exceptions).
+void EndUncaught() {
+    if (const std::exception_ptr pException = std::current_exception()) {
+        try {
+            std::rethrow_exception(pException);
+        } catch (const std::bad_alloc&) {
+            CReplacingFile::RemovePendingFiles();
+            std::fputs(CEngineFailure::kNoMemory, stderr);
+            std::fputc('\n', stderr);
+            _exit(CExitCode::kFailure);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
 }  // namespace
+
+void CBatchConverter::EndOnOutOfMemory() {
+    std::set_terminate(&EndUncaught);
+}
 
 void CBatchConverter::EndOnInterrupt() {
     struct sigaction action {};
@@ -60,8 +85,9 @@ CTranscriber::SOptions CBatchConverter::TranscriptionOptions(const CCommandLine&
 }
 
 std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
-                                                       std::ostream& err,
+                                                       std::ostream& err, std::string& strTitle,
                                                        const CTranscriber::SOptions& options) {
+    strTitle = CExchangeFormat::TitleFromPath(strPath);
     // A recording is told by its content; a file named like one is refused as one (an empty
     // "song.wav" is an empty recording, not an empty document).
     if (CRecording::IsRecordingFile(strPath) || HasExtension(strPath, ".wav") ||
@@ -75,10 +101,17 @@ std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPat
         }
         return std::move(transcribed.pController);
     }
-    if (CExchangeFormat::FromPath(strPath) == CExchangeFormat::Kind::musicXml) {
+    if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(strPath))) {
         CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
         if (!imported.pController) {
             err << imported.strMessage << '\n';
+        }
+        // What the import changed is told, and the conversion still succeeds.
+        for (const std::string& strNotice : imported.notices) {
+            err << strNotice << '\n';
+        }
+        if (!imported.strTitle.empty()) {
+            strTitle = imported.strTitle;
         }
         return std::move(imported.pController);
     }
@@ -102,8 +135,9 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
             << cmd.m_strOutput << '\n';
         return CExitCode::kUsage;
     }
+    std::string strTitle;
     std::unique_ptr<CController> pController =
-        LoadSong(cmd.m_strDocument, err, TranscriptionOptions(cmd));
+        LoadSong(cmd.m_strDocument, err, strTitle, TranscriptionOptions(cmd));
     if (!pController) {
         return CExitCode::kFailure;
     }
@@ -111,8 +145,7 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
         return GenerateSong(cmd, *pController, err);
     }
     const CFileResult saved =
-        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(),
-                                           CExchangeFormat::TitleFromPath(cmd.m_strDocument),
+        bExchange ? CExchangeFormat::Write(exchange, pController->GetSheet(), strTitle,
                                            cmd.m_strOutput)
                   : CDocumentFile::Save(cmd.m_strOutput, *pController);
     if (!saved.Ok()) {

@@ -24,12 +24,18 @@ public:
     // signal's number; a file being written is left out, the file it would have replaced
     // stays as it was.
     static void EndOnInterrupt();
+    // From now on memory running out where nothing catches it (inside Qt's painting, say) ends
+    // the process with "Zu wenig Speicher vorhanden!" and 1 instead of an abort; a file being
+    // written is left out, as for an interrupt.
+    static void EndOnOutOfMemory();
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
     // The document, the score a MusicXML file holds, or the melody of a recording (told by
     // its content; the notices go to err); nothing when it cannot be read (the reason went to
-    // err).
+    // err). strTitle gets the song's title: an imported score's own, else the file's name
+    // without its extension, as the editor names it.
     static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err,
+                                                 std::string& strTitle,
                                                  const CTranscriber::SOptions& options = {});
     // What --tempo and --key ask of a transcription.
     static CTranscriber::SOptions TranscriptionOptions(const CCommandLine& cmd);

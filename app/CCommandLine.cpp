@@ -247,14 +247,14 @@ void CCommandLine::Finish() {
 }
 
 std::string CCommandLine::Version() {
-    return "Kantilo 1.0";
+    return "Kantilo " KANTILO_VERSION;
 }
 
 std::string CCommandLine::Usage() {
     return std::string(
                "Aufruf:\n"
-               "  kantilo [DOKUMENT.kt]\n"
-               "      öffnet den Editor, mit dem Dokument, falls angegeben\n"
+               "  kantilo [DOKUMENT.kt|PARTITUR.musicxml|PARTITUR.xml]\n"
+               "      öffnet den Editor, mit dem Dokument oder der Partitur, falls angegeben\n"
                "  kantilo DOKUMENT.kt -o AUSGABE.kt\n"
                "      liest das Dokument und speichert es neu, ohne Fenster\n"
                "  kantilo DOKUMENT.kt -o LIED.wav [--instrument PFAD|Standard] [--base HZ]"
@@ -265,9 +265,11 @@ std::string CCommandLine::Usage() {
                "  kantilo DOKUMENT.kt -o LIED.mid|LIED.midi\n"
                "      exportiert das Lied als MIDI-Datei, ohne Fenster\n"
                "  kantilo DOKUMENT.kt -o NOTEN.pdf|NOTEN.svg|BILD.png\n"
-               "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bild, ohne Fenster\n"
+               "      zeichnet die Noten als PDF- oder SVG-Seiten oder als PNG-Bilder (eins je\n"
+               "      Seite: BILD-1.png, BILD-2.png, ...), ohne Fenster\n"
                "  kantilo PARTITUR.musicxml -o AUSGABE\n"
-               "      importiert eine MusicXML-Partitur (auch .xml) und wandelt sie um\n"
+               "      importiert eine MusicXML-Partitur (auch .xml, komprimiert .mxl) und wandelt\n"
+               "      sie um; was dabei geändert wurde, steht auf der Fehlerausgabe\n"
                "  kantilo AUFNAHME.wav|AUFNAHME.flac|AUFNAHME.ogg -o AUSGABE [--tempo BPM]"
                " [--key auto|C]\n"
                "      schreibt die Melodie einer Aufnahme als Noten und wandelt sie um\n"

@@ -1,5 +1,6 @@
 #include "CFrontEnd.h"
 
+#include <csignal>
 #include <iostream>
 
 #include "CBatchConverter.h"
@@ -15,6 +16,10 @@ bool CFrontEnd::WantsPages(const CCommandLine& cmd) {
 }
 
 std::optional<int> CFrontEnd::Run(const CCommandLine& cmd) {
+    // Beyond a file-size limit (ulimit -f) a write then fails with EFBIG, which is reported as a
+    // full disk and leaves the old file, instead of the kernel ending the program unannounced.
+    std::signal(SIGXFSZ, SIG_IGN);
+    CBatchConverter::EndOnOutOfMemory();
     switch (cmd.m_action) {
         case CCommandLine::Action::usageError:
             std::cerr << "kantilo: " << cmd.m_strError << "\nMehr mit: kantilo --help\n";

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -26,19 +25,20 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchangeFormat::Kind kind,
                         std::ostream& err) {
-    // Drawing needs no screen, and a display that is set but out of reach must not stop it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    // Drawing needs no screen, and a display that is set but out of reach, or a platform Qt
+    // does not know, must not stop it: pages look the same on every platform.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
     QGuiApplication application(argc, argv);
-    // A song or an imported score, titled by its file name as the editor titles a song.
+    // A song titled by its file name, or an imported score by its own title, as the editor
+    // titles them.
+    std::string strTitle;
     const std::unique_ptr<CController> pController =
-        CBatchConverter::LoadSong(cmd.m_strDocument, err, CBatchConverter::TranscriptionOptions(cmd));
+        CBatchConverter::LoadSong(cmd.m_strDocument, err, strTitle,
+                                  CBatchConverter::TranscriptionOptions(cmd));
     if (!pController) {
         return CExitCode::kFailure;
     }
-    const std::string strTitle = std::filesystem::path(cmd.m_strDocument).filename().string();
     const std::string strError = CScorePages::Save(pController->GetSheet(), strTitle,
                                                    cmd.m_strOutput, CScorePages::FormatOf(kind));
     if (!strError.empty()) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "CCommandLine.h"
+#include "CDisplayCheck.h"
 #include "CExchangeFormat.h"
 #include "CExitCode.h"
 #include "CFrontEnd.h"
@@ -14,6 +15,7 @@
 #include "CPageConverter.h"
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
+#include "CSettingsFile.h"
 #include "CSingCommand.h"
 #include "CSongPlayer.h"
 #include "SStartup.h"
@@ -42,21 +44,22 @@ SStartup StartupOf(const CCommandLine& cmd) {
 // The editor: the application, its settings and dialogs, the main window with the document,
 // and the sampler commands on its menu.
 int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
-    if (!CKantiloApp::HasDisplay()) {
-        std::cerr << "kantilo: Keine grafische Anzeige gefunden (weder DISPLAY noch "
-                     "WAYLAND_DISPLAY ist gesetzt).\n"
-                     "Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n";
+    if (const std::string strProblem = CDisplayCheck::Problem(); !strProblem.empty()) {
+        std::cerr << strProblem;
         return CExitCode::kFailure;
     }
     CSongPlayer::SelectMediaBackend();
+    CDisplayCheck::Starting();
     QApplication application(argc, argv);
+    CDisplayCheck::Started();
     QApplication::setOrganizationName(QString::fromLatin1(CKantiloApp::kOrganization));
     QApplication::setApplicationName(QString::fromLatin1(CKantiloApp::kApplication));
     CKantiloApp::InstallGermanTranslation();
-    QSettings settings(QString::fromLatin1(CKantiloApp::kOrganization),
-                       QString::fromLatin1(CKantiloApp::kApplication));
+    const std::unique_ptr<QSettings> pSettings =
+        CSettingsFile::Open(QString::fromLatin1(CKantiloApp::kOrganization),
+                            QString::fromLatin1(CKantiloApp::kApplication));
     CQtUserDialogs dialogs;
-    CKantiloApp app(dialogs, settings);
+    CKantiloApp app(dialogs, *pSettings);
     int exitCode = 0;
     if (!app.InitInstance(StartupOf(cmd), exitCode)) {
         return exitCode;

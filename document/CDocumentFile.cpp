@@ -105,6 +105,10 @@ CFileResult CDocumentFile::WriteBytes(const std::string& strPath, std::span<cons
     if (nError == 0) {
         nError = file.Commit();
     }
+    return WriteResult(nError, strPath);
+}
+
+CFileResult CDocumentFile::WriteResult(int nError, const std::string& strPath) {
     if (nError == ENOENT) {
         // The file itself need not exist, so only its folder can be missing.
         return CFileResult::FileError(CFileError::Text(CFileError::badPath, strPath));

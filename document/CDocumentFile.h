@@ -34,4 +34,6 @@ public:
     static constexpr size_t kMaxFileSize = 64u << 20;
     static int ReadBytes(const std::string& strPath, std::vector<uint8_t>& data);
     static CFileResult WriteBytes(const std::string& strPath, std::span<const uint8_t> data);
+    // What a write of strPath that ended with the errno nError (0: none) tells the user.
+    static CFileResult WriteResult(int nError, const std::string& strPath);
 };

@@ -18,7 +18,7 @@ struct SExtension {
     CExchangeFormat::Kind kind;
 };
 
-constexpr std::array<SExtension, 7> kExtensions = {{
+constexpr std::array<SExtension, 8> kExtensions = {{
     {".musicxml", CExchangeFormat::Kind::musicXml},
     {".xml", CExchangeFormat::Kind::musicXml},
     {".mid", CExchangeFormat::Kind::midi},
@@ -26,6 +26,7 @@ constexpr std::array<SExtension, 7> kExtensions = {{
     {".pdf", CExchangeFormat::Kind::pdf},
     {".svg", CExchangeFormat::Kind::svg},
     {".png", CExchangeFormat::Kind::png},
+    {".mxl", CExchangeFormat::Kind::compressedMusicXml},
 }};
 
 }  // namespace
@@ -64,6 +65,7 @@ CFileResult CExchangeFormat::Write(Kind kind, const CNotenblatt& sheet,
         case Kind::pdf:
         case Kind::svg:
         case Kind::png:
+        case Kind::compressedMusicXml:
             break;
     }
     return CFileResult::FormatError("Dieses Format kann hier nicht geschrieben werden.");

@@ -8,12 +8,17 @@ class CNotenblatt;
 
 // The formats a song leaves Kantilo in besides its own document and the generated song,
 // told by the file name's extension in any case: .musicxml or .xml, .mid or .midi, and the
-// pages drawn by the view: .pdf, .svg, .png. MusicXML files can also be imported.
+// pages drawn by the view: .pdf, .svg, .png. MusicXML files can also be imported, compressed
+// ones (.mxl) only imported.
 class CExchangeFormat {
 public:
-    enum class Kind { none, musicXml, midi, pdf, svg, png };
+    enum class Kind { none, musicXml, midi, pdf, svg, png, compressedMusicXml };
 
     static Kind FromPath(const std::string& strPath);
+    // Scores that are imported when opened.
+    static bool IsScore(Kind kind) {
+        return kind == Kind::musicXml || kind == Kind::compressedMusicXml;
+    }
     // PDF, SVG and PNG: drawn by the view's page painter, not written here.
     static bool IsPage(Kind kind) {
         return kind == Kind::pdf || kind == Kind::svg || kind == Kind::png;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include "CFileResult.h"
 #include <optional>
 #include <string>
 #include <vector>
+#include "CFileResult.h"
 
 class CNotenblatt;
 

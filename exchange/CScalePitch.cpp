@@ -56,6 +56,23 @@ std::optional<CScalePitch> CScalePitch::FromStep(char cStep, int32_t nOctave) {
     return std::nullopt;
 }
 
+std::optional<CScalePitch> CScalePitch::FromKey(int32_t nKey) {
+    // Asked for every imported note: the keys are worked out once.
+    static const std::array<int32_t, kPitchCount> keys = [] {
+        std::array<int32_t, kPitchCount> result{};
+        for (size_t n = 0; n < kPitchCount; ++n) {
+            result[n] = Scale()[n].MidiKey();
+        }
+        return result;
+    }();
+    for (size_t n = 0; n < kPitchCount; ++n) {
+        if (keys[n] == nKey) {
+            return Scale()[n];
+        }
+    }
+    return std::nullopt;
+}
+
 int32_t CScalePitch::MidiKey() const {
     return kConcertAKey + static_cast<int32_t>(std::lround(SemitonesFromConcertA(nHz)));
 }

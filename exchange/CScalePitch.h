@@ -16,6 +16,8 @@ public:
     // The scale pitch of a frequency, or none when Kantilo has no such pitch.
     static std::optional<CScalePitch> FromHz(uint16_t nHz);
     static std::optional<CScalePitch> FromStep(char cStep, int32_t nOctave);
+    // The scale pitch an equal-tempered key (C4 is 60) names, or none off the scale.
+    static std::optional<CScalePitch> FromKey(int32_t nKey);
 
     // The equal-tempered key (A4 = 440 Hz is key 69) nearest to the frequency.
     int32_t MidiKey() const;

@@ -52,23 +52,40 @@ std::string DirectoryOf(const std::string& strPath) {
     return nSlash == std::string::npos ? "" : strPath.substr(0, nSlash + 1);
 }
 
-// Follows links to the path they finally lead to, also when nothing exists there yet.
-std::string ResolveLinks(const std::string& strPath) {
-    std::string strCurrent = strPath;
+// In a sticky folder anyone may write, a link is followed only when it belongs to the caller or
+// to the folder's owner, as the kernel's fs.protected_symlinks rule has it: otherwise another
+// user could plant one there that leads a save to a file of the caller's.
+bool MayFollow(const std::string& strLink, const struct stat& link) {
+    const std::string strDir = DirectoryOf(strLink);
+    struct stat dir {};
+    if (stat(strDir.empty() ? "." : strDir.c_str(), &dir) != 0) {
+        return false;
+    }
+    const bool bShared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+    return !bShared || link.st_uid == geteuid() || link.st_uid == dir.st_uid;
+}
+
+// Follows links to the path they finally lead to, also when nothing exists there yet; 0 or
+// EACCES for a link not to be followed, ELOOP for one that leads round in a circle.
+int ResolveLinks(const std::string& strPath, std::string& strResolved) {
+    strResolved = strPath;
     std::vector<char> buffer(PATH_MAX);
     for (int i = 0; i < kMaxLinks; ++i) {
         struct stat st {};
-        if (lstat(strCurrent.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return strCurrent;
+        if (lstat(strResolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return 0;
         }
-        ssize_t nLength = readlink(strCurrent.c_str(), buffer.data(), buffer.size());
+        if (!MayFollow(strResolved, st)) {
+            return EACCES;
+        }
+        ssize_t nLength = readlink(strResolved.c_str(), buffer.data(), buffer.size());
         if (nLength <= 0 || size_t(nLength) >= buffer.size()) {
-            return strCurrent;
+            return 0;
         }
         std::string strLink(buffer.data(), size_t(nLength));
-        strCurrent = strLink[0] == '/' ? strLink : DirectoryOf(strCurrent) + strLink;
+        strResolved = strLink[0] == '/' ? strLink : DirectoryOf(strResolved) + strLink;
     }
-    return strCurrent;  // a loop: opening it fails with ELOOP
+    return ELOOP;
 }
 
 // A short hidden name beside the target, whatever the length of the target's own name.
@@ -114,14 +131,14 @@ void CopyExtendedAttributes(const std::string& strFrom, int fdTo) {
 }  // namespace
 
 CReplacingFile::CReplacingFile(const std::string& strTarget)
-    : m_strTarget(ResolveLinks(strTarget)), m_strDir(DirectoryOf(m_strTarget)) {}
+    : m_nLinkError(ResolveLinks(strTarget, m_strTarget)), m_strDir(DirectoryOf(m_strTarget)) {}
 
 CReplacingFile::~CReplacingFile() {
     Discard();
 }
 
 int CReplacingFile::Open() {
-    int nError = CheckTarget();
+    int nError = m_nLinkError != 0 ? m_nLinkError : CheckTarget();
     if (nError == 0) {
         nError = CreateTemporary();
     }

@@ -15,7 +15,8 @@
 // replaced file keeps its owner and group where the process may set them, its mode and its
 // extended attributes; set-user-ID and set-group-ID are dropped when the owner (or, for the
 // latter, the group) cannot be kept. A new file gets the mode the umask leaves of 0666. A
-// link, also one that points to nothing yet, stays: the file it leads to is written.
+// link, also one that points to nothing yet, stays: the file it leads to is written, except
+// where another user may have planted it (EACCES); a loop of links is ELOOP.
 // Each step returns 0 or the failing errno.
 class CReplacingFile {
 public:
@@ -44,6 +45,7 @@ private:
     void Discard();
 
     std::string m_strTarget;
+    int m_nLinkError = 0;  // before m_strDir, which is taken from the resolved target
     std::string m_strDir;
     std::string m_strTemp;  // only while the new contents carry a name of their own
     struct stat m_old {};

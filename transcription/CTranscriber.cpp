@@ -114,6 +114,7 @@ void CTranscriber::Enter(SResult& result, const SOptions& options, const std::st
         reinterpret_cast<const uint8_t*>(strScore.data()), strScore.size()));
     result.pController = std::move(imported.pController);
     result.strMessage = std::move(imported.strMessage);
+    result.notices.insert(result.notices.end(), imported.notices.begin(), imported.notices.end());
 }
 
 CTranscriber::SResult CTranscriber::TranscribeFile(const std::string& strPath,

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 #include "CController.h"
@@ -22,8 +23,8 @@ std::string ToUtf8(const QString& text) {
 }
 
 // Writes the song in the format the target's extension names; the message when that fails.
-// Pages and pictures carry the document's title as the command line's do, so both write the
-// same bytes.
+// Pages and pictures carry the song's name without extension, as the command line's do, so
+// both write the same bytes.
 CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
                        const std::string& target) {
     const CExchangeFormat::Kind kind = CExchangeFormat::FromPath(target);
@@ -31,7 +32,7 @@ CFileResult ExportSong(const CKantiloDoc& doc, const std::string& title,
         return CExchangeFormat::Write(kind, doc.GetSheet(), title, target);
     }
     std::string failure =
-        CScorePages::Save(doc.GetSheet(), doc.GetTitle(), target, CScorePages::FormatOf(kind));
+        CScorePages::Save(doc.GetSheet(), title, target, CScorePages::FormatOf(kind));
     return failure.empty() ? CFileResult() : CFileResult::FileError(std::move(failure));
 }
 }  // namespace
@@ -84,7 +85,7 @@ bool CDocumentFlow::OpenRecentFile(int index) {
 
 bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (CExchangeFormat::FromPath(ToUtf8(path)) == CExchangeFormat::Kind::musicXml) {
+    if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(ToUtf8(path)))) {
         return ImportWithoutAsking(absolute);
     }
     const CFileResult result = m_doc.OnOpenDocument(ToUtf8(absolute));
@@ -102,18 +103,31 @@ bool CDocumentFlow::OpenWithoutAsking(const QString& path) {
     return true;
 }
 
-// A score becomes a new song named after its file; it is modified, so that saving asks for a
-// .kt name and never writes over the score. A refused score leaves the song as it was.
+// A score becomes a new song named after its title, else its file; it is modified, so that
+// saving asks for a .kt name and never writes over the score. What the import changed is told
+// once the song shows. A refused score leaves the song as it was.
 bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
     CMusicXmlReader::SResult imported = CMusicXmlReader::Load(ToUtf8(absolute));
     if (!imported.pController) {
         m_dialogs.ShowMessage(FromUtf8(imported.strMessage), IUserDialogs::Icon::Warning);
         return false;
     }
+    // A title is a file name here: no folder or line break may hide in it.
+    std::string title = imported.strTitle;
+    std::replace(title.begin(), title.end(), '/', '-');
+    std::replace_if(title.begin(), title.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
     m_doc.TakeImported(std::move(imported.pController),
-                       CExchangeFormat::TitleFromPath(ToUtf8(absolute)));
+                       title.empty() ? CExchangeFormat::TitleFromPath(ToUtf8(absolute)) : title);
     AddToRecent(absolute);
     emit DocumentReplaced();
+    if (!imported.notices.empty()) {
+        QStringList notices;
+        for (const std::string& notice : imported.notices) {
+            notices << FromUtf8(notice);
+        }
+        m_dialogs.ShowMessage(notices.join(QLatin1Char('\n')), IUserDialogs::Icon::Information);
+    }
     return true;
 }
 
@@ -157,7 +171,7 @@ QString CDocumentFlow::SongName() const {
 
 bool CDocumentFlow::FileExport() {
     const QString path = m_dialogs.GetExportFileName(SongName());
-    if (path.isEmpty()) {
+    if (path.isEmpty() || !MayReplacePictures(QFileInfo(path).absoluteFilePath())) {
         return false;
     }
     const CFileResult exported =
@@ -166,7 +180,28 @@ bool CDocumentFlow::FileExport() {
         m_dialogs.ShowMessage(FromUtf8(exported.message), IUserDialogs::Icon::Warning);
         return false;
     }
+    emit Exported(QFileInfo(path).fileName());
     return true;
+}
+
+// A picture of several pages goes to numbered files the dialog did not ask about.
+bool CDocumentFlow::MayReplacePictures(const QString& path) {
+    if (CExchangeFormat::FromPath(ToUtf8(path)) != CExchangeFormat::Kind::png) {
+        return true;
+    }
+    const int pages = CScorePages::PageCount(m_doc.GetSheet());
+    QStringList existing;
+    for (int page = 1; pages > 1 && page <= pages; ++page) {
+        const QString file = FromUtf8(CScorePages::PngPagePath(ToUtf8(path), page, pages));
+        if (QFileInfo::exists(file)) {
+            existing.append(QFileInfo(file).fileName());
+        }
+    }
+    return existing.isEmpty() ||
+           m_dialogs.AskYesNoCancel(QStringLiteral("Die Bilder %1 sind schon vorhanden.\n"
+                                                   "Sollen sie ersetzt werden?")
+                                        .arg(existing.join(QStringLiteral(", ")))) ==
+               IUserDialogs::Answer::Yes;
 }
 
 bool CDocumentFlow::FileSave() {

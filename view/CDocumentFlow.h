@@ -48,6 +48,8 @@ signals:
     // Title or path changed (after Save As, for example).
     void TitleChanged();
     void RecentFilesChanged();
+    // An export was written; fileName is the written file's name without its folder.
+    void Exported(const QString& fileName);
 
 private:
     bool OpenWithoutAsking(const QString& path);
@@ -55,6 +57,7 @@ private:
     // The song's name in exported files: its file name without the extension.
     QString SongName() const;
     bool DoSave(const QString& path);
+    bool MayReplacePictures(const QString& path);
     void AddToRecent(const QString& path);
 
     CKantiloDoc& m_doc;

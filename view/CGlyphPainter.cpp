@@ -63,6 +63,26 @@ qreal LineCentre(int row) {
 
 }  // namespace
 
+CGlyphPainter::SSymbol CGlyphPainter::Decode(int glyphNumber) {
+    SSymbol symbol;
+    if (!CGlyphCatalog::HasPicture(glyphNumber) || glyphNumber == CGlyphCatalog::kClef ||
+        glyphNumber == CGlyphCatalog::kRowEnd || glyphNumber == CGlyphCatalog::kBarLine ||
+        glyphNumber == CGlyphCatalog::kStaff) {
+        return symbol;
+    }
+    if (IsRest(glyphNumber)) {
+        symbol.kind = SSymbol::Kind::rest;
+        symbol.length = glyphNumber - CGlyphCatalog::kRestBase;
+        return symbol;
+    }
+    const NoteGlyph note = DecodeNote(glyphNumber);
+    symbol.kind = SSymbol::Kind::note;
+    symbol.pitchIndex = note.pitchIndex;
+    symbol.length = note.length;
+    symbol.tied = note.tied;
+    return symbol;
+}
+
 QImage CGlyphPainter::Render(int glyphNumber, qreal devicePixelRatio) {
     const int number = CGlyphCatalog::Resolve(glyphNumber);
     const int width = CGlyphCatalog::Width(number);
@@ -161,16 +181,11 @@ void CGlyphPainter::DrawRowEnd() {
 }
 
 void CGlyphPainter::DrawRest(int length) {
-    const Symbol rest = CMusicFont::RestFor(length);
-    // The whole rest hangs from the fourth line, all other rests sit on the middle line.
-    const qreal originY = LineCentre(length == 8 ? 21 : 28);
-    const QRectF ink = CMusicFont::Outline(rest, kFontSize).boundingRect();
-    const QPointF origin(kNoteWidth / 2.0 - ink.center().x(), originY);
-    CMusicFont::Draw(m_painter, rest, origin, kFontSize);
+    DrawRestAt(m_painter, kNoteWidth / 2.0, length);
 }
 
 void CGlyphPainter::DrawNote(int pitchIndex, int length, bool tied) {
-    const qreal headY = LineCentre(kLowestHeadRow) - kRowsPerPitch * pitchIndex;
+    const qreal headY = HeadY(pitchIndex);
     const bool stemUp = pitchIndex <= kLastStemUpIndex;
     const Symbol head = CMusicFont::HeadFor(length);
     const qreal headWidth = CMusicFont::Advance(head, kFontSize);
@@ -179,12 +194,7 @@ void CGlyphPainter::DrawNote(int pitchIndex, int length, bool tied) {
     if (length == 8) {
         headX = (kNoteWidth - headWidth) / 2.0;
     }
-    if (pitchIndex == 0 || pitchIndex == static_cast<int>(CPitchTable::kScale.size()) - 1) {
-        const qreal left = std::floor(headX - kLedgerOverhang);
-        const qreal right = std::ceil(headX + headWidth + kLedgerOverhang);
-        FillCrisp(QRectF(left, std::floor(headY), right - left, 1));
-    }
-    CMusicFont::Draw(m_painter, head, QPointF(headX, headY), kFontSize);
+    DrawHead(headX, pitchIndex, length);
     if (length != 8) {
         const qreal stemLength = length == 1 ? kEighthStemLength : kStemLength;
         const qreal column = stemUp ? kStemUpColumn : kStemDownColumn;
@@ -200,6 +210,18 @@ void CGlyphPainter::DrawNote(int pitchIndex, int length, bool tied) {
     if (tied) {
         DrawTie(headX + headWidth * 0.6, headY, stemUp);
     }
+}
+
+void CGlyphPainter::DrawHead(qreal headX, int pitchIndex, int length) {
+    const qreal headY = HeadY(pitchIndex);
+    const Symbol head = CMusicFont::HeadFor(length);
+    if (pitchIndex == 0 || pitchIndex == static_cast<int>(CPitchTable::kScale.size()) - 1) {
+        const qreal left = std::floor(headX - kLedgerOverhang);
+        const qreal right =
+            std::ceil(headX + CMusicFont::Advance(head, kFontSize) + kLedgerOverhang);
+        FillCrisp(QRectF(left, std::floor(headY), right - left, 1));
+    }
+    CMusicFont::Draw(m_painter, head, QPointF(headX, headY), kFontSize);
 }
 
 void CGlyphPainter::DrawTie(qreal fromX, qreal headY, bool below) {
@@ -218,4 +240,126 @@ void CGlyphPainter::DrawTie(qreal fromX, qreal headY, bool below) {
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.fillPath(tie, m_painter.pen().color());
     m_painter.restore();
+}
+
+qreal CGlyphPainter::HeadY(int pitchIndex) {
+    return LineCentre(kLowestHeadRow) - kRowsPerPitch * pitchIndex;
+}
+
+bool CGlyphPainter::StemUpAlone(int pitchIndex) {
+    return pitchIndex <= kLastStemUpIndex;
+}
+
+int CGlyphPainter::StepsAboveMiddle(int pitchIndex) {
+    return pitchIndex - (kLastStemUpIndex + 1);
+}
+
+qreal CGlyphPainter::HeadWidth(int length) {
+    return CMusicFont::Advance(CMusicFont::HeadFor(length), kFontSize);
+}
+
+qreal CGlyphPainter::StemLength(bool flagged) {
+    return flagged ? kEighthStemLength : kStemLength;
+}
+
+qreal CGlyphPainter::StaffSpace() {
+    return kStaffSpace;
+}
+
+namespace {
+constexpr qreal kPageClefLeft = 4.0;
+constexpr qreal kPageClefGap = 4.0;
+constexpr qreal kPageTimeGap = 6.0;
+
+qreal TimeSignatureX() {
+    return kPageClefLeft + CMusicFont::Advance(Symbol::TrebleClef, kFontSize) + kPageClefGap;
+}
+}  // namespace
+
+qreal CGlyphPainter::ClefWidth(bool withTime) {
+    const qreal clef = TimeSignatureX();
+    return withTime ? clef + CMusicFont::Advance(Symbol::Four, kFontSize) + kPageTimeGap : clef;
+}
+
+void CGlyphPainter::DrawStaff(QPainter& painter, qreal fromX, qreal toX) {
+    CGlyphPainter glyph(painter);
+    for (int row : kStaffRows) {
+        glyph.FillCrisp(QRectF(fromX, row, toX - fromX, 1));
+    }
+}
+
+void CGlyphPainter::DrawClef(QPainter& painter, qreal x, bool withTime) {
+    CMusicFont::Draw(painter, Symbol::TrebleClef, QPointF(x + kPageClefLeft, LineCentre(35)),
+                     kFontSize);
+    if (withTime) {
+        const qreal figureX = x + TimeSignatureX();
+        CMusicFont::Draw(painter, Symbol::Four, QPointF(figureX, LineCentre(28)), kFontSize);
+        CMusicFont::Draw(painter, Symbol::Four, QPointF(figureX, LineCentre(42)), kFontSize);
+    }
+}
+
+void CGlyphPainter::DrawBarLine(QPainter& painter, qreal x, bool final) {
+    CGlyphPainter glyph(painter);
+    const qreal height = kStaffBottom - kStaffTop + 1;
+    if (!final) {
+        glyph.FillCrisp(QRectF(x - 1.0, kStaffTop, 1.0, height));
+        return;
+    }
+    // Thin, a gap, thick, in the proportions of the screen's row end.
+    glyph.FillCrisp(QRectF(x - 5.0, kStaffTop, 1.0, height));
+    glyph.FillCrisp(QRectF(x - 3.0, kStaffTop, 3.0, height));
+}
+
+void CGlyphPainter::DrawRestAt(QPainter& painter, qreal centreX, int length) {
+    const Symbol rest = CMusicFont::RestFor(length);
+    // The whole rest hangs from the fourth line, all other rests sit on the middle line.
+    const qreal originY = LineCentre(length == 8 ? 21 : 28);
+    const QRectF ink = CMusicFont::Outline(rest, kFontSize).boundingRect();
+    CMusicFont::Draw(painter, rest, QPointF(centreX - ink.center().x(), originY), kFontSize);
+}
+
+void CGlyphPainter::DrawNoteAt(QPainter& painter, qreal headX, int pitchIndex, int length,
+                               bool stemUp, qreal stemTipY, bool flagged) {
+    CGlyphPainter glyph(painter);
+    glyph.DrawHead(headX, pitchIndex, length);
+    if (length == 8) {
+        return;
+    }
+    // The stem touches the head's outer edge: the right one going up, the left going down.
+    const qreal headY = HeadY(pitchIndex);
+    const qreal column = stemUp ? headX + HeadWidth(length) - 1.0 : headX;
+    glyph.FillCrisp(QRectF(column, std::min(stemTipY, headY), 1.0, std::abs(stemTipY - headY)));
+    if (flagged) {
+        CMusicFont::Draw(painter, stemUp ? Symbol::FlagUp : Symbol::FlagDown,
+                         QPointF(column + 0.45, stemTipY), kFontSize);
+    }
+}
+
+void CGlyphPainter::DrawTieArc(QPainter& painter, qreal fromX, qreal toX, qreal y, bool below) {
+    // Thin at the ends, thickest in the middle; short ties bulge less.
+    const qreal side = below ? 1.0 : -1.0;
+    const qreal bulge = std::clamp((toX - fromX) / 5.0, 1.5, 4.5);
+    const qreal thickness = 1.3;
+    const qreal middle = (fromX + toX) / 2.0;
+    QPainterPath tie(QPointF(fromX, y));
+    tie.quadTo(QPointF(middle, y + side * 2.0 * bulge), QPointF(toX, y));
+    tie.quadTo(QPointF(middle, y + side * 2.0 * (bulge - thickness)), QPointF(fromX, y));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillPath(tie, painter.pen().color());
+    painter.restore();
+}
+
+void CGlyphPainter::DrawBeam(QPainter& painter, QPointF from, QPointF to, bool stemUp) {
+    // Half a staff space thick, growing from the stems' ends towards the heads.
+    const QPointF thickness(0.0, (stemUp ? 0.5 : -0.5) * kStaffSpace);
+    QPainterPath beam(from);
+    beam.lineTo(to);
+    beam.lineTo(to + thickness);
+    beam.lineTo(from + thickness);
+    beam.closeSubpath();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillPath(beam, painter.pen().color());
+    painter.restore();
 }

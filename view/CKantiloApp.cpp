@@ -15,19 +15,6 @@
 #include "CRecentFileList.h"
 #include "IUserDialogs.h"
 
-namespace {
-bool EnvironmentSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-}  // namespace
-
-bool CKantiloApp::HasDisplay() {
-    return EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY") ||
-           EnvironmentSet("QT_QPA_PLATFORM");
-}
-
 void CKantiloApp::InstallGermanTranslation() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto* translator = new QTranslator(qApp);

@@ -17,8 +17,6 @@ public:
     static constexpr const char* kOrganization = "Local AppWizard-Generated Applications";
     static constexpr const char* kApplication = "Kantilo";
 
-    // True when a display (X11, Wayland or a Qt platform chosen by name) is configured.
-    static bool HasDisplay();
     // Loads Qt's German texts and makes German the default locale.
     static void InstallGermanTranslation();
 

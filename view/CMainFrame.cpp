@@ -78,6 +78,10 @@ CMainFrame::CMainFrame(CKantiloDoc& doc, IUserDialogs& dialogs, CRecentFileList&
     connect(m_pFlow, &CDocumentFlow::DocumentReplaced, this, &CMainFrame::OnDocumentReplaced);
     connect(m_pFlow, &CDocumentFlow::TitleChanged, this, &CMainFrame::UpdateTitle);
     connect(m_pFlow, &CDocumentFlow::RecentFilesChanged, this, &CMainFrame::RefillRecentFiles);
+    connect(m_pFlow, &CDocumentFlow::Exported, this, [this](const QString& fileName) {
+        constexpr int kExportedShownMs = 5000;
+        statusBar()->showMessage(QStringLiteral("Exportiert: %1").arg(fileName), kExportedShownMs);
+    });
     // A song read from disk replaces the one on screen.
     m_doc.SetUpdateHandler([this] { m_pView->OnUpdate(); });
     UpdateTitle();

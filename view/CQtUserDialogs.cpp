@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
-#include <array>
 
+#include "CExportFileDialog.h"
 #include "CSongFileDialog.h"
 
 const char* const CQtUserDialogs::kFileFilter = "Dateityp Kantil (*.kt);;Alle Dateien (*.*)";
@@ -13,20 +13,7 @@ namespace {
 const QString kTitle = QStringLiteral("Kantilo");
 
 // Opened by import; the patterns are separated by ";" as in the other programs' dialogs.
-const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml)";
-
-struct SExportFilter {
-    const char* pszFilter;
-    const char* pszExtension;
-};
-// The formats the editor exports, in the order the dialog offers them.
-constexpr std::array<SExportFilter, 5> kExportFilters{{
-    {"MusicXML-Dateien (*.musicxml)", "musicxml"},
-    {"MIDI-Dateien (*.mid)", "mid"},
-    {"PDF-Dokumente (*.pdf)", "pdf"},
-    {"SVG-Grafiken (*.svg)", "svg"},
-    {"PNG-Bilder (*.png)", "png"},
-}};
+const char* const kMusicXmlFilter = "MusicXML-Dateien (*.musicxml;*.xml;*.mxl)";
 
 // The dialog's own file list splits patterns at spaces only; it is told the MusicXML patterns
 // one by one.
@@ -34,7 +21,8 @@ void ShowMusicXmlFiles(QFileDialog& dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
         QFileSystemModel* model = dialog.findChild<QFileSystemModel*>();
         if (model != nullptr && f == QString::fromUtf8(kMusicXmlFilter)) {
-            model->setNameFilters({QStringLiteral("*.musicxml"), QStringLiteral("*.xml")});
+            model->setNameFilters(
+                {QStringLiteral("*.musicxml"), QStringLiteral("*.xml"), QStringLiteral("*.mxl")});
         }
     });
 }
@@ -100,30 +88,9 @@ QString CQtUserDialogs::GetSaveFileName(const QString& suggestedName) {
 }
 
 QString CQtUserDialogs::GetExportFileName(const QString& suggestedName) {
-    QStringList filters;
-    for (const SExportFilter& filter : kExportFilters) {
-        filters.append(QString::fromUtf8(filter.pszFilter));
-    }
-    QFileDialog dialog(m_pParent, QStringLiteral("Exportieren"));
-    dialog.setNameFilters(filters);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.selectFile(suggestedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return QString();
-    }
-    return WithFilterExtension(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
-}
-
-QString CQtUserDialogs::WithFilterExtension(const QString& path, const QString& filter) {
-    for (const SExportFilter& known : kExportFilters) {
-        const QString extension = u'.' + QString::fromUtf8(known.pszExtension);
-        if (filter == QString::fromUtf8(known.pszFilter) &&
-            !path.endsWith(extension, Qt::CaseInsensitive)) {
-            return path + extension;
-        }
-    }
-    return path;
+    CExportFileDialog dialog(m_pParent, suggestedName);
+    dialog.exec();
+    return dialog.ChosenPath();
 }
 
 void CQtUserDialogs::ShowMessage(QWidget* owner, const QString& title, const QString& text,

@@ -17,8 +17,6 @@ public:
     QString GetSaveFileName(const QString& suggestedName) override;
     QString GetExportFileName(const QString& suggestedName) override;
     QString GetRecordingFileName() override;
-    // The path with the extension of the export filter, unless it ends with it already.
-    static QString WithFilterExtension(const QString& path, const QString& filter);
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override;
     QString ChooseSongFile(QWidget* owner, const QString& initialDir) override;

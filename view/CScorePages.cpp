@@ -1,5 +1,7 @@
 #include "CScorePages.h"
 
+#include <sys/resource.h>
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
@@ -10,11 +12,17 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "CDocumentFile.h"
+#include "CEngineFailure.h"
+#include "CEngraving.h"
+#include "CEngravingPainter.h"
 #include "CFileError.h"
-#include "CGlyphPainter.h"
 #include "CKantiloApp.h"
+#include "CReplacingDevice.h"
 #include "CScoreLayout.h"
 
 namespace {
@@ -31,9 +39,10 @@ constexpr qreal kRowArea =
 constexpr qreal kFootBaseline = CScorePages::kPageHeight - CScorePages::kPageBottom / 2.0;
 constexpr int kTitlePixels = 22;
 constexpr int kFootPixels = 12;
-// The picture's resolution, twice the screen's 96 dots per inch, in dots per metre.
-constexpr int kPngDotsPerMetre =
-    static_cast<int>(CScorePages::kPngScale * CScorePages::kPixelsPerInch / 0.0254 + 0.5);
+constexpr qreal kPngScale = CScorePages::kPngDotsPerInch / CScorePages::kPixelsPerInch;
+constexpr int kPngDotsPerMetre = static_cast<int>(CScorePages::kPngDotsPerInch / 0.0254 + 0.5);
+// Render failures that are no errno: the painter could not start or finish.
+constexpr int kDrawingFailed = -1;
 
 QFont TextFont(int pixelSize, bool bold) {
     // Sizes in pixels follow the painter's scale; point sizes would follow the device's own
@@ -55,8 +64,24 @@ public:
     FixedHashSeed& operator=(const FixedHashSeed&) = delete;
 };
 
-int FirstRowOf(int page) {
-    return page == 0 ? 0 : CScorePages::kRowsOnFirstPage + (page - 1) * CScorePages::kRowsPerPage;
+int PagesOf(const CEngraving& score) {
+    return CScorePages::PageCount(static_cast<int>(score.Rows().size()));
+}
+
+std::string Message(int nError, const std::string& strPath) {
+    if (nError == kDrawingFailed) {
+        return CFileError::Text(CFileError::generic, strPath);
+    }
+    return CDocumentFile::WriteResult(nError, strPath).message;
+}
+
+// Every page of a picture stays open until all are written; many pages need many files.
+void AllowManyOpenFiles() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 }  // namespace
@@ -69,34 +94,45 @@ int CScorePages::PageCount(int rowCount) {
     return 1 + (further + kRowsPerPage - 1) / kRowsPerPage;
 }
 
+int CScorePages::PageCount(const CNotenblatt& sheet) {
+    return PagesOf(CEngraving(sheet, kRowWidth));
+}
+
+int CScorePages::FirstRowOf(int page) {
+    return page == 0 ? 0 : kRowsOnFirstPage + (page - 1) * kRowsPerPage;
+}
+
+std::string CScorePages::PngPagePath(const std::string& strPath, int page, int pageCount) {
+    if (pageCount == 1) {
+        return strPath;
+    }
+    const std::filesystem::path path(strPath);
+    std::filesystem::path numbered = path;
+    numbered.replace_filename(path.stem().string() + '-' + std::to_string(page) +
+                              path.extension().string());
+    return numbered.string();
+}
+
 std::string CScorePages::Save(const CNotenblatt& sheet, const std::string& strTitle,
                               const std::string& strPath, Format format) {
-    const CScoreLayout layout(sheet);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!Render(layout, strTitle, format, buffer)) {
-        return CFileError::Text(CFileError::generic, strPath);
-    }
-    buffer.close();
-    return Write(bytes, strPath);
-}
-
-bool CScorePages::Render(const CScoreLayout& layout, const std::string& strTitle, Format format,
-                         QIODevice& out) {
+    const CEngraving score(sheet, kRowWidth);
     const QString title = QString::fromStdString(strTitle);
-    switch (format) {
-        case Format::pdf:
-            return RenderPdf(layout, title, out);
-        case Format::svg:
-            return RenderSvg(layout, title, out);
-        case Format::png:
-            return RenderPng(layout, out);
+    if (format == Format::png) {
+        return SavePng(score, title, strPath);
     }
-    return false;
+    CReplacingDevice out(strPath);
+    int nError = out.Start();
+    if (nError == 0) {
+        nError =
+            format == Format::pdf ? RenderPdf(score, title, out) : RenderSvg(score, title, out);
+    }
+    if (nError == 0) {
+        nError = out.Commit();
+    }
+    return nError == 0 ? std::string() : Message(nError, strPath);
 }
 
-bool CScorePages::RenderPdf(const CScoreLayout& layout, const QString& title, QIODevice& out) {
+int CScorePages::RenderPdf(const CEngraving& score, const QString& title, QIODevice& out) {
     const FixedHashSeed seed;
     QPdfWriter writer(&out);
     writer.setTitle(title);
@@ -107,98 +143,126 @@ bool CScorePages::RenderPdf(const CScoreLayout& layout, const QString& title, QI
     writer.setPageLayout(page);
     QPainter painter;
     if (!painter.begin(&writer)) {
-        return false;
+        return kDrawingFailed;
     }
     const qreal scale = writer.resolution() / kPixelsPerInch;
     painter.scale(scale, scale);
-    const int pageCount = PageCount(layout.RowCount());
+    const int pageCount = PagesOf(score);
     for (int page = 0; page < pageCount; ++page) {
         if (page > 0) {
             writer.newPage();
         }
-        PaintPage(painter, layout, title, page, pageCount);
+        PaintPage(painter, score, title, page, pageCount);
     }
-    return painter.end();
+    const bool ended = painter.end();
+    return ended ? 0 : kDrawingFailed;
 }
 
-bool CScorePages::RenderSvg(const CScoreLayout& layout, const QString& title, QIODevice& out) {
-    const int pageCount = PageCount(layout.RowCount());
+// Each page is drawn by a generator of its own that holds that page only: the first brings
+// the drawing's head, every one its body, and the drawing is closed once at the end.
+int CScorePages::RenderSvg(const CEngraving& score, const QString& title, QIODevice& out) {
+    const int pageCount = PagesOf(score);
     const QRectF drawing(0.0, 0.0, kPageWidth, kPageHeight * pageCount);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&out);
-    generator.setTitle(title);
-    // The size is whole dots: tenths of a pixel keep the page's millimetres exact.
-    constexpr int kDotsPerPixel = 10;
-    generator.setResolution(qRound(kPixelsPerInch) * kDotsPerPixel);
-    generator.setSize((drawing.size() * kDotsPerPixel).toSize());
-    generator.setViewBox(drawing);
-    QPainter painter;
-    if (!painter.begin(&generator)) {
-        return false;
-    }
+    const QByteArray headEnd("</defs>\n");
+    const QByteArray foot("</svg>\n");
     for (int page = 0; page < pageCount; ++page) {
-        painter.save();
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setTitle(title);
+        // The size is whole dots: tenths of a pixel keep the page's millimetres exact.
+        constexpr int kDotsPerPixel = 10;
+        generator.setResolution(qRound(kPixelsPerInch) * kDotsPerPixel);
+        generator.setSize((drawing.size() * kDotsPerPixel).toSize());
+        generator.setViewBox(drawing);
+        QPainter painter;
+        if (!painter.begin(&generator)) {
+            return kDrawingFailed;
+        }
         painter.translate(0.0, kPageHeight * page);
-        PaintPage(painter, layout, title, page, pageCount);
-        painter.restore();
+        PaintPage(painter, score, title, page, pageCount);
+        if (!painter.end()) {
+            return kDrawingFailed;
+        }
+        const QByteArray& bytes = buffer.data();
+        const qsizetype bodyStart = page == 0 ? 0 : bytes.indexOf(headEnd) + headEnd.size();
+        const qsizetype bodyEnd = bytes.lastIndexOf(foot);
+        if (bodyStart < 0 || bodyEnd < bodyStart) {
+            return kDrawingFailed;
+        }
+        out.write(bytes.constData() + bodyStart, bodyEnd - bodyStart);
     }
-    return painter.end();
+    out.write(foot);
+    return 0;
 }
 
-bool CScorePages::RenderPng(const CScoreLayout& layout, QIODevice& out) {
-    QImage image(CScoreLayout::kExtentWidth * kPngScale, layout.ExtentHeight() * kPngScale,
+std::string CScorePages::SavePng(const CEngraving& score, const QString& title,
+                                 const std::string& strPath) {
+    const int pageCount = PagesOf(score);
+    AllowManyOpenFiles();
+    std::vector<std::unique_ptr<CReplacingDevice>> files;
+    QImage image(qRound(kPageWidth * kPngScale), qRound(kPageHeight * kPngScale),
                  QImage::Format_RGB32);
-    image.fill(Qt::white);
+    if (image.isNull()) {
+        return CEngineFailure::kNoMemory;  // Qt hands back a null picture when memory is short
+    }
     image.setDotsPerMeterX(kPngDotsPerMetre);
     image.setDotsPerMeterY(kPngDotsPerMetre);
-    QPainter painter(&image);
-    painter.scale(kPngScale, kPngScale);
-    PaintRows(painter, layout, 0, layout.RowCount());
-    painter.end();
-    return image.save(&out, "PNG");
+    for (int page = 0; page < pageCount; ++page) {
+        const std::string strPage = PngPagePath(strPath, page + 1, pageCount);
+        auto& file = files.emplace_back(std::make_unique<CReplacingDevice>(strPage));
+        if (const int nError = file->Start(); nError != 0) {
+            return Message(nError, strPage);
+        }
+        QPainter painter(&image);
+        painter.scale(kPngScale, kPngScale);
+        PaintPage(painter, score, title, page, pageCount);
+        painter.end();
+        // Encoded in memory first: libpng would print its own English line on a failed write.
+        QBuffer encoded;
+        if (!image.save(&encoded, "PNG")) {
+            return Message(kDrawingFailed, strPage);
+        }
+        if (file->write(encoded.data()) != encoded.size()) {
+            return Message(file->Error() != 0 ? file->Error() : kDrawingFailed, strPage);
+        }
+    }
+    // Only now, with every page written, do the pictures take their names.
+    for (int page = 0; page < pageCount; ++page) {
+        if (const int nError = files[static_cast<size_t>(page)]->Commit(); nError != 0) {
+            return Message(nError, PngPagePath(strPath, page + 1, pageCount));
+        }
+    }
+    return std::string();
 }
 
-void CScorePages::PaintPage(QPainter& painter, const CScoreLayout& layout, const QString& title,
+void CScorePages::PaintPage(QPainter& painter, const CEngraving& score, const QString& title,
                             int page, int pageCount) {
     painter.fillRect(QRectF(0.0, 0.0, kPageWidth, kPageHeight), Qt::white);
     painter.setPen(Qt::black);
     int rowsTop = kPageTop;
     if (page == 0) {
         painter.setFont(TextFont(kTitlePixels, true));
-        const QRectF band(kPageLeft, kPageTop, CScoreLayout::kExtentWidth, kTitleBand);
+        const QRectF band(kPageLeft, kPageTop, kRowWidth, kTitleBand);
         const QString shown =
             QFontMetricsF(painter.font()).elidedText(title, Qt::ElideRight, band.width());
         painter.drawText(band, Qt::AlignHCenter | Qt::AlignTop, shown);
         rowsTop += kTitleBand;
     }
     const int firstRow = FirstRowOf(page);
-    painter.save();
-    painter.translate(kPageLeft, rowsTop - firstRow * CScoreLayout::kRowPitch);
-    PaintRows(painter, layout, firstRow, page == 0 ? kRowsOnFirstPage : kRowsPerPage);
-    painter.restore();
+    const int rowCount = static_cast<int>(score.Rows().size());
+    const int endRow = std::min(rowCount, firstRow + (page == 0 ? kRowsOnFirstPage : kRowsPerPage));
+    for (int row = firstRow; row < endRow; ++row) {
+        painter.save();
+        painter.translate(kPageLeft, rowsTop + (row - firstRow) * CScoreLayout::kRowPitch);
+        CEngravingPainter::PaintRow(painter, score.Rows()[static_cast<size_t>(row)]);
+        painter.restore();
+    }
     painter.setFont(TextFont(kFootPixels, false));
     const QString foot = QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pageCount);
     const qreal footWidth = QFontMetricsF(painter.font()).horizontalAdvance(foot);
     painter.drawText(QPointF((kPageWidth - footWidth) / 2.0, kFootBaseline), foot);
-}
-
-void CScorePages::PaintRows(QPainter& painter, const CScoreLayout& layout, int firstRow,
-                            int rowCount) {
-    painter.setPen(Qt::black);
-    for (const CScoreLayout::CGlyph& glyph : layout.Glyphs()) {
-        const int row = glyph.y / CScoreLayout::kRowPitch;
-        if (row >= firstRow && row - firstRow < rowCount) {
-            CGlyphPainter::Draw(painter, glyph.number,
-                                QRectF(glyph.x, glyph.y, glyph.width, CScoreLayout::kGlyphHeight));
-        }
-    }
-}
-
-std::string CScorePages::Write(const QByteArray& bytes, const std::string& strPath) {
-    const auto* pData = reinterpret_cast<const uint8_t*>(bytes.constData());
-    return CDocumentFile::WriteBytes(strPath,
-                                     std::span(pData, static_cast<std::size_t>(bytes.size())))
-        .message;
 }
 
 CScorePages::Format CScorePages::FormatOf(CExchangeFormat::Kind kind) {

@@ -16,11 +16,13 @@
 
 namespace {
 
-// Runs the program with args (no quotes in them): the exit code, and what it wrote to its
-// standard output and error.
+// Runs the program with args (no quotes in them), after the shell commands strShell (limits,
+// say): the exit code, and what it wrote to its standard output and error.
 std::tuple<int, std::string, std::string> RunKantilo(const std::vector<std::string>& args,
-                                                     const ScratchDir& dir) {
-    std::string command = "cd '" + dir.Path().string() + "' && '" + ProgramFile().string() + "'";
+                                                     const ScratchDir& dir,
+                                                     const std::string& strShell = "") {
+    std::string command = "cd '" + dir.Path().string() + "' && " + strShell + " exec '" +
+                          ProgramFile().string() + "'";
     for (const std::string& a : args) {
         command += " '" + a + "'";
     }
@@ -169,4 +171,77 @@ TEST(KantiloProgram, RecordingsAreWrittenDownAsNotes) {
     EXPECT_EQ(std::tuple(nCode, strErr),
               std::tuple(1, std::string("Die Aufnahme „leer.ogg“ ist leer.\n")));
     EXPECT_FALSE(fs::exists(dir.File("leer.kt")));
+}
+
+// The version is the package's; the help's first form says that a MusicXML score opens too.
+TEST(KantiloProgram, VersionAndHelpNameThePackageAndMusicXml) {
+    const ScratchDir dir;
+    EXPECT_EQ(RunKantilo({"--version"}, dir),
+              std::make_tuple(0, std::string("Kantilo 1.0.0\n"), std::string()));
+    const auto [nExit, strHelp, strErr] = RunKantilo({"--help"}, dir);
+    EXPECT_EQ(nExit, 0);
+    const size_t nFirst = strHelp.find("  kantilo ");
+    ASSERT_NE(nFirst, std::string::npos);
+    const std::string strFirstForm = strHelp.substr(nFirst, strHelp.find('\n', nFirst) - nFirst);
+    EXPECT_NE(strFirstForm.find(".musicxml"), std::string::npos) << strFirstForm;
+}
+
+// What an import changed goes to standard error and the conversion succeeds; a compressed
+// score is read like a plain one; a refusal names every reason and fails.
+TEST(KantiloProgram, ImportNoticesGoToStandardError) {
+    ScratchDir dir;
+    const std::string strCorpus = SourceFile("tests/data/import/").string();
+    EXPECT_EQ(RunKantilo({strCorpus + "dreiviertel-g-dur.musicxml", "-o", dir.File("a.kt")}, dir),
+              std::tuple(0, "",
+                         "Die Taktart 3/4 wurde in 4/4-Takte umgeschrieben; die Melodie klingt "
+                         "gleich.\nDie Melodie wurde von G-Dur nach C-Dur übertragen (eine "
+                         "Quarte höher).\n"));
+    EXPECT_EQ(RunKantilo({strCorpus + "volten-ms.mxl", "-o", dir.File("b.kt")}, dir),
+              std::tuple(0, "", "Wiederholungen wurden ausgeschrieben.\n"));
+    EXPECT_EQ(RunKantilo({strCorpus + "volten.musicxml", "-o", dir.File("c.kt")}, dir),
+              std::tuple(0, "", "Wiederholungen wurden ausgeschrieben.\n"));
+    EXPECT_EQ(ReadBytes(dir.File("b.kt")), ReadBytes(dir.File("c.kt")));
+    // Converted on, the score keeps its own title, not its file's name.
+    EXPECT_EQ(std::get<0>(RunKantilo(
+                  {strCorpus + "volten.musicxml", "-o", dir.File("weiter.musicxml")}, dir)),
+              0);
+    const Bytes score = ReadBytes(dir.File("weiter.musicxml"));
+    EXPECT_NE(std::string(score.begin(), score.end()).find("<work-title>Tanz mit Volten</work-title>"),
+              std::string::npos);
+    const auto [nExit, strOut, strErr] =
+        RunKantilo({strCorpus + "sechzehntel-und-umfang.musicxml", "-o", dir.File("d.kt")}, dir);
+    EXPECT_EQ(nExit, 1);
+    EXPECT_EQ(std::count(strErr.begin(), strErr.end(), '\n'), 5) << strErr;
+    EXPECT_FALSE(fs::exists(dir.File("d.kt")));
+}
+
+// Files may grow to 8 KiB only (ulimit -f counts 512-byte blocks in sh), as on a full disk: the
+// program says so and ends with 1 instead of being killed by SIGXFSZ, and the old file stays.
+TEST(KantiloProgram, FileSizeLimitIsReportedAndKeepsTheOldFile) {
+    ScratchDir dir;
+    WriteLongSongAndInstrument(dir, 2000);
+    const Bytes old(4000, 'a');
+    const std::string strLimit = "ulimit -f 16 &&";
+    for (const char* pszName : {"alt.kt", "alt.musicxml", "alt.mid"}) {
+        const std::string strOld = dir.File(pszName);
+        WriteBytes(strOld, old);
+        EXPECT_EQ(
+            RunKantilo({dir.File("lang.kt"), "-o", strOld}, dir, strLimit),
+            std::tuple(1, "",
+                       "Beim Zugriff auf " + strOld + " wurde ein voller Datenträger gemeldet.\n"))
+            << pszName;
+        EXPECT_EQ(ReadBytes(strOld), old) << pszName;
+    }
+    // A song: the sampler's own words for a target it cannot write.
+    const std::string strWave = dir.File("alt.wav");
+    WriteBytes(strWave, old);
+    const auto [nExit, strOut, strErr] = RunKantilo(
+        {fs::absolute(ExampleFile("beispiel.kt")).string(), "-o", strWave}, dir, strLimit);
+    EXPECT_EQ(nExit, 1);
+    EXPECT_NE(strErr.find("Die angegebene Zieldatei konnte nicht geschrieben werden!"),
+              std::string::npos)
+        << strErr;
+    EXPECT_EQ(ReadBytes(strWave), old);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"alt.kt", "alt.mid", "alt.musicxml", "alt.wav",
+                                                  "lang.kt", "stereo.wav"}));
 }

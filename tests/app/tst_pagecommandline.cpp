@@ -1,10 +1,18 @@
 // "kantilo SONG.kt -o OUT.pdf|svg|png" run as a user runs it, without a display.
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 #include "CKantiloDoc.h"
 #include "CScorePages.h"
@@ -57,7 +65,8 @@ private slots:
               std::tuple(u"beispiel.png"_s, png, 1)}) {
             const QString editor = m_dir.filePath(u"editor"_s), cli = m_dir.filePath(name);
             QCOMPARE(
-                CScorePages::Save(doc.GetSheet(), doc.GetTitle(), editor.toStdString(), format),
+                CScorePages::Save(doc.GetSheet(), CExchangeFormat::TitleFromPath(doc.GetTitle()),
+                                  editor.toStdString(), format),
                 std::string());
             for (int i = 0; i < runs; ++i) {
                 QCOMPARE(Kantilo({song, u"-o"_s, cli}), u"0 "_s);
@@ -74,18 +83,159 @@ private slots:
                            m_dir.filePath(u"beispiel.pdf"_s), shots + u"/beispiel-seite1"_s});
     }
 
-    // Files may grow to 8 KiB only, as on a full disk: the old file must survive.
+    // A picture of two pages: the same files, page by page, from the command line as from the
+    // editor; no file under the name asked for.
+    void picturesPerPageAsTheExportWrites() {
+        const QString song = m_dir.filePath(u"zwei.kt"_s);
+        QCOMPARE(SaveSong(song, 500), song);
+        CKantiloDoc doc;
+        QVERIFY(doc.OnOpenDocument(song.toStdString()).Ok());
+        QVERIFY(QDir(m_dir.path()).mkpath(u"vom-editor"_s));
+        QCOMPARE(CScorePages::Save(doc.GetSheet(), "zwei",
+                                   m_dir.filePath(u"vom-editor/zwei.png"_s).toStdString(),
+                                   CScorePages::Format::png),
+                 std::string());
+        QCOMPARE(Kantilo({song, u"-o"_s, m_dir.filePath(u"zwei.png"_s)}), u"0 "_s);
+        const QStringList pages = QDir(m_dir.path()).entryList({u"zwei*.png"_s});
+        QVERIFY2(pages.size() >= 2, qPrintable(pages.join(' ')));
+        QCOMPARE(pages, QDir(m_dir.filePath(u"vom-editor"_s)).entryList({u"zwei*.png"_s}));
+        QVERIFY(!pages.contains(u"zwei.png"_s));
+        for (const QString& page : pages) {
+            QVERIFY(!FileBytes(m_dir.filePath(page)).isEmpty());
+            QCOMPARE(FileBytes(m_dir.filePath(page)),
+                     FileBytes(m_dir.filePath(u"vom-editor/"_s + page)));
+        }
+    }
+
+    // Files may grow to 8 KiB only, as on a full disk: the program reports it instead of being
+    // killed by SIGXFSZ, and the old file survives.
     void aFullDiskKeepsTheOldFile() {
         const QString song = m_dir.filePath(u"lied.kt"_s);
         QCOMPARE(SaveSong(song, 40), song);
-        const QString old = m_dir.filePath(u"alt.pdf"_s);
-        const QByteArray oldBytes(4000, 'a');
-        QVERIFY(WriteFile(old, oldBytes));
-        const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-        QCOMPARE(Kantilo({song, u"-o"_s, old}, u"trap '' XFSZ; ulimit -f 16;"_s),
-                 u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
-        QCOMPARE(FileBytes(old), oldBytes);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        for (const QString& name : {u"alt.pdf"_s, u"alt.svg"_s, u"alt.png"_s}) {
+            const QString old = m_dir.filePath(name);
+            const QByteArray oldBytes(4000, 'a');
+            QVERIFY(WriteFile(old, oldBytes));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(
+                Kantilo({song, u"-o"_s, old}, u"ulimit -f 16;"_s),
+                u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+            QCOMPARE(FileBytes(old), oldBytes);
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
+    // Memory running out (every allocation from 4 MiB on fails, as the first big one of a long
+    // song's PDF does, a page picture's, or the reading of a large score): the program's
+    // own words and 1 instead of an abort or another message, and the older file stays alone.
+    void runningOutOfMemoryIsReported() {
+#ifdef __SANITIZE_ADDRESS__
+        // AddressSanitizer's allocator is the one to fail; it warns of each failure itself.
+        const QString limit =
+            u"export ASAN_OPTIONS=\"$ASAN_OPTIONS:allocator_may_return_null=1:"
+            u"max_allocation_size_mb=4\";"_s;
+#else
+        const QString limit =
+            u"export "
+            u"LD_PRELOAD=" KANTILO_FAILING_ALLOCATION u" KANTILO_FAIL_ALLOCATION_FROM=4194304;"_s;
+#endif
+        static const QRegularExpression warning(
+            u"==[0-9]+==WARNING: AddressSanitizer failed to allocate 0x[0-9a-f]+ bytes\n"_s);
+        const QString song = m_dir.filePath(u"lang.kt"_s);
+        QCOMPARE(SaveSong(song, 1600), song);
+        // A score of more than 4 MiB to import, written while memory is still plentiful.
+        const QString longSong = m_dir.filePath(u"sehr-lang.kt"_s);
+        QCOMPARE(SaveSong(longSong, 24000), longSong);
+        QCOMPARE(Kantilo({longSong, u"-o"_s, m_dir.filePath(u"sehr-lang.musicxml"_s)}), u"0 "_s);
+        QVERIFY(QFileInfo(m_dir.filePath(u"sehr-lang.musicxml"_s)).size() > 4194304);
+        QVERIFY(QFile::remove(longSong));
+        // (An SVG, written page by page, never asks for a block that large.)
+        for (const QString& name : {u"alt.pdf"_s, u"alt.png"_s, u"alt.kt"_s}) {
+            const QString old = m_dir.filePath(name);
+            const QString input = name.endsWith(u".kt"_s)
+                                      ? m_dir.filePath(u"sehr-lang.musicxml"_s)
+                                      : song;
+            QVERIFY(WriteFile(old, "alt"));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(Kantilo({input, u"-o"_s, old}, limit).remove(warning),
+                     u"1 Zu wenig Speicher vorhanden!\n"_s);
+            QCOMPARE(FileBytes(old), QByteArray("alt"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
+    // Pages are always drawn offscreen: a display out of reach or a platform Qt does not know
+    // changes nothing.
+    void pagesNeedNoDisplayWhateverThePlatformSays() {
+        const QString song = m_dir.filePath(u"lied.kt"_s), pdf = m_dir.filePath(u"lied.pdf"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        for (const QString& platform : {u"xcb"_s, u"wayland"_s, u"gibtsnicht"_s}) {
+            QFile::remove(pdf);
+            QCOMPARE(Kantilo({song, u"-o"_s, pdf},
+                             u"export DISPLAY=:77 WAYLAND_DISPLAY=wayland-77 QT_QPA_PLATFORM="_s +
+                                 platform + u';'),
+                     u"0 "_s);
+            QVERIFY(FileBytes(pdf).startsWith("%PDF"));
+        }
+    }
+
+    // The editor names the display it cannot reach and how to convert without one, instead of
+    // Qt's abort in English.
+    void editorNamesTheDisplayItCannotReach() {
+        const QString hint = u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s;
+        const QString x11 = u"kantilo: Die X11-Anzeige \":77\" (DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString noX11 = u"kantilo: Für X11 ist keine Anzeige gesetzt (DISPLAY ist leer).\n"_s;
+        const QString wayland =
+            u"kantilo: Die Wayland-Anzeige \"wayland-77\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s;
+        const QString song = m_dir.filePath(u"lied.kt"_s);
+        QCOMPARE(SaveSong(song, 4), song);
+        const QString runtime = u"XDG_RUNTIME_DIR="_s + m_dir.path();
+        const std::pair<QString, QString> cases[] = {
+            {u"export DISPLAY=:77;"_s, x11},
+            {u"export DISPLAY=unix:77.0 QT_QPA_PLATFORM=xcb;"_s,
+             u"kantilo: Die X11-Anzeige \"unix:77.0\" (DISPLAY) ist nicht erreichbar.\n"_s},
+            {u"export WAYLAND_DISPLAY=wayland-77 "_s + runtime + u';', wayland + noX11},
+            {u"export WAYLAND_DISPLAY=wayland-77 DISPLAY=:77 "_s + runtime + u';', wayland + x11},
+            {u"export QT_QPA_PLATFORM=gibtsnicht DISPLAY=:77;"_s,
+             u"kantilo: Die Qt-Plattform \"gibtsnicht\" (QT_QPA_PLATFORM) gibt es nicht.\n"_s},
+            {u"export QT_QPA_PLATFORM='wayland;xcb:nograb' DISPLAY=:77;"_s,
+             u"kantilo: Die Wayland-Anzeige \"wayland-0\" (WAYLAND_DISPLAY) ist nicht erreichbar.\n"_s +
+                 x11},
+        };
+        for (const auto& [environment, message] : cases) {
+            QCOMPARE(Kantilo({song}, environment), u"1 "_s + message + hint);
+        }
+        QCOMPARE(Kantilo({}, u"export DISPLAY=:77;"_s), u"1 "_s + x11 + hint);
+    }
+
+    // A display that accepts the connection and hangs up at once passes the check; Qt's fatal
+    // message that follows still ends the program with the German text and 1, not an abort.
+    void editorEndsInGermanWhenQtCannotOpenTheDisplay() {
+        const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(7000 + getpid() % 900);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+        const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        QVERIFY(fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                listen(fd, 4) == 0);
+        std::atomic<bool> done = false;
+        std::thread hangUp([&] {
+            while (!done) {
+                pollfd p{fd, POLLIN, 0};
+                if (poll(&p, 1, 50) == 1) {
+                    close(accept(fd, nullptr, nullptr));
+                }
+            }
+        });
+        const QString display = u':' + QString::fromLatin1(name.mid(name.lastIndexOf('X') + 1));
+        const QString result = Kantilo({}, u"export DISPLAY="_s + display + u';');
+        done = true;
+        hangUp.join();
+        close(fd);
+        QCOMPARE(result,
+                 u"1 kantilo: Die grafische Anzeige ließ sich nicht öffnen.\n"
+                 u"Ohne Anzeige wandelt \"kantilo DOKUMENT.kt -o AUSGABE\" um.\n"_s);
     }
 };
 

@@ -26,15 +26,21 @@ TEST(Export, OneNoteByteForByte) {
               "    <encoding>\n      <software>Kantilo 1.0</software>\n"
               "      <encoding-date>2026-12-07</encoding-date>\n    </encoding>\n"
               "  </identification>\n  <part-list>\n    <score-part id=\"P1\">\n"
-              "      <part-name>Melodie</part-name>\n    </score-part>\n  </part-list>\n"
+              "      <part-name>Melodie</part-name>\n      <score-instrument id=\"P1-I1\">\n"
+              "        <instrument-name>Melodie</instrument-name>\n      </score-instrument>\n"
+              "      <midi-instrument id=\"P1-I1\">\n        <midi-channel>1</midi-channel>\n"
+              "        <midi-program>1</midi-program>\n      </midi-instrument>\n"
+              "    </score-part>\n  </part-list>\n"
               "  <part id=\"P1\">\n    <measure number=\"1\">\n      <attributes>\n"
-              "        <divisions>2</divisions>\n        <time>\n          <beats>4</beats>\n"
+              "        <divisions>2</divisions>\n        <key>\n          <fifths>0</fifths>\n"
+              "        </key>\n        <time>\n          <beats>4</beats>\n"
               "          <beat-type>4</beat-type>\n        </time>\n        <clef>\n"
               "          <sign>G</sign>\n          <line>2</line>\n        </clef>\n"
               "      </attributes>\n      <note>\n        <pitch>\n          <step>C</step>\n"
               "          <octave>5</octave>\n        </pitch>\n        <duration>2</duration>\n"
               "        <voice>1</voice>\n        <type>quarter</type>\n      </note>\n"
-              "    </measure>\n  </part>\n</score-partwise>\n");
+              "      <barline location=\"right\">\n        <bar-style>light-heavy</bar-style>\n"
+              "      </barline>\n    </measure>\n  </part>\n</score-partwise>\n");
 }
 
 TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
@@ -55,6 +61,8 @@ TEST(MusicXmlExport, EveryScoreValidatesAgainstTheSchema) {
     std::unique_ptr<CController> pExample;
     ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
     save(pExample->GetSheet(), "Ä & <Lied>");
+    // A file name may hold control characters and bytes of another encoding: still XML 1.0.
+    save(pExample->GetSheet(), "Steuer\x01zeichen\x1f und L\xE4nge \xF0\x9F\x8E\xB5");
     const fs::path schema = SourceFile("tests/data/musicxml-4.0");
     const std::string strCommand = "XML_CATALOG_FILES=" + (schema / "catalog.xml").string() +
                                    " xmllint --noout --nonet --schema " +
@@ -87,6 +95,32 @@ TEST(MidiExport, MidoReadsTheNotesAndPitchBends) {
     }
 }
 
+// 140,000 measures of rest between two notes are 268,800,000 ticks, more than a delta time's
+// 28 bits hold: an empty text event takes the first 268,435,455 of them, and mido still finds
+// the second note where it belongs.
+TEST(MidiExport, BridgesPausesLongerThanADeltaTime) {
+    std::string strEntries = "C5/2 ";
+    for (int i = 0; i < 140000; ++i) {
+        strEntries += "C4/18 ";
+    }
+    CNotenblatt sheet;
+    Enter(sheet, strEntries + "C5/2");
+    const Bytes bytes = CMidiWriter::ToBytes(sheet, "t");
+    const Bytes firstNoteOff = Hex("83 60 80 48 00");
+    const auto it =
+        std::search(bytes.begin(), bytes.end(), firstNoteOff.begin(), firstNoteOff.end());
+    ASSERT_NE(it, bytes.end());
+    EXPECT_EQ(Bytes(it + 5, bytes.end()),
+              Hex("FF FF FF 7F FF 01 00 96 A0 01 E0 01 45 00 90 48 50 83 60 80 48 00 00 FF 2F 00"));
+    if (!Runs(kPython + " -c 'import mido'")) {
+        GTEST_SKIP() << "mido (Debian python3-mido) is not installed; the bytes held";
+    }
+    ScratchDir dir;
+    ASSERT_TRUE(CMidiWriter::Save(sheet, "t", dir.File("pause.mid")).Ok());
+    EXPECT_EQ(ReadMidi(dir.File("pause.mid")).sounds,
+              (std::vector<Sound>{{0, 72, 2}, {1120002, 72, 2}}));
+}
+
 TEST(Export, RefusesAFrequencyOutsideTheScale) {
     // A document may hold any frequency: the example's last note, A4 at 440 Hz (B8 01), becomes
     // 300 Hz (2C 01).
@@ -102,4 +136,66 @@ TEST(Export, RefusesAFrequencyOutsideTheScale) {
                   "Die Tonhöhe 300 Hz lässt sich nicht exportieren.");
     }
     EXPECT_TRUE(dir.Names().empty());
+}
+
+// The title comes from a file name: markup is escaped, control characters XML has no place for
+// are left out, and bytes that are no UTF-8 become U+FFFD; good UTF-8 stays as it is.
+TEST(MusicXmlExport, TitleIsWellFormedCharacterData) {
+    const auto title = [](const std::string& strTitle) {
+        const std::string strText = CMusicXmlWriter::ToText(CNotenblatt(), strTitle, "2026-12-07");
+        const size_t nStart = strText.find("<work-title>") + 12;
+        return strText.substr(nStart, strText.find("</work-title>") - nStart);
+    };
+    EXPECT_EQ(title("a&b<c>'\"d"), "a&amp;b&lt;c&gt;'\"d");
+    EXPECT_EQ(title("tab\t\x01\x1f\x7f"), "tab\t\x7f");
+    EXPECT_EQ(title("Lied \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x8E\xB5"),
+              "Lied \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x8E\xB5");
+    // Latin-1, an overlong slash, a surrogate, a cut-off sequence and a value past U+10FFFF.
+    const std::string strBad = "\xEF\xBF\xBD";
+    EXPECT_EQ(title("L\xE4nge"), "L" + strBad + "nge");
+    EXPECT_EQ(title("\xC0\xAF|\xED\xA0\x80|\xE2\x82|\xF4\x90\x80\x80"),
+              strBad + strBad + "|" + strBad + strBad + strBad + "|" + strBad + strBad + "|" +
+                  strBad + strBad + strBad + strBad);
+    EXPECT_EQ(title(""), "");
+}
+
+// What Kantilo exports it reads back: a song of more measures than the reader takes is refused
+// before anything is written, one whose file would pass the reader's size as soon as it would;
+// either way an older file stays as it was.
+TEST(MusicXmlExport, RefusesSongsKantiloWouldNotReadBack) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("lang.musicxml");
+    WriteBytes(strPath, Bytes(10, 'a'));
+    std::string strWholes;
+    for (size_t i = 0; i <= CMusicXmlReader::kMaxMeasures; ++i) {
+        strWholes += "C4/8 ";
+    }
+    CNotenblatt wholes;
+    Enter(wholes, strWholes);
+    EXPECT_EQ(
+        CExchangeFormat::Write(CExchangeFormat::Kind::musicXml, wholes, "lang", strPath).message,
+        "Das Lied hat 100001 Takte: MusicXML-Dateien mit mehr als 100000 Takten liest "
+        "Kantilo nicht wieder ein.");
+    // Eight tied eighths a measure take some 1.5 kB: 50,000 measures pass 64 MiB.
+    std::string strEighths;
+    for (int i = 0; i < 8; ++i) {
+        strEighths += "E5/1+ ";
+    }
+    std::string strLong;
+    for (int i = 0; i < 50000; ++i) {
+        strLong += strEighths;
+    }
+    CNotenblatt eighths;
+    Enter(eighths, strLong);
+    const CFileResult result = CMusicXmlWriter::Save(eighths, "lang", strPath);
+    EXPECT_EQ(result.message,
+              "Die MusicXML-Datei würde größer als 64 MiB: so große Dateien "
+              "liest Kantilo nicht wieder ein.");
+    EXPECT_EQ(ReadBytes(strPath), Bytes(10, 'a'));
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"lang.musicxml"});
+    // As many measures as Kantilo reads back are written.
+    CNotenblatt limit;
+    Enter(limit, strWholes.substr(5));
+    EXPECT_TRUE(CMusicXmlWriter::Save(limit, "lang", strPath).Ok());
+    EXPECT_LT(fs::file_size(strPath), CDocumentFile::kMaxFileSize);
 }

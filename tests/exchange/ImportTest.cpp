@@ -58,10 +58,11 @@ TEST(MusicXmlImport, ReadsWhatOtherProgramsWrite) {
         Measure(Note("C5", 240) + "<forward><duration>240</duration></forward>" + Note("D5", 240)));
     ExpectReadBack(Import(strText),
                    "B4/14 B4/12 G4/2 G4/2+ G4/1+ A4/1 B4/14 B4/18 C5/1 B4/11 D5/1");
-    // Not marked, but more measures follow: a pickup. A short measure inside: rests after it.
+    // Not marked, but more measures follow: a pickup. A short measure inside is just shorter:
+    // the melody goes on without a rest.
     ExpectReadBack(
         Import(ScoreXml(Measure(Note("E4", 1)) + Measure(Note("F4", 2)) + Measure(Note("G4", 1)))),
-        "B4/14 B4/12 E4/2 F4/4 B4/14 G4/2");
+        "B4/14 B4/12 E4/2 F4/4 G4/2");
     // A single short measure is a song that ends early, not a pickup.
     ExpectReadBack(Import(ScoreXml(Measure(Note("E4", 1)))), "E4/2");
 }
@@ -72,11 +73,17 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
     const std::string strEighths = "<attributes><divisions>4</divisions></attributes>";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {Measure(strQuarter) + Measure(strQuarter) + Measure(Note("F4", 1, "", "1")),
-         "Takt 3: Die Tonhöhe Fis4 gibt es in Kantilo nicht."},
-        {Measure(Note("B4", 1, "", "-1")), "Die Tonhöhe B4 gibt es in Kantilo nicht."},
+         "Takt 3: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht."},
+        {Measure(Note("B4", 1, "", "-1")), "Die Tonhöhe B4 (B♭4) gibt es in Kantilo nicht."},
+        {Measure(Note("A4", 1, "", "-1")), "Die Tonhöhe As4 (A♭4) gibt es in Kantilo nicht."},
+        {Measure(Note("D4", 1, "", "-1")), "Die Tonhöhe Des4 (D♭4) gibt es in Kantilo nicht."},
+        {Measure(Note("D4", 1, "", "1")), "Die Tonhöhe Dis4 (D♯4) gibt es in Kantilo nicht."},
+        // Wider than Kantilo's range: the octave that leaves the fewest notes out is named.
+        {Measure(Note("C4", 1) + Note("D4", 1) + Note("C6", 1)),
+         "Die Tonhöhe C6 gibt es in Kantilo nicht."},
+        {Measure(Note("B3", 1) + Note("A5", 1) + Note("G5", 1)),
+         "Die Tonhöhe H3 (B3) gibt es in Kantilo nicht."},
         {Measure(Note("A4", 1, "", "0.5")), "Vierteltöne gibt es in Kantilo nicht."},
-        {Measure("<attributes><time><beats>3</beats><beat-type>4</beat-type></time></attributes>"),
-         "Die Taktart 3/4 gibt es in Kantilo nicht."},
         {Measure(strQuarter + Note("E4", 1, "<chord/>")), "Akkorde gibt es in Kantilo nicht."},
         {Measure(Note("C4", 1, "<time-modification/>")),
          "Triolen und andere N-tolen gibt es in Kantilo nicht."},
@@ -84,9 +91,13 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
          "Notenwerte kürzer als ein Achtel gibt es in Kantilo nicht."},
         {Measure(strEighths + Note("C4", 3)),
          "Notenwerte, die kein Vielfaches eines Achtels sind, gibt es in Kantilo nicht."},
-        {Measure(Note("D4", 1, "<grace/>")), "Vorschlagsnoten gibt es in Kantilo nicht."},
-        {Measure(Note("C4", 4)) + Measure(Note("C4", 3) + Note("D4", 2)),
-         "Takt 2: Der Takt ist länger als 4/4."},
+        {Measure(Note("C4", 1) + Note("D4", 1, "<chord/><voice>1</voice>")),
+         "Akkorde gibt es in Kantilo nicht."},
+        {Measure(Note("C4", 33)), "Notenwerte länger als acht Takte gibt es in Kantilo nicht."},
+        // Two notes of one voice at once, the second after going back.
+        {Measure(Note("C4", 2, "<voice>1</voice>") + "<backup><duration>1</duration></backup>" +
+                 Note("E4", 1, "<voice>1</voice>")),
+         "Akkorde gibt es in Kantilo nicht."},
         {Measure("<note><unpitched/><duration>1</duration></note>"),
          "Noten ohne Tonhöhe gibt es in Kantilo nicht."},
     };
@@ -110,12 +121,53 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
     }
     strLaughs += "]>" + ScoreXml(Measure(Note("C4", 2).insert(19, "&k;")));
     for (const std::string& strText :
-         {std::string(), ScoreXml(Measure(Note("C4", 2)), "score-timewise"),
+         {std::string(), ScoreXml(Measure(Note("C4", 2)), "score-timewise"), ScoreXml(""),
+          "<score-timewise><measure><part id=\"P1\">" + Note("C4", 2) +
+              "</part></measure><measure><part id=\"P2\">" + Note("C4", 2) +
+              "</part></measure></score-timewise>",
           ScoreXml(Measure(Note("C4", 2))).substr(0, 50), ScoreXml(Measure(Note("C4", 0))),
           ScoreXml(Measure(Note("X4", 2))), strLaughs,
           ScoreXml(Measure(repeat(200000, "<note>") + repeat(200000, "</note>"))),
-          ScoreXml(repeat(100001, "<measure/>"))}) {
+          ScoreXml(Measure("<attributes><divisions>0</divisions></attributes>")),
+          ScoreXml(Measure("<attributes><key><fifths>8</fifths></key></attributes>")),
+          ScoreXml(Measure("<attributes><time><beats>3</beats><beat-type>0</beat-type></time>"
+                           "</attributes>"))}) {
         EXPECT_EQ(Import(strText).strMessage, "Unerwartetes Dateiformat.")
             << strText.substr(0, 300);
     }
+}
+
+// The two limits that keep an attack out are told apart from a broken file.
+TEST(MusicXmlImport, LimitsHaveMessagesOfTheirOwn) {
+    std::string strMeasures;
+    for (size_t n = 0; n <= CMusicXmlReader::kMaxMeasures; ++n) {
+        strMeasures += "<measure/>";
+    }
+    EXPECT_EQ(Import(ScoreXml(strMeasures)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    // A repeat played out beyond the limit is as long as a score beyond it.
+    const std::string strRepeated =
+        "<measure><barline><repeat direction=\"backward\" times=\"20\"/></barline></measure>";
+    std::string strLong;
+    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
+        strLong += strRepeated;
+    }
+    EXPECT_EQ(Import(ScoreXml(strLong)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    // So is one measure of many notes played over and over.
+    std::string strNotes;
+    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
+        strNotes += Note("C4", 2);
+    }
+    EXPECT_EQ(Import(ScoreXml(Measure(strNotes + "<barline><repeat direction=\"backward\" "
+                                                 "times=\"30\"/></barline>")))
+                  .strMessage,
+              CMusicXmlReader::kTooManyMeasures);
+    // Tiny elements would cost many times the file: refused before any tree is built.
+    std::string strElements;
+    for (size_t n = 0; n < (1u << 20); ++n) {
+        strElements += "<a/>";
+    }
+    EXPECT_EQ(Import(ScoreXml(Measure(Note("C4", 2) + strElements))).strMessage,
+              CMusicXmlReader::kTooManyElements);
+    std::vector<uint8_t> huge(CDocumentFile::kMaxFileSize + 1, ' ');
+    EXPECT_EQ(CMusicXmlReader::Parse(huge).strMessage, CMusicXmlReader::kTooLarge);
 }

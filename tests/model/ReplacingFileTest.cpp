@@ -155,3 +155,48 @@ TEST(ReplacingFile, KilledPartWayLeavesOnlyTheOldFile) {
     EXPECT_EQ(dir.Names(), std::set<std::string>{"lied.wav"});
     EXPECT_EQ(ReadBytes(strPath), kOld);
 }
+
+// A link another user planted in a shared sticky folder (as /tmp) is not followed: the caller
+// would replace a file of their own. The caller's own links there and the folder owner's are.
+TEST(ReplacingFile, FollowsLinksInSharedStickyFoldersOnlyOfTheCallerOrTheFolderOwner) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a link of another user needs root to make";
+    }
+    ScratchDir dir;
+    fs::permissions(dir.Path(), fs::perms::all);
+    const std::string strShared = dir.File("geteilt"), strVictim = dir.File("opfer.conf");
+    ASSERT_EQ(mkdir(strShared.c_str(), 01777), 0);
+    ASSERT_EQ(chmod(strShared.c_str(), 01777), 0);  // the umask may have taken bits away
+    WriteBytes(strVictim, kOld);
+    const std::string strPlanted = strShared + "/gepflanzt.kt";
+    ASSERT_TRUE(
+        PassesAsOrdinaryUser([&] { return symlink(strVictim.c_str(), strPlanted.c_str()) == 0; }));
+    EXPECT_EQ(Save(strPlanted), EACCES);
+    EXPECT_EQ(ReadBytes(strVictim), kOld);
+    EXPECT_TRUE(S_ISLNK(LinkStat(strPlanted).st_mode));
+    // Without the sticky bit the folder's owner decides who may put links there: followed.
+    ASSERT_EQ(chmod(strShared.c_str(), 0777), 0);
+    EXPECT_EQ(Save(strPlanted), 0);
+    EXPECT_EQ(ReadBytes(strVictim), kNew);
+    // Sticky again: the caller's own link, and in the ordinary user's own sticky folder theirs.
+    ASSERT_EQ(chmod(strShared.c_str(), 01777), 0);
+    const std::string strOwn = strShared + "/eigen.kt";
+    fs::create_symlink(strVictim, strOwn);
+    EXPECT_EQ(Save(strOwn, kOld), 0);
+    EXPECT_EQ(ReadBytes(strVictim), kOld);
+    ASSERT_EQ(chown(strShared.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+    ASSERT_EQ(chmod(strShared.c_str(), 01777), 0);
+    EXPECT_EQ(Save(strPlanted), 0);
+    EXPECT_EQ(ReadBytes(strVictim), kNew);
+}
+
+// A ring of links leads nowhere: ELOOP (a bad path), not a refusal, and nothing is written.
+TEST(ReplacingFile, RingOfLinksIsABadPath) {
+    ScratchDir dir;
+    fs::create_symlink("b.kt", dir.File("a.kt"));
+    fs::create_symlink("a.kt", dir.File("b.kt"));
+    fs::create_symlink("selbst.kt", dir.File("selbst.kt"));
+    EXPECT_EQ(Save(dir.File("a.kt")), ELOOP);
+    EXPECT_EQ(Save(dir.File("selbst.kt")), ELOOP);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"a.kt", "b.kt", "selbst.kt"}));
+}

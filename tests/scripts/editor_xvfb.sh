@@ -1,5 +1,5 @@
 #!/bin/sh
-# Starts the editor on a private X server, enters a song of two rows with the mouse, saves a
+# Starts the editor on a private X server (its settings file a FIFO), enters a song of two rows with the mouse, saves a
 # screenshot and checks that the window shows the score.
 # Usage: editor_xvfb.sh PROGRAM SCREENSHOT_DIR
 set -u
@@ -29,7 +29,10 @@ done
 export DISPLAY=":$(head -n 1 "$work/display")"
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb startet nicht"
 
-# The program's own settings stay in the scratch directory.
+# The program's own settings stay in the scratch directory. The settings file is a FIFO there,
+# which the program must take as empty, never wait on, and never replace.
+settings="$work/.config/Local AppWizard-Generated Applications/Kantilo.conf"
+mkdir -p "$(dirname "$settings")" && mkfifo "$settings" || fail "keine FIFO"
 HOME="$work" XDG_CONFIG_HOME="$work/.config" QT_QPA_PLATFORM=xcb "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name "Unbenannt - Kantilo" | head -n 1)
@@ -88,4 +91,5 @@ import -window root "$shots/editor.png" || fail "kein Bildschirmfoto"
 colours=$(identify -format '%k' "$shots/editor.png")
 [ "$colours" -gt 8 ] || fail "Bildschirmfoto ist leer ($colours Farben)"
 kill -0 "$app_pid" 2>/dev/null || fail "das Programm lief nicht mehr"
+[ -p "$settings" ] || fail "die Einstellungsdatei ist keine FIFO mehr"
 echo "Bildschirmfoto: $shots/editor.png"

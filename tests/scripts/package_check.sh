@@ -137,6 +137,15 @@ check "ein .kt-Dokument ist application/x-kantilo" is_type "$work/lied.kt" appli
 check "ein Dokument ohne Endung ist application/x-kantilo (am Inhalt)" is_type "$work/ohne-endung" application/x-kantilo
 is_default() { local d; d=$(desktop xdg-mime query default "$1"); echo "$d"; [[ $d == kantilo.desktop ]]; }
 check "kantilo.desktop öffnet Kantilo-Dokumente" is_default application/x-kantilo
+check "eine .musicxml-Partitur ist application/vnd.recordare.musicxml+xml" is_type "$work/lied.musicxml" application/vnd.recordare.musicxml+xml
+opens_file() {  # the handler of the type the desktop sees in the file
+    local t d
+    t=$(desktop xdg-mime query filetype "$1")
+    d=$(desktop xdg-mime query default "$t")
+    echo "$t: $d"
+    [[ $d == kantilo.desktop ]]
+}
+check "kantilo.desktop öffnet eine .musicxml-Partitur" opens_file "$work/lied.musicxml"
 check "kantilo.desktop öffnet MusicXML" grep -q 'application/vnd.recordare.musicxml+xml=.*kantilo.desktop' /usr/share/applications/mimeinfo.cache
 
 # A double click: xdg-open starts the handler through the menu entry's Exec line, on a
@@ -184,6 +193,7 @@ nothing_left() {
         [[ -e $path || -L $path ]] && { echo "übrig: $path"; left=1; }
     done <"$work/contents"
     [[ ! -e /usr/share/mime/application/x-kantilo.xml ]] || { echo "übrig: der Typ in der MIME-Datenbank"; left=1; }
+    [[ ! -e /usr/share/mime/application/vnd.recordare.musicxml+xml.xml ]] || { echo "übrig: MusicXML in der MIME-Datenbank"; left=1; }
     ! grep -q kantilo /usr/share/applications/mimeinfo.cache 2>/dev/null || { echo "übrig: kantilo in mimeinfo.cache"; left=1; }
     dpkg-query -W -f='${Package} ${Version} ${db:Status-Abbrev}\n' | sort >"$work/packages-after"
     diff "$work/packages-before" "$work/packages-after" || left=1

@@ -109,6 +109,8 @@ TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
     keep.quarters = 120;
     const CTranscriber::SResult kept = CTranscriber::TranscribeFile(dir.File("d-dur.wav"), keep);
     EXPECT_EQ(kept.pController, nullptr);
-    EXPECT_EQ(kept.strMessage, "Takt 2: Die Tonhöhe Fis4 gibt es in Kantilo nicht.");
+    // The importer names every note it refuses; the first is the F sharp of bar 2.
+    EXPECT_TRUE(kept.strMessage.starts_with("Takt 2: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht.\n"))
+        << kept.strMessage;
     EXPECT_TRUE(kept.notices.empty());
 }

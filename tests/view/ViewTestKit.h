@@ -22,7 +22,10 @@ class CFakeDialogs : public IUserDialogs {
 public:
     using Box = std::tuple<QWidget*, QString, QMessageBox::Icon>;  // owner, title, icon
 
-    void ShowMessage(const QString& text, Icon) override { messages.append(text); }
+    void ShowMessage(const QString& text, Icon icon) override {
+        messages.append(text);
+        icons.append(icon);
+    }
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override {
         messages.append(text);
@@ -53,6 +56,7 @@ public:
     QString openPath, savePath, exportPath, songFileAnswer, recordingPath;  // empty: cancel
     QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
     QList<Box> boxes;
+    QList<Icon> icons;  // of the messages shown without an owner
     std::function<void()> onMessage;
 };
 

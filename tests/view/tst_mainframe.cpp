@@ -100,13 +100,17 @@ private slots:
         QVERIFY(Flow().OpenDocumentFile(SaveSong(Path(u"lied.kt"_s), 3)));
         Enter(m_f->doc, 1);
         const QString reference = Path(u"ref.svg"_s);
-        QCOMPARE(CScorePages::Save(m_f->doc.GetSheet(), "lied.kt", reference.toStdString(),
+        QCOMPARE(CScorePages::Save(m_f->doc.GetSheet(), "lied", reference.toStdString(),
                                    CScorePages::Format::svg),
                  std::string());
         for (const QString& name :
              {u"aus.musicxml"_s, u"aus.svg"_s, u"fehlt/aus.mid"_s, QString()}) {
             Dialogs().exportPath = name.isEmpty() ? name : Path(name);  // empty: cancelled
+            m_f->frame.statusBar()->clearMessage();
             m_f->frame.Action(ID_FILE_EXPORT)->trigger();
+            const bool written = name == u"aus.musicxml"_s || name == u"aus.svg"_s;
+            QCOMPARE(m_f->frame.statusBar()->currentMessage(),
+                     written ? u"Exportiert: "_s + name : QString());
         }
         QVERIFY(FileBytes(Path(u"aus.musicxml"_s)).contains("<work-title>lied</work-title>"));
         QCOMPARE(FileBytes(Path(u"aus.svg"_s)), FileBytes(reference));
@@ -136,27 +140,19 @@ private slots:
         });
         QCOMPARE(CQtUserDialogs().GetOpenFileName(), QString());
         QCOMPARE(filters, QStringList({u"Dateityp Kantil (*.kt)"_s, u"Alle Dateien (*.*)"_s,
-                                       u"MusicXML-Dateien (*.musicxml;*.xml)"_s}));
-        QCOMPARE(shown, QStringList({u"*.musicxml"_s, u"*.xml"_s}));
-    }
-
-    void chosenFilterSetsTheExtension() {
-        const QString midi = u"MIDI-Dateien (*.mid)"_s;
-        QCOMPARE(CQtUserDialogs::WithFilterExtension(u"/a/lied"_s, midi), u"/a/lied.mid"_s);
-        QCOMPARE(CQtUserDialogs::WithFilterExtension(u"/a/lied.mid"_s,
-                                                     u"MusicXML-Dateien (*.musicxml)"_s),
-                 u"/a/lied.mid.musicxml"_s);
+                                       u"MusicXML-Dateien (*.musicxml;*.xml;*.mxl)"_s}));
+        QCOMPARE(shown, QStringList({u"*.musicxml"_s, u"*.xml"_s, u"*.mxl"_s}));
     }
 
     // A score dropped opens, once the drop is over, as a new, modified song named after its
-    // file; Cancel keeps it and the window; saving asks for a .kt name and leaves the score
+    // title; Cancel keeps it and the window; saving asks for a .kt name and leaves the score
     // alone. Other drops are refused.
     void droppedScoreImportsIt() {
         CKantiloDoc song;
         Enter(song, 2);
         const QString score = Path(u"Melodie.XML"_s);
-        const QByteArray text =
-            QByteArray::fromStdString(CMusicXmlWriter::ToText(song.GetSheet(), "x", "2026-01-01"));
+        const QByteArray text = QByteArray::fromStdString(
+            CMusicXmlWriter::ToText(song.GetSheet(), "Abendlied", "2026-01-01"));
         QVERIFY(WriteFile(score, text));
         for (const QUrl& url : {QUrl(u"https://example.org/x.kt"_s), QUrl::fromLocalFile(score)}) {
             QMimeData data;
@@ -169,16 +165,16 @@ private slots:
             QCOMPARE(enter.isAccepted(), url.isLocalFile());
         }
         QCOMPARE(m_f->Title(), kUntitled);
-        QTRY_COMPARE(m_f->Title(), u"Melodie - Kantilo"_s);
+        QTRY_COMPARE(m_f->Title(), u"Abendlied - Kantilo"_s);
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QCOMPARE(m_f->recent.Files(), QStringList{score});
         Dialogs().openPath = score;  // opened only if Cancel were not heeded
         QVERIFY(!Flow().FileOpen() && !m_f->frame.close());
         Dialogs().answer = IUserDialogs::Answer::Yes;
         QVERIFY(!Flow().FileNew());  // "Ja", but the save dialog is cancelled
-        QCOMPARE(Dialogs().questions, QStringList(3, u"Änderungen in Melodie speichern?"_s));
+        QCOMPARE(Dialogs().questions, QStringList(3, u"Änderungen in Abendlied speichern?"_s));
         QCOMPARE(Notes(m_f->doc), u"440/2 440/2"_s);
-        QCOMPARE(Dialogs().saveSuggestions, QStringList{u"Melodie.kt"_s});
+        QCOMPARE(Dialogs().saveSuggestions, QStringList{u"Abendlied.kt"_s});
         Dialogs().savePath = Path(u"Melodie.kt"_s);
         QVERIFY(Flow().FileSave());
         QCOMPARE(FileBytes(score), text);

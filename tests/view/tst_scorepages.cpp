@@ -1,11 +1,12 @@
-// The score's pages read back with poppler, the staff rows found by their long top and
-// bottom lines.
+// The score's pages read back with poppler, rsvg and Qt's PNG reader, the staff rows found by
+// their long top and bottom lines.
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QtTest>
 
+#include "CEngraving.h"
 #include "CScoreLayout.h"
 #include "CScorePages.h"
 #include "ViewTestKit.h"
@@ -37,12 +38,24 @@ class TestScorePages : public QObject {
 
     QTemporaryDir m_dir;
 
-    // A song of quarter notes in the number of rows asked for, saved under name.
+    static int Rows(const CKantiloDoc& doc) {
+        return static_cast<int>(CEngraving(doc.GetSheet(), CScorePages::kRowWidth).Rows().size());
+    }
+
+    // A song of bars of quarter notes in the number of rows asked for, its last row as full
+    // as the others, saved under name.
     QString Saved(int rows, const QString& title, const QString& name, Format format) {
-        CKantiloDoc doc;
-        while (CScoreLayout(doc).RowCount() < rows) {
-            Enter(doc, 1);
+        const auto song = [](int bars) {
+            auto doc = std::make_unique<CKantiloDoc>();
+            Enter(*doc, 4 * bars);
+            return doc;
+        };
+        int bars = 1;
+        while (Rows(*song(bars + 1)) <= rows) {
+            ++bars;
         }
+        const auto pDoc = song(bars);
+        const CKantiloDoc& doc = *pDoc;
         const QString path = m_dir.filePath(name);
         const std::string error =
             CScorePages::Save(doc.GetSheet(), title.toStdString(), path.toStdString(), format);
@@ -58,7 +71,7 @@ private slots:
             QSKIP("pdftoppm fehlt (poppler-utils)");
         }
         const int rows = CScorePages::kRowsOnFirstPage + CScorePages::kRowsPerPage + 1;
-        const QString title = u"Frühlingslied für Öhringen.kt"_s;
+        const QString title = u"Frühlingslied für Öhringen"_s;
         const QString pdf = Saved(rows, title, u"lied.pdf"_s, Format::pdf);
         ToolOutput(u"pdftoppm"_s, {u"-r"_s, u"96"_s, u"-gray"_s, pdf, m_dir.filePath(u"s"_s)});
         QCOMPARE(QDir(m_dir.path()).entryList({u"s-*"_s}).size(), 3);
@@ -97,28 +110,71 @@ private slots:
         }
     }
 
-    // One drawing, the pages one below the other, the music as outlines.
+    // One drawing, the pages one below the other, the music as outlines, written page by
+    // page into a single document that rsvg reads.
     void svgStacksThePages() {
-        QSvgRenderer svg(
-            Saved(CScorePages::kRowsOnFirstPage + 2, u"Lied"_s, u"lied.svg"_s, Format::svg));
+        const QString path =
+            Saved(CScorePages::kRowsOnFirstPage + 2, u"Lied"_s, u"lied.svg"_s, Format::svg);
+        QSvgRenderer svg(path);
         QVERIFY(svg.isValid());
         QVERIFY(qAbs(svg.viewBoxF().height() - 2 * CScorePages::kPageHeight) < 0.01);
-        const QByteArray text = FileBytes(m_dir.filePath(u"lied.svg"_s));
+        const QByteArray text = FileBytes(path);
         QVERIFY(text.contains("width=\"210mm\"") && !text.contains("<image"));
+        QCOMPARE(std::pair(text.count("<svg"), text.count("</svg>")),
+                 std::pair(qsizetype(1), qsizetype(1)));
+        QCOMPARE(text.count("Seite "), qsizetype(2));
         QVERIFY(text.count("<path") > 100);
+        if (QStandardPaths::findExecutable(u"rsvg-convert"_s).isEmpty()) {
+            QSKIP("rsvg-convert fehlt (librsvg2-bin)");
+        }
+        const QImage drawn = QImage::fromData(ToolOutput(u"rsvg-convert"_s, {path}), "PNG");
+        // rsvg rounds the millimetres up to whole pixels.
+        QVERIFY(qAbs(drawn.width() - CScorePages::kPageWidth) < 1.0);
+        QVERIFY(qAbs(drawn.height() - 2 * CScorePages::kPageHeight) < 1.0);
+        // The second page's first staff line, where the first page's title band is not.
+        const QImage grey = drawn.convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(LineAt(grey, qRound(CScorePages::kPageHeight) + CScorePages::kPageTop + 14));
     }
 
-    // The whole sheet at twice the screen's resolution, with its room below the last row:
-    // the top staff lines of the first and the last row, white between rows and below.
-    void pngIsTheSheetAtTwiceTheScreen() {
-        const QImage png(Saved(20, u"Lied"_s, u"lied.png"_s, Format::png), "PNG");
-        QCOMPARE(png.size(), QSize(650, 19 * 75 + 57 + 75) * 2);
-        for (const auto& [y, dark] : {std::pair{14, true},
-                                      {19 * 75 + 14, true},
-                                      {19 * 75 - 10, false},
-                                      {20 * 75 + 14, false}}) {
-            QCOMPARE(qGray(png.pixel(2 * 300, 2 * y)) < 128, dark);
+    // One picture per page at 300 dots per inch, the size of the page, numbered from 1; a
+    // single page keeps the name. The staff where the page puts it.
+    void pngIsOnePicturePerPage() {
+        const QString one = Saved(2, u"Lied"_s, u"eins.png"_s, Format::png);
+        QCOMPARE(QDir(m_dir.path()).entryList({u"eins*"_s}), QStringList{u"eins.png"_s});
+        const QString three = Saved(CScorePages::kRowsOnFirstPage + CScorePages::kRowsPerPage + 1,
+                                    u"Lied"_s, u"drei.png"_s, Format::png);
+        QVERIFY2(!QFileInfo::exists(three), qPrintable(three));
+        QCOMPARE(QDir(m_dir.path()).entryList({u"drei*"_s}),
+                 QStringList({u"drei-1.png"_s, u"drei-2.png"_s, u"drei-3.png"_s}));
+        const QSize a4(2480, 3508);
+        for (const QString& name : {u"eins.png"_s, u"drei-1.png"_s, u"drei-3.png"_s}) {
+            const QImage png(m_dir.filePath(name), "PNG");
+            QCOMPARE(png.size(), a4);
+            QCOMPARE(png.dotsPerMeterX(), 11811);
+            const bool first = name != u"drei-3.png"_s;
+            const int staffTop = CScorePages::kPageTop + (first ? CScorePages::kTitleBand : 0) + 14;
+            const QImage grey =
+                png.scaled(png.size() * 96 / 300, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_Grayscale8);
+            QVERIFY(LineAt(grey, staffTop) || LineAt(grey, staffTop + 1));
+            QVERIFY(!LineAt(grey, staffTop - 10));
         }
+    }
+
+    // When one page cannot be written, none of the new pictures stays, and nothing else is
+    // left behind.
+    void aFailedPageLeavesNoPicture() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"lied-2.png"_s));
+        CKantiloDoc doc;
+        while (Rows(doc) <= CScorePages::kRowsOnFirstPage) {
+            Enter(doc, 4);
+        }
+        const std::string error = CScorePages::Save(
+            doc.GetSheet(), "Lied", dir.filePath(u"lied.png"_s).toStdString(), Format::png);
+        QVERIFY(error.find("lied-2.png") != std::string::npos);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"lied-2.png"_s});
     }
 };
 

@@ -1,0 +1,171 @@
+// Melodies in the styles other programs write them, by hand and as MuseScore 3 saves them
+// (plain and compressed): each import sounds as MuseScore plays the score, up to the one named
+// transposition and the pickup's leading rests; what cannot come in is refused with every
+// reason. MuseScore plays every voice and cue notes too; where a score has them, it plays a
+// twin (NAME-klang) of the first voice alone with rests for the cue notes.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <set>
+
+#include "CMeasureReader.h"
+#include "CScalePitch.h"
+#include "ExchangeTestKit.h"
+
+namespace {
+
+const std::vector<std::string> kImported = {"zweiviertel-f-dur",
+                                            "dreiviertel-g-dur",
+                                            "sechsachtel-d-moll",
+                                            "es-dur",
+                                            "e-dur",
+                                            "a-moll-hoch",
+                                            "alla-breve",
+                                            "volten",
+                                            "da-capo-al-fine",
+                                            "klarinette-b",
+                                            "zweite-stimme",
+                                            "stichnoten",
+                                            "kurzer-takt",
+                                            "dal-segno-al-coda"};
+const std::vector<std::string> kRefused = {"sechzehntel-und-umfang"};
+// The hand-written score, MuseScore's and MuseScore's compressed.
+const std::vector<std::string> kVariants = {".musicxml", "-ms.musicxml", "-ms.mxl"};
+const std::set<std::string> kWithTwin = {"zweite-stimme", "stichnoten"};
+
+std::string CorpusFile(const std::string& strName) {
+    return SourceFile("tests/data/import/" + strName).string();
+}
+
+std::vector<Sound> SoundsOf(const CMusicXmlReader::SResult& result) {
+    std::vector<Sound> sounds;
+    for (const CScoreNotes::SSound& sound : CScoreNotes(result.pController->GetSheet()).Sounds()) {
+        sounds.push_back(
+            Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(), sound.nLength});
+    }
+    return sounds;
+}
+
+// The import sounds as MuseScore plays the score: shifted by whole semitones only when a
+// notice names the transposition, and later only by the rests before a pickup.
+void ExpectSoundsLike(const CMusicXmlReader::SResult& result, const std::vector<Sound>& played) {
+    ASSERT_NE(result.pController, nullptr) << result.strMessage;
+    const std::vector<Sound> sounds = SoundsOf(result);
+    ASSERT_EQ(sounds.size(), played.size());
+    ASSERT_FALSE(sounds.empty());
+    const int32_t nShift = sounds.front().nKey - played.front().nKey;
+    const int64_t nDelay = sounds.front().nOnset - played.front().nOnset;
+    EXPECT_TRUE(nDelay >= 0 && nDelay < CMeasureReader::kBarEighths) << nDelay;
+    const bool bNamed = std::any_of(
+        result.notices.begin(), result.notices.end(),
+        [](const std::string& strNotice) { return strNotice.starts_with("Die Melodie wurde"); });
+    EXPECT_EQ(nShift != 0, bNamed) << nShift;
+    for (size_t n = 0; n < sounds.size(); ++n) {
+        EXPECT_EQ(sounds[n],
+                  (Sound{played[n].nOnset + nDelay, played[n].nKey + nShift, played[n].nLength}))
+            << "note " << n;
+    }
+}
+
+}  // namespace
+
+TEST(ImportCorpus, EveryImportSoundsAsMuseScorePlaysIt) {
+    if (!Runs("command -v mscore3") || !Runs(kPython + " -c 'import mido'")) {
+        GTEST_SKIP() << "needs mscore3 (Debian musescore3) and mido (Debian python3-mido)";
+    }
+    ScratchDir dir;
+    std::string strJob = "[";
+    for (const std::string& strName : kImported) {
+        strJob +=
+            std::string(strJob.size() > 1 ? "," : "") + "{\"in\": \"" +
+            CorpusFile(strName + (kWithTwin.contains(strName) ? "-klang" : "") + ".musicxml") +
+            "\", \"out\": \"" + dir.File(strName + ".mid") + "\"}";
+    }
+    std::ofstream(dir.File("job.json")) << strJob + "]";
+    ASSERT_TRUE(Runs("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json")));
+    for (const std::string& strName : kImported) {
+        SCOPED_TRACE(strName);
+        const std::vector<Sound> played = ReadMidi(dir.File(strName + ".mid")).sounds;
+        for (const std::string& strVariant : kVariants) {
+            SCOPED_TRACE(strVariant);
+            ExpectSoundsLike(CMusicXmlReader::Load(CorpusFile(strName + strVariant)), played);
+        }
+    }
+}
+
+// MuseScore's compressed file is the same song as its plain one, byte for byte; the share of
+// the corpus that comes in is reported.
+TEST(ImportCorpus, CompressedScoresComeInAsTheirPlainTwins) {
+    size_t nImported = 0, nTotal = 0;
+    for (const std::string& strName : kImported) {
+        SCOPED_TRACE(strName);
+        const CMusicXmlReader::SResult plain =
+            CMusicXmlReader::Load(CorpusFile(strName + "-ms.musicxml"));
+        const CMusicXmlReader::SResult packed =
+            CMusicXmlReader::Load(CorpusFile(strName + "-ms.mxl"));
+        ASSERT_NE(plain.pController, nullptr) << plain.strMessage;
+        ASSERT_NE(packed.pController, nullptr) << packed.strMessage;
+        EXPECT_EQ(CDocumentFile::Store(*packed.pController),
+                  CDocumentFile::Store(*plain.pController));
+        EXPECT_EQ(packed.notices, plain.notices);
+        EXPECT_EQ(packed.strTitle, plain.strTitle);
+    }
+    for (const auto& names : {kImported, kRefused}) {
+        for (const std::string& strName : names) {
+            for (const std::string& strVariant : kVariants) {
+                ++nTotal;
+                nImported +=
+                    CMusicXmlReader::Load(CorpusFile(strName + strVariant)).pController != nullptr;
+            }
+        }
+    }
+    std::cout << "corpus: " << nImported << " of " << nTotal << " scores import\n";
+    EXPECT_EQ(nImported, kVariants.size() * kImported.size());
+}
+
+// Sixteenths, a range no octave holds and notes below it: every reason, with its measure.
+TEST(ImportCorpus, ARefusedMelodyNamesEveryReason) {
+    for (const std::string& strVariant : kVariants) {
+        SCOPED_TRACE(strVariant);
+        EXPECT_EQ(
+            CMusicXmlReader::Load(CorpusFile("sechzehntel-und-umfang" + strVariant)).strMessage,
+            "Takt 1: Notenwerte kürzer als ein Achtel gibt es in Kantilo nicht.\n"
+            "Takt 2: Die Tonhöhe C6 gibt es in Kantilo nicht.\n"
+            "Takt 2: Die Tonhöhe E6 gibt es in Kantilo nicht.\n"
+            "Takt 3: Die Tonhöhe A3 gibt es in Kantilo nicht.\n"
+            "Takt 3: Die Tonhöhe F3 gibt es in Kantilo nicht.");
+    }
+}
+
+// A compressed score is known by its content under any name; a container that inflates beyond
+// the size of a score, names a missing score, names none or is cut short is refused with a
+// message of its own. A timewise score is the same song as its partwise twin.
+TEST(ImportCorpus, ContainersAndTimewiseScores) {
+    EXPECT_EQ(CMusicXmlReader::Load(CorpusFile("zipbombe.mxl")).strMessage,
+              CMusicXmlReader::kTooLarge);
+    EXPECT_EQ(CMusicXmlReader::Load(CorpusFile("fehlende-partitur.mxl")).strMessage,
+              "Die Partitur lied.musicxml fehlt im MusicXML-Archiv.");
+    EXPECT_EQ(CMusicXmlReader::Load(CorpusFile("ohne-container.mxl")).strMessage,
+              "Das MusicXML-Archiv nennt keine Partitur (META-INF/container.xml fehlt oder ist "
+              "beschädigt).");
+    Bytes packed = ReadBytes(CorpusFile("volten-ms.mxl"));
+    ScratchDir dir;
+    WriteBytes(dir.File("lied.xml"), packed);
+    const CMusicXmlReader::SResult renamed = CMusicXmlReader::Load(dir.File("lied.xml"));
+    const CMusicXmlReader::SResult plain = CMusicXmlReader::Load(CorpusFile("volten-ms.musicxml"));
+    ASSERT_NE(renamed.pController, nullptr) << renamed.strMessage;
+    ASSERT_NE(plain.pController, nullptr) << plain.strMessage;
+    EXPECT_EQ(CDocumentFile::Store(*renamed.pController), CDocumentFile::Store(*plain.pController));
+    packed.resize(packed.size() / 2);
+    EXPECT_EQ(CMusicXmlReader::Parse(packed).strMessage, "Das MusicXML-Archiv ist beschädigt.");
+
+    const CMusicXmlReader::SResult timewise =
+        CMusicXmlReader::Load(CorpusFile("volten-zeitweise.musicxml"));
+    const CMusicXmlReader::SResult partwise = CMusicXmlReader::Load(CorpusFile("volten.musicxml"));
+    ASSERT_NE(timewise.pController, nullptr) << timewise.strMessage;
+    ASSERT_NE(partwise.pController, nullptr) << partwise.strMessage;
+    EXPECT_EQ(CDocumentFile::Store(*timewise.pController),
+              CDocumentFile::Store(*partwise.pController));
+    EXPECT_EQ(timewise.notices, partwise.notices);
+    EXPECT_EQ(timewise.strTitle, "Tanz mit Volten");
+}

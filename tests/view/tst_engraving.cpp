@@ -1,0 +1,245 @@
+// The printed pages' layout checked on the engraving itself: where rows break, where bar
+// lines stand, which notes share a beam, where ties run.
+
+#include <QtTest>
+#include <cmath>
+#include <map>
+#include <optional>
+
+#include "CEngraving.h"
+#include "CGlyphPainter.h"
+#include "CPitchTable.h"
+#include "CScorePages.h"
+#include "CTakt.h"
+#include "ViewTestKit.h"
+
+namespace {
+
+using SRow = CEngraving::SRow;
+using SNote = CEngraving::SNote;
+
+// Enters a song written as tokens: a length letter (e q h w), then the pitch's place in the
+// scale (0 = C4 ... 12 = A5) or "r" for a rest; "~" in front ties the note to the one before.
+// Tokens repeat times times.
+void Write(CKantiloDoc& doc, const QString& song, int times = 1) {
+    const std::map<QChar, ETool> lengths{
+        {u'e', ETool::eighth}, {u'q', ETool::quarter}, {u'h', ETool::half}, {u'w', ETool::whole}};
+    for (int i = 0; i < times; ++i) {
+        for (QString token : song.split(' ', Qt::SkipEmptyParts)) {
+            const bool tie = token.startsWith(u'~');
+            token.remove(u'~');
+            ETool tool = lengths.at(token[0]);
+            int pitch = 5;
+            if (token.mid(1) == u"r"_s) {
+                tool = static_cast<ETool>(static_cast<int>(tool) + kRestToolOffset);
+            } else {
+                pitch = token.mid(1).toInt();
+            }
+            doc.AddNote(CPoint{0, CPitchTable::kScale[static_cast<size_t>(pitch)].nTop}, tool, tie);
+        }
+    }
+}
+
+CEngraving Engrave(const CKantiloDoc& doc, qreal width = CScorePages::kRowWidth) {
+    return CEngraving(doc.GetSheet(), width);
+}
+
+// Every rule that holds for any song: bars whole and in order on the rows, their notes
+// inside them, a bar line where each ends, one final double bar after the last, 4/4 on the
+// first row only, every row but the last full, no note beyond its row.
+void CheckBarsAndRows(const CKantiloDoc& doc, const CEngraving& score, qreal width) {
+    const CNotenblatt& sheet = doc.GetSheet();
+    int32_t nextBar = 0;
+    int finals = 0;
+    for (size_t r = 0; r < score.Rows().size(); ++r) {
+        const SRow& row = score.Rows()[r];
+        QCOMPARE(row.bTimeSignature, r == 0);
+        QVERIFY(!row.bars.empty());
+        qreal previousEnd = CGlyphPainter::ClefWidth(row.bTimeSignature);
+        for (const CEngraving::SBar& bar : row.bars) {
+            QCOMPARE(bar.nIndex, nextBar++);
+            QCOMPARE(bar.nNoteCount, sheet.GetBar(static_cast<size_t>(bar.nIndex)).GetNoteCount());
+            for (size_t i = bar.nFirstNote; i < bar.nFirstNote + bar.nNoteCount; ++i) {
+                const SNote& note = row.notes[i];
+                QCOMPARE(note.nBar, bar.nIndex);
+                QVERIFY(note.x > previousEnd && note.x < bar.xEnd);
+                previousEnd = note.x;
+            }
+            QVERIFY(bar.xEnd > previousEnd);
+            previousEnd = bar.xEnd;
+            finals += bar.bFinal ? 1 : 0;
+        }
+        QCOMPARE(row.staffEnd, row.bars.back().xEnd);
+        QVERIFY(row.staffEnd <= width + 1e-6);
+        if (r + 1 < score.Rows().size()) {
+            QVERIFY(std::abs(row.staffEnd - width) < 1e-6);
+        }
+    }
+    QCOMPARE(size_t(nextBar), sheet.GetBarCount());
+    QCOMPARE(finals, 1);
+    QVERIFY(score.Rows().back().bars.back().bFinal);
+}
+
+}  // namespace
+
+class TestEngraving : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Songs of one, two and thirty pages, of quarters, eighths, rests and long notes.
+    void barsStayWholeOnTheirRows() {
+        for (const auto& [song, pages] :
+             {std::pair(u"q2 q4 h6"_s, 1), std::pair(u"e0 e2 e4 e5 q7 qr h9 w12"_s, 2),
+              std::pair(u"q5 er e4 e3 e2 h1 w0 ~h1 e2 e2 q3 e4 e5"_s, 30)}) {
+            CKantiloDoc doc;
+            int pageCount = 0;
+            while (pageCount < pages) {
+                Write(doc, song);
+                pageCount = CScorePages::PageCount(static_cast<int>(Engrave(doc).Rows().size()));
+            }
+            CheckBarsAndRows(doc, Engrave(doc), CScorePages::kRowWidth);
+            QCOMPARE(pageCount, pages);
+        }
+    }
+
+    // An empty song is one row of empty staff, clef and 4/4, no bar line.
+    void anEmptySongIsAnEmptyRow() {
+        const CKantiloDoc doc;
+        const CEngraving score = Engrave(doc);
+        QCOMPARE(score.Rows().size(), size_t(1));
+        const SRow& row = score.Rows().front();
+        QVERIFY(row.bTimeSignature && row.bars.empty() && row.notes.empty());
+        QCOMPARE(row.staffEnd, CScorePages::kRowWidth);
+    }
+
+    // A row of one bar at its natural spacing ends early; a last row as full as the others
+    // is justified like them.
+    void lastRowIsNaturalUnlessNearlyFull() {
+        CKantiloDoc doc;
+        Write(doc, u"q2 q4 q5 q7"_s, 20);
+        const size_t perRow = Engrave(doc).Rows()[1].bars.size();
+        while (Engrave(doc).Rows().size() < 3 || Engrave(doc).Rows().back().bars.size() != 1) {
+            Write(doc, u"q2 q4 q5 q7"_s);
+        }
+        const CEngraving natural = Engrave(doc);
+        const SRow& lone = natural.Rows().back();
+        QVERIFY(lone.staffEnd < 0.5 * CScorePages::kRowWidth);
+        for (size_t i = 1; i < lone.notes.size(); ++i) {
+            QCOMPARE(lone.notes[i].x - lone.notes[i - 1].x, CEngraving::NaturalSpace(2));
+        }
+        Write(doc, u"q2 q4 q5 q7"_s, static_cast<int>(perRow) - 1);
+        const CEngraving full = Engrave(doc);
+        QCOMPARE(full.Rows().size(), natural.Rows().size());
+        QCOMPARE(full.Rows().back().staffEnd, CScorePages::kRowWidth);
+        CheckBarsAndRows(doc, full, CScorePages::kRowWidth);
+    }
+
+    // A row narrower than a bar of eighths: each bar alone on its row, squeezed to fit,
+    // the last one too; a bar that just fits fills its row.
+    void aBarTooLongForTheRowIsCompressed() {
+        CKantiloDoc doc;
+        Write(doc, u"e0 e2 e4 e5 e7 e9 e11 e12"_s, 3);
+        for (const qreal width : {120.0, 200.0}) {
+            const CEngraving score = Engrave(doc, width);
+            QCOMPARE(score.Rows().size(), size_t(3));
+            CheckBarsAndRows(doc, score, width);
+            QCOMPARE(score.Rows().back().staffEnd, width);
+        }
+    }
+
+    // Ties across bar lines and row breaks: each tie runs from just after its first head to
+    // just before the next one, on the side away from the stem; at a row break the first
+    // half runs to the row's end and the second starts before the note on the next row.
+    void tiesRunFromHeadToHead() {
+        CKantiloDoc doc;
+        Write(doc, u"q3"_s);
+        Write(doc, u"h9"_s, 60);  // every second half crosses a bar line and is split
+        Write(doc, u"q1 ~q1 h10 ~h10"_s);
+        const CEngraving score = Engrave(doc);
+        int tied = 0, ties = 0, breaks = 0;
+        for (size_t r = 0; r < score.Rows().size(); ++r) {
+            const SRow& row = score.Rows()[r];
+            for (const SNote& note : row.notes) {
+                tied += note.bTieToNext ? 1 : 0;
+            }
+            for (const CEngraving::STie& tie : row.ties) {
+                const SNote& end =
+                    row.notes[static_cast<size_t>(std::max(tie.nFromNote, tie.nToNote))];
+                QCOMPARE(tie.y > end.headY, tie.bBelow);
+                QVERIFY(std::abs(tie.y - end.headY) < CGlyphPainter::StaffSpace());
+                QVERIFY(tie.fromX < tie.toX);
+                if (tie.nFromNote >= 0) {
+                    const SNote& from = row.notes[static_cast<size_t>(tie.nFromNote)];
+                    QVERIFY(from.bTieToNext);
+                    QCOMPARE(tie.bBelow, from.bStemUp);
+                    QVERIFY(tie.fromX > from.HeadRight() && tie.fromX < from.HeadRight() + 3);
+                }
+                if (tie.nToNote >= 0) {
+                    const SNote& to = row.notes[static_cast<size_t>(tie.nToNote)];
+                    QVERIFY(tie.toX < to.x && tie.toX > to.x - 3);
+                    QCOMPARE(tie.nFromNote < 0 ? 0 : tie.nFromNote + 1, tie.nToNote);
+                    ties += tie.nFromNote >= 0 ? 1 : 0;
+                } else {
+                    QVERIFY(std::abs(tie.toX - row.staffEnd) < 3);
+                    const CEngraving::STie& next = score.Rows()[r + 1].ties.front();
+                    QCOMPARE(std::pair(next.nFromNote, next.nToNote), std::pair(-1, 0));
+                    QCOMPARE(next.bBelow, tie.bBelow);
+                    ++ties;
+                    ++breaks;
+                }
+            }
+        }
+        int entered = 0;  // ties the song holds between two notes
+        std::optional<SNoteInfo> previous;
+        for (const auto& step : doc.GetSheet().Notes()) {
+            entered += previous && previous->bTieToNext && !step.note.Info().bRest ? 1 : 0;
+            previous = step.note.Info();
+        }
+        QCOMPARE(tied, entered);
+        QCOMPARE(ties, tied);
+        QVERIFY(tied > 30);
+        QVERIFY(breaks >= 2);
+    }
+
+    // Eighths share a beam within a beat, four filling half a bar share one; never across the
+    // middle of the bar; rests and longer notes break beams; lone eighths keep their flags.
+    // Each stem ends on its beam, all pointing the way the note farthest from the middle
+    // line asks (down when one above and one below are equally far).
+    void eighthsAreBeamedByBeat() {
+        CKantiloDoc doc;
+        Write(doc, u"e0 e12 e1 e11 e2 e9 e5 e3"_s);  // two halves of four
+        Write(doc, u"e0 e9 er e4 q4 e0 e2"_s);       // a pair, a lone eighth, a pair
+        Write(doc, u"e4 q5 e6 e3 e4 q4"_s);          // lone, lone, pair
+        Write(doc, u"q5 e3 e4 e9 e6 q5"_s);          // two pairs, not across the middle
+        std::vector<std::vector<int32_t>> groups;
+        std::vector<bool> stemsUp;
+        const CEngraving score = Engrave(doc);
+        for (const SRow& row : score.Rows()) {
+            for (const SNote& note : row.notes) {
+                QCOMPARE(note.bFlag, !note.bRest && note.nLength == 1 && note.nBeam < 0);
+            }
+            for (const CEngraving::SBeam& beam : row.beams) {
+                QVERIFY(std::abs(beam.y2 - beam.y1) <= CGlyphPainter::StaffSpace());
+                groups.emplace_back();
+                stemsUp.push_back(beam.bStemUp);
+                for (size_t i = beam.nFirstNote; i <= beam.nLastNote; ++i) {
+                    const SNote& note = row.notes[i];
+                    QCOMPARE(note.nBeam, int32_t(&beam - row.beams.data()));
+                    groups.back().push_back(note.nBar * 8 + note.nOnset);
+                    const qreal t = (note.x - row.notes[beam.nFirstNote].x) / (beam.x2 - beam.x1);
+                    QVERIFY(std::abs(note.stemTipY - (beam.y1 + t * (beam.y2 - beam.y1))) < 0.5);
+                    QCOMPARE(note.bStemUp, beam.bStemUp);
+                    QVERIFY(std::abs(note.stemTipY - note.headY) >=
+                            CGlyphPainter::StemLength(false) - 1e-6);
+                }
+            }
+        }
+        const std::vector<std::vector<int32_t>> expected{
+            {0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9}, {14, 15}, {20, 21}, {26, 27}, {28, 29}};
+        QCOMPARE(groups, expected);
+        QCOMPARE(stemsUp, std::vector<bool>({false, true, true, true, true, true, false}));
+    }
+};
+
+QTEST_MAIN(TestEngraving)
+#include "tst_engraving.moc"
