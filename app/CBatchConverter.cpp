@@ -18,6 +18,7 @@
 #include "CExchangeFormat.h"
 #include "CExitCode.h"
 #include "CMusicXmlReader.h"
+#include "CRecording.h"
 #include "CReplacingFile.h"
 #include "CShippedInstruments.h"
 #include "CTerminalProgress.h"
@@ -75,9 +76,32 @@ bool CBatchConverter::HasExtension(const std::string& strPath, const std::string
                       });
 }
 
+CTranscriber::SOptions CBatchConverter::TranscriptionOptions(const CCommandLine& cmd) {
+    CTranscriber::SOptions options;
+    if (cmd.m_nTempo > 0) {
+        options.quarters = cmd.m_nTempo;
+    }
+    options.bKeepKey = cmd.m_bKeepKey;
+    return options;
+}
+
 std::unique_ptr<CController> CBatchConverter::LoadSong(const std::string& strPath,
-                                                       std::ostream& err, std::string& strTitle) {
+                                                       std::ostream& err, std::string& strTitle,
+                                                       const CTranscriber::SOptions& options) {
     strTitle = CExchangeFormat::TitleFromPath(strPath);
+    // A recording is told by its content; a file named like one is refused as one (an empty
+    // "song.wav" is an empty recording, not an empty document).
+    if (CRecording::IsRecordingFile(strPath) || HasExtension(strPath, ".wav") ||
+        HasExtension(strPath, ".flac") || HasExtension(strPath, ".ogg")) {
+        CTranscriber::SResult transcribed = CTranscriber::TranscribeFile(strPath, options);
+        for (const std::string& strNotice : transcribed.notices) {
+            err << strNotice << '\n';
+        }
+        if (!transcribed.pController) {
+            err << transcribed.strMessage << '\n';
+        }
+        return std::move(transcribed.pController);
+    }
     if (CExchangeFormat::IsScore(CExchangeFormat::FromPath(strPath))) {
         CMusicXmlReader::SResult imported = CMusicXmlReader::Load(strPath);
         if (!imported.pController) {
@@ -113,7 +137,8 @@ int CBatchConverter::Run(const CCommandLine& cmd, std::ostream& err) {
         return CExitCode::kUsage;
     }
     std::string strTitle;
-    std::unique_ptr<CController> pController = LoadSong(cmd.m_strDocument, err, strTitle);
+    std::unique_ptr<CController> pController =
+        LoadSong(cmd.m_strDocument, err, strTitle, TranscriptionOptions(cmd));
     if (!pController) {
         return CExitCode::kFailure;
     }

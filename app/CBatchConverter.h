@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "CTranscriber.h"
+
 class CCommandLine;
 class CController;
 
@@ -28,11 +30,15 @@ public:
     static void EndOnOutOfMemory();
     // True when strPath ends in strExtension (".wav", say), in any case.
     static bool HasExtension(const std::string& strPath, const std::string& strExtension);
-    // The document, or the score a MusicXML file holds; nothing when it cannot be read (the
-    // reason went to err). strTitle gets the song's title: an imported score's own, else the
-    // file's name without its extension, as the editor names it.
+    // The document, the score a MusicXML file holds, or the melody of a recording (told by
+    // its content; the notices go to err); nothing when it cannot be read (the reason went to
+    // err). strTitle gets the song's title: an imported score's own, else the file's name
+    // without its extension, as the editor names it.
     static std::unique_ptr<CController> LoadSong(const std::string& strPath, std::ostream& err,
-                                                 std::string& strTitle);
+                                                 std::string& strTitle,
+                                                 const CTranscriber::SOptions& options = {});
+    // What --tempo and --key ask of a transcription.
+    static CTranscriber::SOptions TranscriptionOptions(const CCommandLine& cmd);
 
 private:
     static int GenerateSong(const CCommandLine& cmd, CController& controller, std::ostream& err);

@@ -72,6 +72,30 @@ std::string ApplyPlay(CCommandLine& cmd, const std::string&) {
     return "";
 }
 
+// The tempi a recording may be said to have, in quarters per minute.
+constexpr int32_t kMinTempo = 40;
+constexpr int32_t kMaxTempo = 300;
+
+std::string ApplyTempo(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bTranscriptionOption = true;
+    std::optional<int32_t> nValue = ParseNumber(strValue);
+    if (!nValue || *nValue < kMinTempo || *nValue > kMaxTempo) {
+        return "--tempo: erlaubt ist eine ganze Zahl von " + std::to_string(kMinTempo) + " bis " +
+               std::to_string(kMaxTempo) + " (Viertel pro Minute).";
+    }
+    cmd.m_nTempo = *nValue;
+    return "";
+}
+
+std::string ApplyKey(CCommandLine& cmd, const std::string& strValue) {
+    cmd.m_bTranscriptionOption = true;
+    if (strValue != "auto" && strValue != "C") {
+        return "--key: erlaubt ist \"auto\" oder \"C\".";
+    }
+    cmd.m_bKeepKey = strValue == "C";
+    return "";
+}
+
 std::string ApplyHelp(CCommandLine& cmd, const std::string&) {
     cmd.m_action = CCommandLine::Action::help;
     return "";
@@ -91,12 +115,17 @@ struct Option {
     ApplyFn pfnApply;
 };
 
-constexpr std::array<Option, 7> kOptions = {{
+constexpr std::array<Option, 9> kOptions = {{
     {"-o", "--output", true, &ApplyOutput},
     {"--instrument", "", true, &ApplyInstrument},
     {"--base", "", true, &ApplyBase},
     {"--quality", "", true, &ApplyQuality},
     {"--play", "", false, &ApplyPlay},
+    return "";
+}
+
+    {"--tempo", "", true, &ApplyTempo},
+    {"--key", "", true, &ApplyKey},
     {"--help", "-h", false, &ApplyHelp},
     {"--version", "", false, &ApplyVersion},
 }};
@@ -226,6 +255,8 @@ void CCommandLine::Finish() {
         }
     } else if (m_bSamplerOption) {
         m_strError = "--instrument, --base und --quality gelten nur zusammen mit -o oder --play.";
+    } else if (m_bTranscriptionOption) {
+        m_strError = "--tempo und --key gelten nur zusammen mit -o.";
     }
     if (!m_strError.empty()) {
         m_action = Action::usageError;
@@ -260,6 +291,9 @@ std::string CCommandLine::Usage() {
                " [--quality Q]\n"
                "      spielt das Lied (auch eine MusicXML-Partitur) auf der Audioausgabe, ohne"
                " Fenster\n"
+               "  kantilo AUFNAHME.wav|AUFNAHME.flac|AUFNAHME.ogg -o AUSGABE [--tempo BPM]"
+               " [--key auto|C]\n"
+               "      schreibt die Melodie einer Aufnahme als Noten und wandelt sie um\n"
                "\n"
                "Optionen:\n"
                "  -o, --output DATEI   Ausgabedatei (.kt, .wav, .musicxml, .xml, .mid, .midi, .pdf,\n"
@@ -274,6 +308,9 @@ std::string CCommandLine::Usage() {
            QualityRange() + " (Vorgabe " + std::to_string(CSamplerDefaults::kDefaultQuality) +
            ")\n"
            "  --play               spielt das Lied, statt es umzuwandeln; Strg+C hält an\n"
+           "  --tempo BPM          Tempo der Aufnahme in Vierteln pro Minute (Vorgabe: erkannt)\n"
+           "  --key auto|C         auto: die Tonart wird erkannt und nach C-Dur übertragen\n"
+           "                       (Vorgabe); C: die Melodie bleibt, wie sie klingt\n"
            "  -h, --help           zeigt diese Hilfe\n"
            "  --version            zeigt die Version\n" +
            ShippedInstrumentList();

@@ -35,6 +35,11 @@ public:
     int32_t m_nQuality = CSamplerDefaults::kDefaultQuality;
     bool m_bSamplerOption = false;  // --instrument, --base or --quality was given
     bool m_bPlay = false;           // --play was given
+    // For a recording: the tempo in quarters per minute (0: found in the recording), and
+    // whether its melody stays in its key (--key C) instead of being moved into C.
+    int32_t m_nTempo = 0;
+    bool m_bKeepKey = false;
+    bool m_bTranscriptionOption = false;  // --tempo or --key was given
     std::string m_strError;
 
     // Shell switches of the editor, written with "-" or "/": -p and -pt open the document and

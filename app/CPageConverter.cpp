@@ -38,7 +38,8 @@ int CPageConverter::Run(int& argc, char** argv, const CCommandLine& cmd, CExchan
     // titles them.
     std::string strTitle;
     const std::unique_ptr<CController> pController =
-        CBatchConverter::LoadSong(cmd.m_strDocument, err, strTitle);
+        CBatchConverter::LoadSong(cmd.m_strDocument, err, strTitle,
+                                  CBatchConverter::TranscriptionOptions(cmd));
     if (!pController) {
         return CExitCode::kFailure;
     }

@@ -18,6 +18,7 @@
 #include "CQtUserDialogs.h"
 #include "CSamplerCommands.h"
 #include "CSettingsFile.h"
+#include "CSingCommand.h"
 #include "CSongPlayer.h"
 #include "SStartup.h"
 
@@ -67,6 +68,7 @@ int RunEditor(int argc, char** argv, const CCommandLine& cmd) {
     }
     CSamplerCommands* sampler = CSamplerCommands::Attach(*app.MainFrame(), dialogs);
     CPreviewCommands::Attach(*app.MainFrame(), *sampler, *pSettings);
+    CSingCommand::Attach(*app.MainFrame(), dialogs);
     dialogs.SetParent(app.MainFrame());
     return QApplication::exec();
 }

@@ -11,7 +11,7 @@ struct CommandText {
     const char* promptString;
 };
 
-constexpr std::array<CommandText, 25> kTexts{{
+constexpr std::array<CommandText, 27> kTexts{{
     {ID_FILE_NEW, "&Neu\tStrg+N", "Erstellt ein neues Dokument.\nNeu"},
     {ID_FILE_OPEN, "Ö&ffnen...\tStrg+O", "Öffnet ein bestehendes Dokument.\nÖffnen"},
     {ID_FILE_SAVE, "S&peichern\tStrg+S", "Speichert das aktive Dokument.\nSpeichern"},
@@ -19,6 +19,10 @@ constexpr std::array<CommandText, 25> kTexts{{
      "Speichert das aktive Dokument unter neuem Namen.\nSpeichern unter"},
     {ID_FILE_EXPORT, "&Exportieren...",
      "Exportiert das Lied als MusicXML, MIDI, PDF, SVG oder PNG.\nExportieren"},
+    {ID_FILE_TRANSCRIBE, "Aus &Aufnahme übernehmen...",
+     "Schreibt die Melodie einer Aufnahme (WAV, FLAC, Ogg) als neues Lied.\nAus Aufnahme"},
+    {ID_FILE_SING, "Melodie &einsingen...",
+     "Nimmt eine gesungene oder gespielte Melodie auf und schreibt sie als neues Lied.\nEinsingen"},
     {ID_FILE_MRU_FILE1, "Letzte Datei", "Öffnet dieses Dokument."},
     {ID_APP_EXIT, "&Beenden",
      "Verläßt die Anwendung; fragt, ob Dokumente gespeichert werden sollen.\nBeenden"},

@@ -1,6 +1,7 @@
 #include "CDocumentFlow.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
 #include <algorithm>
 #include <optional>
@@ -126,6 +127,39 @@ bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
             notices << FromUtf8(notice);
         }
         m_dialogs.ShowMessage(notices.join(QLatin1Char('\n')), IUserDialogs::Icon::Information);
+    }
+    return true;
+}
+
+bool CDocumentFlow::FileTranscribe() {
+    if (!SaveModified()) {
+        return false;
+    }
+    const QString path = m_dialogs.GetRecordingFileName();
+    if (path.isEmpty()) {
+        return false;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    CTranscriber::SResult result = CTranscriber::TranscribeFile(ToUtf8(path), {});
+    QGuiApplication::restoreOverrideCursor();
+    return TakeTranscription(std::move(result), CExchangeFormat::TitleFromPath(ToUtf8(path)));
+}
+
+// Like an imported score, the melody is a new song that saving asks a name for.
+bool CDocumentFlow::TakeTranscription(CTranscriber::SResult result, const std::string& strTitle) {
+    if (!result.pController) {
+        m_dialogs.ShowMessage(FromUtf8(result.strMessage), IUserDialogs::Icon::Warning);
+        return false;
+    }
+    m_doc.TakeImported(std::move(result.pController), strTitle);
+    emit DocumentReplaced();
+    emit TitleChanged();
+    QStringList notices;
+    for (const std::string& strNotice : result.notices) {
+        notices.append(FromUtf8(strNotice));
+    }
+    if (!notices.isEmpty()) {
+        m_dialogs.ShowMessage(notices.join(u'\n'), IUserDialogs::Icon::Information);
     }
     return true;
 }

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "CTranscriber.h"
+
 class CKantiloDoc;
 class CRecentFileList;
 class IUserDialogs;
@@ -23,6 +25,12 @@ public:
     // Writes the song in the format the chosen name's extension names; the document keeps its
     // name, path and modified flag.
     bool FileExport();
+    // Asks to save a modified song, then for a recording, and makes its melody a new, modified
+    // song titled after the file; the notices are shown in one box. False when cancelled or
+    // when the recording holds no melody (said in a box).
+    bool FileTranscribe();
+    // A transcription becomes the song, titled strTitle, as above.
+    bool TakeTranscription(CTranscriber::SResult result, const std::string& strTitle);
     // Opens the recent file at index; one that cannot be opened any more leaves the list.
     bool OpenRecentFile(int index);
     // Opens path after asking to save a modified song. False when cancelled or failed.

@@ -117,6 +117,10 @@ void CMainFrame::CreateActions() {
     connect(AddAction(ID_FILE_SAVE), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSave);
     connect(AddAction(ID_FILE_SAVE_AS), &QAction::triggered, m_pFlow, &CDocumentFlow::FileSaveAs);
     connect(AddAction(ID_FILE_EXPORT), &QAction::triggered, m_pFlow, &CDocumentFlow::FileExport);
+    connect(AddAction(ID_FILE_TRANSCRIBE), &QAction::triggered, m_pFlow,
+            &CDocumentFlow::FileTranscribe);
+    // Recording needs the sound input, which the editor's sound commands attach.
+    AddAction(ID_FILE_SING);
     connect(AddAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
     connect(AddAction(ID_APP_ABOUT), &QAction::triggered, this, &CMainFrame::OnAppAbout);
     // The only keys with commands of their own.
@@ -162,6 +166,8 @@ void CMainFrame::CreateMenus() {
     m_pFileMenu->addAction(Action(ID_FILE_SAVE));
     m_pFileMenu->addAction(Action(ID_FILE_SAVE_AS));
     m_pFileMenu->addAction(Action(ID_FILE_EXPORT));
+    m_pFileMenu->addAction(Action(ID_FILE_TRANSCRIBE));
+    m_pFileMenu->addAction(Action(ID_FILE_SING));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(ID_FILE_MRU_FILE1));
     m_pRecentSeparator = m_pFileMenu->addSeparator();

@@ -62,6 +62,18 @@ QString CQtUserDialogs::GetOpenFileName() {
     return dialog.selectedFiles().constFirst();
 }
 
+QString CQtUserDialogs::GetRecordingFileName() {
+    // Recordings are told by their content; other names can be chosen with "Alle Dateien".
+    QFileDialog dialog(m_pParent, QStringLiteral("Aus Aufnahme übernehmen"), QString(),
+                       QStringLiteral("Aufnahmen (*.wav *.flac *.ogg *.oga);;Alle Dateien (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 QString CQtUserDialogs::GetSaveFileName(const QString& suggestedName) {
     QFileDialog dialog(m_pParent, QStringLiteral("Speichern unter"), QString(),
                        QString::fromUtf8(kFileFilter));

@@ -18,6 +18,8 @@ enum CommandId : int {
     ID_LIED_GENERIEREN = 32785,
     ID_EINSTELLUNGEN = 32787,
     ID_FILE_EXPORT = 32788,
+    ID_FILE_TRANSCRIBE = 32789,
+    ID_FILE_SING = 32790,
     // Hearing the song at once: preview, its instrument, notes heard as they are set.
     ID_LIED_VORHOEREN = 32820,
     ID_VORHOER_INSTRUMENT = 32821,

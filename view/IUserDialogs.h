@@ -28,6 +28,10 @@ public:
     // the extension of the chosen format; empty when cancelled.
     virtual QString GetExportFileName(const QString& suggestedName) = 0;
 
+    // The path of a recording (WAV, FLAC, Ogg) chosen to be transcribed, or empty when
+    // cancelled; a program without the chooser always cancels.
+    virtual QString GetRecordingFileName() { return QString(); }
+
     // A message box with its own title and a single OK button, modal over owner.
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                              QMessageBox::Icon icon) = 0;

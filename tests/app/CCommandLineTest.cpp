@@ -63,3 +63,25 @@ TEST(CCommandLine, BadUsageSaysWhatIsWrong) {
                   std::tuple(Action::usageError, strError));
     }
 }
+
+// A recording's tempo and key are options of a conversion, with their ranges.
+TEST(CCommandLine, TempoAndKeyOfARecording) {
+    const CCommandLine cmd = CCommandLine::Parse(Args{"a.wav", "--tempo=96", "--key", "C", "-o", "b.kt"});
+    EXPECT_EQ(std::tuple(cmd.m_action, cmd.m_nTempo, cmd.m_bKeepKey),
+              std::tuple(Action::convert, 96, true));
+    const CCommandLine automatic = CCommandLine::Parse(Args{"a.wav", "--key=auto", "-o", "b.kt"});
+    EXPECT_EQ(std::tuple(automatic.m_nTempo, automatic.m_bKeepKey), std::tuple(0, false));
+    const std::pair<Args, std::string> kCases[] = {
+        {{"a.wav", "-o", "b.kt", "--tempo", "39"},
+         "--tempo: erlaubt ist eine ganze Zahl von 40 bis 300 (Viertel pro Minute)."},
+        {{"a.wav", "-o", "b.kt", "--tempo", "301"},
+         "--tempo: erlaubt ist eine ganze Zahl von 40 bis 300 (Viertel pro Minute)."},
+        {{"a.wav", "-o", "b.kt", "--key", "D"}, "--key: erlaubt ist \"auto\" oder \"C\"."},
+        {{"a.wav", "-o", "b.kt", "--key", "c"}, "--key: erlaubt ist \"auto\" oder \"C\"."},
+        {{"a.wav", "--tempo", "96"}, "--tempo und --key gelten nur zusammen mit -o."},
+    };
+    for (const auto& [args, strError] : kCases) {
+        const CCommandLine bad = CCommandLine::Parse(args);
+        EXPECT_EQ(std::tuple(bad.m_action, bad.m_strError), std::tuple(Action::usageError, strError));
+    }
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-// A private sound server (tools/start-pulse.sh) whose null sink the tests play into, a
+// The private sound server (PrivateSoundServer.h) whose null sink the tests play into, a
 // recorder of its monitor, and the comparison of what was heard with a song file.
 
 #include <QDir>
@@ -16,39 +16,11 @@
 #include <signal.h>
 
 #include "CWaveFile.h"
+#include "PrivateSoundServer.h"
 
 using namespace Qt::StringLiterals;
 
 constexpr int kRate = 44100;  // the null sink's own rate
-
-// Starts the server and points this process (and its children) at it; false when none can
-// be started here.
-inline bool StartSoundServer(pid_t& nPid) {
-    QProcess start;
-    start.start(u"bash"_s,
-                {qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/tools/start-pulse.sh"_s});
-    if (!start.waitForFinished(30000) || start.exitCode() != 0) {
-        return false;
-    }
-    for (const QByteArray& line : start.readAllStandardOutput().split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (line.startsWith("export ") && equals > 7) {
-            qputenv(line.mid(7, equals - 7).constData(), line.mid(equals + 1));
-        }
-    }
-    nPid = qEnvironmentVariableIntValue("KANTILO_PULSE_PID");
-    return nPid > 0;
-}
-
-inline bool StopSoundServer(pid_t nPid) {
-    if (nPid <= 0) {
-        return true;
-    }
-    ::kill(nPid, SIGTERM);
-    const bool bGone = QTest::qWaitFor([nPid] { return ::kill(nPid, 0) != 0; }, 5000);
-    QDir(qEnvironmentVariable("KANTILO_PULSE_DIR")).removeRecursively();
-    return bGone;
-}
 
 // Records the null sink's monitor, mono 16-bit at the sink's rate, from Start until Samples.
 class CMonitorRecorder {

@@ -14,7 +14,7 @@
 class TestPreviewAudio : public QObject {
     Q_OBJECT
 
-    pid_t m_nServerPid = 0;
+    CPrivateSoundServer m_server;
 
     // The editor with the preview commands over its own settings, playing with instrument.
     struct CPreviewFixture : CEditorFixture {
@@ -38,12 +38,12 @@ class TestPreviewAudio : public QObject {
 private slots:
     void initTestCase() {
         CSongPlayer::SelectMediaBackend();  // as main does
-        if (!StartSoundServer(m_nServerPid)) {
+        if (!m_server.Start()) {
             QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
         }
     }
 
-    void cleanupTestCase() { QVERIFY(StopSoundServer(m_nServerPid)); }
+    void cleanupTestCase() { QVERIFY(m_server.Stop()); }
 
     // What the preview plays is the generated song, sample for sample, and the cursor marks
     // the note the device's clock says is sounding.

@@ -6,18 +6,18 @@
 class TestRealAudio : public QObject {
     Q_OBJECT
 
-    pid_t m_nServerPid = 0;
+    CPrivateSoundServer m_server;
 
 private slots:
     // A private sound server from tools/start-pulse.sh, whose default sink is a null sink.
     void initTestCase() {
         CSongPlayer::SelectMediaBackend();  // as main does
-        if (!StartSoundServer(m_nServerPid)) {
+        if (!m_server.Start()) {
             QSKIP("no sound server can be started here (it needs pulseaudio and its tools)");
         }
     }
 
-    void cleanupTestCase() { QVERIFY(StopSoundServer(m_nServerPid)); }
+    void cleanupTestCase() { QVERIFY(m_server.Stop()); }
 
     // The song sounds from Play until Stop, and not a moment longer.
     void playSoundsUntilStopped() {

@@ -1,0 +1,51 @@
+// Writing down a three-minute melody: the goal is well under a second, in memory bounded by
+// the recording plus a constant.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "CController.h"
+#include "CRecording.h"
+#include "CTranscriber.h"
+
+namespace {
+
+constexpr uint32_t kRate = 44100;
+
+// Three minutes of a scale tune at 120 quarters a minute: eighths and quarters, each note a
+// tone with three harmonics, a short gap between notes so repeated pitches are heard.
+CRecording ThreeMinutes() {
+    const double kTwoPi = 6.283185307179586;
+    const int kSteps[] = {0, 2, 4, 5, 7, 9, 7, 5, 4, 2, 4, 4, 0};
+    std::vector<float> samples;
+    samples.reserve(size_t(180) * kRate);
+    for (int n = 0; samples.size() < size_t(180) * kRate; ++n) {
+        const double hz = 264.0 * std::pow(2.0, kSteps[n % 13] / 12.0);
+        const size_t length = size_t(kRate / 4 * (n % 3 == 0 ? 2 : 1));
+        for (size_t i = 0; i < length; ++i) {
+            const double t = double(i) / kRate;
+            const double fade = i + kRate / 50 > length ? double(length - i) / (kRate / 50) : 1.0;
+            samples.push_back(float(fade * 0.2 *
+                                    (std::sin(kTwoPi * hz * t) + 0.5 * std::sin(2 * kTwoPi * hz * t) +
+                                     0.25 * std::sin(3 * kTwoPi * hz * t))));
+        }
+    }
+    return CRecording(kRate, std::move(samples));
+}
+
+void BM_TranscribeThreeMinutes(benchmark::State& state) {
+    const CRecording recording = ThreeMinutes();
+    size_t nNotes = 0;
+    for (auto _ : state) {
+        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, {}, "bench");
+        nNotes = result.notes.size();
+        benchmark::DoNotOptimize(result.pController.get());
+    }
+    state.counters["notes"] = double(nNotes);
+    state.counters["seconds_of_sound"] = recording.Seconds();
+}
+BENCHMARK(BM_TranscribeThreeMinutes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

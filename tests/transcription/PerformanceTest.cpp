@@ -1,0 +1,99 @@
+// Melodies played as musicians play them, by instruments and voices Kantilo does not ship
+// (performances.py): at least 95 % of the sounds come back right and every tempo within 2 %.
+// A sound is right when its onset (within the eighth), its length and its pitch agree with
+// what was played, after one shift of all onsets and one transposition of all pitches.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "CScalePitch.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+struct Played {
+    double fQuarters = 0;
+    std::set<std::tuple<int64_t, int64_t, int32_t>> notes;  // onset, length, key
+};
+
+Played ReadPlayed(const std::string& strPath) {
+    Played played;
+    std::ifstream in(strPath);
+    std::string strWord;
+    in >> strWord >> played.fQuarters;
+    int64_t nOnset = 0, nLength = 0;
+    int32_t nKey = 0;
+    while (in >> strWord >> nOnset >> nLength >> nKey) {
+        played.notes.emplace(nOnset, nLength, nKey);
+    }
+    return played;
+}
+
+// The sounds right under the best single shift of onsets and of pitches.
+size_t RightSounds(const Played& played, const CNotenblatt& sheet) {
+    std::vector<std::tuple<int64_t, int64_t, int32_t>> heard;
+    for (const CScoreNotes::SSound& sound : CScoreNotes(sheet).Sounds()) {
+        heard.emplace_back(sound.nOnset, sound.nLength, CScalePitch::FromHz(sound.nHz)->MidiKey());
+    }
+    size_t nBest = 0;
+    for (int64_t nShift = -24; nShift <= 24; ++nShift) {
+        for (int32_t nTranspose = -24; nTranspose <= 24; ++nTranspose) {
+            size_t nRight = 0;
+            for (const auto& [nOnset, nLength, nKey] : heard) {
+                nRight += played.notes.count({nOnset + nShift, nLength, nKey + nTranspose});
+            }
+            nBest = std::max(nBest, nRight);
+        }
+    }
+    return nBest;
+}
+
+}  // namespace
+
+TEST(TranscriptionPerformances, NinetyFivePercentOfTheSoundsAndTheTempoWithinTwoPercent) {
+    if (!HasPerformanceTools()) {
+        GTEST_SKIP() << "FluidSynth, its sound font, SoX, mido or numpy missing";
+    }
+    ScratchDir dir;
+    ASSERT_EQ(std::system(PerformancesCommand("corpus '" + dir.Path().string() + "'").c_str()), 0);
+    size_t nPlayed = 0, nHeard = 0, nRight = 0;
+    std::map<std::string, std::pair<size_t, size_t>> byInstrument, byTempo;  // right, 2 * F's denominator
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        if (entry.path().extension() != ".wav") {
+            continue;
+        }
+        const std::string strName = entry.path().stem().string();
+        SCOPED_TRACE(strName);
+        const Played played = ReadPlayed(dir.File(strName + ".txt"));
+        const CTranscriber::SResult result = CTranscriber::TranscribeFile(entry.path().string(), {});
+        const size_t nSounds = result.pController ? CScoreNotes(result.pController->GetSheet()).Sounds().size() : 0;
+        const size_t n = result.pController ? RightSounds(played, result.pController->GetSheet()) : 0;
+        EXPECT_NEAR(result.fQuarters, played.fQuarters, 0.02 * played.fQuarters) << result.strMessage;
+        nPlayed += played.notes.size();
+        nHeard += nSounds;
+        nRight += n;
+        for (auto* pGroup : {&byInstrument, &byTempo}) {
+            const std::string strKey = pGroup == &byInstrument ? strName.substr(0, strName.find('-'))
+                                                               : strName.substr(strName.find('-') + 1);
+            (*pGroup)[strKey].first += 2 * n;
+            (*pGroup)[strKey].second += played.notes.size() + nSounds;
+        }
+        std::printf("%-16s tempo %6.1f (gespielt %3.0f)  F %5.1f %%\n", strName.c_str(), result.fQuarters,
+                    played.fQuarters, 100.0 * 2 * double(n) / double(played.notes.size() + nSounds));
+    }
+    for (const auto* pGroup : {&byInstrument, &byTempo}) {
+        for (const auto& [strKey, counts] : *pGroup) {
+            std::printf("F %-12s %5.1f %%\n", strKey.c_str(), 100.0 * double(counts.first) / double(counts.second));
+        }
+    }
+    ASSERT_GT(nPlayed, 0u);
+    const double fMeasure = 2.0 * double(nRight) / double(nPlayed + nHeard);
+    std::printf("F insgesamt %5.1f %% (%zu von %zu gespielten, %zu gehörten Tönen richtig)\n",
+                100 * fMeasure, nRight, nPlayed, nHeard);
+    EXPECT_GE(fMeasure, 0.95);
+}

@@ -1,0 +1,116 @@
+// Kantilo's own renders come back as the songs they were made from: every sound with its
+// onset, length and pitch, through the real sampler, for "Standard" and every shipped
+// instrument, at the lowest and highest filter quality.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+#include "CRecording.h"
+#include "CSamplerDefaults.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+struct RoundTripSong {
+    const char* pName;
+    const char* pEntries;
+};
+
+// Notes never outlast the recording they are played from (Standard lasts four seconds at
+// C4, less above): a sound longer than its instrument is cut short, and what comes back is
+// what sounds.
+const RoundTripSong kSongs[] = {
+    // Eighths next to whole notes, repeated pitches, a half note tied over the bar line.
+    {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
+    // Rests of every length between notes, also between two of the same pitch; a step up
+    // and down the whole scale.
+    {"rests", "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
+              "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
+    // A quarter rest before the first note makes a pickup; ties chain notes into one sound.
+    {"pickup", "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
+               "C5/2 C5/11 C5/1"},
+};
+
+// The instruments to check: "Standard" and every recording shipped with Kantilo; without
+// shipped ones, a flute made by FluidSynth stands in (when FluidSynth is there).
+std::vector<std::string> Instruments(const ScratchDir& dir) {
+    std::vector<std::string> paths = {"Standard"};
+    const fs::path folder = SourceFile("resources/instrumente");
+    if (fs::is_directory(folder)) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() == ".wav") {
+                paths.push_back(entry.path().string());
+            }
+        }
+    }
+    if (paths.size() == 1) {
+        const std::string strFlute = dir.File("floete.wav");
+        if (MakeInstrument(strFlute, 73)) {
+            std::cout << "No shipped instruments: Standard and a FluidSynth flute checked\n";
+            paths.push_back(strFlute);
+        } else {
+            std::cout << "No shipped instruments and no FluidSynth: only Standard checked\n";
+        }
+    }
+    return paths;
+}
+
+void ExpectRoundTrip(const std::string& strInstrument, int32_t nQuality) {
+    ScratchDir dir;
+    for (const RoundTripSong& song : kSongs) {
+        SCOPED_TRACE(std::string(song.pName) + " with " + strInstrument + ", quality " +
+                     std::to_string(nQuality));
+        const std::string strWave = dir.File(std::string(song.pName) + ".wav");
+        Render(song.pEntries, strInstrument, strWave, nQuality);
+        const CTranscriber::SResult result = CTranscriber::TranscribeFile(strWave, {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        CController entered;
+        Enter(entered, song.pEntries);
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()));
+        // Kantilo plays at 120 quarters a minute, in C: no shift, no notice beyond the tempo.
+        EXPECT_NEAR(result.fQuarters, 120, 0.5);
+        EXPECT_EQ(result.notices, std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt."});
+    }
+}
+
+}  // namespace
+
+TEST(TranscriptionRoundTrip, StandardAndShippedInstrumentsComeBackExactly) {
+    ScratchDir dir;
+    for (const std::string& strInstrument : Instruments(dir)) {
+        for (int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
+            ExpectRoundTrip(strInstrument, nQuality);
+        }
+    }
+}
+
+// A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
+// back into C and says so; kept in its key, the importer refuses its F sharp.
+TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
+    ScratchDir dir;
+    WriteRecording(dir.File("sinus.wav"), kWave, 22050, 1, 4 * 22050, [](sf_count_t f, int) {
+        return float(0.3 * std::sin(kTwoPi * 264 * double(f) / 22050));
+    });
+    const RoundTripSong& song = kSongs[1];  // every pitch class of the scale
+    Render(song.pEntries, dir.File("sinus.wav"), dir.File("d-dur.wav"),
+           CSamplerDefaults::kDefaultQuality, 235);
+    const CTranscriber::SResult moved = CTranscriber::TranscribeFile(dir.File("d-dur.wav"), {});
+    ASSERT_NE(moved.pController, nullptr) << moved.strMessage;
+    CController entered;
+    Enter(entered, song.pEntries);
+    EXPECT_EQ(SoundsText(moved.pController->GetSheet()), SoundsText(entered.GetSheet()));
+    EXPECT_EQ(moved.notices, std::vector<std::string>{
+                                 "Tempo 120 Schläge pro Minute erkannt; die Melodie wurde von D-Dur "
+                                 "nach C-Dur übertragen (eine große Sekunde tiefer)."});
+    CTranscriber::SOptions keep;
+    keep.bKeepKey = true;
+    keep.quarters = 120;
+    const CTranscriber::SResult kept = CTranscriber::TranscribeFile(dir.File("d-dur.wav"), keep);
+    EXPECT_EQ(kept.pController, nullptr);
+    // The importer names every note it refuses; the first is the F sharp of bar 2.
+    EXPECT_TRUE(kept.strMessage.starts_with("Takt 2: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht.\n"))
+        << kept.strMessage;
+    EXPECT_TRUE(kept.notices.empty());
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// Songs rendered by Kantilo's own sampler and what they sound like, for comparing a
+// transcription with the song it was made from.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <sstream>
+
+#include "CController.h"
+#include "CScoreNotes.h"
+#include "CSilentProgressSink.h"
+#include "CTranscriber.h"
+#include "SheetProbe.h"
+#include "TestFiles.h"
+
+// The sounds of a sheet as "onset:key name/length" words, easy to read in a failure.
+inline std::string SoundsText(const CNotenblatt& sheet) {
+    std::ostringstream out;
+    for (const CScoreNotes::SSound& sound : CScoreNotes(sheet).Sounds()) {
+        out << sound.nOnset << ":" << sound.nHz << "/" << sound.nLength << " ";
+    }
+    return out.str();
+}
+
+// Renders the entries with the real sampler into strWave, as "kantilo song.kt -o song.wav
+// --instrument PATH --base HZ --quality Q" does.
+inline void Render(const std::string& strEntries, const std::string& strInstrument,
+                   const std::string& strWave, int32_t nQuality = 5, int32_t nBase = 264) {
+    CController controller;
+    Enter(controller, strEntries);
+    CSilentProgressSink sink;
+    controller.Generate(sink, strInstrument, strWave, nQuality, nBase);
+    ASSERT_EQ(sink.Warning(), "") << strEntries;
+}
+
+// The recordings of performances.py: FluidSynth, its General MIDI sound font, SoX and mido.
+inline bool HasPerformanceTools() {
+    return fs::exists("/usr/share/sounds/sf2/FluidR3_GM.sf2") &&
+           std::system("command -v fluidsynth >/dev/null && command -v sox >/dev/null && "
+                       "/usr/bin/python3 -c 'import mido, numpy' 2>/dev/null") == 0;
+}
+
+inline std::string PerformancesCommand(const std::string& strArguments) {
+    return "/usr/bin/python3 '" + SourceFile("tests/transcription/performances.py").string() +
+           "' " + strArguments;
+}
+
+// A four-second C4 tuned to 264 Hz, played by a General MIDI program, as an instrument.
+inline bool MakeInstrument(const std::string& strPath, int nProgram) {
+    return HasPerformanceTools() &&
+           std::system(PerformancesCommand("instrument '" + strPath + "' " +
+                                           std::to_string(nProgram))
+                           .c_str()) == 0;
+}
+
+// Writes nFrames frames of nChannels channels made by sample(frame, channel) with libsndfile,
+// an independent writer, in the given format (SF_FORMAT_WAV | SF_FORMAT_PCM_16, ...).
+template <typename TSample>
+void WriteRecording(const std::string& strPath, int nFormat, int nRate, int nChannels,
+                    sf_count_t nFrames, TSample sample) {
+    SF_INFO info{};
+    info.samplerate = nRate;
+    info.channels = nChannels;
+    info.format = nFormat;
+    SNDFILE* pFile = sf_open(strPath.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(pFile, nullptr) << sf_strerror(nullptr);
+    std::vector<float> frame(static_cast<size_t>(nChannels));
+    for (sf_count_t f = 0; f < nFrames; ++f) {
+        for (int c = 0; c < nChannels; ++c) {
+            frame[size_t(c)] = sample(f, c);
+        }
+        sf_writef_float(pFile, frame.data(), 1);
+    }
+    sf_close(pFile);
+}
+
+constexpr int kWave = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+constexpr double kTwoPi = 6.283185307179586;

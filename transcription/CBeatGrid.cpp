@@ -1,0 +1,169 @@
+#include "CBeatGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+#include "CPitchFrames.h"
+
+namespace {
+constexpr double kTwoPi = 6.283185307179586;
+// Kantilo's own eighth, a quarter of a second, when nothing else fits.
+constexpr double kKantiloEighth = 0.25;
+// A rise of this many dB within a sounding stretch is an attack.
+constexpr float kAttackRise = 10;
+// The tempo is searched in the first minute's onsets; the rest only refines it.
+constexpr double kSearchSeconds = 60;
+// Fits this close to the best count as equally good.
+constexpr double kFitTolerance = 0.02;
+// Frames on either side whose median is the key held.
+constexpr size_t kHoldReach = 4;
+// Frames a key must hold, and silent frames that end a sound.
+constexpr size_t kStableFrames = 6;
+constexpr size_t kGapFrames = 3;
+// Onsets closer than this (frames; well below the shortest eighth) belong to one note.
+constexpr size_t kOnsetSpacing = 16;
+
+bool Voiced(const CPitchFrames& frames, size_t n) {
+    return n < frames.Frames().size() && frames.IsVoiced(n);
+}
+
+// The pitch class a sounding frame holds: the median of the sounding frames around it, so
+// that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
+// -1 where too little sounds.
+int HeldKey(const CPitchFrames& frames, size_t n) {
+    std::vector<float> keys;
+    for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
+        if (Voiced(frames, k)) {
+            // Folded into one octave around the frame's own key, so that a median is possible.
+            const float fKey = frames.Frames()[k].fKey;
+            keys.push_back(fKey + 12 * std::round((frames.Frames()[n].fKey - fKey) / 12));
+        }
+    }
+    if (!Voiced(frames, n) || keys.size() < kHoldReach + 1) {
+        return -1;
+    }
+    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
+    return int(std::lround(keys[keys.size() / 2])) % 12;
+}
+}  // namespace
+
+CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters) {
+    FindOnsets(frames);
+    if (m_onsets.empty()) {
+        return;
+    }
+    if (quarters && *quarters > 0) {
+        m_fEighth = 30.0 / *quarters;
+        FitOf(m_fEighth, &m_fPhase);
+        return;
+    }
+    m_fEighth = FindEighth();
+    FitOf(m_fEighth, &m_fPhase);
+    Refine();
+}
+
+// A sound begins where a key starts to hold for a while after silence or after another key,
+// and where the level jumps while a key holds (a repeated note).
+void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
+    const auto& all = frames.Frames();
+    std::vector<int> held(all.size());
+    for (size_t n = 0; n < all.size(); ++n) {
+        held[n] = HeldKey(frames, n);
+    }
+    int nLastKey = -1;
+    size_t nSilent = kGapFrames, nLastOnset = 0;
+    for (size_t n = 0; n < all.size(); ++n) {
+        nSilent = held[n] < 0 ? nSilent + 1 : 0;
+        if (nSilent >= kGapFrames) {
+            nLastKey = -1;
+        }
+        bool bOnset = false;
+        if (held[n] >= 0 && held[n] != nLastKey && n + kStableFrames <= all.size() &&
+            std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
+                        [&](int k) { return k == held[n]; })) {
+            bOnset = true;
+            nLastKey = held[n];
+        }
+        const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
+                             (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
+                             (Voiced(frames, n + 3) || Voiced(frames, n + 5));
+        // A key taking over right after an attack belongs to that attack, and the other way.
+        if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
+            m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
+            nLastOnset = n;
+        }
+    }
+}
+
+// How well the onsets fall on a grid of this eighth (1 for all exactly on it), and the phase.
+double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
+    std::complex<double> sum;
+    size_t n = 0;
+    for (const double t : m_onsets) {
+        if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
+            break;
+        }
+        sum += std::polar(1.0, kTwoPi * t / fEighth);
+        ++n;
+    }
+    if (pPhase != nullptr) {
+        const double fTurn = std::arg(sum) / kTwoPi;
+        *pPhase = fEighth * (fTurn - std::floor(fTurn));
+    }
+    return n == 0 ? 0 : std::abs(sum) / double(n);
+}
+
+// Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
+// stretch.
+double CBeatGrid::FindEighth() const {
+    const double fSpan =
+        std::max(1.0, std::min(kSearchSeconds, m_onsets.back() - m_onsets.front()));
+    const double fShortest = 30.0 / kFastest;
+    const double fLongest = 30.0 / kSlowest;
+    const double fStep = 1.0 + 0.1 * fShortest / fSpan;
+    std::vector<std::pair<double, double>> fits;
+    double fBest = 0;
+    for (double e = fShortest; e <= fLongest; e *= fStep) {
+        fits.emplace_back(e, FitOf(e, nullptr));
+        fBest = std::max(fBest, fits.back().second);
+    }
+    // The coarsest grid that explains the onsets as well as the best: a finer one explains
+    // them too, by splitting every note.
+    double fChosen = kKantiloEighth;
+    for (const auto& [e, fit] : fits) {
+        if (fit >= fBest - kFitTolerance) {
+            fChosen = e;
+        }
+    }
+    return fChosen;
+}
+
+// A least-squares line through the onsets and the eighths they fall on, twice.
+void CBeatGrid::Refine() {
+    for (int nPass = 0; nPass < 3; ++nPass) {
+        double sk = 0, st = 0, skk = 0, skt = 0, n = 0;
+        for (const double t : m_onsets) {
+            const double k = std::round((t - m_fPhase) / m_fEighth);
+            if (std::abs(t - m_fPhase - k * m_fEighth) > 0.25 * m_fEighth) {
+                continue;
+            }
+            sk += k;
+            st += t;
+            skk += k * k;
+            skt += k * t;
+            n += 1;
+        }
+        const double fDenominator = n * skk - sk * sk;
+        if (n < 3 || fDenominator <= 0) {
+            return;
+        }
+        const double fEighth = (n * skt - sk * st) / fDenominator;
+        if (!(fEighth > 0.5 * m_fEighth && fEighth < 2 * m_fEighth)) {
+            return;
+        }
+        m_fEighth = fEighth;
+        const double fPhase = (st - fEighth * sk) / n;
+        m_fPhase = fPhase - m_fEighth * std::floor(fPhase / m_fEighth);
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+class CPitchFrames;
+
+// The grid of eighths a melody was played on: where its notes begin (attacks, a pitch taking
+// over, a sound after silence), the eighth that explains them best and the phase of the grid.
+// Tempi are looked for between kSlowest and kFastest quarters per minute; of two grids that
+// explain the onsets equally well, the coarser wins (a finer one splits every note).
+class CBeatGrid {
+public:
+    static constexpr double kSlowest = 70;
+    static constexpr double kFastest = 170;
+
+    // With nQuarters set, the tempo is given and only the phase is looked for.
+    CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters);
+
+    bool HasGrid() const { return m_fEighth > 0; }
+    double Eighth() const { return m_fEighth; }  // seconds
+    double Phase() const { return m_fPhase; }    // seconds; a grid line, within [0, Eighth)
+    double Quarters() const { return 30.0 / m_fEighth; }
+    // Onset times in seconds, in order.
+    const std::vector<double>& Onsets() const { return m_onsets; }
+
+private:
+    void FindOnsets(const CPitchFrames& frames);
+    double FindEighth() const;
+    double FitOf(double fEighth, double* pPhase) const;
+    void Refine();
+
+    std::vector<double> m_onsets;
+    double m_fEighth = 0;
+    double m_fPhase = 0;
+};

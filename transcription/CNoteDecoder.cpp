@@ -1,0 +1,168 @@
+#include "CNoteDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "CBeatGrid.h"
+#include "CPitchFrames.h"
+
+namespace {
+// Notes are first found as pitch classes, their octave afterwards: voices, choirs and low
+// strings are often read an octave off for a few frames, which must not split a note.
+constexpr int kKeys = 12;
+// The middle of an eighth, as parts of it, where its pitch is heard.
+constexpr double kCoreFrom = 0.25;
+constexpr double kCoreTo = 0.85;
+// Where an attack belongs to the eighth beginning at 0.
+constexpr double kAttackFrom = -0.2;
+constexpr double kAttackTo = 0.25;
+// Rises from kAttackFloor dB count, fully from kAttackFloor + kAttackSpan.
+constexpr float kAttackFloor = 3;
+constexpr float kAttackSpan = 6;
+// Costs: a note that ignores an attack, a new note without one, any new note.
+constexpr double kIgnoredAttack = 1.5;
+constexpr double kMissingAttack = 1.5;
+constexpr double kNewNote = 0.3;
+constexpr double kInfinite = std::numeric_limits<double>::infinity();
+
+// How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
+// quarter tone's half, not at all from three quarters of a semitone.
+double Vote(float fKey, int nClass) {
+    double d = double(fKey) - nClass;
+    d -= 12 * std::round(d / 12);
+    return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
+}
+
+// States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
+constexpr int kStates = CNoteDecoder::kStates;
+static_assert(kStates == 1 + 2 * kKeys);
+
+// The key a state sounds, -1 for the rest.
+int KeyOf(int nState) { return nState == 0 ? -1 : (nState - 1) % kKeys; }
+}  // namespace
+
+struct CNoteDecoder::SSlot {
+    double fVoiced = 0;              // share of the middle frames that sound
+    std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
+    std::vector<float> heard;          // the keys of the middle frames that sound
+    double fAttack = 0;              // 0 to 1
+};
+
+std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
+                                                        const CBeatGrid& grid) {
+    const double fFrame = CPitchFrames::kFrameSeconds;
+    const auto& all = frames.Frames();
+    const double fEnd = double(all.size()) * fFrame;
+    const double e = grid.Eighth();
+    std::vector<SSlot> slots;
+    for (double t = grid.Phase() - (grid.Phase() > 0.5 * e ? e : 0); t + kCoreTo * e <= fEnd; t += e) {
+        SSlot slot;
+        const auto first = size_t(std::max(0.0, std::ceil((t + kCoreFrom * e) / fFrame)));
+        const auto last = std::min(all.size(), size_t(std::max(0.0, (t + kCoreTo * e) / fFrame)));
+        for (size_t n = first; n < last; ++n) {
+            if (!frames.IsVoiced(n)) {
+                continue;
+            }
+            slot.fVoiced += 1;
+            slot.heard.push_back(all[n].fKey);
+            for (int k = 0; k < kKeys; ++k) {
+                slot.keys[size_t(k)] += Vote(all[n].fKey, k);
+            }
+        }
+        const double nCount = std::max<double>(1, double(last) - double(first));
+        slot.fVoiced /= nCount;
+        for (double& v : slot.keys) {
+            v /= nCount;
+        }
+        const auto attackFirst = size_t(std::max(0.0, (t + kAttackFrom * e) / fFrame));
+        const auto attackLast = std::min(all.size(), size_t(std::max(0.0, (t + kAttackTo * e) / fFrame)));
+        for (size_t n = attackFirst; n < attackLast; ++n) {
+            slot.fAttack = std::max(slot.fAttack, std::clamp((all[n].fRise - kAttackFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+        }
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+// One eighth of the Viterbi pass: from the costs of the states so far to those after slot,
+// with the state each came from.
+CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, SFrom& from) {
+    const int nBest = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
+    const int nBestKey = KeyOf(nBest);
+    int nOtherBest = 0;  // the best state of another key than nBest's
+    for (int i = 0; i < kStates; ++i) {
+        if (KeyOf(i) != nBestKey && cost[size_t(i)] < cost[size_t(nOtherBest)]) {
+            nOtherBest = i;
+        }
+    }
+    SCosts next;
+    next[0] = cost[size_t(nBest)] + slot.fVoiced;
+    from[0] = nBest;
+    for (int k = 0; k < kKeys; ++k) {
+        const double fHeard = 1 - slot.keys[size_t(k)];
+        const size_t nNew = size_t(1 + k), nHeld = size_t(1 + kKeys + k);
+        // The same key again: only where an attack shows.
+        const int nSame = cost[nNew] <= cost[nHeld] ? int(nNew) : int(nHeld);
+        const double fAgain = cost[size_t(nSame)] + kMissingAttack * (1 - slot.fAttack);
+        const int nOther = nBestKey == k ? nOtherBest : nBest;
+        const bool bAgain = fAgain < cost[size_t(nOther)];
+        next[nNew] = (bAgain ? fAgain : cost[size_t(nOther)]) + kNewNote + fHeard;
+        from[nNew] = bAgain ? nSame : nOther;
+        next[nHeld] = cost[size_t(nSame)] + kIgnoredAttack * slot.fAttack + fHeard;
+        from[nHeld] = nSame;
+    }
+    return next;
+}
+
+std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames,
+                                                      const CBeatGrid& grid) {
+    std::vector<SNote> notes;
+    if (!grid.HasGrid()) {
+        return notes;
+    }
+    const std::vector<SSlot> slots = Observe(frames, grid);
+    std::vector<SFrom> from(slots.size());
+    SCosts cost;
+    cost.fill(kInfinite);
+    cost[0] = 0;
+    for (size_t s = 0; s < slots.size(); ++s) {
+        cost = Step(cost, slots[s], from[s]);
+    }
+    // Back from the cheapest last state; then the notes in order.
+    std::vector<int> path(slots.size());
+    int nState = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
+    for (size_t s = slots.size(); s-- > 0;) {
+        path[s] = nState;
+        nState = from[s][size_t(nState)];
+    }
+    for (size_t s = 0; s < path.size(); ++s) {
+        if (path[s] >= 1 && path[s] <= kKeys) {
+            notes.push_back(SNote{int64_t(s), 1, path[s] - 1});
+        } else if (path[s] > kKeys && !notes.empty()) {
+            ++notes.back().nLength;
+        }
+    }
+    for (SNote& note : notes) {
+        note.nKey = OctaveOf(slots, note);
+    }
+    return notes;
+}
+
+// The key of the note's class in the octave most of its frames are heard in (their median).
+int CNoteDecoder::OctaveOf(const std::vector<SSlot>& slots, const SNote& note) {
+    std::vector<double> octaves;
+    for (int64_t s = note.nOnset; s < note.nOnset + note.nLength; ++s) {
+        for (const float fKey : slots[size_t(s)].heard) {
+            if (Vote(fKey, note.nKey) > 0) {
+                octaves.push_back(std::round((double(fKey) - note.nKey) / 12));
+            }
+        }
+    }
+    if (octaves.empty()) {
+        return note.nKey + 60;
+    }
+    std::nth_element(octaves.begin(), octaves.begin() + std::ptrdiff_t(octaves.size() / 2), octaves.end());
+    return note.nKey + 12 * int(octaves[octaves.size() / 2]);
+}

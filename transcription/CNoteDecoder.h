@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class CBeatGrid;
+class CPitchFrames;
+
+// Reads the melody off the grid of eighths with one Viterbi pass: in every eighth the voice
+// rests, begins a note of some pitch class, or holds the note before; each note then takes the
+// octave most of its frames are heard in. A note must be heard through the
+// middle of its eighths; a note of the same key begins again only where an attack shows, a
+// held note pays for an attack it ignores.
+class CNoteDecoder {
+public:
+    // One sounding note: onset and length in eighths from the first grid line of the
+    // recording, the equal-tempered key (A4 = 69).
+    struct SNote {
+        int64_t nOnset = 0;
+        int64_t nLength = 0;
+        int32_t nKey = 0;
+        bool operator==(const SNote&) const = default;
+    };
+
+    static std::vector<SNote> Decode(const CPitchFrames& frames, const CBeatGrid& grid);
+
+    // Rest, a new note of each pitch class, each class held.
+    static constexpr int kStates = 1 + 2 * 12;
+
+private:
+    struct SSlot;
+    using SCosts = std::array<double, kStates>;
+    using SFrom = std::array<int, kStates>;
+    static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
+    static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CRecording;
+
+// The recording cut into frames of a hundredth of a second: per frame its loudness, the
+// pitch heard (aubio's YIN-FFT, as a fractional equal-tempered key, A4 = 69) with how sure
+// that pitch is, and how sharply the sound rises there (an attack).
+class CPitchFrames {
+public:
+    struct SFrame {
+        float fLevel = -120;  // dB below full scale of the frame's samples
+        float fKey = 0;       // 0 when no pitch was heard
+        float fConfidence = 0;
+        float fRise = 0;  // dB the level rose over the last few frames, never negative
+    };
+
+    static constexpr double kFrameSeconds = 0.01;
+
+    explicit CPitchFrames(const CRecording& recording);
+
+    const std::vector<SFrame>& Frames() const { return m_frames; }
+    // The loudest frame's level: the reference every level threshold is taken from.
+    float PeakLevel() const { return m_fPeak; }
+    // Whether frame n sounds a pitch: heard with confidence, loud enough against the peak and
+    // against the last half second (a fading tail or its echo no longer counts).
+    bool IsVoiced(size_t n) const { return m_voiced[n]; }
+    // Keys outside this range are no melody Kantilo could hold, even transposed.
+    static constexpr float kLowestKey = 40;   // E2
+    static constexpr float kHighestKey = 100;  // E7
+
+private:
+    void ReadLevels(const CRecording& recording, uint32_t nHop);
+    void ReadPitches(const CRecording& recording, uint32_t nHop);
+    void FindVoiced();
+
+    std::vector<SFrame> m_frames;
+    std::vector<bool> m_voiced;
+    float m_fPeak = -120;
+};

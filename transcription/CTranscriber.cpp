@@ -1,0 +1,129 @@
+#include "CTranscriber.h"
+
+#include <cmath>
+#include <span>
+
+#include "CBeatGrid.h"
+#include "CController.h"
+#include "CKeyFinder.h"
+#include "CMelodyScore.h"
+#include "CMusicXmlReader.h"
+#include "CPitchFrames.h"
+#include "CRecording.h"
+#include "CTransposition.h"
+
+namespace {
+// Quieter than this (dB below full scale) at its loudest, a recording is silence.
+constexpr float kSilence = -60;
+// Of the loud frames, at least this share must sound a pitch: noise and chords do not.
+constexpr double kMinVoicedShare = 0.3;
+
+std::string Quoted(const std::string& strName) { return "„" + strName + "“"; }
+
+std::string Lowered(std::string strText) {
+    // The notice starts a sentence of its own; after the tempo it continues one ("Die" only).
+    if (strText.starts_with("Die ")) {
+        strText[0] = 'd';
+    }
+    return strText;
+}
+}  // namespace
+
+bool CTranscriber::SoundsMelody(const CPitchFrames& frames) {
+    if (frames.PeakLevel() < kSilence) {
+        return false;
+    }
+    size_t nLoud = 0, nVoiced = 0;
+    for (size_t n = 0; n < frames.Frames().size(); ++n) {
+        if (frames.Frames()[n].fLevel > frames.PeakLevel() - 20) {
+            ++nLoud;
+            nVoiced += frames.IsVoiced(n) ? 1 : 0;
+        }
+    }
+    return nLoud > 0 && double(nVoiced) >= kMinVoicedShare * double(nLoud);
+}
+
+CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
+                                               const SOptions& options,
+                                               const std::string& strName) {
+    SResult result;
+    const CPitchFrames frames(recording);
+    if (SoundsMelody(frames)) {
+        const CBeatGrid grid(frames, options.quarters);
+        result.notes = CNoteDecoder::Decode(frames, grid);
+        result.fQuarters = grid.HasGrid() ? grid.Quarters() : 0;
+    }
+    if (result.notes.empty()) {
+        result.strMessage = "In der Aufnahme " + Quoted(strName) +
+                            " ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde).";
+        return result;
+    }
+    Enter(result, options, strName);
+    return result;
+}
+
+// Moves the notes into the key's scale, then into C and Kantilo's range, and says so in the
+// notice begun with the tempo; false (with the message set) when no octave holds them.
+bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
+                             std::string& strNotice, const std::string& strName) {
+    const int nFifths = CKeyFinder::Fifths(notes);
+    size_t nMoved = 0;
+    std::vector<int> keys;
+    for (CNoteDecoder::SNote& note : notes) {
+        nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
+        note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
+        keys.push_back(note.nKey);
+    }
+    const std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
+    if (!shift) {
+        result.strMessage = "Die Melodie in " + Quoted(strName) +
+                            " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
+        return false;
+    }
+    for (CNoteDecoder::SNote& note : notes) {
+        note.nKey += *shift;
+    }
+    const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
+    if (!strShift.empty()) {
+        strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
+    }
+    if (nMoved > 0) {
+        result.notices.push_back(std::to_string(nMoved) + (nMoved == 1 ? " Ton lag" : " Töne lagen") +
+                                 " neben der Tonleiter und wurde" + (nMoved == 1 ? "" : "n") +
+                                 " um einen Halbton tiefer gesetzt.");
+    }
+    return true;
+}
+
+// Moves the notes into C and Kantilo's range, says so, and lets the importer enter them.
+void CTranscriber::Enter(SResult& result, const SOptions& options, const std::string& strName) {
+    std::vector<CNoteDecoder::SNote> notes = result.notes;
+    std::string strNotice = options.quarters
+                                ? std::string()
+                                : "Tempo " + std::to_string(std::lround(result.fQuarters)) +
+                                      " Schläge pro Minute erkannt";
+    if (!options.bKeepKey && !MoveIntoC(result, notes, strNotice, strName)) {
+        return;
+    }
+    if (!strNotice.empty()) {
+        result.notices.insert(result.notices.begin(),
+                              strNotice.ends_with('.') ? strNotice : strNotice + ".");
+    }
+    const std::string strScore = CMelodyScore::ToText(notes);
+    CMusicXmlReader::SResult imported = CMusicXmlReader::Parse(std::span<const uint8_t>(
+        reinterpret_cast<const uint8_t*>(strScore.data()), strScore.size()));
+    result.pController = std::move(imported.pController);
+    result.strMessage = std::move(imported.strMessage);
+    result.notices.insert(result.notices.end(), imported.notices.begin(), imported.notices.end());
+}
+
+CTranscriber::SResult CTranscriber::TranscribeFile(const std::string& strPath,
+                                                   const SOptions& options) {
+    const CRecording::SLoad load = CRecording::Load(strPath);
+    if (!load.pRecording) {
+        SResult result;
+        result.strMessage = load.strMessage;
+        return result;
+    }
+    return Transcribe(*load.pRecording, options, strPath);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CNoteDecoder.h"
+
+class CController;
+class CRecording;
+
+// Writes down the melody of a recording as Kantilo notes: the pitch of every frame, the grid
+// of eighths, the notes on it, the key; then the melody is moved into C major and Kantilo's
+// range with the one shift the MusicXML import uses, and entered by the importer.
+class CTranscriber {
+public:
+    struct SOptions {
+        std::optional<double> quarters;  // the tempo, quarters per minute; found when unset
+        bool bKeepKey = false;           // take the melody as it is, in C major
+    };
+    struct SResult {
+        std::unique_ptr<CController> pController;  // set exactly when a melody was found
+        std::vector<std::string> notices;          // German, one sentence each
+        std::string strMessage;                    // German, when no melody was found
+        std::vector<CNoteDecoder::SNote> notes;    // as heard, before any shift
+        double fQuarters = 0;                      // the tempo the grid has
+    };
+
+    // The recording's name is used in messages only.
+    static SResult Transcribe(const CRecording& recording, const SOptions& options,
+                              const std::string& strName);
+    // Reads the file first; its refusal is the message.
+    static SResult TranscribeFile(const std::string& strPath, const SOptions& options);
+
+private:
+    static bool SoundsMelody(const class CPitchFrames& frames);
+    static void Enter(SResult& result, const SOptions& options, const std::string& strName);
+    static bool MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
+                          std::string& strNotice, const std::string& strName);
+};

@@ -1,0 +1,47 @@
+#include "CSingCommand.h"
+
+#include <QAction>
+#include <QGuiApplication>
+
+#include "CController.h"
+#include "CDocumentFlow.h"
+#include "CMainFrame.h"
+#include "CRecording.h"
+#include "CSingDlg.h"
+#include "CTranscriber.h"
+#include "CommandIds.h"
+#include "IUserDialogs.h"
+
+CSingCommand::CSingCommand(CMainFrame& frame, IUserDialogs& dialogs)
+    : QObject(&frame), m_frame(frame), m_dialogs(dialogs) {
+    connect(frame.Action(ID_FILE_SING), &QAction::triggered, this, &CSingCommand::OnSing);
+}
+
+CSingCommand* CSingCommand::Attach(CMainFrame& frame, IUserDialogs& dialogs) {
+    return new CSingCommand(frame, dialogs);
+}
+
+void CSingCommand::OnSing() {
+    if (!m_frame.Flow().SaveModified()) {
+        return;
+    }
+    CSingDlg dlg(&m_frame);
+    if (!dlg.Start()) {
+        m_dialogs.ShowMessage(QStringLiteral("Es ist kein Eingang für Ton da, von dem Kantilo "
+                                             "aufnehmen könnte."),
+                              IUserDialogs::Icon::Warning);
+        return;
+    }
+    if (dlg.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::unique_ptr<CRecording> pRecording = dlg.TakeRecording();
+    if (!pRecording) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    CTranscriber::SResult result =
+        CTranscriber::Transcribe(*pRecording, {}, QStringLiteral("Gesang").toStdString());
+    QGuiApplication::restoreOverrideCursor();
+    m_frame.Flow().TakeTranscription(std::move(result), std::string());
+}
