@@ -54,7 +54,7 @@ def instrument(out_wav, program):
         song.save(midi)
         render(midi, os.path.join(tmp, "c4.wav"))
         # Mono, four seconds from the start, 16-bit at 22050 Hz like "Standard".
-        subprocess.run(["sox", os.path.join(tmp, "c4.wav"), "-r", "22050", "-b", "16", "-c", "1",
+        subprocess.run(["sox", "-R", os.path.join(tmp, "c4.wav"), "-r", "22050", "-b", "16", "-c", "1",
                         out_wav, "trim", "0", "4"], check=True)
 
 
@@ -147,7 +147,8 @@ def corpus(folder):
                 midi = os.path.join(tmp, "m.mid")
                 keys = perform(notes, tonic, quarters, program, rng, midi)
                 render(midi, os.path.join(tmp, "dry.wav"))
-                subprocess.run(["sox", os.path.join(tmp, "dry.wav"), os.path.join(tmp, "wet.wav"),
+                # -R: SoX seeds its dither alike every run, so the corpus is the same every time.
+                subprocess.run(["sox", "-R", os.path.join(tmp, "dry.wav"), os.path.join(tmp, "wet.wav"),
                                 "reverb", "20"], check=True)
                 add_noise(os.path.join(tmp, "wet.wav"), base + ".wav", rng)
             with open(base + ".txt", "w") as out:
