@@ -16,8 +16,6 @@ constexpr float kAttackRise = 10;
 constexpr double kSearchSeconds = 60;
 // Fits this close to the best count as equally good.
 constexpr double kFitTolerance = 0.02;
-// Frames on either side whose median is the key held.
-constexpr size_t kHoldReach = 4;
 // Frames a key must hold, and silent frames that end a sound.
 constexpr size_t kStableFrames = 6;
 constexpr size_t kGapFrames = 3;
@@ -28,24 +26,6 @@ bool Voiced(const CPitchFrames& frames, size_t n) {
     return n < frames.Frames().size() && frames.IsVoiced(n);
 }
 
-// The pitch class a sounding frame holds: the median of the sounding frames around it, so
-// that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
-// -1 where too little sounds.
-int HeldKey(const CPitchFrames& frames, size_t n) {
-    std::vector<float> keys;
-    for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
-        if (Voiced(frames, k)) {
-            // Folded into one octave around the frame's own key, so that a median is possible.
-            const float fKey = frames.Frames()[k].fKey;
-            keys.push_back(fKey + 12 * std::round((frames.Frames()[n].fKey - fKey) / 12));
-        }
-    }
-    if (!Voiced(frames, n) || keys.size() < kHoldReach + 1) {
-        return -1;
-    }
-    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
-    return int(std::lround(keys[keys.size() / 2])) % 12;
-}
 }  // namespace
 
 CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters) {
@@ -69,7 +49,7 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     const auto& all = frames.Frames();
     std::vector<int> held(all.size());
     for (size_t n = 0; n < all.size(); ++n) {
-        held[n] = HeldKey(frames, n);
+        held[n] = frames.HeldClass(n);
     }
     int nLastKey = -1;
     size_t nSilent = kGapFrames, nLastOnset = 0;

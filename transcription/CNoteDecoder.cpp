@@ -56,6 +56,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     const auto& all = frames.Frames();
     const double fEnd = double(all.size()) * fFrame;
     const double e = grid.Eighth();
+    // A sound that wavers of itself rises that much without a new note.
+    const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
     std::vector<SSlot> slots;
     for (double t = grid.Phase() - (grid.Phase() > 0.5 * e ? e : 0); t + kCoreTo * e <= fEnd; t += e) {
         SSlot slot;
@@ -79,7 +81,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         const auto attackFirst = size_t(std::max(0.0, (t + kAttackFrom * e) / fFrame));
         const auto attackLast = std::min(all.size(), size_t(std::max(0.0, (t + kAttackTo * e) / fFrame)));
         for (size_t n = attackFirst; n < attackLast; ++n) {
-            slot.fAttack = std::max(slot.fAttack, std::clamp((all[n].fRise - kAttackFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+            slot.fAttack = std::max(slot.fAttack, std::clamp((all[n].fRise - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
         }
         slots.push_back(slot);
     }

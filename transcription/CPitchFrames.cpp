@@ -21,6 +21,15 @@ constexpr size_t kTailFrames = 50;
 // levels, so that the short fade between two notes of one pitch shows, and slower attacks.
 constexpr uint32_t kRiseParts = 4;
 constexpr size_t kRiseReach = 8;
+// Frames on either side whose median is the class held, and frames a class must hold to be a
+// note's steady part.
+constexpr size_t kHoldReach = 4;
+constexpr size_t kStableFrames = 6;
+// Bowed strings, choirs and whistles take up to this many frames from the start of a note
+// (the end of the note before, or the rise out of silence) until their pitch is steady; the
+// frames between, as loud as the note within kBridgeRange dB, are heard as its start.
+constexpr size_t kBridgeFrames = 40;
+constexpr float kBridgeRange = 20;
 
 struct SAubioDeleter {
     void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
@@ -68,6 +77,8 @@ CPitchFrames::CPitchFrames(const CRecording& recording) {
     ReadLevels(recording, nHop);
     ReadPitches(recording, nHop);
     FindVoiced();
+    BridgeSlowStarts();
+    FindSteadyRise();
 }
 
 void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
@@ -155,5 +166,75 @@ void CPitchFrames::FindVoiced() {
         m_voiced[n] = frame.fLevel > m_fPeak - kVoicedRange && frame.fLevel > fRecent - kTailRange &&
                       frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey &&
                       frame.fKey <= kHighestKey;
+    }
+}
+
+int CPitchFrames::HeldClass(size_t n) const {
+    const float fKey = HeldKey(n);
+    return fKey < 0 ? -1 : int(std::lround(fKey)) % 12;
+}
+
+float CPitchFrames::HeldKey(size_t n) const {
+    if (!IsVoiced(n)) {
+        return -1;
+    }
+    std::vector<float> keys;
+    for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
+        if (IsVoiced(k)) {
+            // Folded into one octave around the frame's own key, so that a median is possible.
+            const float fKey = m_frames[k].fKey;
+            keys.push_back(fKey + 12 * std::round((m_frames[n].fKey - fKey) / 12));
+        }
+    }
+    if (keys.size() < kHoldReach + 1) {
+        return -1;
+    }
+    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
+    return keys[keys.size() / 2];
+}
+
+// A steady pitch that follows another one or silence after a stretch of sound without a
+// steady pitch began with that stretch: its frames take the steady pitch.
+void CPitchFrames::BridgeSlowStarts() {
+    std::vector<int> held(m_frames.size());
+    for (size_t n = 0; n < m_frames.size(); ++n) {
+        held[n] = HeldClass(n);
+    }
+    size_t nSteadyEnd = 0;  // where the last steady stretch ended
+    for (size_t n = 0; n < held.size();) {
+        size_t nEnd = n;
+        while (nEnd < held.size() && held[nEnd] == held[n]) {
+            ++nEnd;
+        }
+        if (held[n] < 0 || nEnd - n < kStableFrames) {
+            n = nEnd;
+            continue;
+        }
+        float fLevel = -120;
+        for (size_t k = n; k < std::min(nEnd, n + 2 * kStableFrames); ++k) {
+            fLevel = std::max(fLevel, m_frames[k].fLevel);
+        }
+        const size_t nFrom = std::max(nSteadyEnd, n >= kBridgeFrames ? n - kBridgeFrames : 0);
+        for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fLevel - kBridgeRange;) {
+            m_frames[k].fKey = m_frames[n].fKey;
+            m_frames[k].fConfidence = std::max(m_frames[k].fConfidence, kMinConfidence);
+            m_voiced[k] = true;
+        }
+        nSteadyEnd = nEnd;
+        n = nEnd;
+    }
+}
+
+void CPitchFrames::FindSteadyRise() {
+    std::vector<float> rises;
+    for (size_t n = 0; n < m_frames.size(); ++n) {
+        if (m_voiced[n]) {
+            rises.push_back(m_frames[n].fRise);
+        }
+    }
+    if (!rises.empty()) {
+        const auto at = rises.begin() + std::ptrdiff_t(rises.size() * 9 / 10);
+        std::nth_element(rises.begin(), at, rises.end());
+        m_fSteadyRise = *at;
     }
 }

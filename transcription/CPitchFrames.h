@@ -27,7 +27,16 @@ public:
     float PeakLevel() const { return m_fPeak; }
     // Whether frame n sounds a pitch: heard with confidence, loud enough against the peak and
     // against the last half second (a fading tail or its echo no longer counts).
-    bool IsVoiced(size_t n) const { return m_voiced[n]; }
+    bool IsVoiced(size_t n) const { return n < m_voiced.size() && m_voiced[n]; }
+    // The pitch class a sounding frame holds: the median of the sounding frames around it, so
+    // that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
+    // -1 where too little sounds.
+    int HeldClass(size_t n) const;
+    // The same as a fractional key in frame n's octave; -1 where too little sounds.
+    float HeldKey(size_t n) const;
+    // The rise (dB) that nine in ten sounding frames stay below: how unsteady the sound is of
+    // itself (a choir, a whistle's tremolo), which no attack of a new note is.
+    float SteadyRise() const { return m_fSteadyRise; }
     // Keys outside this range are no melody Kantilo could hold, even transposed.
     static constexpr float kLowestKey = 40;   // E2
     static constexpr float kHighestKey = 100;  // E7
@@ -36,8 +45,11 @@ private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void ReadPitches(const CRecording& recording, uint32_t nHop);
     void FindVoiced();
+    void BridgeSlowStarts();
+    void FindSteadyRise();
 
     std::vector<SFrame> m_frames;
     std::vector<bool> m_voiced;
     float m_fPeak = -120;
+    float m_fSteadyRise = 0;
 };
