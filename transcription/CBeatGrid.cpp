@@ -14,6 +14,8 @@ constexpr double kKantiloEighth = 0.25;
 constexpr float kAttackRise = 10;
 // The tempo is searched in the first minute's onsets; the rest only refines it.
 constexpr double kSearchSeconds = 60;
+// An onset this many eighths off a grid line is on it.
+constexpr double kInlier = 0.12;
 // Fits this close to the best count as equally good.
 constexpr double kFitTolerance = 0.02;
 // Frames a key must hold, and silent frames that end a sound.
@@ -94,6 +96,26 @@ double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
     return n == 0 ? 0 : std::abs(sum) / double(n);
 }
 
+// The share of the onsets that fall on a grid of this eighth, each counted fully within
+// kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
+// sound's false attack) weigh no more against the right grid than against any other.
+double CBeatGrid::InlierShare(double fEighth) const {
+    double fPhase = 0;
+    FitOf(fEighth, &fPhase);
+    double fSum = 0;
+    size_t n = 0;
+    for (const double t : m_onsets) {
+        if (t > m_onsets.front() + kSearchSeconds) {
+            break;
+        }
+        const double fOff = (t - fPhase) / fEighth;
+        const double fDeviation = std::abs(fOff - std::round(fOff));
+        fSum += std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
+        ++n;
+    }
+    return n == 0 ? 0 : fSum / double(n);
+}
+
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
 // stretch.
 double CBeatGrid::FindEighth() const {
@@ -105,7 +127,7 @@ double CBeatGrid::FindEighth() const {
     std::vector<std::pair<double, double>> fits;
     double fBest = 0;
     for (double e = fShortest; e <= fLongest; e *= fStep) {
-        fits.emplace_back(e, FitOf(e, nullptr));
+        fits.emplace_back(e, InlierShare(e));
         fBest = std::max(fBest, fits.back().second);
     }
     // The coarsest grid that explains the onsets as well as the best: a finer one explains
