@@ -37,11 +37,11 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
     }
     if (quarters && *quarters > 0) {
         m_fEighth = 30.0 / *quarters;
-        FitOf(m_fEighth, &m_fPhase);
+        InlierShare(m_fEighth, &m_fPhase);
         return;
     }
     m_fEighth = FindEighth();
-    FitOf(m_fEighth, &m_fPhase);
+    InlierShare(m_fEighth, &m_fPhase);
     Refine();
 }
 
@@ -99,21 +99,33 @@ double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
 // The share of the onsets that fall on a grid of this eighth, each counted fully within
 // kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
 // sound's false attack) weigh no more against the right grid than against any other.
-double CBeatGrid::InlierShare(double fEighth) const {
+double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
     double fPhase = 0;
     FitOf(fEighth, &fPhase);
     double fSum = 0;
-    size_t n = 0;
-    for (const double t : m_onsets) {
-        if (t > m_onsets.front() + kSearchSeconds) {
-            break;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        // The second pass takes the phase from the onsets near the first pass's lines only.
+        std::complex<double> near;
+        fSum = 0;
+        size_t n = 0;
+        for (const double t : m_onsets) {
+            if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
+                break;
+            }
+            const double fOff = (t - fPhase) / fEighth;
+            const double fDeviation = std::abs(fOff - std::round(fOff));
+            const double fWeight = std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
+            near += fWeight * std::polar(1.0, kTwoPi * t / fEighth);
+            fSum += fWeight;
+            ++n;
         }
-        const double fOff = (t - fPhase) / fEighth;
-        const double fDeviation = std::abs(fOff - std::round(fOff));
-        fSum += std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
-        ++n;
+        fSum = n == 0 ? 0 : fSum / double(n);
+        fPhase = fEighth * std::arg(near) / kTwoPi;
     }
-    return n == 0 ? 0 : fSum / double(n);
+    if (pPhase != nullptr) {
+        *pPhase = fPhase - fEighth * std::floor(fPhase / fEighth);
+    }
+    return fSum;
 }
 
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
@@ -127,7 +139,7 @@ double CBeatGrid::FindEighth() const {
     std::vector<std::pair<double, double>> fits;
     double fBest = 0;
     for (double e = fShortest; e <= fLongest; e *= fStep) {
-        fits.emplace_back(e, InlierShare(e));
+        fits.emplace_back(e, InlierShare(e, nullptr));
         fBest = std::max(fBest, fits.back().second);
     }
     // The coarsest grid that explains the onsets as well as the best: a finer one explains

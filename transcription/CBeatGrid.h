@@ -28,7 +28,7 @@ private:
     void FindOnsets(const CPitchFrames& frames);
     double FindEighth() const;
     double FitOf(double fEighth, double* pPhase) const;
-    double InlierShare(double fEighth) const;
+    double InlierShare(double fEighth, double* pPhase) const;
     void Refine();
 
     std::vector<double> m_onsets;

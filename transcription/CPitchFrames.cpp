@@ -30,6 +30,9 @@ constexpr size_t kStableFrames = 6;
 // frames between, as loud as the note within kBridgeRange dB, are heard as its start.
 constexpr size_t kBridgeFrames = 40;
 constexpr float kBridgeRange = 20;
+// A start rises this far above the recording's quietest frames (its noise): the twentieth
+// quietest part of them.
+constexpr float kAboveQuiet = 10;
 
 struct SAubioDeleter {
     void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
@@ -200,6 +203,13 @@ void CPitchFrames::BridgeSlowStarts() {
     for (size_t n = 0; n < m_frames.size(); ++n) {
         held[n] = HeldClass(n);
     }
+    std::vector<float> levels;
+    for (const SFrame& frame : m_frames) {
+        levels.push_back(frame.fLevel);
+    }
+    const auto quiet = levels.begin() + std::ptrdiff_t(levels.size() / 20);
+    std::nth_element(levels.begin(), quiet, levels.end());
+    const float fQuiet = levels.empty() ? -120 : *quiet;
     size_t nSteadyEnd = 0;  // where the last steady stretch ended
     for (size_t n = 0; n < held.size();) {
         size_t nEnd = n;
@@ -215,7 +225,9 @@ void CPitchFrames::BridgeSlowStarts() {
             fLevel = std::max(fLevel, m_frames[k].fLevel);
         }
         const size_t nFrom = std::max(nSteadyEnd, n >= kBridgeFrames ? n - kBridgeFrames : 0);
-        for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fLevel - kBridgeRange;) {
+        // Never into the quiet before a first note: noise there is as loud as a soft start.
+        const float fFloor = std::max({fLevel - kBridgeRange, m_fPeak - kVoicedRange, fQuiet + kAboveQuiet});
+        for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fFloor;) {
             m_frames[k].fKey = m_frames[n].fKey;
             m_frames[k].fConfidence = std::max(m_frames[k].fConfidence, kMinConfidence);
             m_voiced[k] = true;
