@@ -1,5 +1,6 @@
 #include "CTranscriber.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 
@@ -74,7 +75,25 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
         note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
         keys.push_back(note.nKey);
     }
-    const std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
+    std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
+    // A note heard an octave off (or a stray one) can make the melody too wide for Kantilo:
+    // the note farthest from the middle goes an octave towards it, as long as that helps.
+    size_t nFolded = 0;
+    while (!shift && nFolded < keys.size()) {
+        std::vector<int> sorted = keys;
+        std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+        const int nMiddle = sorted[sorted.size() / 2];
+        const auto far = std::max_element(keys.begin(), keys.end(), [&](int a, int b) {
+            return std::abs(a - nMiddle) < std::abs(b - nMiddle);
+        });
+        if (std::abs(*far - nMiddle) < 12) {
+            break;
+        }
+        *far += *far > nMiddle ? -12 : 12;
+        notes[size_t(far - keys.begin())].nKey = *far;
+        ++nFolded;
+        shift = CTransposition::IntoC(nFifths, keys);
+    }
     if (!shift) {
         result.strMessage = "Die Melodie in " + Quoted(strName) +
                             " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
@@ -86,6 +105,10 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
     const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
     if (!strShift.empty()) {
         strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
+    }
+    if (nFolded > 0) {
+        result.notices.push_back(std::to_string(nFolded) + (nFolded == 1 ? " Ton wurde" : " Töne wurden") +
+                                 " um eine Oktave zur Mitte der Melodie versetzt.");
     }
     if (nMoved > 0) {
         result.notices.push_back(std::to_string(nMoved) + (nMoved == 1 ? " Ton lag" : " Töne lagen") +
