@@ -21,8 +21,21 @@ constexpr double kFitTolerance = 0.02;
 // Frames a key must hold, and silent frames that end a sound.
 constexpr size_t kStableFrames = 6;
 constexpr size_t kGapFrames = 3;
+// An attack's rise begins at the earliest of the kRiseFrames frames before its steepest that
+// rise by kRiseStart dB or more, one after another.
+constexpr size_t kRiseFrames = 8;
+constexpr float kRiseStart = 3;
+// Semitones a held key must move to be a new note, and may waver within a steady one.
+constexpr float kNewKeyDistance = 0.7f;
+constexpr float kSameKeyDistance = 0.5f;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
 constexpr size_t kOnsetSpacing = 16;
+
+// Semitones between two keys' pitch classes (0 to 6).
+float ClassDistance(float fA, float fB) {
+    const float d = fA - fB;
+    return std::abs(d - 12 * std::round(d / 12));
+}
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
     return n < frames.Frames().size() && frames.IsVoiced(n);
@@ -49,30 +62,40 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
 // and where the level jumps while a key holds (a repeated note).
 void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     const auto& all = frames.Frames();
-    std::vector<int> held(all.size());
+    std::vector<float> held(all.size());
     for (size_t n = 0; n < all.size(); ++n) {
-        held[n] = frames.HeldClass(n);
+        held[n] = frames.HeldKey(n);
     }
-    int nLastKey = -1;
+    float fLastKey = -1;
     size_t nSilent = kGapFrames, nLastOnset = 0;
     for (size_t n = 0; n < all.size(); ++n) {
         nSilent = held[n] < 0 ? nSilent + 1 : 0;
         if (nSilent >= kGapFrames) {
-            nLastKey = -1;
+            fLastKey = -1;
         }
+        // A new key is one clearly off the last one, not a detuned or wavering tone of it.
         bool bOnset = false;
-        if (held[n] >= 0 && held[n] != nLastKey && n + kStableFrames <= all.size() &&
+        if (held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
+            n + kStableFrames <= all.size() &&
             std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
-                        [&](int k) { return k == held[n]; })) {
+                        [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; })) {
             bOnset = true;
-            nLastKey = held[n];
+            fLastKey = held[n];
+        } else if (held[n] >= 0 && fLastKey >= 0 && ClassDistance(held[n], fLastKey) < kSameKeyDistance) {
+            fLastKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
         }
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
                              (Voiced(frames, n + 3) || Voiced(frames, n + 5));
         // A key taking over right after an attack belongs to that attack, and the other way.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
-            m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
+            // A slow attack began where its rise did, some frames before the rise is steepest.
+            size_t nStart = n;
+            while (!bOnset && nStart > 0 && n - nStart < kRiseFrames && all[nStart - 1].fRise >= kRiseStart &&
+                   (m_onsets.empty() || nStart - 1 > nLastOnset)) {
+                --nStart;
+            }
+            m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
             nLastOnset = n;
         }
     }
