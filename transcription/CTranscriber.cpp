@@ -19,6 +19,30 @@ constexpr float kSilence = -60;
 // Of the loud frames, at least this share must sound a pitch: noise and chords do not.
 constexpr double kMinVoicedShare = 0.3;
 
+// Width of keys (semitones) with the key at at moved by nBy.
+int WidthWith(const std::vector<int>& keys, std::vector<int>::const_iterator at, int nBy) {
+    int nLow = *at + nBy, nHigh = *at + nBy;
+    for (auto it = keys.begin(); it != keys.end(); ++it) {
+        if (it != at) {
+            nLow = std::min(nLow, *it);
+            nHigh = std::max(nHigh, *it);
+        }
+    }
+    return nHigh - nLow;
+}
+
+// Of the lowest note an octave up and the highest an octave down, the one that narrows the
+// melody more; end() when neither does.
+std::vector<int>::iterator FoldingNarrows(std::vector<int>& keys, std::vector<int>::iterator low,
+                                         std::vector<int>::iterator high) {
+    const int nWidth = *high - *low;
+    const int nUp = WidthWith(keys, low, 12), nDown = WidthWith(keys, high, -12);
+    if (std::min(nUp, nDown) >= nWidth) {
+        return keys.end();
+    }
+    return nUp <= nDown ? low : high;
+}
+
 std::string Quoted(const std::string& strName) { return "„" + strName + "“"; }
 
 std::string Lowered(std::string strText) {
@@ -77,20 +101,17 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
     }
     std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
     // A note heard an octave off (or a stray one) can make the melody too wide for Kantilo:
-    // the note farthest from the middle goes an octave towards it, as long as that helps.
+    // the lowest note goes an octave up or the highest one down, whichever narrows the
+    // melody more, as long as that helps.
     size_t nFolded = 0;
     while (!shift && nFolded < keys.size()) {
-        std::vector<int> sorted = keys;
-        std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
-        const int nMiddle = sorted[sorted.size() / 2];
-        const auto far = std::max_element(keys.begin(), keys.end(), [&](int a, int b) {
-            return std::abs(a - nMiddle) < std::abs(b - nMiddle);
-        });
-        if (std::abs(*far - nMiddle) < 12) {
+        const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
+        const auto fold = FoldingNarrows(keys, low, high);
+        if (fold == keys.end()) {
             break;
         }
-        *far += *far > nMiddle ? -12 : 12;
-        notes[size_t(far - keys.begin())].nKey = *far;
+        *fold += fold == low ? 12 : -12;
+        notes[size_t(fold - keys.begin())].nKey = *fold;
         ++nFolded;
         shift = CTransposition::IntoC(nFifths, keys);
     }
