@@ -3,6 +3,7 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -181,19 +182,21 @@ float CPitchFrames::HeldKey(size_t n) const {
     if (!IsVoiced(n)) {
         return -1;
     }
-    std::vector<float> keys;
+    std::array<float, 2 * kHoldReach + 1> keys;
+    size_t nKeys = 0;
     for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
         if (IsVoiced(k)) {
             // Folded into one octave around the frame's own key, so that a median is possible.
             const float fKey = m_frames[k].fKey;
-            keys.push_back(fKey + 12 * std::round((m_frames[n].fKey - fKey) / 12));
+            keys[nKeys++] = fKey + 12 * std::round((m_frames[n].fKey - fKey) / 12);
         }
     }
-    if (keys.size() < kHoldReach + 1) {
+    if (nKeys < kHoldReach + 1) {
         return -1;
     }
-    std::nth_element(keys.begin(), keys.begin() + std::ptrdiff_t(keys.size() / 2), keys.end());
-    return keys[keys.size() / 2];
+    const auto middle = keys.begin() + std::ptrdiff_t(nKeys / 2);
+    std::nth_element(keys.begin(), middle, keys.begin() + std::ptrdiff_t(nKeys));
+    return *middle;
 }
 
 // A steady pitch that follows another one or silence after a stretch of sound without a
