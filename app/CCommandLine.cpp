@@ -121,9 +121,6 @@ constexpr std::array<Option, 9> kOptions = {{
     {"--base", "", true, &ApplyBase},
     {"--quality", "", true, &ApplyQuality},
     {"--play", "", false, &ApplyPlay},
-    return "";
-}
-
     {"--tempo", "", true, &ApplyTempo},
     {"--key", "", true, &ApplyKey},
     {"--help", "-h", false, &ApplyHelp},

@@ -180,8 +180,23 @@ bool CDocumentFlow::FileExport() {
         m_dialogs.ShowMessage(FromUtf8(exported.message), IUserDialogs::Icon::Warning);
         return false;
     }
-    emit Exported(QFileInfo(path).fileName());
+    emit Exported(ExportedNames(QFileInfo(path).absoluteFilePath()));
     return true;
+}
+
+// What the export wrote, as the status bar names it: a picture of several pages is a run of
+// numbered files, not the name the dialog gave.
+QString CDocumentFlow::ExportedNames(const QString& path) const {
+    const int pages = CExchangeFormat::FromPath(ToUtf8(path)) == CExchangeFormat::Kind::png
+                          ? CScorePages::PageCount(m_doc.GetSheet())
+                          : 1;
+    if (pages <= 1) {
+        return QFileInfo(path).fileName();
+    }
+    const auto name = [&](int page) {
+        return QFileInfo(FromUtf8(CScorePages::PngPagePath(ToUtf8(path), page, pages))).fileName();
+    };
+    return name(1) + QStringLiteral(" … ") + name(pages);
 }
 
 // A picture of several pages goes to numbered files the dialog did not ask about.

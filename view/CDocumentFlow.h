@@ -53,6 +53,7 @@ signals:
 
 private:
     bool OpenWithoutAsking(const QString& path);
+    QString ExportedNames(const QString& path) const;
     bool ImportWithoutAsking(const QString& path);
     // The song's name in exported files: its file name without the extension.
     QString SongName() const;

@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(QDir(f.dir.path()).entryList({u"lied*"_s}),
                  QStringList({u"lied-1.png"_s, u"lied-2.png"_s, u"lied-3.png"_s}));
         QVERIFY(FileBytes(f.Path(u"lied-2.png"_s)).startsWith("\x89PNG"));
-        QCOMPARE(f.frame.statusBar()->currentMessage(), u"Exportiert: lied.png"_s);
+        QCOMPARE(f.frame.statusBar()->currentMessage(), u"Exportiert: lied-1.png … lied-3.png"_s);
         f.dialogs.questions.clear();
         QVERIFY(f.frame.Flow().FileExport());
         QCOMPARE(f.dialogs.questions.join(""),
