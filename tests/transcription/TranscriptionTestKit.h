@@ -47,14 +47,6 @@ inline std::string PerformancesCommand(const std::string& strArguments) {
            "' " + strArguments;
 }
 
-// A four-second C4 tuned to 264 Hz, played by a General MIDI program, as an instrument.
-inline bool MakeInstrument(const std::string& strPath, int nProgram) {
-    return HasPerformanceTools() &&
-           std::system(PerformancesCommand("instrument '" + strPath + "' " +
-                                           std::to_string(nProgram))
-                           .c_str()) == 0;
-}
-
 // Writes nFrames frames of nChannels channels made by sample(frame, channel) with libsndfile,
 // an independent writer, in the given format (SF_FORMAT_WAV | SF_FORMAT_PCM_16, ...).
 template <typename TSample>

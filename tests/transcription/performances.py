@@ -1,8 +1,6 @@
 #!/usr/bin/python3
 """Recordings for the transcription tests, made with FluidSynth and the General MIDI sound font.
 
-performances.py instrument OUT.wav PROGRAM
-    one C4 tuned to Kantilo's 264 Hz, four seconds long: an instrument for the sampler
 performances.py corpus DIR
     melodies played as a musician would (onsets off by up to 15 ms, notes detuned by up to 20
     cents, vibrato, reverb, noise 30 dB below the music) in several major keys and tempi, by
@@ -37,25 +35,6 @@ def render(midi, out_wav):
     subprocess.run(["fluidsynth", "-ni", "-q", "-g", "0.7", "-r", str(RATE), "-F", out_wav,
                     SOUND_FONT, midi], check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
-
-
-def instrument(out_wav, program):
-    song = mido.MidiFile(ticks_per_beat=TICKS)
-    track = mido.MidiTrack()
-    song.tracks.append(track)
-    track.append(mido.MetaMessage("set_tempo", tempo=500000))
-    track.append(mido.Message("program_change", program=program))
-    # C4 is 261.63 Hz; Kantilo's C4 is 264 Hz, 15.6 cents higher.
-    track.append(mido.Message("pitchwheel", pitch=bend(15.64)))
-    track.append(mido.Message("note_on", note=60, velocity=100))
-    track.append(mido.Message("note_off", note=60, time=8 * TICKS))
-    with tempfile.TemporaryDirectory() as tmp:
-        midi = os.path.join(tmp, "c4.mid")
-        song.save(midi)
-        render(midi, os.path.join(tmp, "c4.wav"))
-        # Mono, four seconds from the start, 16-bit at 22050 Hz like "Standard".
-        subprocess.run(["sox", "-R", os.path.join(tmp, "c4.wav"), "-r", "22050", "-b", "16", "-c", "1",
-                        out_wav, "trim", "0", "4"], check=True)
 
 
 def melody(rng):
@@ -158,9 +137,7 @@ def corpus(folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 4 and sys.argv[1] == "instrument":
-        instrument(sys.argv[2], int(sys.argv[3]))
-    elif len(sys.argv) == 3 and sys.argv[1] == "corpus":
+    if len(sys.argv) == 3 and sys.argv[1] == "corpus":
         corpus(sys.argv[2])
     else:
         sys.exit(__doc__)
