@@ -9,8 +9,8 @@
 #include "CSilentProgressSink.h"
 #include "UiTestKit.h"
 
-// Preview, the notes heard as they are set, and "kantilo --play", heard through a sound
-// server's null sink and compared with the song files generation writes.
+// The editor's play and stop, the preview, the notes heard as they are set, and "kantilo --play",
+// heard through a sound server's null sink and compared with the song files generation writes.
 class TestPreviewAudio : public QObject {
     Q_OBJECT
 
@@ -44,6 +44,28 @@ private slots:
     }
 
     void cleanupTestCase() { QVERIFY(m_server.Stop()); }
+
+    // A generated song sounds from Play until Stop, and not a moment longer.
+    void playSoundsUntilStopped() {
+        CEditorFixture f;
+        f.View().SetSongDir(f.dir.path());
+        f.EnterSong();
+        QVERIFY(f.Generate());
+        f.commands->Player().SetBeep([] { QFAIL("the song did not play"); });
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        f.Action(ID_LIED_SPIELEN)->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return f.commands->Player().IsPlaying(); }, 5000));
+        QTest::qWait(1500);
+        f.Action(ID_LIED_STOPPEN)->trigger();
+        QVERIFY(!f.commands->Player().IsPlaying());
+        QTest::qWait(1500);
+        const QVector<double> rec = recorder.Samples();
+        const auto [first, last] = LoudSpan(rec, 1000);  // the song peaks at 10000
+        const qsizetype heard = (last - first) * 1000 / kRate;
+        QVERIFY2(heard > 900 && heard < 2300, qPrintable(QString::number(heard)));
+        QVERIFY(rec.size() - last > kRate);  // silence after the stop
+    }
 
     // What the preview plays is the generated song, sample for sample, and the cursor marks
     // the note the device's clock says is sounding.
