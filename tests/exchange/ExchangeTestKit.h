@@ -10,6 +10,7 @@
 #include "CMidiWriter.h"
 #include "CMusicXmlReader.h"
 #include "CMusicXmlWriter.h"
+#include "CScalePitch.h"
 #include "CScoreNotes.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
@@ -21,6 +22,20 @@ struct Sound {
     int64_t nLength;
     bool operator==(const Sound&) const = default;
 };
+
+// What an imported song sounds like, in equal-tempered keys; none (and a failure) if refused.
+inline std::vector<Sound> SoundsOf(const CMusicXmlReader::SResult& result) {
+    std::vector<Sound> sounds;
+    if (!result.pController) {
+        ADD_FAILURE() << result.strMessage;
+        return sounds;
+    }
+    for (const CScoreNotes::SSound& sound : CScoreNotes(result.pController->GetSheet()).Sounds()) {
+        sounds.push_back(
+            Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(), sound.nLength});
+    }
+    return sounds;
+}
 
 struct TestSong {
     std::string strName;

@@ -9,7 +9,6 @@
 #include <set>
 
 #include "CMeasureReader.h"
-#include "CScalePitch.h"
 #include "ExchangeTestKit.h"
 
 namespace {
@@ -35,15 +34,6 @@ const std::set<std::string> kWithTwin = {"zweite-stimme", "stichnoten"};
 
 std::string CorpusFile(const std::string& strName) {
     return SourceFile("tests/data/import/" + strName).string();
-}
-
-std::vector<Sound> SoundsOf(const CMusicXmlReader::SResult& result) {
-    std::vector<Sound> sounds;
-    for (const CScoreNotes::SSound& sound : CScoreNotes(result.pController->GetSheet()).Sounds()) {
-        sounds.push_back(
-            Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(), sound.nLength});
-    }
-    return sounds;
 }
 
 // The import sounds as MuseScore plays the score: shifted by whole semitones only when a

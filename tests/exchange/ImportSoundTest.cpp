@@ -5,7 +5,6 @@
 
 #include <sstream>
 
-#include "CScalePitch.h"
 #include "ExchangeTestKit.h"
 
 namespace {
@@ -58,20 +57,6 @@ CMusicXmlReader::SResult Import(const std::string& strText) {
     return CMusicXmlReader::Parse(Bytes(strText.begin(), strText.end()));
 }
 
-// What the imported song sounds like: onset and length in eighths, equal-tempered key.
-std::vector<Sound> SoundsOf(const CMusicXmlReader::SResult& result) {
-    std::vector<Sound> sounds;
-    if (!result.pController) {
-        ADD_FAILURE() << result.strMessage;
-        return sounds;
-    }
-    for (const CScoreNotes::SSound& sound : CScoreNotes(result.pController->GetSheet()).Sounds()) {
-        sounds.push_back(
-            Sound{sound.nOnset, CScalePitch::FromHz(sound.nHz)->MidiKey(), sound.nLength});
-    }
-    return sounds;
-}
-
 // One note after the other, each n eighths long, from nOnset on.
 std::vector<Sound> Line(int64_t nOnset, const std::vector<std::pair<int32_t, int64_t>>& notes) {
     std::vector<Sound> sounds;
@@ -83,16 +68,6 @@ std::vector<Sound> Line(int64_t nOnset, const std::vector<std::pair<int32_t, int
 }
 
 }  // namespace
-
-// A hymnal splits a 4/4 bar at a phrase end into 3 + 1 beats: no silence comes between.
-TEST(MusicXmlSound, AShortMeasureInsideIsJustShorter) {
-    const CMusicXmlReader::SResult result =
-        Import(Score(Time(4, 4), {Notes("C4/1 D4/1 E4/1 F4/1"), Notes("G4/2 A4/1"), Notes("G4/1"),
-                                  Notes("E4/4")}));
-    EXPECT_EQ(SoundsOf(result),
-              Line(0, {{60, 2}, {62, 2}, {64, 2}, {65, 2}, {67, 4}, {69, 2}, {67, 2}, {64, 8}}));
-    EXPECT_TRUE(result.notices.empty());
-}
 
 // 3/4 with a one-beat pickup: rests before it so that the first full measure starts a bar,
 // then the measures follow each other without gaps, notes crossing bar lines tied.

@@ -6,28 +6,8 @@ set -u
 program=$1
 shots=$2
 mkdir -p "$shots"
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-
-finish() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap finish EXIT
-fail() { echo "FEHLER: $*" >&2; exit 1; }
-
-# The server picks a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for i in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb startet nicht"
-export DISPLAY=":$(head -n 1 "$work/display")"
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb startet nicht"
+. "$(dirname "$0")/xvfb_common.sh"
+start_xvfb
 
 # The program's own settings stay in the scratch directory. The settings file is a FIFO there,
 # which the program must take as empty, never wait on, and never replace.

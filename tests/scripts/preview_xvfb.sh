@@ -8,19 +8,7 @@ program=$1
 shots=$2
 source_dir=$3
 mkdir -p "$shots"
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-KANTILO_PULSE_PID=""
-
-finish() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    [ -n "$KANTILO_PULSE_PID" ] && kill "$KANTILO_PULSE_PID" 2>/dev/null
-    rm -rf "$work"
-}
-trap finish EXIT
-fail() { echo "FEHLER: $*" >&2; exit 1; }
+. "$(dirname "$0")/xvfb_common.sh"
 
 servers=$(bash "$source_dir/tools/start-pulse.sh" "$work/pulse") || { echo "übersprungen: kein Soundserver"; exit 77; }
 eval "$servers"
@@ -45,14 +33,7 @@ open(sys.argv[1], "w").write(
     '<part id="P1">' + "".join(measures) + "</part></score-partwise>")
 PY
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for i in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb startet nicht"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb
 
 HOME="$work" XDG_CONFIG_HOME="$work/.config" QT_QPA_PLATFORM=xcb "$program" "$work/lang.musicxml" \
     >"$work/app.log" 2>&1 &

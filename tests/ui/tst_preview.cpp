@@ -17,10 +17,8 @@
 class TestPreview : public QObject {
     Q_OBJECT
 
-    struct CPreviewFixture : CEditorFixture {
-        CPreviewCommands* preview = CPreviewCommands::Attach(frame, *commands, settings);
+    struct CClickFixture : CPreviewFixture {
         QString Status() { return frame.statusBar()->currentMessage(); }
-        QMenu* InstrumentMenu() { return Action(ID_VORHOER_INSTRUMENT)->menu(); }
         void Click(int x, int y) {
             QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
                               QApplication::doubleClickInterval() + 50);
@@ -38,6 +36,13 @@ class TestPreview : public QObject {
     static std::vector<int16_t> Slots(const CWaveFile& wave) {
         return {wave.Samples(), wave.Samples() + wave.GetSize()};
     }
+    // A written song's rate and samples.
+    static std::pair<uint32_t, std::vector<int16_t>> Written(const QString& path) {
+        CWaveFile wave(QFile::encodeName(path).toStdString());
+        wave.ReadHeader();
+        wave.ReadData();
+        return {wave.GetSampleRate(), Slots(wave)};
+    }
 
 private slots:
     // No sound server can be reached: every sound fails with the message.
@@ -46,7 +51,7 @@ private slots:
     // The new entries come after the specified ones, each text once; the preview button
     // after the fifteen specified buttons.
     void menuAndToolbar() {
-        CPreviewFixture f;
+        CClickFixture f;
         const QList<QAction*> menus = f.frame.menuBar()->actions();
         QCOMPARE(menus.at(1)->text(), u"&Sampler"_s);
         const QStringList sampler = Texts(menus.at(1)->menu()->actions());
@@ -55,7 +60,7 @@ private slots:
                               u"&Einstellungen"_s, u"-"_s, u"Lied &vorhören"_s,
                               u"Vorhör-&Instrument"_s, u"Noten beim Setzen &anhören"_s,
                               u"&Mitgelieferte Instrumente verwenden"_s}));
-        QStringList instruments = Texts(f.InstrumentMenu()->actions());
+        QStringList instruments = Texts(f.Action(ID_VORHOER_INSTRUMENT)->menu()->actions());
         QCOMPARE(instruments.first(), u"Standard"_s);
         QCOMPARE(instruments.last(), u"Andere Datei..."_s);
         QVERIFY(instruments.size() >= 8 + 3);
@@ -120,26 +125,21 @@ private slots:
     // a shipped instrument; a clicked note as generation renders a song of that note alone.
     void samplesAreTheGeneratedOnes() {
         for (const char* name : {"Standard", "Trompete"}) {
-            CPreviewFixture f;
+            CClickFixture f;
             f.preview->ChooseInstrument(QString::fromUtf8(name));
             f.EnterSong();
             const std::string path = f.preview->Renderer().InstrumentPath();
-            const QString generated = f.Path(u"lied.wav"_s);
-            CSilentProgressSink sink;
-            f.doc.Generate(sink, path, QFile::encodeName(generated).toStdString(), 10, 264);
-            QCOMPARE(sink.Warning(), std::string());
+            const QString generated = f.Generated(path);
+            QVERIFY(!generated.isEmpty());
             CLied song;
             QCOMPARE(f.preview->Renderer().RenderSheet(f.doc.GetSheet(), song), std::string());
-            CWaveFile written(QFile::encodeName(generated).toStdString());
-            written.ReadHeader();
-            written.ReadData();
-            QCOMPARE(song.GetSampleRate(), written.GetSampleRate());
-            QVERIFY(Slots(song) == Slots(written));
+            const auto [rate, all] = Written(generated);
+            QCOMPARE(song.GetSampleRate(), rate);
+            QVERIFY(Slots(song) == all);
             // The beginning a long song starts with: the same samples as far as it goes.
             CLied beginning;
             QCOMPARE(f.preview->Renderer().RenderSheet(f.doc.GetSheet(), beginning, 5),
                      std::string());
-            const std::vector<int16_t> all = Slots(written);
             QCOMPARE(beginning.GetSize(), uint32_t(5 * song.GetSampleRate() / 4));
             QVERIFY(Slots(beginning) ==
                     std::vector<int16_t>(all.begin(), all.begin() + beginning.GetSize()));
@@ -161,21 +161,19 @@ private slots:
             f.View().SetTool(ETool::eighthRest);
             f.Click(200, 10);
             QVERIFY(!CPreviewCommands::AppendedNote(f.doc.GetSheet(), 5));  // a rest is silent
+            CSilentProgressSink sink;
             CController alone;
             alone.AddNote({80, 10}, ETool::half, false);
             alone.Generate(sink, path, QFile::encodeName(generated).toStdString(), 10, 264);
             CLied note;
             QCOMPARE(f.preview->Renderer().RenderNote(792, 4, note), std::string());
-            CWaveFile one(QFile::encodeName(generated).toStdString());
-            one.ReadHeader();
-            one.ReadData();
-            QVERIFY(Slots(note) == Slots(one));
+            QVERIFY(Slots(note) == Written(generated).second);
         }
     }
 
     // Without an audio output the commands say so in the status bar; the editor goes on.
     void noAudioOutput() {
-        CPreviewFixture f;
+        CClickFixture f;
         f.Action(ID_LIED_VORHOEREN)->trigger();  // an empty song: nothing, not even a message
         QCOMPARE(f.Status(), QString());
         f.Click(80, 25);
@@ -200,9 +198,7 @@ private slots:
     // "kantilo --play" without an audio output: the message and exit 1; an instrument that
     // is neither a file nor shipped: the engine's text; an empty song plays nothing.
     void playWithoutAudioOutput() {
-        const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
-        const QString example =
-            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
+        const QString example = ExampleSong();
         QTemporaryDir dir;
         const QString empty = dir.filePath(u"leer.kt"_s);
         QVERIFY(WriteFile(empty, QByteArray()));
@@ -218,17 +214,17 @@ private slots:
         };
         for (const auto& [args, code, message] : cases) {
             QProcess play;
-            play.start(program, args);
+            play.start(KantiloProgram(), args);
             QVERIFY(play.waitForFinished(30000));
             QCOMPARE(play.exitCode(), code);
             QCOMPARE(QString::fromUtf8(play.readAllStandardError()), message);
         }
     }
 
-    // The cursor: a band over the playing note, scrolled into view on a long song, gone when
-    // cleared.
+    // The cursor's note is scrolled wholly into view on a long song (its colour on screen, and
+    // its going at the stop, are checked in the real editor by preview_xvfb.sh).
     void cursorMarksAndScrolls() {
-        CPreviewFixture f;
+        CClickFixture f;
         f.frame.resize(800, 300);
         f.View().SetTool(ETool::eighth);
         for (int i = 0; i < 200; ++i) {
@@ -244,12 +240,6 @@ private slots:
         QVERIFY(origin.y() > 0);
         const QRect shown(origin, f.View().viewport()->size());
         QVERIFY(shown.contains(QRect(last->x, last->y, last->width, CScoreLayout::kGlyphHeight)));
-        // Marked: orange over white in the band's corner; cleared: white again.
-        const QPoint corner(last->x - origin.x() + 1, last->y - origin.y() + 1);
-        const QColor marked = f.View().viewport()->grab().toImage().pixelColor(corner);
-        QVERIFY2(marked.red() > 240 && marked.blue() < 200, qPrintable(marked.name()));
-        f.View().SetPlayingNote(-1);
-        QCOMPARE(f.View().viewport()->grab().toImage().pixelColor(corner), QColor(Qt::white));
     }
 };
 

@@ -6,29 +6,17 @@
 #include "CController.h"
 #include "CPreviewCommands.h"
 #include "CShippedInstruments.h"
-#include "CSilentProgressSink.h"
 #include "UiTestKit.h"
 
-// Preview, the notes heard as they are set, and "kantilo --play", heard through a sound
-// server's null sink and compared with the song files generation writes.
+// The editor's play and stop, the preview, the notes heard as they are set, and "kantilo --play",
+// heard through a sound server's null sink and compared with the song files generation writes.
 class TestPreviewAudio : public QObject {
     Q_OBJECT
 
     CPrivateSoundServer m_server;
 
-    // The editor with the preview commands over its own settings, playing with instrument.
-    struct CPreviewFixture : CEditorFixture {
-        explicit CPreviewFixture(const QString& instrument) {
-            preview->ChooseInstrument(instrument);
-        }
-        CPreviewCommands* preview = CPreviewCommands::Attach(frame, *commands, settings);
-        // The song as "Lied generieren" writes it with the preview's instrument.
-        QString Generated(const std::string& instrumentPath) {
-            const QString path = Path(u"generiert.wav"_s);
-            CSilentProgressSink sink;
-            doc.Generate(sink, instrumentPath, QFile::encodeName(path).toStdString(), 10, 264);
-            return sink.Warning().empty() ? path : QString();
-        }
+    struct CPlayingFixture : CPreviewFixture {
+        explicit CPlayingFixture(const QString& instrument) { preview->ChooseInstrument(instrument); }
     };
 
     static std::string Shipped(const char* name) {
@@ -45,10 +33,32 @@ private slots:
 
     void cleanupTestCase() { QVERIFY(m_server.Stop()); }
 
+    // A generated song sounds from Play until Stop, and not a moment longer.
+    void playSoundsUntilStopped() {
+        CEditorFixture f;
+        f.View().SetSongDir(f.dir.path());
+        f.EnterSong();
+        QVERIFY(f.Generate());
+        f.commands->Player().SetBeep([] { QFAIL("the song did not play"); });
+        CMonitorRecorder recorder;
+        QVERIFY(recorder.Start());
+        f.Action(ID_LIED_SPIELEN)->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return f.commands->Player().IsPlaying(); }, 5000));
+        QTest::qWait(1500);
+        f.Action(ID_LIED_STOPPEN)->trigger();
+        QVERIFY(!f.commands->Player().IsPlaying());
+        QTest::qWait(1500);
+        const QVector<double> rec = recorder.Samples();
+        const auto [first, last] = LoudSpan(rec, 1000);  // the song peaks at 10000
+        const qsizetype heard = (last - first) * 1000 / kRate;
+        QVERIFY2(heard > 900 && heard < 2300, qPrintable(QString::number(heard)));
+        QVERIFY(rec.size() - last > kRate);  // silence after the stop
+    }
+
     // What the preview plays is the generated song, sample for sample, and the cursor marks
     // the note the device's clock says is sounding.
     void previewSoundsAsGeneratedWithCursor() {
-        CPreviewFixture f(u"Klavier"_s);
+        CPlayingFixture f(u"Klavier"_s);
         f.EnterSong();
         QTest::qWait(700);  // the last click's note has sounded
         const QString generated = f.Generated(Shipped("Klavier"));
@@ -85,7 +95,7 @@ private slots:
     // A song longer than the quick start plays its beginning first and goes on seamlessly
     // with the rest.
     void longSongGoesOnSeamlessly() {
-        CPreviewFixture f(u"Gitarre"_s);
+        CPlayingFixture f(u"Gitarre"_s);
         for (int i = 0; i < 56; ++i) {
             f.doc.AddNote({0, 6 + (i * 5) % 45}, ETool::eighth, false);
         }
@@ -101,7 +111,7 @@ private slots:
 
     // Stop silences the preview within a tenth of a second; so do a click and New.
     void stopSilencesAtOnce() {
-        CPreviewFixture f(u"Standard"_s);
+        CPlayingFixture f(u"Standard"_s);
         f.EnterSong();
         QTest::qWait(700);
         CMonitorRecorder recorder;
@@ -139,7 +149,7 @@ private slots:
 
     // A note set by a click sounds at once as generation renders it alone, cut after 0.6 s.
     void clickedNoteSounds() {
-        CPreviewFixture f(u"Orgel"_s);
+        CPlayingFixture f(u"Orgel"_s);
         f.View().SetTool(ETool::whole);  // two seconds, so the limit applies
         // The one-note song, generated for comparison.
         QTest::mouseClick(f.View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(80, 25));
@@ -163,9 +173,7 @@ private slots:
 
     // The command line plays the same song, exits 0 when done and 130 on Ctrl+C.
     void playOnTheCommandLine() {
-        const QString program = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
-        const QString example =
-            qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
+        const QString program = KantiloProgram(), example = ExampleSong();
         QTemporaryDir dir;
         const QString generated = dir.filePath(u"lied.wav"_s);
         QCOMPARE(QProcess::execute(program,

@@ -99,8 +99,7 @@ private slots:
         const QString kt = m_f->Path(u"lied.kt"_s), cli = m_f->Path(u"cli.wav"_s);
         QVERIFY(m_f->doc.OnSaveDocument(QFile::encodeName(kt).toStdString()).Ok());
         QProcess kantilo;
-        kantilo.start(qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s,
-                      {kt, u"-o"_s, cli});
+        kantilo.start(KantiloProgram(), {kt, u"-o"_s, cli});
         QVERIFY(kantilo.waitForFinished(60000) && kantilo.exitCode() == 0);
         QCOMPARE(FileBytes(song), FileBytes(cli));
 
