@@ -130,14 +130,18 @@ private slots:
     // own words and 1 instead of an abort or another message, and the older file stays alone.
     void runningOutOfMemoryIsReported() {
 #ifdef __SANITIZE_ADDRESS__
-        // AddressSanitizer's allocator is the one to fail; it warns of each failure itself.
+        // AddressSanitizer's allocator is the one to fail; it warns of each failure itself, and
+        // ends the program on a failed operator new instead of throwing, so the import (whose
+        // buffers come from new) is checked in the plain build only.
         const QString limit =
             u"export ASAN_OPTIONS=\"$ASAN_OPTIONS:allocator_may_return_null=1:"
             u"max_allocation_size_mb=4\";"_s;
+        const QStringList names = {u"alt.pdf"_s, u"alt.png"_s};
 #else
         const QString limit =
             u"export "
             u"LD_PRELOAD=" KANTILO_FAILING_ALLOCATION u" KANTILO_FAIL_ALLOCATION_FROM=4194304;"_s;
+        const QStringList names = {u"alt.pdf"_s, u"alt.png"_s, u"alt.kt"_s};
 #endif
         static const QRegularExpression warning(
             u"==[0-9]+==WARNING: AddressSanitizer failed to allocate 0x[0-9a-f]+ bytes\n"_s);
@@ -150,7 +154,7 @@ private slots:
         QVERIFY(QFileInfo(m_dir.filePath(u"sehr-lang.musicxml"_s)).size() > 4194304);
         QVERIFY(QFile::remove(longSong));
         // (An SVG, written page by page, never asks for a block that large.)
-        for (const QString& name : {u"alt.pdf"_s, u"alt.png"_s, u"alt.kt"_s}) {
+        for (const QString& name : names) {
             const QString old = m_dir.filePath(name);
             const QString input = name.endsWith(u".kt"_s)
                                       ? m_dir.filePath(u"sehr-lang.musicxml"_s)

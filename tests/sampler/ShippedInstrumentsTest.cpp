@@ -65,8 +65,9 @@ TEST(ShippedInstruments, EachPlaysEveryPitchInTune) {
         for (const uint16_t pitch : {264, 330, 396, 528, 880}) {
             CSilentProgressSink sink;
             CLied song;
-            CController::RenderNote(sink, instrument, song, pitch, 4, 10);
-            // The attack left out, one second of the note.
+            CController::RenderNote(sink, instrument, song, pitch, 8, 10);
+            // A whole note (two seconds): the attack left out, one second of it.
+            ASSERT_GE(song.GetSize(), uint32_t(4410 + 44100));
             std::vector<double> samples(song.Samples() + 4410, song.Samples() + 4410 + 44100);
             const double found = StrongestFrequency(samples, 44100, pitch * 0.9, pitch * 1.1);
             EXPECT_NEAR(found / pitch, 1.0, 0.005) << "pitch " << pitch << ": " << found;
