@@ -25,6 +25,7 @@ public:
         std::string strMessage;                    // German, when no melody was found
         std::vector<CNoteDecoder::SNote> notes;    // as heard, before any shift
         double fQuarters = 0;                      // the tempo the grid has
+        int64_t nFirstInBar = 0;                   // eighths of its bar before the first note
     };
 
     // The recording's name is used in messages only.

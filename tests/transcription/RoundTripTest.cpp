@@ -99,3 +99,63 @@ TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
         << kept.strMessage;
     EXPECT_TRUE(kept.notices.empty());
 }
+
+namespace {
+
+// The render of strEntries with fSeconds of silence before it, transcribed.
+CTranscriber::SResult AfterSilence(const ScratchDir& dir, const std::string& strEntries,
+                                   double fSeconds) {
+    Render(strEntries, "Standard", dir.File("lied.wav"));
+    const CRecording::SLoad load = CRecording::Load(dir.File("lied.wav"));
+    EXPECT_NE(load.pRecording, nullptr) << load.strMessage;
+    const std::span<const float> samples = load.pRecording->Samples();
+    const auto nSilence = sf_count_t(fSeconds * load.pRecording->Rate());
+    WriteRecording(dir.File("still.wav"), kWave, int(load.pRecording->Rate()), 1,
+                   nSilence + sf_count_t(samples.size()), [&](sf_count_t f, int) {
+                       return f < nSilence ? 0.0F : samples[size_t(f - nSilence)];
+                   });
+    return CTranscriber::TranscribeFile(dir.File("still.wav"), {});
+}
+
+}  // namespace
+
+// Silence before a melody that is not a whole number of eighths is no part of the song: it is
+// dropped, and the bar lines go where the melody sounds metrical. "repeats" begins on a
+// downbeat and "pickup" with its quarter rest again; the scale run of "rests" sounds better
+// from the downbeat two eighths later, so it comes back as a pickup of six eighths.
+TEST(TranscriptionRoundTrip, SilenceBeforeTheMelodyIsDropped) {
+    const int64_t kFirstOnsets[] = {0, 2, 2};  // of kSongs, in the song that comes back
+    ScratchDir dir;
+    for (size_t nSong = 0; nSong < std::size(kSongs); ++nSong) {
+        const RoundTripSong& song = kSongs[nSong];
+        for (const double fSeconds : {0.3, 0.6, 1.3}) {
+            SCOPED_TRACE(std::string(song.pName) + " after " + std::to_string(fSeconds) + " s");
+            const CTranscriber::SResult result = AfterSilence(dir, song.pEntries, fSeconds);
+            ASSERT_NE(result.pController, nullptr) << result.strMessage;
+            CController entered;
+            Enter(entered, song.pEntries);
+            EXPECT_EQ(SoundsText(result.pController->GetSheet(), true),
+                      SoundsText(entered.GetSheet(), true));
+            EXPECT_EQ(CScoreNotes(result.pController->GetSheet()).Sounds().front().nOnset,
+                      kFirstOnsets[nSong]);
+            EXPECT_EQ(result.notices,
+                      std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt."});
+        }
+    }
+}
+
+// A melody that begins on the third beat, recorded after some silence, comes back with its
+// pickup: the half rest the importer pads it with, then the same sounds.
+TEST(TranscriptionRoundTrip, AMelodyFromTheThirdBeatComesBackAsAPickup) {
+    const std::string strEntries = "C4/14 G4/2 G4/2 C5/4 G4/4 E5/4 C5/2 A4/2 G4/8";
+    ScratchDir dir;
+    CController entered;
+    Enter(entered, strEntries);
+    for (const double fSeconds : {0.3, 1.3}) {
+        const CTranscriber::SResult result = AfterSilence(dir, strEntries, fSeconds);
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()))
+            << fSeconds;
+        EXPECT_EQ(result.nFirstInBar, 4);
+    }
+}
