@@ -23,6 +23,13 @@ constexpr double kMinVoicedShare = 0.3;
 // eighth): Kantilo's own renders, which begin on a bar line, are found within 20 ms at 120
 // quarters a minute; a silence of a whole number of eighths plus a fifth of one is not.
 constexpr double kOnGridLine = 0.1;
+// Where each step of the work has brought it, in percent, for SOptions::progress: reading the
+// file, then the pitch of every frame (the longest step), the grid, the notes, the score.
+constexpr int kRead = 20;
+constexpr int kFramesFound = 75;
+constexpr int kGridFound = 80;
+constexpr int kNotesFound = 95;
+constexpr int kDone = 100;
 
 // Width of keys (semitones) with the key at at moved by nBy.
 int WidthWith(const std::vector<int>& keys, std::vector<int>::const_iterator at, int nBy) {
@@ -78,17 +85,34 @@ bool CTranscriber::SoundsMelody(const CPitchFrames& frames) {
     return nLoud > 0 && double(nVoiced) >= kMinVoicedShare * double(nLoud);
 }
 
+bool CTranscriber::GoesOn(const SOptions& options, int nPercent, SResult& result) {
+    if (options.progress && !options.progress(nPercent)) {
+        result = SResult();
+        result.bCancelled = true;
+    }
+    return !result.bCancelled;
+}
+
 CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
                                                const SOptions& options,
                                                const std::string& strName) {
     SResult result;
+    if (!GoesOn(options, kRead, result)) {
+        return result;
+    }
     const CPitchFrames frames(recording);
-    if (SoundsMelody(frames)) {
+    if (SoundsMelody(frames) && GoesOn(options, kFramesFound, result)) {
         const CBeatGrid grid(frames, options.quarters);
+        if (!GoesOn(options, kGridFound, result)) {
+            return result;
+        }
         result.notes = CNoteDecoder::Decode(frames, grid);
         result.fQuarters = grid.HasGrid() ? grid.Quarters() : 0;
         result.nFirstInBar =
             CBarPhase::OfFirstNote(result.notes, grid.HasGrid() && StartsOnGridLine(grid));
+    }
+    if (result.bCancelled || !GoesOn(options, kNotesFound, result)) {
+        return result;
     }
     if (result.notes.empty()) {
         result.strMessage = "In der Aufnahme " + Quoted(strName) +
@@ -96,6 +120,7 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
         return result;
     }
     Enter(result, options, strName);
+    GoesOn(options, kDone, result);
     return result;
 }
 
@@ -175,10 +200,15 @@ void CTranscriber::Enter(SResult& result, const SOptions& options, const std::st
 
 CTranscriber::SResult CTranscriber::TranscribeFile(const std::string& strPath,
                                                    const SOptions& options) {
-    const CRecording::SLoad load = CRecording::Load(strPath);
+    std::function<bool(double)> reading;
+    if (options.progress) {
+        reading = [&options](double fShare) { return options.progress(int(fShare * kRead)); };
+    }
+    const CRecording::SLoad load = CRecording::Load(strPath, reading);
     if (!load.pRecording) {
         SResult result;
         result.strMessage = load.strMessage;
+        result.bCancelled = load.bCancelled;
         return result;
     }
     return Transcribe(*load.pRecording, options, strPath);
