@@ -28,6 +28,8 @@ constexpr float kRiseStart = 3;
 // Semitones a held key must move to be a new note, and may waver within a steady one.
 constexpr float kNewKeyDistance = 0.7f;
 constexpr float kSameKeyDistance = 0.5f;
+// A level sinking this many dB below the sound on both sides for a moment parts two notes.
+constexpr float kNotchDip = 12;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
 constexpr size_t kOnsetSpacing = 16;
 
@@ -87,6 +89,15 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
                              (Voiced(frames, n + 3) || Voiced(frames, n + 5));
+        // The notch between two notes marks the very start of the second: its last deepest frame.
+        const bool bNotch = all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
+                            (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
+                            (Voiced(frames, n + 3) || Voiced(frames, n + 8));
+        if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
+            m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
+            nLastOnset = n;
+            continue;
+        }
         // A key taking over right after an attack belongs to that attack, and the other way.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             // A slow attack began where its rise did, some frames before the rise is steepest.
