@@ -20,9 +20,10 @@ constexpr float kSilence = -60;
 // Of the loud frames, at least this share must sound a pitch: noise and chords do not.
 constexpr double kMinVoicedShare = 0.3;
 // A recording begins on a grid line when one lies this close to its start (a share of the
-// eighth): Kantilo's own renders, which begin on a bar line, are found within 20 ms at 120
-// quarters a minute; a silence of a whole number of eighths plus a fifth of one is not.
-constexpr double kOnGridLine = 0.1;
+// eighth): Kantilo's own renders, which begin on a bar line, are found within 0.06 of an eighth
+// with every shipped instrument; a silence of a whole number of eighths and a fifth is found
+// 0.17 off.
+constexpr double kOnGridLine = 0.12;
 // Where each step of the work has brought it, in percent, for SOptions::progress: reading the
 // file, then the pitch of every frame (the longest step), the grid, the notes, the score.
 constexpr int kRead = 20;
