@@ -35,6 +35,8 @@ constexpr size_t kNotchBefore = 16;
 constexpr size_t kNotchAfter = 24;
 constexpr size_t kNotchRecovery = 8;
 constexpr float kNotchRise = 3;
+constexpr size_t kNotchFall = 4;
+constexpr float kNotchSteep = 6;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
 constexpr size_t kHoldReach = 4;
@@ -160,7 +162,8 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
                                       loudest(j + kNotchAfter / 4, j + kNotchAfter));
         // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
         // notch the next note sounds again within 20 ms.
-        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise) {
+        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
+            levels[j - kNotchFall] < levels[j] + kNotchSteep) {
             continue;
         }
         float& fDip = m_frames[std::min(m_frames.size() - 1, (j * nPart + nPart) / nHop)].fDip;
