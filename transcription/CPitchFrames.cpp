@@ -62,23 +62,28 @@ struct SAubioDeleter {
 // that pitch). A chord makes YIN hear the common fundamental far below its notes, where
 // nothing sounds: that share is then near 0.
 double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nRate) {
+    // One pass with the three Goertzel filters side by side: their chains do not wait for
+    // one another.
+    std::array<double, 3> coefficients{}, s1{}, s2{};
+    for (size_t h = 0; h < coefficients.size(); ++h) {
+        coefficients[h] = 2 * std::cos(kTwoPi * double(h + 1) * fHz / nRate);
+    }
     double fEnergy = 0;
     for (size_t i = 0; i < n; ++i) {
-        fEnergy += double(pSamples[i]) * pSamples[i];
+        const double v = pSamples[i];
+        fEnergy += v * v;
+        for (size_t h = 0; h < coefficients.size(); ++h) {
+            const double s0 = v + coefficients[h] * s1[h] - s2[h];
+            s2[h] = s1[h];
+            s1[h] = s0;
+        }
     }
     if (fEnergy <= 0) {
         return 0;
     }
     double fShare = 0;
-    for (int h = 1; h <= 3; ++h) {
-        const double fCoefficient = 2 * std::cos(kTwoPi * h * fHz / nRate);
-        double s1 = 0, s2 = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const double s0 = pSamples[i] + fCoefficient * s1 - s2;
-            s2 = s1;
-            s1 = s0;
-        }
-        fShare += 2 * (s1 * s1 + s2 * s2 - fCoefficient * s1 * s2) / (double(n) * fEnergy);
+    for (size_t h = 0; h < coefficients.size(); ++h) {
+        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) / (double(n) * fEnergy);
     }
     return fShare;
 }
