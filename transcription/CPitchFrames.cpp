@@ -57,6 +57,9 @@ struct SAubioDeleter {
     void operator()(fvec_t* p) const { del_fvec(p); }
 };
 
+// Frames between two reports of the progress: ten seconds of sound.
+constexpr size_t kProgressFrames = 1000;
+
 // The analysis window: the power of two nearest to 46 ms, long enough for E2's period.
 // The share of a window's energy in the first three harmonics of fHz (1 for a pure tone of
 // that pitch). A chord makes YIN hear the common fundamental far below its notes, where
@@ -97,11 +100,14 @@ uint32_t WindowFor(uint32_t nRate) {
 }
 }  // namespace
 
-CPitchFrames::CPitchFrames(const CRecording& recording) {
+CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress) {
     const uint32_t nHop = std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
-    ReadPitches(recording, nHop);
+    if (!ReadPitches(recording, nHop, progress)) {
+        m_bCancelled = true;
+        return;
+    }
     Tune();
     FindVoiced();
     BridgeSlowStarts();
@@ -178,20 +184,24 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
 // the results are written half a window earlier.
-void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
+bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress) {
     const uint32_t nWindow = WindowFor(recording.Rate());
     std::unique_ptr<aubio_pitch_t, SAubioDeleter> pPitch(
         new_aubio_pitch("yinfast", nWindow, nHop, recording.Rate()));
     std::unique_ptr<fvec_t, SAubioDeleter> pIn(new_fvec(nHop));
     std::unique_ptr<fvec_t, SAubioDeleter> pOut(new_fvec(1));
     if (!pPitch || !pIn || !pOut) {
-        return;
+        return true;
     }
     aubio_pitch_set_unit(pPitch.get(), "midi");
     aubio_pitch_set_silence(pPitch.get(), -90);
     const size_t nLag = (nWindow / 2 + nHop / 2) / nHop;
     const float* pSamples = recording.Samples().data();
     for (size_t n = 0; n < m_frames.size() + nLag; ++n) {
+        if (progress && n % kProgressFrames == kProgressFrames - 1 &&
+            !progress(double(n) / double(m_frames.size() + nLag))) {
+            return false;
+        }
         for (uint32_t i = 0; i < nHop; ++i) {
             const size_t nAt = n * nHop + i;
             pIn->data[i] = nAt < recording.Samples().size() ? pSamples[nAt] : 0.0f;
@@ -210,6 +220,7 @@ void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
             }
         }
     }
+    return true;
 }
 
 // An instrument tuned a little sharp or flat as a whole (a piano's stretched tuning, Kantilo's
