@@ -36,6 +36,9 @@ constexpr size_t kNotchAfter = 24;
 constexpr size_t kNotchRecovery = 8;
 constexpr float kNotchRise = 3;
 constexpr size_t kNotchFall = 4;
+// A sag is looked for against the loudest frames 40 to 80 ms before and 50 to 100 ms after.
+constexpr size_t kSagBefore = 8;
+constexpr size_t kSagAfter = 10;
 constexpr float kNotchSteep = 6;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
@@ -104,6 +107,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     const uint32_t nHop = std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
+    FindSags();
     if (!ReadPitches(recording, nHop, progress)) {
         m_bCancelled = true;
         return;
@@ -179,6 +183,24 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
         }
         float& fDip = m_frames[std::min(m_frames.size() - 1, (j * nPart + nPart) / nHop)].fDip;
         fDip = std::max(fDip, fSides - levels[j]);
+    }
+}
+
+// Two notes of one pitch played by a soft instrument (a recorder, a voice) part in a gap of a
+// few hundredths of a second that the release and the room half fill: the level sags over
+// tens of milliseconds and slowly comes back.
+void CPitchFrames::FindSags() {
+    const size_t nFrames = m_frames.size();
+    const auto loudest = [this](size_t nFrom, size_t nTo) {
+        float fLoudest = -120;
+        for (size_t k = nFrom; k < nTo; ++k) {
+            fLoudest = std::max(fLoudest, m_frames[k].fLevel);
+        }
+        return fLoudest;
+    };
+    for (size_t n = kSagBefore; n + kSagAfter < nFrames; ++n) {
+        const float fSides = std::min(loudest(n - kSagBefore, n - kSagBefore / 2), loudest(n + kSagAfter / 2, n + kSagAfter));
+        m_frames[n].fSag = std::max(0.0f, fSides - m_frames[n].fLevel);
     }
 }
 

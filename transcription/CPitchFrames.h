@@ -18,6 +18,7 @@ public:
         float fConfidence = 0;
         float fRise = 0;  // dB the level rose over the last few frames, never negative
         float fDip = 0;   // dB the level sank for a moment below the sound on either side
+        float fSag = 0;   // dB the level sank for a while below the sound on either side
     };
 
     static constexpr double kFrameSeconds = 0.01;
@@ -52,6 +53,7 @@ public:
 private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
+    void FindSags();
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void FindVoiced();
