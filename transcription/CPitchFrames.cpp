@@ -24,6 +24,8 @@ constexpr size_t kTailFrames = 50;
 // a dying string or bell falls more slowly.
 constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
+// dB more a release falls within kFallFrames frames than the kFallFrames frames before.
+constexpr float kFasterFall = 3;
 // The level rise is measured every quarter frame against the quietest of the last eight
 // levels, so that the short fade between two notes of one pitch shows, and slower attacks.
 constexpr uint32_t kRiseParts = 4;
@@ -272,8 +274,8 @@ void CPitchFrames::FindVoiced() {
 }
 
 // A frame far below the loudest of the last half second is the echo of a note that ended
-// when the level fell steeply on the way down; a plucked or struck note that dies away slowly
-// still sounds.
+// when the level fell steeply, or faster than before, on the way down; a plucked or struck
+// note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n) const {
     size_t nLoudest = n;
     for (size_t k = n >= kTailFrames ? n - kTailFrames : 0; k < n; ++k) {
@@ -289,6 +291,14 @@ bool CPitchFrames::IsTail(size_t n) const {
         }
         if (fBefore - m_frames[k].fLevel >= kSteepFall) {
             return true;
+        }
+        // A sustained note let go: the level, steady or dying slowly until then, falls faster.
+        if (k >= nLoudest + 2 * kFallFrames) {
+            const float fNow = m_frames[k - kFallFrames].fLevel - m_frames[k].fLevel;
+            const float fThen = m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;
+            if (fNow - fThen >= kFasterFall) {
+                return true;
+            }
         }
     }
     return false;
