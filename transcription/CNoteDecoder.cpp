@@ -52,9 +52,10 @@ struct CNoteDecoder::SSlot {
     double fVoiced = 0;              // share of the middle frames that sound
     std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
     std::vector<float> heard;          // the keys of the middle frames that sound
-    double fAttack = 0;              // 0 to 1
-    double fSag = 0;                 // 0 to 1
-    double fWaver = 0;               // 0 to 1, sagging in the middle of the eighth
+    double fAttack = 0;              // 0 to 1: how surely a note begins with the eighth
+    // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
+    // wavering in its middle.
+    double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0;
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -86,27 +87,40 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         for (double& v : slot.keys) {
             v /= nCount;
         }
-        const auto attackFirst = size_t(std::max(0.0, (t + kAttackFrom * e) / fFrame));
-        const auto attackLast = std::min(all.size(), size_t(std::max(0.0, (t + kAttackTo * e) / fFrame)));
-        for (size_t n = attackFirst; n < attackLast; ++n) {
-            slot.fAttack = std::max({slot.fAttack, std::clamp((all[n].fRise - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0,
-                                     std::clamp((all[n].fDip - kDipFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0});
-            slot.fSag = std::max(slot.fSag, std::clamp((all[n].fSag - kSagFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
-        }
-        const auto middleFirst = size_t(std::max(0.0, (t + kWaverFrom * e) / fFrame));
-        const auto middleLast = std::min(all.size(), size_t(std::max(0.0, (t + kWaverTo * e) / fFrame)));
-        for (size_t n = middleFirst; n < middleLast; ++n) {
-            slot.fWaver = std::max(slot.fWaver, std::clamp((all[n].fSag - kSagFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
-        }
+        const auto strongest = [&](double fFrom, double fTo, float CPitchFrames::SFrame::*pCue, float fCueFloor) {
+            return Strongest(all, t + fFrom * e, t + fTo * e, pCue, fCueFloor);
+        };
+        slot.fNotch = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fDip, kDipFloor);
+        slot.fRise = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fRise, fFloor);
+        slot.fSag = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fSag, kSagFloor);
+        slot.fMiddleRise = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fRise, fFloor);
+        slot.fMiddleSag = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fSag, kSagFloor);
         slots.push_back(slot);
     }
-    // A sag counts as far as the sound does not sag as much of itself, in the middle of the
-    // eighths on either side (a whistle's tremolo, a choir's swell).
+    // A rise counts as far as the sound before did not rise as much of itself in the middle of
+    // its last eighth, a sag as far as it does not sag as much in the middle of the eighths on
+    // either side (a whistle's tremolo, a choir's swell; a slow attack still rises after the
+    // start of its eighth). The sharp notch between two notes always counts.
     for (size_t s = slots.size(); s-- > 0;) {
-        const double fWaver = std::max(slots[s].fWaver, s > 0 ? slots[s - 1].fWaver : 0.0);
-        slots[s].fAttack = std::max(slots[s].fAttack, slots[s].fSag - fWaver);
+        SSlot& slot = slots[s];
+        const SSlot& before = s > 0 ? slots[s - 1] : slot;
+        slot.fAttack = std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
+                                 slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag)});
     }
     return slots;
+}
+
+// How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1
+// from kAttackSpan dB above it.
+double CNoteDecoder::Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
+                               float CPitchFrames::SFrame::*pCue, float fFloor) {
+    const auto first = size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds));
+    const auto last = std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
+    double fStrongest = 0;
+    for (size_t n = first; n < last; ++n) {
+        fStrongest = std::max(fStrongest, std::clamp((all[n].*pCue - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+    }
+    return fStrongest;
 }
 
 // One eighth of the Viterbi pass: from the costs of the states so far to those after slot,

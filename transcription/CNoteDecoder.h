@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "CPitchFrames.h"
+
 class CBeatGrid;
-class CPitchFrames;
 
 // Reads the melody off the grid of eighths with one Viterbi pass: in every eighth the voice
 // rests, begins a note of some pitch class, or holds the note before; each note then takes the
@@ -34,5 +35,7 @@ private:
     using SFrom = std::array<int, kStates>;
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
+                            float CPitchFrames::SFrame::*pCue, float fFloor);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
 };
