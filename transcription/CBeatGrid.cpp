@@ -25,6 +25,12 @@ constexpr size_t kGapFrames = 3;
 // rise by kRiseStart dB or more, one after another.
 constexpr size_t kRiseFrames = 8;
 constexpr float kRiseStart = 3;
+// A level attack counts fully towards the grid when it rises kAttackSpan dB more than
+// kAttackMargin dB above the sound's own unsteadiness, and not at all below that margin: a
+// choir's or a whistle's wavering rises as sharply as an attack now and then, and those false
+// attacks fall anywhere; a new key counts fully.
+constexpr float kAttackMargin = 2;
+constexpr float kAttackSpan = 8;
 // Semitones a held key must move to be a new note, and may waver within a steady one.
 constexpr float kNewKeyDistance = 0.7f;
 constexpr float kSameKeyDistance = 0.5f;
@@ -35,6 +41,10 @@ constexpr size_t kOnsetSpacing = 16;
 float ClassDistance(float fA, float fB) {
     const float d = fA - fB;
     return std::abs(d - 12 * std::round(d / 12));
+}
+
+double AttackWeight(float fRise, float fSteadyRise) {
+    return std::clamp(double(fRise - fSteadyRise - kAttackMargin) / kAttackSpan, 0.0, 1.0);
 }
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
@@ -96,6 +106,7 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
                 --nStart;
             }
             m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
+            m_weights.push_back(bOnset ? 1.0 : AttackWeight(all[n].fRise, frames.SteadyRise()));
             nLastOnset = n;
         }
     }
@@ -104,22 +115,22 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
 // How well the onsets fall on a grid of this eighth (1 for all exactly on it), and the phase.
 double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
     std::complex<double> sum;
-    size_t n = 0;
-    for (const double t : m_onsets) {
-        if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
+    double fWeights = 0;
+    for (size_t i = 0; i < m_onsets.size(); ++i) {
+        if (m_onsets[i] > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
             break;
         }
-        sum += std::polar(1.0, kTwoPi * t / fEighth);
-        ++n;
+        sum += std::polar(m_weights[i], kTwoPi * m_onsets[i] / fEighth);
+        fWeights += m_weights[i];
     }
     if (pPhase != nullptr) {
         const double fTurn = std::arg(sum) / kTwoPi;
         *pPhase = fEighth * (fTurn - std::floor(fTurn));
     }
-    return n == 0 ? 0 : std::abs(sum) / double(n);
+    return fWeights <= 0 ? 0 : std::abs(sum) / fWeights;
 }
 
-// The share of the onsets that fall on a grid of this eighth, each counted fully within
+// The (weighted) share of the onsets that fall on a grid of this eighth, each counted fully within
 // kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
 // sound's false attack) weigh no more against the right grid than against any other.
 double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
@@ -130,19 +141,20 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
         // The second pass takes the phase from the onsets near the first pass's lines only.
         std::complex<double> near;
         fSum = 0;
-        size_t n = 0;
-        for (const double t : m_onsets) {
+        double fWeights = 0;
+        for (size_t i = 0; i < m_onsets.size(); ++i) {
+            const double t = m_onsets[i];
             if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
                 break;
             }
             const double fOff = (t - fPhase) / fEighth;
             const double fDeviation = std::abs(fOff - std::round(fOff));
-            const double fWeight = std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
+            const double fWeight = m_weights[i] * std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
             near += fWeight * std::polar(1.0, kTwoPi * t / fEighth);
             fSum += fWeight;
-            ++n;
+            fWeights += m_weights[i];
         }
-        fSum = n == 0 ? 0 : fSum / double(n);
+        fSum = fWeights <= 0 ? 0 : fSum / fWeights;
         fPhase = fEighth * std::arg(near) / kTwoPi;
     }
     if (pPhase != nullptr) {
@@ -176,20 +188,22 @@ double CBeatGrid::FindEighth() const {
     return fChosen;
 }
 
-// A least-squares line through the onsets and the eighths they fall on, twice.
+// A least-squares line through the onsets (as sure as they are) and the eighths they fall on,
+// three times.
 void CBeatGrid::Refine() {
     for (int nPass = 0; nPass < 3; ++nPass) {
         double sk = 0, st = 0, skk = 0, skt = 0, n = 0;
-        for (const double t : m_onsets) {
+        for (size_t i = 0; i < m_onsets.size(); ++i) {
+            const double t = m_onsets[i], w = m_weights[i];
             const double k = std::round((t - m_fPhase) / m_fEighth);
             if (std::abs(t - m_fPhase - k * m_fEighth) > 0.25 * m_fEighth) {
                 continue;
             }
-            sk += k;
-            st += t;
-            skk += k * k;
-            skt += k * t;
-            n += 1;
+            sk += w * k;
+            st += w * t;
+            skk += w * k * k;
+            skt += w * k * t;
+            n += w;
         }
         const double fDenominator = n * skk - sk * sk;
         if (n < 3 || fDenominator <= 0) {
