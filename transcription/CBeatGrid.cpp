@@ -36,6 +36,26 @@ constexpr float kNewKeyDistance = 0.7f;
 constexpr float kSameKeyDistance = 0.5f;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
 constexpr size_t kOnsetSpacing = 16;
+// A new key began where the last one was last heard, when that is at most this many frames
+// before the new one holds: a bowed string's or a voice's change of note is heard as neither
+// key for a while.
+constexpr size_t kChangeFrames = 30;
+// The same key heard again after a gap of fewer than kReturnFrames frames is a new note as far
+// as the level dipped in the gap: kReturnDip dB count nothing, kReturnSpan dB more count
+// fully. The pitch tracker losing a steady tone for a few frames is no new note.
+constexpr size_t kReturnFrames = 30;
+constexpr float kReturnDip = 3;
+constexpr float kReturnSpan = 6;
+
+// What the scan for onsets remembers of the key heard last.
+struct SKeyTrack {
+    float fKey = -1;        // -1 after a silence
+    size_t nLastHeld = 0;   // the last frame that held fKey
+    float fBeforeGap = -1;  // the key heard before the current gap of frames without one
+    float fGapLowest = 0;   // the lowest level within that gap, dB
+    size_t nGap = 0;        // frames in that gap
+    size_t nSilent = kGapFrames;
+};
 
 // Semitones between two keys' pitch classes (0 to 6).
 float ClassDistance(float fA, float fB) {
@@ -49,6 +69,47 @@ double AttackWeight(float fRise, float fSteadyRise) {
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
     return n < frames.Frames().size() && frames.IsVoiced(n);
+}
+
+// Whether a key clearly off the last one (not a detuned or wavering tone of it) begins to
+// hold at frame n.
+bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
+    return held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
+           n + kStableFrames <= held.size() &&
+           std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
+                       [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; });
+}
+
+// Keeps the gap of frames without a key before frame n, and forgets the key after a silence.
+void FollowGap(SKeyTrack& track, const std::vector<float>& held, float fLevel, size_t n) {
+    track.nSilent = held[n] < 0 ? track.nSilent + 1 : 0;
+    if (held[n] < 0) {
+        if (track.nSilent == 1) {
+            track.fBeforeGap = track.fKey;
+            track.fGapLowest = fLevel;
+            track.nGap = 0;
+        }
+        track.fGapLowest = std::min(track.fGapLowest, fLevel);
+        ++track.nGap;
+    }
+    if (track.nSilent >= kGapFrames) {
+        track.fKey = -1;
+    }
+}
+
+// How sure a key beginning to hold at frame n is a new note: fully, unless it is the key
+// heard before a short gap and the level hardly dipped in that gap.
+double NewKeyWeight(const SKeyTrack& track, const CPitchFrames& frames, float fKey, size_t n) {
+    if (track.fKey >= 0 || track.fBeforeGap < 0 || track.nGap >= kReturnFrames ||
+        ClassDistance(fKey, track.fBeforeGap) >= kSameKeyDistance) {
+        return 1;
+    }
+    const auto& all = frames.Frames();
+    float fAfter = all[n].fLevel;
+    for (size_t k = n; k < std::min(all.size(), n + 4); ++k) {
+        fAfter = std::max(fAfter, all[k].fLevel);
+    }
+    return std::clamp(double(fAfter - track.fGapLowest - kReturnDip) / kReturnSpan, 0.0, 1.0);
 }
 
 }  // namespace
@@ -76,23 +137,23 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     for (size_t n = 0; n < all.size(); ++n) {
         held[n] = frames.HeldKey(n);
     }
-    float fLastKey = -1;
-    size_t nSilent = kGapFrames, nLastOnset = 0;
+    SKeyTrack track;
+    size_t nLastOnset = 0;
     for (size_t n = 0; n < all.size(); ++n) {
-        nSilent = held[n] < 0 ? nSilent + 1 : 0;
-        if (nSilent >= kGapFrames) {
-            fLastKey = -1;
+        FollowGap(track, held, all[n].fLevel, n);
+        const bool bOnset = NewKeyHolds(held, n, track.fKey);
+        const double fKeyWeight = bOnset ? NewKeyWeight(track, frames, held[n], n) : 0;
+        size_t nStart = n;
+        if (bOnset) {
+            if (track.fKey >= 0 && n > track.nLastHeld + 1 && n - track.nLastHeld <= kChangeFrames) {
+                nStart = std::max(track.nLastHeld + 1, m_onsets.empty() ? 0 : nLastOnset + 1);
+            }
+            track.fKey = held[n];
+        } else if (held[n] >= 0 && track.fKey >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
+            track.fKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
         }
-        // A new key is one clearly off the last one, not a detuned or wavering tone of it.
-        bool bOnset = false;
-        if (held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
-            n + kStableFrames <= all.size() &&
-            std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
-                        [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; })) {
-            bOnset = true;
-            fLastKey = held[n];
-        } else if (held[n] >= 0 && fLastKey >= 0 && ClassDistance(held[n], fLastKey) < kSameKeyDistance) {
-            fLastKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
+        if (track.fKey >= 0 && held[n] >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
+            track.nLastHeld = n;
         }
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
@@ -100,13 +161,12 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         // A key taking over right after an attack belongs to that attack, and the other way.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             // A slow attack began where its rise did, some frames before the rise is steepest.
-            size_t nStart = n;
             while (!bOnset && nStart > 0 && n - nStart < kRiseFrames && all[nStart - 1].fRise >= kRiseStart &&
                    (m_onsets.empty() || nStart - 1 > nLastOnset)) {
                 --nStart;
             }
             m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(bOnset ? 1.0 : AttackWeight(all[n].fRise, frames.SteadyRise()));
+            m_weights.push_back(bOnset ? fKeyWeight : AttackWeight(all[n].fRise, frames.SteadyRise()));
             nLastOnset = n;
         }
     }
