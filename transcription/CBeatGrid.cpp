@@ -25,15 +25,11 @@ constexpr size_t kGapFrames = 3;
 // rise by kRiseStart dB or more, one after another.
 constexpr size_t kRiseFrames = 8;
 constexpr float kRiseStart = 3;
-// A level attack counts fully towards the grid when it rises kAttackSpan dB more than
-// kAttackMargin dB above the sound's own unsteadiness, and not at all below that margin: a
-// choir's or a whistle's wavering rises as sharply as an attack now and then, and those false
-// attacks fall anywhere; a new key counts fully.
-constexpr float kAttackMargin = 2;
-constexpr float kAttackSpan = 8;
 // Semitones a held key must move to be a new note, and may waver within a steady one.
 constexpr float kNewKeyDistance = 0.7f;
 constexpr float kSameKeyDistance = 0.5f;
+// A level sinking this many dB below the sound on both sides for a moment parts two notes.
+constexpr float kNotchDip = 12;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
 constexpr size_t kOnsetSpacing = 16;
 // A new key began where the last one was last heard, when that is at most this many frames
@@ -61,10 +57,6 @@ struct SKeyTrack {
 float ClassDistance(float fA, float fB) {
     const float d = fA - fB;
     return std::abs(d - 12 * std::round(d / 12));
-}
-
-double AttackWeight(float fRise, float fSteadyRise) {
-    return std::clamp(double(fRise - fSteadyRise - kAttackMargin) / kAttackSpan, 0.0, 1.0);
 }
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
@@ -158,6 +150,16 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
                              (Voiced(frames, n + 3) || Voiced(frames, n + 5));
+        // The notch between two notes marks the very start of the second: its last deepest frame.
+        const bool bNotch = all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
+                            (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
+                            (Voiced(frames, n + 3) || Voiced(frames, n + 8));
+        if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
+            m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
+            m_weights.push_back(1);
+            nLastOnset = n;
+            continue;
+        }
         // A key taking over right after an attack belongs to that attack, and the other way.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             // A slow attack began where its rise did, some frames before the rise is steepest.
@@ -166,7 +168,7 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
                 --nStart;
             }
             m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(bOnset ? fKeyWeight : AttackWeight(all[n].fRise, frames.SteadyRise()));
+            m_weights.push_back(bOnset ? fKeyWeight : 1);
             nLastOnset = n;
         }
     }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "CBarPhase.h"
+
 namespace {
-constexpr int64_t kBar = 8;  // eighths in a 4/4 measure
+constexpr int64_t kBar = CBarPhase::kBar;
 
 std::string Element(const std::string& strName, const std::string& strValue) {
     return "<" + strName + ">" + strValue + "</" + strName + ">";
@@ -30,14 +32,16 @@ std::string CMelodyScore::Pitch(int nKey) {
            Element("octave", std::to_string(nKey / 12 - 1)) + "</pitch>";
 }
 
-std::string CMelodyScore::ToText(const std::vector<CNoteDecoder::SNote>& notes) {
+std::string CMelodyScore::ToText(const std::vector<CNoteDecoder::SNote>& notes,
+                                 int64_t nFirstInBar) {
     std::string strText = "<score-partwise version=\"4.0\"><part-list><score-part id=\"P1\">"
                           "<part-name>Melodie</part-name></score-part></part-list><part id=\"P1\">";
     if (notes.empty()) {
         return strText + "</part></score-partwise>";
     }
-    // Eighths are counted from the first bar line before the first note.
-    const int64_t nStart = notes.front().nOnset / kBar * kBar;
+    // Eighths are counted from the bar line before the first note; the silence before the
+    // first note is left out.
+    const int64_t nStart = notes.front().nOnset - nFirstInBar;
     int64_t nAt = notes.front().nOnset;  // the pickup starts at the first note
     int64_t nMeasure = -1;
     const auto open = [&](int64_t nTime) {

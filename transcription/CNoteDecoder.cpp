@@ -21,6 +21,8 @@ constexpr double kAttackTo = 0.25;
 // Rises from kAttackFloor dB count, fully from kAttackFloor + kAttackSpan.
 constexpr float kAttackFloor = 3;
 constexpr float kAttackSpan = 6;
+// A notch between two notes counts from kDipFloor dB, fully from kDipFloor + kAttackSpan.
+constexpr float kDipFloor = 6;
 // Costs: a note that ignores an attack, a new note without one, any new note.
 constexpr double kIgnoredAttack = 1.5;
 constexpr double kMissingAttack = 1.5;
@@ -59,7 +61,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     // A sound that wavers of itself rises that much without a new note.
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
     std::vector<SSlot> slots;
-    for (double t = grid.Phase() - (grid.Phase() > 0.5 * e ? e : 0); t + kCoreTo * e <= fEnd; t += e) {
+    // The last eighth may end a little past the recording, its middle must lie within it.
+    for (double t = grid.Phase() - (grid.Phase() > 0.5 * e ? e : 0); t + 0.5 * e <= fEnd; t += e) {
         SSlot slot;
         const auto first = size_t(std::max(0.0, std::ceil((t + kCoreFrom * e) / fFrame)));
         const auto last = std::min(all.size(), size_t(std::max(0.0, (t + kCoreTo * e) / fFrame)));
@@ -81,7 +84,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         const auto attackFirst = size_t(std::max(0.0, (t + kAttackFrom * e) / fFrame));
         const auto attackLast = std::min(all.size(), size_t(std::max(0.0, (t + kAttackTo * e) / fFrame)));
         for (size_t n = attackFirst; n < attackLast; ++n) {
-            slot.fAttack = std::max(slot.fAttack, std::clamp((all[n].fRise - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+            slot.fAttack = std::max({slot.fAttack, std::clamp((all[n].fRise - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0,
+                                     std::clamp((all[n].fDip - kDipFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0});
         }
         slots.push_back(slot);
     }

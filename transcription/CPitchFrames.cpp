@@ -5,23 +5,36 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <memory>
 
 #include "CRecording.h"
 
 namespace {
 // A frame is heard as sounding this far below the loudest frame at most.
-constexpr float kVoicedRange = 40;
+constexpr float kVoicedRange = 60;
 constexpr float kMinConfidence = 0.6f;
-// A pitch whose first three harmonics hold less of the sound is no note of its own.
-constexpr double kMinHarmonicShare = 0.2;
+// A pitch whose first three harmonics hold less of the sound is no note of its own (a
+// clarinet's, with its strong fifth and seventh harmonics, holds a fifth of it).
+constexpr double kMinHarmonicShare = 0.1;
 // A frame this far below the loudest of the last half second is a dying tail, not a note.
 constexpr float kTailRange = 20;
 constexpr size_t kTailFrames = 50;
+// A fall of this many dB within kFallFrames frames ends a note (a release, a damped string);
+// a dying string or bell falls more slowly.
+constexpr float kSteepFall = 8;
+constexpr size_t kFallFrames = 4;
 // The level rise is measured every quarter frame against the quietest of the last eight
 // levels, so that the short fade between two notes of one pitch shows, and slower attacks.
 constexpr uint32_t kRiseParts = 4;
 constexpr size_t kRiseReach = 8;
+// The notch between two notes is looked for in levels of two parts (5 ms), against the loudest
+// of such levels 20 to 40 ms before and 15 to 60 ms after (slow attacks take that long to sound).
+constexpr size_t kNotchParts = 2;
+constexpr size_t kNotchBefore = 16;
+constexpr size_t kNotchAfter = 24;
+constexpr size_t kNotchRecovery = 8;
+constexpr float kNotchRise = 3;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
 constexpr size_t kHoldReach = 4;
@@ -34,6 +47,8 @@ constexpr float kBridgeRange = 20;
 // A start rises this far above the recording's quietest frames (its noise): the twentieth
 // quietest part of them.
 constexpr float kAboveQuiet = 10;
+
+constexpr double kTwoPi = 6.283185307179586;
 
 struct SAubioDeleter {
     void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
@@ -54,7 +69,7 @@ double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nR
     }
     double fShare = 0;
     for (int h = 1; h <= 3; ++h) {
-        const double fCoefficient = 2 * std::cos(6.283185307179586 * h * fHz / nRate);
+        const double fCoefficient = 2 * std::cos(kTwoPi * h * fHz / nRate);
         double s1 = 0, s2 = 0;
         for (size_t i = 0; i < n; ++i) {
             const double s0 = pSamples[i] + fCoefficient * s1 - s2;
@@ -80,6 +95,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording) {
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
     ReadPitches(recording, nHop);
+    Tune();
     FindVoiced();
     BridgeSlowStarts();
     FindSteadyRise();
@@ -121,6 +137,35 @@ void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
         float& fRise = m_frames[j * nPart / nHop].fRise;
         fRise = std::max(fRise, levels[j] - fQuietest);
     }
+    FindNotches(partSums, nPart, nHop);
+}
+
+// A note that ends where the next begins fades out and the next starts from nothing: the level
+// of a few milliseconds sinks far below the sound on both sides, even when the new note
+// swells slowly (bowed strings, organ, flute) and shows no rise at all. A held note does not.
+void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop) {
+    std::vector<float> levels(partSums.size() >= kNotchParts ? partSums.size() - kNotchParts + 1 : 0);
+    for (size_t j = 0; j < levels.size(); ++j) {
+        double fSum = 0;
+        for (size_t i = 0; i < kNotchParts; ++i) {
+            fSum += partSums[j + i];
+        }
+        levels[j] = float(10 * std::log10(fSum / (nPart * kNotchParts) + 1e-12));
+    }
+    const auto loudest = [&levels](size_t nFrom, size_t nTo) {
+        return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom), levels.begin() + std::ptrdiff_t(nTo));
+    };
+    for (size_t j = kNotchBefore; j + kNotchAfter < levels.size(); ++j) {
+        const float fSides = std::min(loudest(j - kNotchBefore, j - kNotchBefore / 2),
+                                      loudest(j + kNotchAfter / 4, j + kNotchAfter));
+        // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
+        // notch the next note sounds again within 20 ms.
+        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise) {
+            continue;
+        }
+        float& fDip = m_frames[std::min(m_frames.size() - 1, (j * nPart + nPart) / nHop)].fDip;
+        fDip = std::max(fDip, fSides - levels[j]);
+    }
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
@@ -159,18 +204,53 @@ void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
     }
 }
 
+// An instrument tuned a little sharp or flat as a whole (a piano's stretched tuning, Kantilo's
+// just C major at 264 Hz, a band tuned to 435 Hz) reads every key off by the same fraction of
+// a semitone; taken out, a D of a sharp piano no longer reads halfway to D sharp.
+void CPitchFrames::Tune() {
+    std::complex<double> sum;
+    for (const SFrame& frame : m_frames) {
+        if (frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey && frame.fKey <= kHighestKey) {
+            sum += std::polar(1.0, kTwoPi * frame.fKey);
+        }
+    }
+    const auto fOffset = float(std::arg(sum) / kTwoPi);
+    for (SFrame& frame : m_frames) {
+        frame.fKey = frame.fKey > 0 ? frame.fKey - fOffset : frame.fKey;
+    }
+}
+
 void CPitchFrames::FindVoiced() {
     m_voiced.assign(m_frames.size(), false);
     for (size_t n = 0; n < m_frames.size(); ++n) {
         const SFrame& frame = m_frames[n];
-        float fRecent = frame.fLevel;
-        for (size_t k = n >= kTailFrames ? n - kTailFrames : 0; k < n; ++k) {
-            fRecent = std::max(fRecent, m_frames[k].fLevel);
-        }
-        m_voiced[n] = frame.fLevel > m_fPeak - kVoicedRange && frame.fLevel > fRecent - kTailRange &&
+        m_voiced[n] = frame.fLevel > m_fPeak - kVoicedRange && !IsTail(n) &&
                       frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey &&
                       frame.fKey <= kHighestKey;
     }
+}
+
+// A frame far below the loudest of the last half second is the echo of a note that ended
+// when the level fell steeply on the way down; a plucked or struck note that dies away slowly
+// still sounds.
+bool CPitchFrames::IsTail(size_t n) const {
+    size_t nLoudest = n;
+    for (size_t k = n >= kTailFrames ? n - kTailFrames : 0; k < n; ++k) {
+        nLoudest = m_frames[k].fLevel > m_frames[nLoudest].fLevel ? k : nLoudest;
+    }
+    if (m_frames[n].fLevel > m_frames[nLoudest].fLevel - kTailRange) {
+        return false;
+    }
+    for (size_t k = nLoudest + kFallFrames; k <= n; ++k) {
+        float fBefore = m_frames[k - kFallFrames].fLevel;
+        for (size_t i = k - kFallFrames; i < k; ++i) {
+            fBefore = std::max(fBefore, m_frames[i].fLevel);
+        }
+        if (fBefore - m_frames[k].fLevel >= kSteepFall) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int CPitchFrames::HeldClass(size_t n) const {

@@ -16,6 +16,7 @@ public:
         float fKey = 0;       // 0 when no pitch was heard
         float fConfidence = 0;
         float fRise = 0;  // dB the level rose over the last few frames, never negative
+        float fDip = 0;   // dB the level sank for a moment below the sound on either side
     };
 
     static constexpr double kFrameSeconds = 0.01;
@@ -43,8 +44,11 @@ public:
 
 private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
+    void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
     void ReadPitches(const CRecording& recording, uint32_t nHop);
+    void Tune();
     void FindVoiced();
+    bool IsTail(size_t n) const;
     void BridgeSlowStarts();
     void FindSteadyRise();
 

@@ -69,7 +69,8 @@ bool IsCutShortWave(std::span<const uint8_t> head, uint64_t nFileSize) {
 }
 
 // Reads every frame as the mean of its channels; refuses what holds no melody to look for.
-CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::string& strName) {
+CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::string& strName,
+                             const std::function<bool(double)>& progress) {
     CRecording::SLoad load;
     if (info.frames <= 0) {
         load.strMessage = "Die Aufnahme " + Quoted(strName) + " ist leer.";
@@ -97,6 +98,10 @@ CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::str
             }
             samples.push_back(std::clamp(fSum / float(info.channels), -1.0f, 1.0f));
         }
+        if (progress && !progress(double(samples.size()) / double(info.frames))) {
+            load.bCancelled = true;
+            return load;
+        }
     }
     if (sf_count_t(samples.size()) < info.frames || sf_error(pFile) != SF_ERR_NO_ERROR) {
         load.strMessage = "Die Aufnahme " + Quoted(strName) + " ist unvollständig.";
@@ -106,12 +111,13 @@ CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::str
     return load;
 }
 
-CRecording::SLoad ReadWith(SNDFILE* pFile, const SF_INFO& info, const std::string& strName) {
+CRecording::SLoad ReadWith(SNDFILE* pFile, const SF_INFO& info, const std::string& strName,
+                           const std::function<bool(double)>& progress = {}) {
     if (pFile == nullptr) {
         return {nullptr, Quoted(strName) +
                              " ist keine Aufnahme, die Kantilo lesen kann (WAV, FLAC oder Ogg)."};
     }
-    CRecording::SLoad load = ReadOpened(pFile, info, strName);
+    CRecording::SLoad load = ReadOpened(pFile, info, strName, progress);
     sf_close(pFile);
     return load;
 }
@@ -158,7 +164,8 @@ CRecording::SLoad CRecording::Read(std::span<const uint8_t> data, const std::str
     return ReadWith(sf_open_virtual(&io, SFM_READ, &info, &file), info, strName);
 }
 
-CRecording::SLoad CRecording::Load(const std::string& strPath) {
+CRecording::SLoad CRecording::Load(const std::string& strPath,
+                                   const std::function<bool(double)>& progress) {
     std::error_code error;
     if (std::filesystem::exists(strPath, error) && !std::filesystem::is_regular_file(strPath, error)) {
         return ReadWith(nullptr, {}, strPath);
@@ -181,5 +188,5 @@ CRecording::SLoad CRecording::Load(const std::string& strPath) {
         return {nullptr, "Die Aufnahme " + Quoted(strPath) + " ist unvollständig."};
     }
     SF_INFO info{};
-    return ReadWith(sf_open(strPath.c_str(), SFM_READ, &info), info, strPath);
+    return ReadWith(sf_open(strPath.c_str(), SFM_READ, &info), info, strPath, progress);
 }

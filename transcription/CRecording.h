@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,13 +22,16 @@ public:
     struct SLoad {
         std::unique_ptr<CRecording> pRecording;  // set exactly when the recording was read
         std::string strMessage;                  // German text, empty when read
+        bool bCancelled = false;                 // by the progress callback, no message
     };
 
     CRecording(uint32_t nRate, std::vector<float> samples);
 
     // strName is only used in messages.
     static SLoad Read(std::span<const uint8_t> data, const std::string& strName);
-    static SLoad Load(const std::string& strPath);
+    // progress, when set, is told the share of the samples read (0 to 1) after every block;
+    // returning false stops the reading.
+    static SLoad Load(const std::string& strPath, const std::function<bool(double)>& progress = {});
     // Whether the first bytes of a file are those of a recording Read understands.
     static bool IsRecording(std::span<const uint8_t> head);
     static bool IsRecordingFile(const std::string& strPath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ public:
     struct SOptions {
         std::optional<double> quarters;  // the tempo, quarters per minute; found when unset
         bool bKeepKey = false;           // take the melody as it is, in C major
+        // Told how far the work is, in percent, between its steps (and while a file is read),
+        // from any thread the work runs on; returning false cancels the work.
+        std::function<bool(int nPercent)> progress;
     };
     struct SResult {
         std::unique_ptr<CController> pController;  // set exactly when a melody was found
@@ -25,6 +29,8 @@ public:
         std::string strMessage;                    // German, when no melody was found
         std::vector<CNoteDecoder::SNote> notes;    // as heard, before any shift
         double fQuarters = 0;                      // the tempo the grid has
+        int64_t nFirstInBar = 0;                   // eighths of its bar before the first note
+        bool bCancelled = false;                   // by the progress callback; nothing else set
     };
 
     // The recording's name is used in messages only.
@@ -35,6 +41,8 @@ public:
 
 private:
     static bool SoundsMelody(const class CPitchFrames& frames);
+    // Reports nPercent; false (and result emptied, marked cancelled) when the work stops.
+    static bool GoesOn(const SOptions& options, int nPercent, SResult& result);
     static void Enter(SResult& result, const SOptions& options, const std::string& strName);
     static bool MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
                           std::string& strNotice, const std::string& strName);

@@ -1,7 +1,6 @@
 #include "CSingCommand.h"
 
 #include <QAction>
-#include <QGuiApplication>
 
 #include "CController.h"
 #include "CDocumentFlow.h"
@@ -9,6 +8,7 @@
 #include "CRecording.h"
 #include "CSingDlg.h"
 #include "CTranscriber.h"
+#include "CTranscriptionProgress.h"
 #include "CommandIds.h"
 #include "IUserDialogs.h"
 
@@ -39,9 +39,12 @@ void CSingCommand::OnSing() {
     if (!pRecording) {
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    CTranscriber::SResult result =
-        CTranscriber::Transcribe(*pRecording, {}, QStringLiteral("Gesang").toStdString());
-    QGuiApplication::restoreOverrideCursor();
-    m_frame.Flow().TakeTranscription(std::move(result), std::string());
+    std::optional<CTranscriber::SResult> result =
+        CTranscriptionProgress::Run(&m_frame, [&pRecording](const CTranscriber::SOptions& options) {
+            return CTranscriber::Transcribe(*pRecording, options,
+                                            QStringLiteral("Gesang").toStdString());
+        });
+    if (result) {
+        m_frame.Flow().TakeTranscription(std::move(*result), std::string());
+    }
 }

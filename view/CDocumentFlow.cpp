@@ -1,8 +1,8 @@
 #include "CDocumentFlow.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QStringList>
+#include <QWidget>
 #include <algorithm>
 #include <optional>
 
@@ -12,6 +12,7 @@
 #include "CMusicXmlReader.h"
 #include "CRecentFileList.h"
 #include "CScorePages.h"
+#include "CTranscriptionProgress.h"
 #include "IUserDialogs.h"
 
 namespace {
@@ -139,10 +140,12 @@ bool CDocumentFlow::FileTranscribe() {
     if (path.isEmpty()) {
         return false;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    CTranscriber::SResult result = CTranscriber::TranscribeFile(ToUtf8(path), {});
-    QGuiApplication::restoreOverrideCursor();
-    return TakeTranscription(std::move(result), CExchangeFormat::TitleFromPath(ToUtf8(path)));
+    const std::string strPath = ToUtf8(path);
+    std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
+        qobject_cast<QWidget*>(parent()), [&strPath](const CTranscriber::SOptions& options) {
+            return CTranscriber::TranscribeFile(strPath, options);
+        });
+    return result && TakeTranscription(std::move(*result), CExchangeFormat::TitleFromPath(strPath));
 }
 
 // Like an imported score, the melody is a new song that saving asks a name for.

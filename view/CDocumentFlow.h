@@ -26,8 +26,9 @@ public:
     // name, path and modified flag.
     bool FileExport();
     // Asks to save a modified song, then for a recording, and makes its melody a new, modified
-    // song titled after the file; the notices are shown in one box. False when cancelled or
-    // when the recording holds no melody (said in a box).
+    // song titled after the file (a progress dialog shows meanwhile); the notices are shown in
+    // one box. False when cancelled (in any dialog) or when the recording holds no melody (said
+    // in a box).
     bool FileTranscribe();
     // A transcription becomes the song, titled strTitle, as above.
     bool TakeTranscription(CTranscriber::SResult result, const std::string& strTitle);

@@ -88,11 +88,14 @@ TEST(TranscriptionBadInput, TwoHoursAreRefusedInBoundedMemory) {
     }
     WriteBytes(strPath, bytes);
     fs::resize_file(strPath, 44 + uint64_t(nData));
-    EXPECT_TRUE(PassesInChild([&] {
+    const auto limitMemory = [] {
 #ifndef __SANITIZE_ADDRESS__  // AddressSanitizer's shadow memory needs far more address space
         const rlimit limit{256u << 20, 256u << 20};
         setrlimit(RLIMIT_AS, &limit);
 #endif
+    };
+    EXPECT_TRUE(PassesInChild([&] {
+        limitMemory();
         const CTranscriber::SResult result = CTranscriber::TranscribeFile(strPath, {});
         return result.pController == nullptr &&
                result.strMessage == "Die Aufnahme „" + strPath +

@@ -15,11 +15,14 @@
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
-// The sounds of a sheet as "onset:key name/length" words, easy to read in a failure.
-inline std::string SoundsText(const CNotenblatt& sheet) {
+// The sounds of a sheet as "onset:key name/length" words, easy to read in a failure; with
+// bFromFirst, onsets count from the first sound's.
+inline std::string SoundsText(const CNotenblatt& sheet, bool bFromFirst = false) {
+    const std::vector<CScoreNotes::SSound> sounds = CScoreNotes(sheet).Sounds();
+    const int64_t nOrigin = bFromFirst && !sounds.empty() ? sounds.front().nOnset : 0;
     std::ostringstream out;
-    for (const CScoreNotes::SSound& sound : CScoreNotes(sheet).Sounds()) {
-        out << sound.nOnset << ":" << sound.nHz << "/" << sound.nLength << " ";
+    for (const CScoreNotes::SSound& sound : sounds) {
+        out << sound.nOnset - nOrigin << ":" << sound.nHz << "/" << sound.nLength << " ";
     }
     return out.str();
 }

@@ -1,6 +1,7 @@
 // "Datei → Aus Aufnahme übernehmen...": a recording chosen in the editor becomes a new,
-// modified song titled after the file, its notices in one box; a recording without a melody
-// leaves the song as it was and says why.
+// modified song titled after the file, its notices in one box, while a progress dialog shows how
+// far the work is; a recording without a melody, or "Abbrechen" in the progress dialog, leaves
+// the song as it was.
 #include <QtTest>
 #include <QtWidgets>
 #include <memory>
@@ -20,6 +21,10 @@ class TestTranscribe : public QObject {
     // The song's sounds, to compare with those entered.
     static std::vector<CScoreNotes::SSound> Sounds(const CNotenblatt& sheet) {
         return CScoreNotes(sheet).Sounds();
+    }
+    // The progress dialog over the window while a recording is written down.
+    QProgressDialog* Progress() const {
+        return m_f->frame.findChild<QProgressDialog*>(u"transcriptionProgress"_s);
     }
     QString Render(const std::string& strEntries, const QString& name) {
         CController controller;
@@ -70,6 +75,68 @@ private slots:
         QCOMPARE(m_f->dialogs.messages,
                  QStringList{u"In der Aufnahme „"_s + m_f->dialogs.recordingPath +
                              u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
+    }
+
+    // The dialog is titled and labelled as the program's other waits are; its bar rises to a
+    // hundred, and it goes with the work.
+    void progressRisesToAHundred() {
+        m_f->dialogs.recordingPath =
+            Render("C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8", u"Lied.wav"_s);
+        QString title, label, cancel;
+        QList<int> values;
+        QTimer::singleShot(0, &m_f->frame, [&] {
+            QProgressDialog* pDialog = Progress();
+            if (pDialog != nullptr) {
+                title = pDialog->windowTitle();
+                label = pDialog->labelText();
+                cancel = pDialog->findChild<QPushButton*>()->text();
+                connect(pDialog->findChild<QProgressBar*>(), &QProgressBar::valueChanged,
+                        [&values](int value) { values.append(value); });
+            }
+        });
+        QVERIFY(m_f->frame.Flow().FileTranscribe());
+        QCOMPARE(title, u"Aufnahme übertragen"_s);
+        QCOMPARE(label, u"Melodie wird übertragen, bitte warten"_s);
+        QCOMPARE(cancel, u"Abbrechen"_s);
+        QVERIFY(!values.isEmpty());
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QCOMPARE(values.last(), 100);
+        QCOMPARE(Progress(), nullptr);
+        QCOMPARE(m_f->doc.GetTitle(), std::string("Lied"));
+    }
+
+    // "Abbrechen" while the work runs: the song, its title and its modified flag stay, nothing
+    // is said, and the command reports that it did nothing.
+    void cancellingLeavesTheSong() {
+        const std::string strTune = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8 ";
+        const std::string strSong = strTune + strTune + strTune + strTune;
+        m_f->dialogs.recordingPath = Render(strSong, u"Lang.wav"_s);
+        Click(m_f->doc, 264, 2);
+        Click(m_f->doc, 330, 4);
+        const std::vector<CScoreNotes::SSound> before = Sounds(m_f->doc.GetSheet());
+        const std::string strTitle = m_f->doc.GetTitle();
+        m_f->dialogs.answer = IUserDialogs::Answer::No;  // the song is not saved first
+        bool bShown = false;
+        QTimer::singleShot(0, &m_f->frame, [&] {
+            QProgressDialog* pDialog = Progress();
+            bShown = pDialog != nullptr;
+            if (bShown) {
+                pDialog->findChild<QPushButton*>()->click();
+            }
+        });
+        QVERIFY(!m_f->frame.Flow().FileTranscribe());
+        QVERIFY(bShown);
+        QVERIFY(Sounds(m_f->doc.GetSheet()) == before);
+        QCOMPARE(m_f->doc.GetTitle(), strTitle);
+        QVERIFY(m_f->doc.IsModified());
+        QVERIFY(m_f->dialogs.messages.isEmpty());
+        QCOMPARE(m_f->frame.windowTitle(), QString::fromStdString(strTitle) + u" - Kantilo"_s);
+        // The same recording, not cancelled, becomes the song.
+        QVERIFY(m_f->frame.Flow().FileTranscribe());
+        QCOMPARE(m_f->doc.GetTitle(), std::string("Lang"));
+        CController entered;
+        Enter(entered, strSong);
+        QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(entered.GetSheet()));
     }
 };
 
