@@ -18,6 +18,9 @@ constexpr double kCoreTo = 0.85;
 // Where an attack belongs to the eighth beginning at 0.
 constexpr double kAttackFrom = -0.2;
 constexpr double kAttackTo = 0.25;
+constexpr double kWaverFrom = 0.35;
+constexpr double kWaverTo = 0.75;
+constexpr float kSagFloor = 4;
 // Rises from kAttackFloor dB count, fully from kAttackFloor + kAttackSpan.
 constexpr float kAttackFloor = 3;
 constexpr float kAttackSpan = 6;
@@ -50,6 +53,8 @@ struct CNoteDecoder::SSlot {
     std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
     std::vector<float> heard;          // the keys of the middle frames that sound
     double fAttack = 0;              // 0 to 1
+    double fSag = 0;                 // 0 to 1
+    double fWaver = 0;               // 0 to 1, sagging in the middle of the eighth
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -86,8 +91,20 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         for (size_t n = attackFirst; n < attackLast; ++n) {
             slot.fAttack = std::max({slot.fAttack, std::clamp((all[n].fRise - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0,
                                      std::clamp((all[n].fDip - kDipFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0});
+            slot.fSag = std::max(slot.fSag, std::clamp((all[n].fSag - kSagFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+        }
+        const auto middleFirst = size_t(std::max(0.0, (t + kWaverFrom * e) / fFrame));
+        const auto middleLast = std::min(all.size(), size_t(std::max(0.0, (t + kWaverTo * e) / fFrame)));
+        for (size_t n = middleFirst; n < middleLast; ++n) {
+            slot.fWaver = std::max(slot.fWaver, std::clamp((all[n].fSag - kSagFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
         }
         slots.push_back(slot);
+    }
+    // A sag counts as far as the sound does not sag as much of itself, in the middle of the
+    // eighths on either side (a whistle's tremolo, a choir's swell).
+    for (size_t s = slots.size(); s-- > 0;) {
+        const double fWaver = std::max(slots[s].fWaver, s > 0 ? slots[s - 1].fWaver : 0.0);
+        slots[s].fAttack = std::max(slots[s].fAttack, slots[s].fSag - fWaver);
     }
     return slots;
 }

@@ -24,6 +24,8 @@ constexpr size_t kTailFrames = 50;
 // a dying string or bell falls more slowly.
 constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
+// dB more a release falls within kFallFrames frames than the kFallFrames frames before.
+constexpr float kFasterFall = 3;
 // The level rise is measured every quarter frame against the quietest of the last eight
 // levels, so that the short fade between two notes of one pitch shows, and slower attacks.
 constexpr uint32_t kRiseParts = 4;
@@ -35,6 +37,11 @@ constexpr size_t kNotchBefore = 16;
 constexpr size_t kNotchAfter = 24;
 constexpr size_t kNotchRecovery = 8;
 constexpr float kNotchRise = 3;
+constexpr size_t kNotchFall = 4;
+// A sag is looked for against the loudest frames 40 to 80 ms before and 50 to 100 ms after.
+constexpr size_t kSagBefore = 8;
+constexpr size_t kSagAfter = 10;
+constexpr float kNotchSteep = 6;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
 constexpr size_t kHoldReach = 4;
@@ -55,28 +62,36 @@ struct SAubioDeleter {
     void operator()(fvec_t* p) const { del_fvec(p); }
 };
 
+// Frames between two reports of the progress: ten seconds of sound.
+constexpr size_t kProgressFrames = 1000;
+
 // The analysis window: the power of two nearest to 46 ms, long enough for E2's period.
 // The share of a window's energy in the first three harmonics of fHz (1 for a pure tone of
 // that pitch). A chord makes YIN hear the common fundamental far below its notes, where
 // nothing sounds: that share is then near 0.
 double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nRate) {
+    // One pass with the three Goertzel filters side by side: their chains do not wait for
+    // one another.
+    std::array<double, 3> coefficients{}, s1{}, s2{};
+    for (size_t h = 0; h < coefficients.size(); ++h) {
+        coefficients[h] = 2 * std::cos(kTwoPi * double(h + 1) * fHz / nRate);
+    }
     double fEnergy = 0;
     for (size_t i = 0; i < n; ++i) {
-        fEnergy += double(pSamples[i]) * pSamples[i];
+        const double v = pSamples[i];
+        fEnergy += v * v;
+        for (size_t h = 0; h < coefficients.size(); ++h) {
+            const double s0 = v + coefficients[h] * s1[h] - s2[h];
+            s2[h] = s1[h];
+            s1[h] = s0;
+        }
     }
     if (fEnergy <= 0) {
         return 0;
     }
     double fShare = 0;
-    for (int h = 1; h <= 3; ++h) {
-        const double fCoefficient = 2 * std::cos(kTwoPi * h * fHz / nRate);
-        double s1 = 0, s2 = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const double s0 = pSamples[i] + fCoefficient * s1 - s2;
-            s2 = s1;
-            s1 = s0;
-        }
-        fShare += 2 * (s1 * s1 + s2 * s2 - fCoefficient * s1 * s2) / (double(n) * fEnergy);
+    for (size_t h = 0; h < coefficients.size(); ++h) {
+        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) / (double(n) * fEnergy);
     }
     return fShare;
 }
@@ -90,11 +105,15 @@ uint32_t WindowFor(uint32_t nRate) {
 }
 }  // namespace
 
-CPitchFrames::CPitchFrames(const CRecording& recording) {
+CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress) {
     const uint32_t nHop = std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
-    ReadPitches(recording, nHop);
+    FindSags();
+    if (!ReadPitches(recording, nHop, progress)) {
+        m_bCancelled = true;
+        return;
+    }
     Tune();
     FindVoiced();
     BridgeSlowStarts();
@@ -160,7 +179,8 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
                                       loudest(j + kNotchAfter / 4, j + kNotchAfter));
         // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
         // notch the next note sounds again within 20 ms.
-        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise) {
+        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
+            levels[j - kNotchFall] < levels[j] + kNotchSteep) {
             continue;
         }
         float& fDip = m_frames[std::min(m_frames.size() - 1, (j * nPart + nPart) / nHop)].fDip;
@@ -168,22 +188,44 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
     }
 }
 
+// Two notes of one pitch played by a soft instrument (a recorder, a voice) part in a gap of a
+// few hundredths of a second that the release and the room half fill: the level sags over
+// tens of milliseconds and slowly comes back.
+void CPitchFrames::FindSags() {
+    const size_t nFrames = m_frames.size();
+    const auto loudest = [this](size_t nFrom, size_t nTo) {
+        float fLoudest = -120;
+        for (size_t k = nFrom; k < nTo; ++k) {
+            fLoudest = std::max(fLoudest, m_frames[k].fLevel);
+        }
+        return fLoudest;
+    };
+    for (size_t n = kSagBefore; n + kSagAfter < nFrames; ++n) {
+        const float fSides = std::min(loudest(n - kSagBefore, n - kSagBefore / 2), loudest(n + kSagAfter / 2, n + kSagAfter));
+        m_frames[n].fSag = std::max(0.0f, fSides - m_frames[n].fLevel);
+    }
+}
+
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
 // the results are written half a window earlier.
-void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
+bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress) {
     const uint32_t nWindow = WindowFor(recording.Rate());
     std::unique_ptr<aubio_pitch_t, SAubioDeleter> pPitch(
         new_aubio_pitch("yinfast", nWindow, nHop, recording.Rate()));
     std::unique_ptr<fvec_t, SAubioDeleter> pIn(new_fvec(nHop));
     std::unique_ptr<fvec_t, SAubioDeleter> pOut(new_fvec(1));
     if (!pPitch || !pIn || !pOut) {
-        return;
+        return true;
     }
     aubio_pitch_set_unit(pPitch.get(), "midi");
     aubio_pitch_set_silence(pPitch.get(), -90);
     const size_t nLag = (nWindow / 2 + nHop / 2) / nHop;
     const float* pSamples = recording.Samples().data();
     for (size_t n = 0; n < m_frames.size() + nLag; ++n) {
+        if (progress && n % kProgressFrames == kProgressFrames - 1 &&
+            !progress(double(n) / double(m_frames.size() + nLag))) {
+            return false;
+        }
         for (uint32_t i = 0; i < nHop; ++i) {
             const size_t nAt = n * nHop + i;
             pIn->data[i] = nAt < recording.Samples().size() ? pSamples[nAt] : 0.0f;
@@ -202,6 +244,7 @@ void CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop) {
             }
         }
     }
+    return true;
 }
 
 // An instrument tuned a little sharp or flat as a whole (a piano's stretched tuning, Kantilo's
@@ -231,8 +274,8 @@ void CPitchFrames::FindVoiced() {
 }
 
 // A frame far below the loudest of the last half second is the echo of a note that ended
-// when the level fell steeply on the way down; a plucked or struck note that dies away slowly
-// still sounds.
+// when the level fell steeply, or faster than before, on the way down; a plucked or struck
+// note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n) const {
     size_t nLoudest = n;
     for (size_t k = n >= kTailFrames ? n - kTailFrames : 0; k < n; ++k) {
@@ -248,6 +291,14 @@ bool CPitchFrames::IsTail(size_t n) const {
         }
         if (fBefore - m_frames[k].fLevel >= kSteepFall) {
             return true;
+        }
+        // A sustained note let go: the level, steady or dying slowly until then, falls faster.
+        if (k >= nLoudest + 2 * kFallFrames) {
+            const float fNow = m_frames[k - kFallFrames].fLevel - m_frames[k].fLevel;
+            const float fThen = m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;
+            if (fNow - fThen >= kFasterFall) {
+                return true;
+            }
         }
     }
     return false;

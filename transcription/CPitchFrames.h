@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CRecording;
@@ -17,11 +18,18 @@ public:
         float fConfidence = 0;
         float fRise = 0;  // dB the level rose over the last few frames, never negative
         float fDip = 0;   // dB the level sank for a moment below the sound on either side
+        float fSag = 0;   // dB the level sank for a while below the sound on either side
     };
 
     static constexpr double kFrameSeconds = 0.01;
 
-    explicit CPitchFrames(const CRecording& recording);
+    // Told the share of the recording read so far now and then; when it answers false, the
+    // work stops and Cancelled() says so.
+    using FProgress = std::function<bool(double fShare)>;
+
+    explicit CPitchFrames(const CRecording& recording, const FProgress& progress = {});
+
+    bool Cancelled() const { return m_bCancelled; }
 
     const std::vector<SFrame>& Frames() const { return m_frames; }
     // The loudest frame's level: the reference every level threshold is taken from.
@@ -45,7 +53,8 @@ public:
 private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
-    void ReadPitches(const CRecording& recording, uint32_t nHop);
+    void FindSags();
+    bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void FindVoiced();
     bool IsTail(size_t n) const;
@@ -56,4 +65,5 @@ private:
     std::vector<bool> m_voiced;
     float m_fPeak = -120;
     float m_fSteadyRise = 0;
+    bool m_bCancelled = false;
 };

@@ -101,7 +101,15 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
     if (!GoesOn(options, kRead, result)) {
         return result;
     }
-    const CPitchFrames frames(recording);
+    CPitchFrames::FProgress framing;
+    if (options.progress) {
+        framing = [&options](double fShare) { return options.progress(kRead + int(fShare * (kFramesFound - kRead))); };
+    }
+    const CPitchFrames frames(recording, framing);
+    if (frames.Cancelled()) {
+        result.bCancelled = true;
+        return result;
+    }
     if (SoundsMelody(frames) && GoesOn(options, kFramesFound, result)) {
         const CBeatGrid grid(frames, options.quarters);
         if (!GoesOn(options, kGridFound, result)) {
