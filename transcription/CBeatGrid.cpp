@@ -32,6 +32,26 @@ constexpr float kSameKeyDistance = 0.5f;
 constexpr float kNotchDip = 12;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
 constexpr size_t kOnsetSpacing = 16;
+// A new key began where the last one was last heard, when that is at most this many frames
+// before the new one holds: a bowed string's or a voice's change of note is heard as neither
+// key for a while.
+constexpr size_t kChangeFrames = 30;
+// The same key heard again after a gap of fewer than kReturnFrames frames is a new note as far
+// as the level dipped in the gap: kReturnDip dB count nothing, kReturnSpan dB more count
+// fully. The pitch tracker losing a steady tone for a few frames is no new note.
+constexpr size_t kReturnFrames = 30;
+constexpr float kReturnDip = 3;
+constexpr float kReturnSpan = 6;
+
+// What the scan for onsets remembers of the key heard last.
+struct SKeyTrack {
+    float fKey = -1;        // -1 after a silence
+    size_t nLastHeld = 0;   // the last frame that held fKey
+    float fBeforeGap = -1;  // the key heard before the current gap of frames without one
+    float fGapLowest = 0;   // the lowest level within that gap, dB
+    size_t nGap = 0;        // frames in that gap
+    size_t nSilent = kGapFrames;
+};
 
 // Semitones between two keys' pitch classes (0 to 6).
 float ClassDistance(float fA, float fB) {
@@ -41,6 +61,47 @@ float ClassDistance(float fA, float fB) {
 
 bool Voiced(const CPitchFrames& frames, size_t n) {
     return n < frames.Frames().size() && frames.IsVoiced(n);
+}
+
+// Whether a key clearly off the last one (not a detuned or wavering tone of it) begins to
+// hold at frame n.
+bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
+    return held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
+           n + kStableFrames <= held.size() &&
+           std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
+                       [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; });
+}
+
+// Keeps the gap of frames without a key before frame n, and forgets the key after a silence.
+void FollowGap(SKeyTrack& track, const std::vector<float>& held, float fLevel, size_t n) {
+    track.nSilent = held[n] < 0 ? track.nSilent + 1 : 0;
+    if (held[n] < 0) {
+        if (track.nSilent == 1) {
+            track.fBeforeGap = track.fKey;
+            track.fGapLowest = fLevel;
+            track.nGap = 0;
+        }
+        track.fGapLowest = std::min(track.fGapLowest, fLevel);
+        ++track.nGap;
+    }
+    if (track.nSilent >= kGapFrames) {
+        track.fKey = -1;
+    }
+}
+
+// How sure a key beginning to hold at frame n is a new note: fully, unless it is the key
+// heard before a short gap and the level hardly dipped in that gap.
+double NewKeyWeight(const SKeyTrack& track, const CPitchFrames& frames, float fKey, size_t n) {
+    if (track.fKey >= 0 || track.fBeforeGap < 0 || track.nGap >= kReturnFrames ||
+        ClassDistance(fKey, track.fBeforeGap) >= kSameKeyDistance) {
+        return 1;
+    }
+    const auto& all = frames.Frames();
+    float fAfter = all[n].fLevel;
+    for (size_t k = n; k < std::min(all.size(), n + 4); ++k) {
+        fAfter = std::max(fAfter, all[k].fLevel);
+    }
+    return std::clamp(double(fAfter - track.fGapLowest - kReturnDip) / kReturnSpan, 0.0, 1.0);
 }
 
 }  // namespace
@@ -68,23 +129,23 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     for (size_t n = 0; n < all.size(); ++n) {
         held[n] = frames.HeldKey(n);
     }
-    float fLastKey = -1;
-    size_t nSilent = kGapFrames, nLastOnset = 0;
+    SKeyTrack track;
+    size_t nLastOnset = 0;
     for (size_t n = 0; n < all.size(); ++n) {
-        nSilent = held[n] < 0 ? nSilent + 1 : 0;
-        if (nSilent >= kGapFrames) {
-            fLastKey = -1;
+        FollowGap(track, held, all[n].fLevel, n);
+        const bool bOnset = NewKeyHolds(held, n, track.fKey);
+        const double fKeyWeight = bOnset ? NewKeyWeight(track, frames, held[n], n) : 0;
+        size_t nStart = n;
+        if (bOnset) {
+            if (track.fKey >= 0 && n > track.nLastHeld + 1 && n - track.nLastHeld <= kChangeFrames) {
+                nStart = std::max(track.nLastHeld + 1, m_onsets.empty() ? 0 : nLastOnset + 1);
+            }
+            track.fKey = held[n];
+        } else if (held[n] >= 0 && track.fKey >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
+            track.fKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
         }
-        // A new key is one clearly off the last one, not a detuned or wavering tone of it.
-        bool bOnset = false;
-        if (held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
-            n + kStableFrames <= all.size() &&
-            std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
-                        [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; })) {
-            bOnset = true;
-            fLastKey = held[n];
-        } else if (held[n] >= 0 && fLastKey >= 0 && ClassDistance(held[n], fLastKey) < kSameKeyDistance) {
-            fLastKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
+        if (track.fKey >= 0 && held[n] >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
+            track.nLastHeld = n;
         }
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
@@ -95,18 +156,19 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
                             (Voiced(frames, n + 3) || Voiced(frames, n + 8));
         if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
+            m_weights.push_back(1);
             nLastOnset = n;
             continue;
         }
         // A key taking over right after an attack belongs to that attack, and the other way.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             // A slow attack began where its rise did, some frames before the rise is steepest.
-            size_t nStart = n;
             while (!bOnset && nStart > 0 && n - nStart < kRiseFrames && all[nStart - 1].fRise >= kRiseStart &&
                    (m_onsets.empty() || nStart - 1 > nLastOnset)) {
                 --nStart;
             }
             m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
+            m_weights.push_back(bOnset ? fKeyWeight : 1);
             nLastOnset = n;
         }
     }
@@ -115,22 +177,22 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
 // How well the onsets fall on a grid of this eighth (1 for all exactly on it), and the phase.
 double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
     std::complex<double> sum;
-    size_t n = 0;
-    for (const double t : m_onsets) {
-        if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
+    double fWeights = 0;
+    for (size_t i = 0; i < m_onsets.size(); ++i) {
+        if (m_onsets[i] > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
             break;
         }
-        sum += std::polar(1.0, kTwoPi * t / fEighth);
-        ++n;
+        sum += std::polar(m_weights[i], kTwoPi * m_onsets[i] / fEighth);
+        fWeights += m_weights[i];
     }
     if (pPhase != nullptr) {
         const double fTurn = std::arg(sum) / kTwoPi;
         *pPhase = fEighth * (fTurn - std::floor(fTurn));
     }
-    return n == 0 ? 0 : std::abs(sum) / double(n);
+    return fWeights <= 0 ? 0 : std::abs(sum) / fWeights;
 }
 
-// The share of the onsets that fall on a grid of this eighth, each counted fully within
+// The (weighted) share of the onsets that fall on a grid of this eighth, each counted fully within
 // kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
 // sound's false attack) weigh no more against the right grid than against any other.
 double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
@@ -141,19 +203,20 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
         // The second pass takes the phase from the onsets near the first pass's lines only.
         std::complex<double> near;
         fSum = 0;
-        size_t n = 0;
-        for (const double t : m_onsets) {
+        double fWeights = 0;
+        for (size_t i = 0; i < m_onsets.size(); ++i) {
+            const double t = m_onsets[i];
             if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
                 break;
             }
             const double fOff = (t - fPhase) / fEighth;
             const double fDeviation = std::abs(fOff - std::round(fOff));
-            const double fWeight = std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
+            const double fWeight = m_weights[i] * std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
             near += fWeight * std::polar(1.0, kTwoPi * t / fEighth);
             fSum += fWeight;
-            ++n;
+            fWeights += m_weights[i];
         }
-        fSum = n == 0 ? 0 : fSum / double(n);
+        fSum = fWeights <= 0 ? 0 : fSum / fWeights;
         fPhase = fEighth * std::arg(near) / kTwoPi;
     }
     if (pPhase != nullptr) {
@@ -187,20 +250,22 @@ double CBeatGrid::FindEighth() const {
     return fChosen;
 }
 
-// A least-squares line through the onsets and the eighths they fall on, twice.
+// A least-squares line through the onsets (as sure as they are) and the eighths they fall on,
+// three times.
 void CBeatGrid::Refine() {
     for (int nPass = 0; nPass < 3; ++nPass) {
         double sk = 0, st = 0, skk = 0, skt = 0, n = 0;
-        for (const double t : m_onsets) {
+        for (size_t i = 0; i < m_onsets.size(); ++i) {
+            const double t = m_onsets[i], w = m_weights[i];
             const double k = std::round((t - m_fPhase) / m_fEighth);
             if (std::abs(t - m_fPhase - k * m_fEighth) > 0.25 * m_fEighth) {
                 continue;
             }
-            sk += k;
-            st += t;
-            skk += k * k;
-            skt += k * t;
-            n += 1;
+            sk += w * k;
+            st += w * t;
+            skk += w * k * k;
+            skt += w * k * t;
+            n += w;
         }
         const double fDenominator = n * skk - sk * sk;
         if (n < 3 || fDenominator <= 0) {

@@ -32,6 +32,8 @@ private:
     void Refine();
 
     std::vector<double> m_onsets;
+    // How sure each onset is (0 to 1): how much it counts when the grid is looked for.
+    std::vector<double> m_weights;
     double m_fEighth = 0;
     double m_fPhase = 0;
 };

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Recordings for the transcription tests, made with FluidSynth and the General MIDI sound font.
 
-performances.py corpus DIR
+performances.py corpus DIR [SEED]
     melodies played as a musician would (onsets off by up to 15 ms, notes detuned by up to 20
     cents, vibrato, reverb, noise 30 dB below the music) in several major keys and tempi, by
     instruments Kantilo does not ship; each DIR/NAME.wav has DIR/NAME.txt beside it:
     "tempo Q", then "note ONSET LENGTH KEY" per note, in eighths from the first note.
+    SEED (20 unless given) chooses the melodies, keys and the musician's deviations: another
+    seed gives a second corpus to check that a change does not merely fit the first.
 """
 import os
 import random
@@ -112,8 +114,8 @@ def add_noise(in_wav, out_wav, rng, snr_db=30.0):
         w.writeframes(mixed.tobytes())
 
 
-def corpus(folder):
-    rng = random.Random(20)
+def corpus(folder, seed=20):
+    rng = random.Random(seed)
     os.makedirs(folder, exist_ok=True)
     for name, program in PROGRAMS.items():
         for quarters in TEMPI:
@@ -137,7 +139,7 @@ def corpus(folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "corpus":
-        corpus(sys.argv[2])
+    if len(sys.argv) in (3, 4) and sys.argv[1] == "corpus":
+        corpus(sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 20)
     else:
         sys.exit(__doc__)
