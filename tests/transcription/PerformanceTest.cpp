@@ -16,13 +16,14 @@
 
 namespace {
 
-// The goal is 95 % of the sounds and every tempo within 2 %. What the transcriber reaches on
-// this corpus is less (bowed strings, choirs and whistles: slow or wavering attacks): the
-// bounds below are the figures reached, a few points lower, to catch a regression; they are
-// not the goal. Other corpora (performances.py corpus DIR SEED) reach 51.9 % and 12 of 18
-// (seed 7), 50.7 % and 13 of 18 (seed 3).
-constexpr double kReachedMeasure = 0.55;  // reached: 58.5 %
-constexpr size_t kReachedTempi = 13;      // reached: 14 of 18
+// Two corpora (performances.py corpus DIR SEED): 36 recordings by six instruments at three
+// tempi. The goal is 95 % of the sounds and every tempo within 2 %. What the transcriber
+// reaches is less (bowed strings, choirs and whistles: slow or wavering attacks): the bounds
+// below are the figures reached, a few points lower, to catch a regression; they are not the
+// goal.
+constexpr int kSeeds[] = {20, 3};
+constexpr double kReachedMeasure = 0.52;  // reached: 54.7 %
+constexpr size_t kReachedTempi = 25;      // reached: 27 of 36
 constexpr double kTempoTolerance = 0.02;
 
 struct Played {
@@ -62,22 +63,14 @@ size_t RightSounds(const Played& played, const CNotenblatt& sheet) {
     return nBest;
 }
 
-}  // namespace
-
-TEST(TranscriptionPerformances, SoundsAndTempiAtLeastAsReached) {
-    if (!HasPerformanceTools()) {
-        GTEST_SKIP() << "FluidSynth, its sound font, SoX, mido or numpy missing";
-    }
-    ScratchDir scratch;
-    // KANTILO_PERFORMANCES names a corpus made before (performances.py corpus DIR), so that a
-    // change to the transcriber is measured without rendering the corpus again.
-    const char* pMade = std::getenv("KANTILO_PERFORMANCES");
-    const fs::path dir = pMade != nullptr ? fs::path(pMade) : scratch.Path();
-    if (pMade == nullptr) {
-        ASSERT_EQ(std::system(PerformancesCommand("corpus '" + dir.string() + "'").c_str()), 0);
-    }
+// What a corpus scored: sounds played, heard and right, recordings and tempi right, and per
+// instrument and per tempo twice the right sounds and F's denominator.
+struct SCorpusScore {
     size_t nPlayed = 0, nHeard = 0, nRight = 0, nRecordings = 0, nTempiRight = 0;
-    std::map<std::string, std::pair<size_t, size_t>> byInstrument, byTempo;  // right, 2 * F's denominator
+    std::map<std::string, std::pair<size_t, size_t>> byInstrument, byTempo;
+};
+
+void ScoreCorpus(const fs::path& dir, SCorpusScore& score) {
     for (const auto& entry : fs::directory_iterator(dir)) {
         if (entry.path().extension() != ".wav") {
             continue;
@@ -89,14 +82,14 @@ TEST(TranscriptionPerformances, SoundsAndTempiAtLeastAsReached) {
         const size_t nSounds = result.pController ? CScoreNotes(result.pController->GetSheet()).Sounds().size() : 0;
         const size_t n = result.pController ? RightSounds(played, result.pController->GetSheet()) : 0;
         const bool bTempoRight = std::abs(result.fQuarters - played.fQuarters) <= kTempoTolerance * played.fQuarters;
-        nTempiRight += bTempoRight ? 1 : 0;
-        ++nRecordings;
-        nPlayed += played.notes.size();
-        nHeard += nSounds;
-        nRight += n;
-        for (auto* pGroup : {&byInstrument, &byTempo}) {
-            const std::string strKey = pGroup == &byInstrument ? strName.substr(0, strName.find('-'))
-                                                               : strName.substr(strName.find('-') + 1);
+        score.nTempiRight += bTempoRight ? 1 : 0;
+        ++score.nRecordings;
+        score.nPlayed += played.notes.size();
+        score.nHeard += nSounds;
+        score.nRight += n;
+        for (auto* pGroup : {&score.byInstrument, &score.byTempo}) {
+            const std::string strKey = pGroup == &score.byInstrument ? strName.substr(0, strName.find('-'))
+                                                                     : strName.substr(strName.find('-') + 1);
             (*pGroup)[strKey].first += 2 * n;
             (*pGroup)[strKey].second += played.notes.size() + nSounds;
         }
@@ -104,6 +97,29 @@ TEST(TranscriptionPerformances, SoundsAndTempiAtLeastAsReached) {
                     played.fQuarters, bTempoRight ? "" : " falsch",
                     100.0 * 2 * double(n) / double(played.notes.size() + nSounds), result.strMessage.c_str());
     }
+}
+
+}  // namespace
+
+TEST(TranscriptionPerformances, SoundsAndTempiAtLeastAsReached) {
+    if (!HasPerformanceTools()) {
+        GTEST_SKIP() << "FluidSynth, its sound font, SoX, mido or numpy missing";
+    }
+    ScratchDir scratch;
+    // KANTILO_PERFORMANCES names a folder that keeps the corpora once made, so that a change to
+    // the transcriber is measured without rendering them again.
+    const char* pKept = std::getenv("KANTILO_PERFORMANCES");
+    const fs::path folder = pKept != nullptr ? fs::path(pKept) : scratch.Path();
+    SCorpusScore score;
+    for (const int nSeed : kSeeds) {
+        const fs::path dir = folder / ("seed" + std::to_string(nSeed));
+        if (!fs::exists(dir)) {
+            const std::string strCorpus = "corpus '" + dir.string() + "' " + std::to_string(nSeed);
+            ASSERT_EQ(std::system(PerformancesCommand(strCorpus).c_str()), 0);
+        }
+        ScoreCorpus(dir, score);
+    }
+    const auto& [nPlayed, nHeard, nRight, nRecordings, nTempiRight, byInstrument, byTempo] = score;
     for (const auto* pGroup : {&byInstrument, &byTempo}) {
         for (const auto& [strKey, counts] : *pGroup) {
             std::printf("F %-12s %5.1f %%\n", strKey.c_str(), 100.0 * double(counts.first) / double(counts.second));
