@@ -62,6 +62,9 @@ struct SAubioDeleter {
     void operator()(fvec_t* p) const { del_fvec(p); }
 };
 
+// Frames on either side whose keys show what a frame read far too low should have read.
+constexpr size_t kRepairReach = 25;
+
 // Frames between two reports of the progress: ten seconds of sound.
 constexpr size_t kProgressFrames = 1000;
 
@@ -115,6 +118,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         return;
     }
     Tune();
+    RepairSubharmonics();
     FindVoiced();
     BridgeSlowStarts();
     FindSteadyRise();
@@ -260,6 +264,32 @@ void CPitchFrames::Tune() {
     const auto fOffset = float(std::arg(sum) / kTwoPi);
     for (SFrame& frame : m_frames) {
         frame.fKey = frame.fKey > 0 ? frame.fKey - fOffset : frame.fKey;
+    }
+}
+
+// YIN can lock onto a period three or six times the true one for a while (a choir, a voice):
+// the key then reads a twelfth or a twelfth and an octave low, another pitch class. A frame
+// that lies so far below the keys around it takes their key back.
+void CPitchFrames::RepairSubharmonics() {
+    std::vector<float> keys;
+    for (size_t n = 0; n < m_frames.size(); ++n) {
+        keys.clear();
+        for (size_t k = n >= kRepairReach ? n - kRepairReach : 0; k < std::min(m_frames.size(), n + kRepairReach + 1); ++k) {
+            if (m_frames[k].fConfidence >= kMinConfidence && m_frames[k].fKey > 0) {
+                keys.push_back(m_frames[k].fKey);
+            }
+        }
+        SFrame& frame = m_frames[n];
+        if (keys.size() < kRepairReach || frame.fKey <= 0) {
+            continue;
+        }
+        const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
+        std::nth_element(keys.begin(), middle, keys.end());
+        for (const float fBelow : {19.02f, 31.02f}) {
+            if (std::abs(*middle - fBelow - frame.fKey) < 0.5f) {
+                frame.fKey += fBelow;
+            }
+        }
     }
 }
 

@@ -56,6 +56,7 @@ private:
     void FindSags();
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
+    void RepairSubharmonics();
     void FindVoiced();
     bool IsTail(size_t n) const;
     void BridgeSlowStarts();

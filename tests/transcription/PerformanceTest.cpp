@@ -22,8 +22,8 @@ namespace {
 // below are the figures reached, a few points lower, to catch a regression; they are not the
 // goal.
 constexpr int kSeeds[] = {20, 3};
-constexpr double kReachedMeasure = 0.52;  // reached: 54.7 %
-constexpr size_t kReachedTempi = 25;      // reached: 27 of 36
+constexpr double kReachedMeasure = 0.55;  // reached: 56.5 %
+constexpr size_t kReachedTempi = 26;      // reached: 28 of 36
 constexpr double kTempoTolerance = 0.02;
 
 struct Played {
