@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <numbers>
 
 #include "CPitchFrames.h"
 
 namespace {
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTwoPi = 2 * std::numbers::pi;
 // Kantilo's own eighth, a quarter of a second, when nothing else fits.
 constexpr double kKantiloEighth = 0.25;
 // A rise of this many dB within a sounding stretch is an attack.
@@ -57,10 +58,6 @@ struct SKeyTrack {
 float ClassDistance(float fA, float fB) {
     const float d = fA - fB;
     return std::abs(d - 12 * std::round(d / 12));
-}
-
-bool Voiced(const CPitchFrames& frames, size_t n) {
-    return n < frames.Frames().size() && frames.IsVoiced(n);
 }
 
 // Whether a key clearly off the last one (not a detuned or wavering tone of it) begins to
@@ -149,11 +146,11 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         }
         const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
                              (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
-                             (Voiced(frames, n + 3) || Voiced(frames, n + 5));
+                             (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 5));
         // The notch between two notes marks the very start of the second: its last deepest frame.
         const bool bNotch = all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
                             (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
-                            (Voiced(frames, n + 3) || Voiced(frames, n + 8));
+                            (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 8));
         if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
             m_weights.push_back(1);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <complex>
 #include <memory>
+#include <numbers>
 
 #include "CRecording.h"
 
@@ -55,7 +56,7 @@ constexpr float kBridgeRange = 20;
 // quietest part of them.
 constexpr float kAboveQuiet = 10;
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTwoPi = 2 * std::numbers::pi;
 
 struct SAubioDeleter {
     void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
@@ -97,6 +98,23 @@ double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nR
         fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) / (double(n) * fEnergy);
     }
     return fShare;
+}
+
+// Levels (dB) of nWidth consecutive parts of nPart samples each, one starting at every part.
+std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPart, size_t nWidth) {
+    std::vector<float> levels(partSums.size() >= nWidth ? partSums.size() - nWidth + 1 : 0);
+    for (size_t j = 0; j < levels.size(); ++j) {
+        double fSum = 0;
+        for (size_t i = 0; i < nWidth; ++i) {
+            fSum += partSums[j + i];
+        }
+        levels[j] = float(10 * std::log10(fSum / (double(nPart) * double(nWidth)) + 1e-12));
+    }
+    return levels;
+}
+
+float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
+    return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom), levels.begin() + std::ptrdiff_t(nTo));
 }
 
 uint32_t WindowFor(uint32_t nRate) {
@@ -146,14 +164,7 @@ void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
             partSums[j] += v * v;
         }
     }
-    std::vector<float> levels(nParts >= kRiseParts ? nParts - kRiseParts + 1 : 0);
-    for (size_t j = 0; j < levels.size(); ++j) {
-        double fSum = 0;
-        for (size_t i = 0; i < kRiseParts; ++i) {
-            fSum += partSums[j + i];
-        }
-        levels[j] = float(10 * std::log10(fSum / (nPart * kRiseParts) + 1e-12));
-    }
+    const std::vector<float> levels = PartLevels(partSums, nPart, kRiseParts);
     for (size_t j = kRiseReach; j < levels.size(); ++j) {
         const float fQuietest = *std::min_element(levels.begin() + std::ptrdiff_t(j - kRiseReach),
                                                   levels.begin() + std::ptrdiff_t(j));
@@ -167,20 +178,10 @@ void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
 // of a few milliseconds sinks far below the sound on both sides, even when the new note
 // swells slowly (bowed strings, organ, flute) and shows no rise at all. A held note does not.
 void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop) {
-    std::vector<float> levels(partSums.size() >= kNotchParts ? partSums.size() - kNotchParts + 1 : 0);
-    for (size_t j = 0; j < levels.size(); ++j) {
-        double fSum = 0;
-        for (size_t i = 0; i < kNotchParts; ++i) {
-            fSum += partSums[j + i];
-        }
-        levels[j] = float(10 * std::log10(fSum / (nPart * kNotchParts) + 1e-12));
-    }
-    const auto loudest = [&levels](size_t nFrom, size_t nTo) {
-        return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom), levels.begin() + std::ptrdiff_t(nTo));
-    };
+    const std::vector<float> levels = PartLevels(partSums, nPart, kNotchParts);
     for (size_t j = kNotchBefore; j + kNotchAfter < levels.size(); ++j) {
-        const float fSides = std::min(loudest(j - kNotchBefore, j - kNotchBefore / 2),
-                                      loudest(j + kNotchAfter / 4, j + kNotchAfter));
+        const float fSides = std::min(Loudest(levels, j - kNotchBefore, j - kNotchBefore / 2),
+                                      Loudest(levels, j + kNotchAfter / 4, j + kNotchAfter));
         // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
         // notch the next note sounds again within 20 ms.
         if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
@@ -196,18 +197,21 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
 // few hundredths of a second that the release and the room half fill: the level sags over
 // tens of milliseconds and slowly comes back.
 void CPitchFrames::FindSags() {
-    const size_t nFrames = m_frames.size();
-    const auto loudest = [this](size_t nFrom, size_t nTo) {
-        float fLoudest = -120;
-        for (size_t k = nFrom; k < nTo; ++k) {
-            fLoudest = std::max(fLoudest, m_frames[k].fLevel);
-        }
-        return fLoudest;
-    };
-    for (size_t n = kSagBefore; n + kSagAfter < nFrames; ++n) {
-        const float fSides = std::min(loudest(n - kSagBefore, n - kSagBefore / 2), loudest(n + kSagAfter / 2, n + kSagAfter));
-        m_frames[n].fSag = std::max(0.0f, fSides - m_frames[n].fLevel);
+    const std::vector<float> levels = Levels();
+    for (size_t n = kSagBefore; n + kSagAfter < levels.size(); ++n) {
+        const float fSides = std::min(Loudest(levels, n - kSagBefore, n - kSagBefore / 2),
+                                      Loudest(levels, n + kSagAfter / 2, n + kSagAfter));
+        m_frames[n].fSag = std::max(0.0f, fSides - levels[n]);
     }
+}
+
+std::vector<float> CPitchFrames::Levels() const {
+    std::vector<float> levels;
+    levels.reserve(m_frames.size());
+    for (const SFrame& frame : m_frames) {
+        levels.push_back(frame.fLevel);
+    }
+    return levels;
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
@@ -367,10 +371,7 @@ void CPitchFrames::BridgeSlowStarts() {
     for (size_t n = 0; n < m_frames.size(); ++n) {
         held[n] = HeldClass(n);
     }
-    std::vector<float> levels;
-    for (const SFrame& frame : m_frames) {
-        levels.push_back(frame.fLevel);
-    }
+    std::vector<float> levels = Levels();
     const auto quiet = levels.begin() + std::ptrdiff_t(levels.size() / 20);
     std::nth_element(levels.begin(), quiet, levels.end());
     const float fQuiet = levels.empty() ? -120 : *quiet;

@@ -54,6 +54,7 @@ private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
     void FindSags();
+    std::vector<float> Levels() const;
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void RepairSubharmonics();
