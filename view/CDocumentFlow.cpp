@@ -122,13 +122,7 @@ bool CDocumentFlow::ImportWithoutAsking(const QString& absolute) {
                        title.empty() ? CExchangeFormat::TitleFromPath(ToUtf8(absolute)) : title);
     AddToRecent(absolute);
     emit DocumentReplaced();
-    if (!imported.notices.empty()) {
-        QStringList notices;
-        for (const std::string& notice : imported.notices) {
-            notices << FromUtf8(notice);
-        }
-        m_dialogs.ShowMessage(notices.join(QLatin1Char('\n')), IUserDialogs::Icon::Information);
-    }
+    ShowNotices(imported.notices);
     return true;
 }
 
@@ -157,14 +151,20 @@ bool CDocumentFlow::TakeTranscription(CTranscriber::SResult result, const std::s
     m_doc.TakeImported(std::move(result.pController), strTitle);
     emit DocumentReplaced();
     emit TitleChanged();
-    QStringList notices;
-    for (const std::string& strNotice : result.notices) {
-        notices.append(FromUtf8(strNotice));
-    }
-    if (!notices.isEmpty()) {
-        m_dialogs.ShowMessage(notices.join(u'\n'), IUserDialogs::Icon::Information);
-    }
+    ShowNotices(result.notices);
     return true;
+}
+
+// What an import or a transcription changed, in one box once the song shows.
+void CDocumentFlow::ShowNotices(const std::vector<std::string>& notices) {
+    if (notices.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (const std::string& strNotice : notices) {
+        lines.append(FromUtf8(strNotice));
+    }
+    m_dialogs.ShowMessage(lines.join(u'\n'), IUserDialogs::Icon::Information);
 }
 
 QString CDocumentFlow::SongName() const {

@@ -56,6 +56,7 @@ private:
     bool OpenWithoutAsking(const QString& path);
     QString ExportedNames(const QString& path) const;
     bool ImportWithoutAsking(const QString& path);
+    void ShowNotices(const std::vector<std::string>& notices);
     // The song's name in exported files: its file name without the extension.
     QString SongName() const;
     bool DoSave(const QString& path);
