@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CNoteDecoder.h"
+#include "CTakt.h"
 
 // Where the bar lines of a transcribed melody fall. The grid of eighths says nothing about
 // which eighth begins a bar, and the silence before the first note says little (a player
@@ -12,7 +13,7 @@
 // bar line, the last note ending a bar.
 class CBarPhase {
 public:
-    static constexpr int64_t kBar = 8;  // eighths in a 4/4 measure
+    static constexpr int64_t kBar = CTakt::kCapacity;  // eighths in a 4/4 measure
 
     // How many eighths into its bar the first note begins: 0 when it begins on a bar line,
     // else the melody opens with a pickup of kBar minus that many eighths. Onsets count from
