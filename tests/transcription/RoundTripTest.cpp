@@ -9,6 +9,7 @@
 
 #include "CRecording.h"
 #include "CSamplerDefaults.h"
+#include "CShippedInstruments.h"
 #include "TranscriptionTestKit.h"
 
 namespace {
@@ -38,9 +39,10 @@ const RoundTripSong kSongs[] = {
 // that what one hears of it is not the written pitch.
 std::vector<std::string> Instruments() {
     std::vector<std::string> paths = {"Standard"};
-    for (const auto& entry : fs::directory_iterator(SourceFile("resources/instrumente"))) {
-        if (entry.path().extension() == ".wav" && entry.path().stem() != "Glockenspiel") {
-            paths.push_back(entry.path().string());
+    const std::string strFolder = SourceFile("resources/instrumente").string();
+    for (const std::string& strName : CShippedInstruments::Names(strFolder)) {
+        if (strName != "Glockenspiel") {
+            paths.push_back(CShippedInstruments::PathOf(strName, strFolder));
         }
     }
     EXPECT_GE(paths.size(), 10u);
