@@ -43,6 +43,15 @@ constexpr size_t kNotchFall = 4;
 constexpr size_t kSagBefore = 8;
 constexpr size_t kSagAfter = 10;
 constexpr float kNotchSteep = 6;
+// A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
+// either side (a violin's gentle swell, 8 dB, is none); kTremoloTroughs troughs one after
+// another, each kTremoloFrames after the last or sooner, are a tremolo: even at 170 quarters
+// per minute, notes begin 18 frames apart, and the end of one note and the start of the next
+// can make two troughs, never three.
+constexpr size_t kTroughReach = 5;
+constexpr float kTroughDepth = 10;
+constexpr size_t kTremoloFrames = 16;
+constexpr size_t kTremoloTroughs = 3;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
 constexpr size_t kHoldReach = 4;
@@ -95,7 +104,8 @@ double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nR
     }
     double fShare = 0;
     for (size_t h = 0; h < coefficients.size(); ++h) {
-        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) / (double(n) * fEnergy);
+        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) /
+                  (double(n) * fEnergy);
     }
     return fShare;
 }
@@ -114,7 +124,8 @@ std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPar
 }
 
 float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
-    return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom), levels.begin() + std::ptrdiff_t(nTo));
+    return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom),
+                             levels.begin() + std::ptrdiff_t(nTo));
 }
 
 uint32_t WindowFor(uint32_t nRate) {
@@ -127,10 +138,12 @@ uint32_t WindowFor(uint32_t nRate) {
 }  // namespace
 
 CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress) {
-    const uint32_t nHop = std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
+    const uint32_t nHop =
+        std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
     FindSags();
+    DropTremolo();
     if (!ReadPitches(recording, nHop, progress)) {
         m_bCancelled = true;
         return;
@@ -184,7 +197,8 @@ void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPa
                                       Loudest(levels, j + kNotchAfter / 4, j + kNotchAfter));
         // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
         // notch the next note sounds again within 20 ms.
-        if (levels[j] < m_fPeak - kVoicedRange || levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
+        if (levels[j] < m_fPeak - kVoicedRange ||
+            levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
             levels[j - kNotchFall] < levels[j] + kNotchSteep) {
             continue;
         }
@@ -205,6 +219,45 @@ void CPitchFrames::FindSags() {
     }
 }
 
+// A tremolo (a whistle's, a voice's) makes the level sink and rise faster than any melody
+// repeats a note: around a run of troughs that close, the dips, sags and rises are the sound's
+// own, no new notes. A silence within the run still parts two notes.
+void CPitchFrames::DropTremolo() {
+    const std::vector<size_t> troughs = Troughs();
+    for (size_t i = kTremoloTroughs - 1; i < troughs.size(); ++i) {
+        const auto first = troughs.begin() + std::ptrdiff_t(i + 1 - kTremoloTroughs);
+        const auto last = troughs.begin() + std::ptrdiff_t(i + 1);
+        if (std::adjacent_find(first, last,
+                               [](size_t a, size_t b) { return b - a > kTremoloFrames; }) != last ||
+            std::any_of(m_frames.begin() + std::ptrdiff_t(*first),
+                        m_frames.begin() + std::ptrdiff_t(troughs[i]), [this](const SFrame& frame) {
+                            return frame.fLevel < m_fPeak - kVoicedRange;
+                        })) {
+            continue;
+        }
+        for (size_t n = *first - kTroughReach; n < troughs[i] + kTroughReach; ++n) {
+            m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = 0;
+        }
+    }
+}
+
+// The frames whose level lies kTroughDepth dB or more below the loudest within kTroughReach
+// frames on either side.
+std::vector<size_t> CPitchFrames::Troughs() const {
+    const std::vector<float> levels = Levels();
+    std::vector<size_t> troughs;
+    for (size_t n = kTroughReach; n + kTroughReach < levels.size(); ++n) {
+        const float fDepth = std::min(Loudest(levels, n - kTroughReach, n),
+                                      Loudest(levels, n + 1, n + kTroughReach + 1)) -
+                             levels[n];
+        if (fDepth >= kTroughDepth && levels[n] <= levels[n - 1] && levels[n] < levels[n + 1] &&
+            levels[n] > m_fPeak - kVoicedRange) {
+            troughs.push_back(n);
+        }
+    }
+    return troughs;
+}
+
 std::vector<float> CPitchFrames::Levels() const {
     std::vector<float> levels;
     levels.reserve(m_frames.size());
@@ -216,7 +269,8 @@ std::vector<float> CPitchFrames::Levels() const {
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
 // the results are written half a window earlier.
-bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress) {
+bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
+                               const FProgress& progress) {
     const uint32_t nWindow = WindowFor(recording.Rate());
     std::unique_ptr<aubio_pitch_t, SAubioDeleter> pPitch(
         new_aubio_pitch("yinfast", nWindow, nHop, recording.Rate()));
@@ -261,7 +315,8 @@ bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop, const
 void CPitchFrames::Tune() {
     std::complex<double> sum;
     for (const SFrame& frame : m_frames) {
-        if (frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey && frame.fKey <= kHighestKey) {
+        if (frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey &&
+            frame.fKey <= kHighestKey) {
             sum += std::polar(1.0, kTwoPi * frame.fKey);
         }
     }
@@ -278,7 +333,8 @@ void CPitchFrames::RepairSubharmonics() {
     std::vector<float> keys;
     for (size_t n = 0; n < m_frames.size(); ++n) {
         keys.clear();
-        for (size_t k = n >= kRepairReach ? n - kRepairReach : 0; k < std::min(m_frames.size(), n + kRepairReach + 1); ++k) {
+        for (size_t k = n >= kRepairReach ? n - kRepairReach : 0;
+             k < std::min(m_frames.size(), n + kRepairReach + 1); ++k) {
             if (m_frames[k].fConfidence >= kMinConfidence && m_frames[k].fKey > 0) {
                 keys.push_back(m_frames[k].fKey);
             }
@@ -329,7 +385,8 @@ bool CPitchFrames::IsTail(size_t n) const {
         // A sustained note let go: the level, steady or dying slowly until then, falls faster.
         if (k >= nLoudest + 2 * kFallFrames) {
             const float fNow = m_frames[k - kFallFrames].fLevel - m_frames[k].fLevel;
-            const float fThen = m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;
+            const float fThen =
+                m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;
             if (fNow - fThen >= kFasterFall) {
                 return true;
             }
@@ -391,7 +448,8 @@ void CPitchFrames::BridgeSlowStarts() {
         }
         const size_t nFrom = std::max(nSteadyEnd, n >= kBridgeFrames ? n - kBridgeFrames : 0);
         // Never into the quiet before a first note: noise there is as loud as a soft start.
-        const float fFloor = std::max({fLevel - kBridgeRange, m_fPeak - kVoicedRange, fQuiet + kAboveQuiet});
+        const float fFloor =
+            std::max({fLevel - kBridgeRange, m_fPeak - kVoicedRange, fQuiet + kAboveQuiet});
         for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fFloor;) {
             m_frames[k].fKey = m_frames[n].fKey;
             m_frames[k].fConfidence = std::max(m_frames[k].fConfidence, kMinConfidence);

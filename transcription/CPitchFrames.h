@@ -47,13 +47,15 @@ public:
     // itself (a choir, a whistle's tremolo), which no attack of a new note is.
     float SteadyRise() const { return m_fSteadyRise; }
     // Keys outside this range are no melody Kantilo could hold, even transposed.
-    static constexpr float kLowestKey = 40;   // E2
+    static constexpr float kLowestKey = 40;    // E2
     static constexpr float kHighestKey = 100;  // E7
 
 private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
     void FindSags();
+    void DropTremolo();
+    std::vector<size_t> Troughs() const;
     std::vector<float> Levels() const;
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();

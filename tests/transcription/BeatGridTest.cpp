@@ -1,5 +1,5 @@
 // The grid of eighths found in a sound whose repeated notes are told apart only by the short
-// silence before each and the attack after it.
+// silence before each and the attack after it, and the notes of a sound that trembles.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,13 +16,18 @@ constexpr uint32_t kRate = 22050;
 struct SPlayed {
     int nKey;  // equal-tempered, A4 = 69
     int nEighths;
+    bool operator==(const SPlayed&) const = default;
+    friend void PrintTo(const SPlayed& played, std::ostream* pOut) {
+        *pOut << played.nKey << "/" << played.nEighths;
+    }
 };
 
 double Hz(double fKey) { return 440.0 * std::pow(2.0, (fKey - 69) / 12.0); }
 
 // The notes at nQuarters a minute after half a second of silence, each with a short fade in
-// and ending 40 ms before the next begins.
-std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
+// and ending 40 ms before the next begins; with fTremoloHz set, their level swings that often
+// a second between full and a tenth (20 dB).
+std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters, double fTremoloHz = 0) {
     const double fEighth = 30.0 / fQuarters;
     std::vector<float> samples(kRate / 2);
     for (const SPlayed& note : notes) {
@@ -30,7 +35,8 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
         const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
         for (size_t i = 0; i < nSound; ++i) {
             const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            samples.push_back(float(0.3 * fFade * std::sin(kTwoPi * Hz(note.nKey) * double(i) / kRate)));
+            const double fSwing = 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * double(i) / kRate);
+            samples.push_back(float(0.3 * fFade * fSwing * std::sin(kTwoPi * Hz(note.nKey) * double(i) / kRate)));
         }
         samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
     }
@@ -56,5 +62,26 @@ TEST(TranscriptionBeatGrid, AKeyHeardAgainAfterASilenceIsANewNote) {
     for (const double fQuarters : {90.0, 120.0, 150.0}) {
         SCOPED_TRACE(fQuarters);
         EXPECT_NEAR(FoundQuarters(Play(notes, fQuarters)), fQuarters, 0.02 * fQuarters);
+    }
+}
+
+// A tremolo faster than any melody repeats a note (a whistle's, 8 to 12 times a second) sinks
+// as deep as the short silence between two notes; it is the sound's own, and every note is
+// heard once, as long as it was played, as long as the notes that are repeated.
+TEST(TranscriptionBeatGrid, ATremoloDoesNotSplitANote) {
+    const std::vector<SPlayed> notes = {{67, 4}, {69, 4}, {67, 8}, {71, 2}, {71, 2},
+                                        {72, 3}, {72, 1}, {71, 4}, {67, 8}};
+    for (const double fTremoloHz : {8.0, 11.0}) {
+        SCOPED_TRACE(fTremoloHz);
+        const CRecording recording(kRate, Play(notes, 100, fTremoloHz));
+        CTranscriber::SOptions options;
+        options.quarters = 100;
+        options.bKeepKey = true;
+        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+        std::vector<SPlayed> heard;
+        for (const CNoteDecoder::SNote& note : result.notes) {
+            heard.push_back({note.nKey, int(note.nLength)});
+        }
+        EXPECT_EQ(heard, notes);
     }
 }
