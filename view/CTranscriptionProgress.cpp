@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "CController.h"
+#include "CEngineFailure.h"
 
 std::optional<CTranscriber::SResult> CTranscriptionProgress::Run(QWidget* pOwner,
                                                                  const Work& work) {
@@ -41,7 +42,7 @@ std::optional<CTranscriber::SResult> CTranscriptionProgress::Run(QWidget* pOwner
             result = work(options);
         } catch (const std::bad_alloc&) {
             result = CTranscriber::SResult();
-            result.strMessage = "Für diese Aufnahme reicht der Speicher nicht.";
+            result.strMessage = CEngineFailure::kNoMemory;
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

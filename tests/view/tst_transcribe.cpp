@@ -7,8 +7,10 @@
 #include <memory>
 
 #include "CController.h"
+#include "CEngineFailure.h"
 #include "CScoreNotes.h"
 #include "CSilentProgressSink.h"
+#include "CTranscriptionProgress.h"
 #include "CommandIds.h"
 #include "SheetProbe.h"
 #include "ViewTestKit.h"
@@ -137,6 +139,18 @@ private slots:
         CController entered;
         Enter(entered, strSong);
         QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(entered.GetSheet()));
+    }
+
+    // Memory running out on the worker thread ends the work with the program's message for
+    // that, not the program.
+    void runningOutOfMemoryIsSaid() {
+        const std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
+            &m_f->frame, [](const CTranscriber::SOptions&) -> CTranscriber::SResult {
+                throw std::bad_alloc();
+            });
+        QVERIFY(result.has_value());
+        QCOMPARE(result->strMessage, std::string(CEngineFailure::kNoMemory));
+        QVERIFY(!result->pController);
     }
 };
 
