@@ -18,7 +18,12 @@ constexpr double kSearchSeconds = 60;
 // An onset this many eighths off a grid line is on it.
 constexpr double kInlier = 0.12;
 // Fits this close to the best count as equally good.
-constexpr double kFitTolerance = 0.02;
+constexpr double kFitTolerance = 0.01;
+// A grid of twice the eighth wins when it fits this close to the finer one: the finer one
+// splits every note of it in two. A coarser grid of any other ratio has to fit better.
+constexpr double kHalvingTolerance = 0.04;
+// A grid of twice the eighth is looked for within this share of it.
+constexpr double kMultipleWidth = 0.02;
 // Frames a key must hold, and silent frames that end a sound.
 constexpr size_t kStableFrames = 6;
 constexpr size_t kGapFrames = 3;
@@ -223,7 +228,10 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
 }
 
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
-// stretch.
+// stretch. Of the grids that fit about as well as the best, the coarsest; then twice its
+// eighth for as long as that fits nearly as well. Only a grid of twice the eighth is coarser
+// in the sense that the finer one splits its notes: an eighth of another ratio that happens to
+// catch as many onsets (few and wavering ones, a choir's) is no reason to leave the best.
 double CBeatGrid::FindEighth() const {
     const double fSpan =
         std::max(1.0, std::min(kSearchSeconds, m_onsets.back() - m_onsets.front()));
@@ -236,15 +244,24 @@ double CBeatGrid::FindEighth() const {
         fits.emplace_back(e, InlierShare(e, nullptr));
         fBest = std::max(fBest, fits.back().second);
     }
-    // The coarsest grid that explains the onsets as well as the best: a finer one explains
-    // them too, by splitting every note.
-    double fChosen = kKantiloEighth;
-    for (const auto& [e, fit] : fits) {
-        if (fit >= fBest - kFitTolerance) {
-            fChosen = e;
+    std::pair<double, double> chosen(kKantiloEighth, 0);
+    for (const auto& fit : fits) {
+        if (fit.second >= fBest - kFitTolerance) {
+            chosen = fit;
         }
     }
-    return fChosen;
+    for (;;) {
+        std::pair<double, double> twice(0, -1);
+        for (const auto& fit : fits) {
+            if (std::abs(fit.first / (2 * chosen.first) - 1) <= kMultipleWidth && fit.second > twice.second) {
+                twice = fit;
+            }
+        }
+        if (twice.second < chosen.second - kHalvingTolerance) {
+            return chosen.first;
+        }
+        chosen = twice;
+    }
 }
 
 // A least-squares line through the onsets (as sure as they are) and the eighths they fall on,

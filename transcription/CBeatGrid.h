@@ -8,7 +8,8 @@ class CPitchFrames;
 // The grid of eighths a melody was played on: where its notes begin (attacks, a pitch taking
 // over, a sound after silence), the eighth that explains them best and the phase of the grid.
 // Tempi are looked for between kSlowest and kFastest quarters per minute; of two grids that
-// explain the onsets equally well, the coarser wins (a finer one splits every note).
+// explain the onsets about equally well, the coarser wins when its eighth is twice the other's
+// (the finer one splits every note in two).
 class CBeatGrid {
 public:
     static constexpr double kSlowest = 70;
