@@ -162,7 +162,15 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
             nLastOnset = n;
             continue;
         }
-        // A key taking over right after an attack belongs to that attack, and the other way.
+        // A key taking over soon after an attack counts as an onset too: a wavering sound (a
+        // choir, a whistle) swells where no note begins and would hide its next note from the
+        // grid; a key settling just after its own note's attack lies on that note's grid line.
+        if (bOnset && !m_onsets.empty() && n > nLastOnset && n < nLastOnset + kOnsetSpacing) {
+            m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
+            m_weights.push_back(fKeyWeight);
+            continue;
+        }
+        // An attack right after a key taking over belongs to that key.
         if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
             // A slow attack began where its rise did, some frames before the rise is steepest.
             while (!bOnset && nStart > 0 && n - nStart < kRiseFrames && all[nStart - 1].fRise >= kRiseStart &&

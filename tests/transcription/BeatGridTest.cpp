@@ -85,3 +85,38 @@ TEST(TranscriptionBeatGrid, ATremoloDoesNotSplitANote) {
         EXPECT_EQ(heard, notes);
     }
 }
+
+// A sound that swells where no note begins (a choir's voices beating, a whistle's breath):
+// before every second note the level rises by 12 dB four tenths of an eighth early, and only
+// the key taking over right after says where that note begins. Without it the swells, off the
+// grid by the same amount each, pull the tempo to a wrong one.
+TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
+    const std::vector<SPlayed> notes = {{67, 2}, {72, 1}, {69, 3}, {65, 2}, {71, 1}, {67, 2}, {64, 4},
+                                        {69, 1}, {72, 2}, {65, 3}, {71, 2}, {67, 1}, {64, 4}};
+    constexpr double kLead = 0.4;  // eighths
+    for (const double fQuarters : {90.0, 110.0, 130.0}) {
+        SCOPED_TRACE(fQuarters);
+        const double fEighth = 30.0 / fQuarters;
+        std::vector<float> samples(kRate / 2);
+        std::vector<size_t> swells;
+        double fPhase = 0;
+        for (size_t i = 0; i < notes.size(); ++i) {
+            if (i % 2 == 1) {
+                swells.push_back(samples.size() - size_t(kLead * fEighth * kRate));
+            }
+            for (size_t k = 0; k < size_t(fEighth * notes[i].nEighths * kRate); ++k) {
+                fPhase += kTwoPi * Hz(notes[i].nKey) / kRate;
+                samples.push_back(float(0.05 * std::sin(fPhase)));
+            }
+        }
+        // Each swell: 10 ms up to four times the level, 50 ms held, 30 ms back down.
+        for (const size_t nSwell : swells) {
+            for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
+                const double fT = double(k) / kRate;
+                samples[nSwell + k] *= float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
+            }
+        }
+        samples.resize(samples.size() + kRate / 2);
+        EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
+    }
+}
