@@ -22,7 +22,7 @@ namespace {
 // below are the figures reached, a few points lower, to catch a regression; they are not the
 // goal.
 constexpr int kSeeds[] = {20, 3};
-constexpr double kReachedMeasure = 0.60;  // reached: 61.8 %
+constexpr double kReachedMeasure = 0.62;  // reached: 64.3 %
 constexpr size_t kReachedTempi = 27;      // reached: 29 of 36
 constexpr double kTempoTolerance = 0.02;
 
