@@ -21,6 +21,9 @@ constexpr double kAttackTo = 0.25;
 constexpr double kWaverFrom = 0.35;
 constexpr double kWaverTo = 0.75;
 constexpr float kSagFloor = 4;
+// A valley counts from kValleyFloor dB; its lowest point comes late, after the new note began,
+// so it belongs to the eighth until kWaverFrom.
+constexpr float kValleyFloor = 6;
 // Rises from kAttackFloor dB count, fully from kAttackFloor + kAttackSpan.
 constexpr float kAttackFloor = 3;
 constexpr float kAttackSpan = 6;
@@ -30,6 +33,10 @@ constexpr float kDipFloor = 6;
 constexpr double kIgnoredAttack = 1.5;
 constexpr double kMissingAttack = 1.5;
 constexpr double kNewNote = 0.3;
+// Attacks count fully where they are, on average, this much of their strength stronger where
+// the pitch changes than where it stays; they are judged so from kMinChanges changes on.
+constexpr double kAttackContrast = 0.7;
+constexpr int kMinChanges = 4;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
 // How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
@@ -55,7 +62,7 @@ struct CNoteDecoder::SSlot {
     double fAttack = 0;              // 0 to 1: how surely a note begins with the eighth
     // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
     // wavering in its middle.
-    double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0;
+    double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0, fMiddleValley = 0;
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -95,6 +102,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         slot.fSag = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fSag, kSagFloor);
         slot.fMiddleRise = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fRise, fFloor);
         slot.fMiddleSag = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fSag, kSagFloor);
+        slot.fValley = strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fMiddleValley = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -105,9 +114,39 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         SSlot& slot = slots[s];
         const SSlot& before = s > 0 ? slots[s - 1] : slot;
         slot.fAttack = std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
-                                 slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag)});
+                                 slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag),
+                                 slot.fValley - std::max(slot.fMiddleValley, before.fMiddleValley)});
     }
+    WeighAttacks(slots);
     return slots;
+}
+
+// Where the pitch changes from one eighth to the next a new note surely begins; where it stays,
+// mostly none does. An ensemble's swells and crossfades show attack cues as strong in the one
+// as in the other: such cues say nothing, and splitting held notes on them only adds notes.
+void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
+    const auto classOf = [](const SSlot& slot) {
+        const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
+        return *it >= 0.5 ? int(it - slot.keys.begin()) : -1;
+    };
+    double fChange = 0, fStay = 0;
+    int nChanges = 0, nStays = 0;
+    for (size_t s = 1; s < slots.size(); ++s) {
+        const int nBefore = classOf(slots[s - 1]), nNow = classOf(slots[s]);
+        if (nBefore >= 0 && nNow >= 0) {
+            (nBefore != nNow ? fChange : fStay) += slots[s].fAttack;
+            ++(nBefore != nNow ? nChanges : nStays);
+        }
+    }
+    if (nChanges < kMinChanges || nStays == 0) {
+        return;
+    }
+    fChange /= nChanges;
+    fStay /= nStays;
+    const double fWeight = fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
+    for (SSlot& slot : slots) {
+        slot.fAttack *= fWeight;
+    }
 }
 
 // How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1

@@ -12,7 +12,7 @@ class CBeatGrid;
 // rests, begins a note of some pitch class, or holds the note before; each note then takes the
 // octave most of its frames are heard in. A note must be heard through the
 // middle of its eighths; a note of the same key begins again only where an attack shows, a
-// held note pays for an attack it ignores.
+// held note pays for an attack it ignores, as far as attacks mark new notes in the recording.
 class CNoteDecoder {
 public:
     // One sounding note: onset and length in eighths from the first grid line of the
@@ -35,6 +35,7 @@ private:
     using SFrom = std::array<int, kStates>;
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    static void WeighAttacks(std::vector<SSlot>& slots);
     static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
                             float CPitchFrames::SFrame::*pCue, float fFloor);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);

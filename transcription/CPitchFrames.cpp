@@ -43,6 +43,12 @@ constexpr size_t kNotchFall = 4;
 constexpr size_t kSagBefore = 8;
 constexpr size_t kSagAfter = 10;
 constexpr float kNotchSteep = 6;
+// A bowed string or a choir swells into a note over a tenth of a second and more: a valley is
+// looked for against the loudest frames 50 to 200 ms before and 100 to 400 ms after, at the
+// lowest frame within kValleyNear on either side.
+constexpr size_t kValleyBefore = 20;
+constexpr size_t kValleyAfter = 40;
+constexpr size_t kValleyNear = kValleyBefore / 4;
 // A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
 // either side (a violin's gentle swell, 8 dB, is none); kTremoloTroughs troughs one after
 // another, each kTremoloFrames after the last or sooner, are a tremolo: even at 170 quarters
@@ -143,6 +149,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     m_frames.resize(recording.Samples().size() / nHop);
     ReadLevels(recording, nHop);
     FindSags();
+    FindValleys();
     DropTremolo();
     if (!ReadPitches(recording, nHop, progress)) {
         m_bCancelled = true;
@@ -219,6 +226,21 @@ void CPitchFrames::FindSags() {
     }
 }
 
+// Two notes of one pitch bowed or sung one after the other: the first fades, the second swells
+// slowly, and the level passes through a wide valley that neither a rise nor a short sag shows.
+void CPitchFrames::FindValleys() {
+    const std::vector<float> levels = Levels();
+    for (size_t n = kValleyBefore; n + kValleyAfter < levels.size(); ++n) {
+        const auto near = levels.begin() + std::ptrdiff_t(n - kValleyNear);
+        if (*std::min_element(near, near + 2 * kValleyNear + 1) < levels[n]) {
+            continue;
+        }
+        const float fSides = std::min(Loudest(levels, n - kValleyBefore, n - kValleyNear),
+                                      Loudest(levels, n + kValleyAfter / 4, n + kValleyAfter));
+        m_frames[n].fValley = std::max(0.0f, fSides - levels[n]);
+    }
+}
+
 // A tremolo (a whistle's, a voice's) makes the level sink and rise faster than any melody
 // repeats a note: around a run of troughs that close, the dips, sags and rises are the sound's
 // own, no new notes. A silence within the run still parts two notes.
@@ -236,7 +258,7 @@ void CPitchFrames::DropTremolo() {
             continue;
         }
         for (size_t n = *first - kTroughReach; n < troughs[i] + kTroughReach; ++n) {
-            m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = 0;
+            m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
         }
     }
 }

@@ -19,6 +19,7 @@ public:
         float fRise = 0;  // dB the level rose over the last few frames, never negative
         float fDip = 0;   // dB the level sank for a moment below the sound on either side
         float fSag = 0;   // dB the level sank for a while below the sound on either side
+        float fValley = 0;  // dB the level lies at its lowest below the swells of the notes around
     };
 
     static constexpr double kFrameSeconds = 0.01;
@@ -54,6 +55,7 @@ private:
     void ReadLevels(const CRecording& recording, uint32_t nHop);
     void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
     void FindSags();
+    void FindValleys();
     void DropTremolo();
     std::vector<size_t> Troughs() const;
     std::vector<float> Levels() const;

@@ -1,0 +1,85 @@
+// Where the decoder begins notes in sounds without a sharp attack: bowed notes of one pitch
+// that swell in and fade out into each other, and an ensemble's swells in the middle of its
+// notes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "CRecording.h"
+#include "CTranscriber.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+
+struct SBowed {
+    int nKey;  // equal-tempered, A4 = 69
+    int nEighths;
+    bool operator==(const SBowed&) const = default;
+    friend void PrintTo(const SBowed& note, std::ostream* pOut) { *pOut << note.nKey << "/" << note.nEighths; }
+};
+
+// The notes at nQuarters a minute after half a second of silence, one after the other without
+// a gap and with no jump of the wave where the pitch changes; fGain(seconds into the note,
+// seconds the note lasts) gives each note's level in dB.
+template <typename FGain>
+std::vector<float> Legato(const std::vector<SBowed>& notes, double fQuarters, FGain fGain) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (const SBowed& note : notes) {
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const double fLasts = fEighth * note.nEighths;
+        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
+            const double t = double(i) / kRate;
+            // Only the first note starts out of silence, in 10 ms.
+            const double fFadeIn = &note == &notes.front() ? std::min(1.0, t / 0.01) : 1.0;
+            fPhase += kTwoPi * fHz / kRate;
+            samples.push_back(float(0.3 * fFadeIn * std::pow(10.0, fGain(t, fLasts) / 20) * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+std::vector<SBowed> Heard(std::vector<float> samples, double fQuarters) {
+    const CRecording recording(kRate, std::move(samples));
+    CTranscriber::SOptions options;
+    options.quarters = fQuarters;
+    options.bKeepKey = true;
+    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+    std::vector<SBowed> heard;
+    for (const CNoteDecoder::SNote& note : result.notes) {
+        heard.push_back({int(note.nKey), int(note.nLength)});
+    }
+    return heard;
+}
+
+}  // namespace
+
+// A bow that swells into each note over 0.4 s and fades over its last 0.3 s, 16 dB each way:
+// between two notes of one pitch the level sinks too slowly for a rise, a notch or a short sag,
+// and still every note is heard on its own.
+TEST(TranscriptionNoteDecoder, BowedNotesOfOnePitchPartInTheValleyBetweenThem) {
+    const std::vector<SBowed> notes = {{62, 4}, {62, 3}, {62, 4}, {62, 3}, {62, 4}, {62, 6}};
+    const auto bowed = [](double t, double fLasts) {
+        return -16 * std::max({0.0, 1 - t / 0.4, 1 - (fLasts - t) / 0.3});
+    };
+    EXPECT_EQ(Heard(Legato(notes, 80, bowed), 80), notes);
+}
+
+// An ensemble swells and sinks by 14 dB for a moment now and then within its notes, as strongly
+// as anywhere else, while its notes change pitch without any cue in the level: the swells say
+// nothing about where notes begin and split none.
+TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
+    const std::vector<SBowed> notes = {{60, 4}, {64, 4}, {62, 4}, {65, 4}, {64, 4}, {67, 4}, {65, 4}, {62, 6}};
+    constexpr double kQuarters = 100;
+    const auto swelling = [](double t, double) {
+        // Once in every note, two eighths after its beginning, 80 ms long.
+        const double fFrom = 2 * 30.0 / kQuarters - 0.04;
+        const double x = (t - fFrom) / 0.08;
+        return x > 0 && x < 1 ? 20 * std::log10(1 - 0.8 * 0.5 * (1 - std::cos(kTwoPi * x))) : 0.0;
+    };
+    EXPECT_EQ(Heard(Legato(notes, kQuarters, swelling), kQuarters), notes);
+}
