@@ -50,12 +50,15 @@ constexpr size_t kValleyBefore = 20;
 constexpr size_t kValleyAfter = 40;
 constexpr size_t kValleyNear = kValleyBefore / 4;
 // A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
-// either side (a violin's gentle swell, 8 dB, is none); kTremoloTroughs troughs one after
-// another, each kTremoloFrames after the last or sooner, are a tremolo: even at 170 quarters
-// per minute, notes begin 18 frames apart, and the end of one note and the start of the next
-// can make two troughs, never three.
+// either side; kTremoloTroughs troughs or more one after another, each kTremoloFrames after
+// the last or sooner, are a tremolo when one of them sinks kClearTrough dB or deeper: even at
+// 170 quarters per minute, notes begin 18 frames apart, and the end of one note and the start
+// of the next can make two troughs, never three. A whistle's tremolo is uneven: its troughs
+// sink 8 to 15 dB, and one clear trough shows what the shallower ones around it are. A
+// violin's gentle swell (troughs of 8 dB, far apart) makes no run, nor its repeated notes.
 constexpr size_t kTroughReach = 5;
-constexpr float kTroughDepth = 10;
+constexpr float kTroughDepth = 7;
+constexpr float kClearTrough = 10;
 constexpr size_t kTremoloFrames = 16;
 constexpr size_t kTremoloTroughs = 3;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
@@ -132,6 +135,12 @@ std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPar
 float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
     return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom),
                              levels.begin() + std::ptrdiff_t(nTo));
+}
+
+// How far the level of frame n lies below the loudest within kTroughReach frames on either side.
+float TroughDepth(const std::vector<float>& levels, size_t n) {
+    return std::min(Loudest(levels, n - kTroughReach, n), Loudest(levels, n + 1, n + kTroughReach + 1)) -
+           levels[n];
 }
 
 uint32_t WindowFor(uint32_t nRate) {
@@ -245,21 +254,25 @@ void CPitchFrames::FindValleys() {
 // repeats a note: around a run of troughs that close, the dips, sags and rises are the sound's
 // own, no new notes. A silence within the run still parts two notes.
 void CPitchFrames::DropTremolo() {
+    const std::vector<float> levels = Levels();
     const std::vector<size_t> troughs = Troughs();
-    for (size_t i = kTremoloTroughs - 1; i < troughs.size(); ++i) {
-        const auto first = troughs.begin() + std::ptrdiff_t(i + 1 - kTremoloTroughs);
-        const auto last = troughs.begin() + std::ptrdiff_t(i + 1);
-        if (std::adjacent_find(first, last,
-                               [](size_t a, size_t b) { return b - a > kTremoloFrames; }) != last ||
-            std::any_of(m_frames.begin() + std::ptrdiff_t(*first),
-                        m_frames.begin() + std::ptrdiff_t(troughs[i]), [this](const SFrame& frame) {
-                            return frame.fLevel < m_fPeak - kVoicedRange;
-                        })) {
-            continue;
+    for (size_t nFirst = 0; nFirst < troughs.size();) {
+        size_t nLast = nFirst;
+        while (nLast + 1 < troughs.size() && troughs[nLast + 1] - troughs[nLast] <= kTremoloFrames &&
+               std::none_of(m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
+                            m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
+                            [this](const SFrame& frame) { return frame.fLevel < m_fPeak - kVoicedRange; })) {
+            ++nLast;
         }
-        for (size_t n = *first - kTroughReach; n < troughs[i] + kTroughReach; ++n) {
-            m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
+        const auto first = troughs.begin() + std::ptrdiff_t(nFirst);
+        const auto last = troughs.begin() + std::ptrdiff_t(nLast + 1);
+        if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
+            std::any_of(first, last, [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
+            for (size_t n = *first - kTroughReach; n < troughs[nLast] + kTroughReach; ++n) {
+                m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
+            }
         }
+        nFirst = nLast + 1;
     }
 }
 
@@ -269,10 +282,7 @@ std::vector<size_t> CPitchFrames::Troughs() const {
     const std::vector<float> levels = Levels();
     std::vector<size_t> troughs;
     for (size_t n = kTroughReach; n + kTroughReach < levels.size(); ++n) {
-        const float fDepth = std::min(Loudest(levels, n - kTroughReach, n),
-                                      Loudest(levels, n + 1, n + kTroughReach + 1)) -
-                             levels[n];
-        if (fDepth >= kTroughDepth && levels[n] <= levels[n - 1] && levels[n] < levels[n + 1] &&
+        if (TroughDepth(levels, n) >= kTroughDepth && levels[n] <= levels[n - 1] && levels[n] < levels[n + 1] &&
             levels[n] > m_fPeak - kVoicedRange) {
             troughs.push_back(n);
         }

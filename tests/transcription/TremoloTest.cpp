@@ -1,0 +1,88 @@
+// The notes of a sound whose tremolo is uneven, as a whistler's is: its troughs come at
+// irregular distances and sink now deep, now shallow.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+#include "CRecording.h"
+#include "CTranscriber.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+
+struct SPlayed {
+    int nKey;  // equal-tempered, A4 = 69
+    int nEighths;
+    bool operator==(const SPlayed&) const = default;
+    friend void PrintTo(const SPlayed& played, std::ostream* pOut) {
+        *pOut << played.nKey << "/" << played.nEighths;
+    }
+};
+
+// One swing of the tremolo: how long it takes and how deep (dB) its trough sinks.
+struct SSwing {
+    double fSeconds;
+    double fDepth;
+};
+
+// Only every third trough sinks 14 dB; the others sink 10 dB, and the swings take 0.11 to
+// 0.16 s, as a whistler's do. Measured against the level a few hundredths of a second on either
+// side, the deep troughs lie 11 to 13 dB low, the others 8 to 10 dB.
+constexpr std::array<SSwing, 6> kSwings = {
+    {{0.12, 14}, {0.15, 10.5}, {0.11, 10}, {0.16, 14}, {0.13, 10.5}, {0.14, 10.5}}};
+
+// The gain of the tremolo i samples into a note: each note starts a new round of swings.
+double Tremolo(size_t i) {
+    double fAt = double(i) / kRate;
+    for (size_t s = 0;; s = (s + 1) % kSwings.size()) {
+        if (fAt < kSwings[s].fSeconds) {
+            const double fLow = std::pow(10.0, -kSwings[s].fDepth / 20);
+            return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / kSwings[s].fSeconds));
+        }
+        fAt -= kSwings[s].fSeconds;
+    }
+}
+
+// The notes at nQuarters a minute after half a second of silence, each with a short fade in
+// and ending 40 ms before the next begins.
+std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    for (const SPlayed& note : notes) {
+        const auto nStart = samples.size();
+        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        for (size_t i = 0; i < nSound; ++i) {
+            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
+            samples.push_back(float(0.3 * fFade * Tremolo(i) * std::sin(kTwoPi * fHz * double(i) / kRate)));
+        }
+        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+}  // namespace
+
+// The shallow troughs between the deep ones are the same tremolo, no new notes: every note is
+// heard once, as long as it was played, and the notes repeated after a short silence still
+// twice.
+TEST(TranscriptionTremolo, AnUnevenTremoloDoesNotSplitANote) {
+    const std::vector<SPlayed> notes = {{79, 8}, {81, 6}, {83, 8}, {83, 8}, {79, 6}};
+    for (const double fQuarters : {80.0, 90.0, 100.0, 110.0, 120.0, 140.0}) {
+        SCOPED_TRACE(fQuarters);
+        const CRecording recording(kRate, Play(notes, fQuarters));
+        CTranscriber::SOptions options;
+        options.quarters = fQuarters;
+        options.bKeepKey = true;
+        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+        std::vector<SPlayed> heard;
+        for (const CNoteDecoder::SNote& note : result.notes) {
+            heard.push_back({note.nKey, int(note.nLength)});
+        }
+        EXPECT_EQ(heard, notes);
+    }
+}
