@@ -13,14 +13,8 @@ namespace {
 
 constexpr uint32_t kRate = 22050;
 
-struct SPlayed {
-    int nKey;  // equal-tempered, A4 = 69
-    int nEighths;
-    bool operator==(const SPlayed&) const = default;
-    friend void PrintTo(const SPlayed& played, std::ostream* pOut) {
-        *pOut << played.nKey << "/" << played.nEighths;
-    }
-};
+// A note played and heard: its key (equal-tempered, A4 = 69) and its length in eighths.
+using SPlayed = std::array<int, 2>;
 
 // One swing of the tremolo: how long it takes and how deep (dB) its trough sinks.
 struct SSwing {
@@ -53,13 +47,14 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
     std::vector<float> samples(kRate / 2);
     for (const SPlayed& note : notes) {
         const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
-        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const auto nSound = size_t((fEighth * note[1] - 0.04) * kRate);
+        const double fHz = 440.0 * std::pow(2.0, (note[0] - 69) / 12.0);
         for (size_t i = 0; i < nSound; ++i) {
             const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            samples.push_back(float(0.3 * fFade * Tremolo(i) * std::sin(kTwoPi * fHz * double(i) / kRate)));
+            samples.push_back(
+                float(0.3 * fFade * Tremolo(i) * std::sin(kTwoPi * fHz * double(i) / kRate)));
         }
-        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
+        samples.resize(nStart + size_t(fEighth * note[1] * kRate));
     }
     samples.resize(samples.size() + kRate / 2);
     return samples;
