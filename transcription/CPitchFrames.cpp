@@ -139,7 +139,8 @@ float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
 
 // How far the level of frame n lies below the loudest within kTroughReach frames on either side.
 float TroughDepth(const std::vector<float>& levels, size_t n) {
-    return std::min(Loudest(levels, n - kTroughReach, n), Loudest(levels, n + 1, n + kTroughReach + 1)) -
+    return std::min(Loudest(levels, n - kTroughReach, n),
+                    Loudest(levels, n + 1, n + kTroughReach + 1)) -
            levels[n];
 }
 
@@ -258,16 +259,19 @@ void CPitchFrames::DropTremolo() {
     const std::vector<size_t> troughs = Troughs();
     for (size_t nFirst = 0; nFirst < troughs.size();) {
         size_t nLast = nFirst;
-        while (nLast + 1 < troughs.size() && troughs[nLast + 1] - troughs[nLast] <= kTremoloFrames &&
-               std::none_of(m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
-                            m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
-                            [this](const SFrame& frame) { return frame.fLevel < m_fPeak - kVoicedRange; })) {
+        while (nLast + 1 < troughs.size() &&
+               troughs[nLast + 1] - troughs[nLast] <= kTremoloFrames &&
+               std::none_of(
+                   m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
+                   m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
+                   [this](const SFrame& frame) { return frame.fLevel < m_fPeak - kVoicedRange; })) {
             ++nLast;
         }
         const auto first = troughs.begin() + std::ptrdiff_t(nFirst);
         const auto last = troughs.begin() + std::ptrdiff_t(nLast + 1);
         if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
-            std::any_of(first, last, [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
+            std::any_of(first, last,
+                        [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
             for (size_t n = *first - kTroughReach; n < troughs[nLast] + kTroughReach; ++n) {
                 m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
             }
@@ -282,8 +286,8 @@ std::vector<size_t> CPitchFrames::Troughs() const {
     const std::vector<float> levels = Levels();
     std::vector<size_t> troughs;
     for (size_t n = kTroughReach; n + kTroughReach < levels.size(); ++n) {
-        if (TroughDepth(levels, n) >= kTroughDepth && levels[n] <= levels[n - 1] && levels[n] < levels[n + 1] &&
-            levels[n] > m_fPeak - kVoicedRange) {
+        if (TroughDepth(levels, n) >= kTroughDepth && levels[n] <= levels[n - 1] &&
+            levels[n] < levels[n + 1] && levels[n] > m_fPeak - kVoicedRange) {
             troughs.push_back(n);
         }
     }
