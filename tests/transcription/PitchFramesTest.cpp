@@ -37,7 +37,8 @@ std::vector<float> Pieces(const std::vector<SPiece>& pieces) {
 // is still a note of its own: the steady note after it does not take its frames over as its
 // own slow start.
 TEST(TranscriptionPitchFrames, AShortWaveringNoteKeepsItsPitch) {
-    const CRecording recording(kRate, Pieces({{67, 0.5}, {69, 0.04}, {103, 0.02}, {69, 0.04}, {70, 0.6}}));
+    const CRecording recording(kRate,
+                               Pieces({{67, 0.5}, {69, 0.04}, {103, 0.02}, {69, 0.04}, {70, 0.6}}));
     const CPitchFrames frames(recording);
     // Frames of 10 ms after half a second of silence: G from 50, A from 100, B flat from 110.
     for (size_t n = 60; n < 98; ++n) {
