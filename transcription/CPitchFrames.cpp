@@ -8,6 +8,7 @@
 #include <complex>
 #include <memory>
 #include <numbers>
+#include <utility>
 
 #include "CRecording.h"
 
@@ -65,6 +66,9 @@ constexpr size_t kTremoloTroughs = 3;
 // note's steady part.
 constexpr size_t kHoldReach = 4;
 constexpr size_t kStableFrames = 6;
+// A short note sung wavering loses its class for a frame or two now and then: a stretch that
+// holds fewer than kStableFrames of its class so far goes on over up to kHeldGap such frames.
+constexpr size_t kHeldGap = 2;
 // Bowed strings, choirs and whistles take up to this many frames from the start of a note
 // (the end of the note before, or the rise out of silence) until their pitch is steady; the
 // frames between, as loud as the note within kBridgeRange dB, are heard as its start.
@@ -142,6 +146,24 @@ float TroughDepth(const std::vector<float>& levels, size_t n) {
     return std::min(Loudest(levels, n - kTroughReach, n),
                     Loudest(levels, n + 1, n + kTroughReach + 1)) -
            levels[n];
+}
+
+// Where the stretch of frames that hold frame n's class ends, and how many of them hold it.
+std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
+    size_t nEnd = n, nHeld = 0;
+    while (nEnd < held.size()) {
+        size_t nNext = nEnd;
+        while (held[n] >= 0 && nHeld < kStableFrames && nNext < held.size() && held[nNext] < 0 &&
+               nNext - nEnd < kHeldGap) {
+            ++nNext;
+        }
+        if (nNext == held.size() || held[nNext] != held[n]) {
+            break;
+        }
+        ++nHeld;
+        nEnd = nNext + 1;
+    }
+    return {nEnd, nHeld};
 }
 
 uint32_t WindowFor(uint32_t nRate) {
@@ -470,11 +492,8 @@ void CPitchFrames::BridgeSlowStarts() {
     const float fQuiet = levels.empty() ? -120 : *quiet;
     size_t nSteadyEnd = 0;  // where the last steady stretch ended
     for (size_t n = 0; n < held.size();) {
-        size_t nEnd = n;
-        while (nEnd < held.size() && held[nEnd] == held[n]) {
-            ++nEnd;
-        }
-        if (held[n] < 0 || nEnd - n < kStableFrames) {
+        const auto [nEnd, nHeld] = StretchOf(held, n);
+        if (held[n] < 0 || nHeld < kStableFrames) {
             n = nEnd;
             continue;
         }
@@ -486,10 +505,19 @@ void CPitchFrames::BridgeSlowStarts() {
         // Never into the quiet before a first note: noise there is as loud as a soft start.
         const float fFloor =
             std::max({fLevel - kBridgeRange, m_fPeak - kVoicedRange, fQuiet + kAboveQuiet});
-        for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fFloor;) {
+        const auto take = [&](size_t k) {
             m_frames[k].fKey = m_frames[n].fKey;
             m_frames[k].fConfidence = std::max(m_frames[k].fConfidence, kMinConfidence);
             m_voiced[k] = true;
+        };
+        for (size_t k = n; k-- > nFrom && held[k] != held[n] && m_frames[k].fLevel > fFloor;) {
+            take(k);
+        }
+        // The frames where the wavering note lost its pitch for a moment hold it as well.
+        for (size_t k = n; k < nEnd; ++k) {
+            if (held[k] < 0 && m_frames[k].fLevel > fFloor) {
+                take(k);
+            }
         }
         nSteadyEnd = nEnd;
         n = nEnd;
