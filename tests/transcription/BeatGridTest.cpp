@@ -160,3 +160,34 @@ TEST(TranscriptionBeatGrid, KeysTakingOverBetweenTheLinesSplitTheEighth) {
     const CTranscriber::SResult result = CTranscriber::Transcribe(CRecording(kRate, samples), {}, "t");
     EXPECT_NEAR(result.fQuarters, kQuarters, 0.02 * kQuarters);
 }
+
+// A slow melody sung with a wide vibrato (half a semitone either way, five and a half times a
+// second) wavers between keys within every eighth; that is no key taking over between the
+// lines, and the tempo stays as played.
+TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
+    const std::vector<SPlayed> notes = {{67, 2}, {69, 1}, {71, 1}, {72, 3}, {71, 1}, {69, 2},
+                                        {67, 2}, {64, 1}, {65, 1}, {67, 4}, {62, 2}, {64, 2}};
+    for (const double fQuarters : {72.0, 80.0}) {
+        SCOPED_TRACE(fQuarters);
+        const double fEighth = 30.0 / fQuarters;
+        std::vector<float> samples(kRate / 2);
+        double fPhase = 0;
+        for (const SPlayed& note : notes) {
+            const auto nLength = size_t(fEighth * note.nEighths * kRate);
+            const auto nSounding = nLength - size_t(0.04 * kRate);
+            for (size_t k = 0; k < nLength; ++k) {
+                const double fVibrato = 0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
+                fPhase += kTwoPi * Hz(note.nKey + fVibrato) / kRate;
+                const double fFade =
+                    std::min({1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
+                samples.push_back(float(0.3 * fFade * std::sin(fPhase)));
+            }
+        }
+        samples.resize(samples.size() + kRate / 2);
+        CTranscriber::SOptions options;
+        options.bKeepKey = true;
+        const CTranscriber::SResult result =
+            CTranscriber::Transcribe(CRecording(kRate, samples), options, "t");
+        EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
+    }
+}
