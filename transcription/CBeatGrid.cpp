@@ -235,6 +235,8 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
     return fSum;
 }
 
+double CBeatGrid::Share() const { return HasGrid() ? InlierShare(m_fEighth, nullptr) : 0; }
+
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
 // stretch. Of the grids that fit about as well as the best, the coarsest; then twice its
 // eighth for as long as that fits nearly as well. Only a grid of twice the eighth is coarser

@@ -22,6 +22,8 @@ public:
     double Eighth() const { return m_fEighth; }  // seconds
     double Phase() const { return m_fPhase; }    // seconds; a grid line, within [0, Eighth)
     double Quarters() const { return 30.0 / m_fEighth; }
+    // The (weighted) share of the onsets that fall on this grid's lines.
+    double Share() const;
     // Onset times in seconds, in order.
     const std::vector<double>& Onsets() const { return m_onsets; }
 

@@ -24,6 +24,13 @@ constexpr double kMinVoicedShare = 0.3;
 // with every shipped instrument; a silence of a whole number of eighths and a fifth is found
 // 0.17 off.
 constexpr double kOnGridLine = 0.12;
+// The grid of half the eighth wins when at least kLeastBetween and kBetweenShare of its notes
+// change key halfway between the coarse lines (a sound heard well changes key there by mistake
+// for at most about a tenth of its notes), and its lines catch onsets at most kFinerShareLoss
+// worse (a choir's blurred onsets fall off the finer lines; a real half eighth keeps them).
+constexpr size_t kLeastBetween = 2;
+constexpr double kBetweenShare = 0.1;
+constexpr double kFinerShareLoss = 0.15;
 // Where each step of the work has brought it, in percent, for SOptions::progress: reading the
 // file, then the pitch of every frame (the longest step), the grid, the notes, the score.
 constexpr int kRead = 20;
@@ -59,6 +66,48 @@ std::vector<int>::iterator FoldingNarrows(std::vector<int>& keys, std::vector<in
 bool StartsOnGridLine(const CBeatGrid& grid) {
     const double fPhase = std::fmod(grid.Phase(), grid.Eighth());
     return std::min(fPhase, grid.Eighth() - fPhase) <= kOnGridLine * grid.Eighth();
+}
+
+// Seconds at which the decoder's eighth nEighth of this grid begins: its first eighth begins at
+// the grid line nearest the recording's start.
+double EighthStart(const CBeatGrid& grid, int64_t nEighth) {
+    const double fFirst = grid.Phase() - (grid.Phase() > 0.5 * grid.Eighth() ? grid.Eighth() : 0);
+    return fFirst + double(nEighth) * grid.Eighth();
+}
+
+// Notes (of the finer grid) that take over from the note before with another key halfway
+// between two of the coarse grid's lines.
+size_t KeyChangesBetweenLines(const CBeatGrid& coarse, const CBeatGrid& fine,
+                              const std::vector<CNoteDecoder::SNote>& notes) {
+    size_t nBetween = 0;
+    for (size_t i = 1; i < notes.size(); ++i) {
+        const double fOff = (EighthStart(fine, notes[i].nOnset) - coarse.Phase()) / coarse.Eighth();
+        const bool bBetween = std::abs(fOff - std::floor(fOff) - 0.5) < 0.25;
+        const bool bTakesOver = notes[i - 1].nOnset + notes[i - 1].nLength == notes[i].nOnset &&
+                                notes[i].nKey != notes[i - 1].nKey;
+        nBetween += bBetween && bTakesOver ? 1 : 0;
+    }
+    return nBetween;
+}
+
+// The grid of half the eighth, with its notes, when the melody decoded on it changes key
+// halfway between the coarse grid's lines often enough and its lines still catch about as many
+// onsets: a bowed or whistled note taking over legato from the one before often leaves no onset
+// sure enough to split the eighth, though its key is plainly heard. The coarse grid otherwise.
+CBeatGrid FinerIfHeard(const CPitchFrames& frames, const CBeatGrid& coarse,
+                       std::vector<CNoteDecoder::SNote>& notes) {
+    if (!coarse.HasGrid() || 2 * coarse.Quarters() > CBeatGrid::kFastest) {
+        return coarse;
+    }
+    CBeatGrid fine(frames, 2 * coarse.Quarters());
+    std::vector<CNoteDecoder::SNote> fineNotes = CNoteDecoder::Decode(frames, fine);
+    const size_t nBetween = KeyChangesBetweenLines(coarse, fine, fineNotes);
+    if (nBetween < kLeastBetween || double(nBetween) < kBetweenShare * double(fineNotes.size()) ||
+        fine.Share() < coarse.Share() - kFinerShareLoss) {
+        return coarse;
+    }
+    notes = std::move(fineNotes);
+    return fine;
 }
 
 std::string Quoted(const std::string& strName) { return "„" + strName + "“"; }
@@ -111,11 +160,12 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
         return result;
     }
     if (SoundsMelody(frames) && GoesOn(options, kFramesFound, result)) {
-        const CBeatGrid grid(frames, options.quarters);
+        const CBeatGrid coarse(frames, options.quarters);
         if (!GoesOn(options, kGridFound, result)) {
             return result;
         }
-        result.notes = CNoteDecoder::Decode(frames, grid);
+        result.notes = CNoteDecoder::Decode(frames, coarse);
+        const CBeatGrid grid = options.quarters ? coarse : FinerIfHeard(frames, coarse, result.notes);
         result.fQuarters = grid.HasGrid() ? grid.Quarters() : 0;
         result.nFirstInBar =
             CBarPhase::OfFirstNote(result.notes, grid.HasGrid() && StartsOnGridLine(grid));

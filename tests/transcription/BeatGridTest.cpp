@@ -120,3 +120,74 @@ TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
         EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
     }
 }
+
+// A bowed melody at 160 quarters a minute: the notes on every second line begin after a short
+// silence (when the note before began on such a line too), the ones between take over legato
+// from the note before, fading in over 0.15 s while
+// it fades out, so that their key holds only well after their line and gives no onset on it.
+// The onsets alone fit a grid of half the tempo; the keys decoded on the finer grid say that
+// its eighth is split.
+TEST(TranscriptionBeatGrid, KeysTakingOverBetweenTheLinesSplitTheEighth) {
+    const std::vector<SPlayed> notes = {{67, 2}, {64, 1}, {62, 1}, {67, 2}, {71, 1}, {69, 1}, {72, 4},
+                                        {71, 2}, {67, 1}, {64, 1}, {65, 2}, {69, 2}, {67, 3}, {64, 1},
+                                        {62, 2}, {65, 1}, {69, 1}, {67, 4}, {64, 2}, {65, 1}, {67, 1}};
+    constexpr double kQuarters = 160;
+    constexpr double kCrossFade = 0.15;  // seconds
+    const double fEighth = 30.0 / kQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0, fOldPhase = 0;
+    int nOldKey = notes.front().nKey, nEighth = 0;
+    for (const SPlayed& note : notes) {
+        const bool bLegato = nEighth % 2 == 1;
+        nEighth += note.nEighths;
+        const bool bNextLegato = nEighth % 2 == 1;
+        const auto nLength = size_t(fEighth * note.nEighths * kRate);
+        const auto nSounding = bLegato || bNextLegato ? nLength : nLength - size_t(0.04 * kRate);
+        fOldPhase = fPhase;
+        for (size_t k = 0; k < nLength; ++k) {
+            const double fT = double(k) / kRate;
+            const double fIn = std::min(1.0, fT / (bLegato ? kCrossFade : 0.01));
+            const double fOut = bNextLegato || k < nSounding ? 1.0 : 0.0;
+            fPhase += kTwoPi * Hz(note.nKey) / kRate;
+            fOldPhase += kTwoPi * Hz(nOldKey) / kRate;
+            const double fOld = bLegato ? (1 - fIn) * std::sin(fOldPhase) : 0;
+            samples.push_back(float(0.3 * (fIn * fOut * std::sin(fPhase) + fOld)));
+        }
+        nOldKey = note.nKey;
+    }
+    samples.resize(samples.size() + kRate / 2);
+    EXPECT_NEAR(FoundQuarters(samples), kQuarters / 2, 0.01 * kQuarters);
+    const CTranscriber::SResult result = CTranscriber::Transcribe(CRecording(kRate, samples), {}, "t");
+    EXPECT_NEAR(result.fQuarters, kQuarters, 0.02 * kQuarters);
+}
+
+// A slow melody sung with a wide vibrato (half a semitone either way, five and a half times a
+// second) wavers between keys within every eighth; that is no key taking over between the
+// lines, and the tempo stays as played.
+TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
+    const std::vector<SPlayed> notes = {{67, 2}, {69, 1}, {71, 1}, {72, 3}, {71, 1}, {69, 2},
+                                        {67, 2}, {64, 1}, {65, 1}, {67, 4}, {62, 2}, {64, 2}};
+    for (const double fQuarters : {72.0, 80.0}) {
+        SCOPED_TRACE(fQuarters);
+        const double fEighth = 30.0 / fQuarters;
+        std::vector<float> samples(kRate / 2);
+        double fPhase = 0;
+        for (const SPlayed& note : notes) {
+            const auto nLength = size_t(fEighth * note.nEighths * kRate);
+            const auto nSounding = nLength - size_t(0.04 * kRate);
+            for (size_t k = 0; k < nLength; ++k) {
+                const double fVibrato = 0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
+                fPhase += kTwoPi * Hz(note.nKey + fVibrato) / kRate;
+                const double fFade =
+                    std::min({1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
+                samples.push_back(float(0.3 * fFade * std::sin(fPhase)));
+            }
+        }
+        samples.resize(samples.size() + kRate / 2);
+        CTranscriber::SOptions options;
+        options.bKeepKey = true;
+        const CTranscriber::SResult result =
+            CTranscriber::Transcribe(CRecording(kRate, samples), options, "t");
+        EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
+    }
+}
