@@ -26,10 +26,10 @@ constexpr double kMinVoicedShare = 0.3;
 constexpr double kOnGridLine = 0.12;
 // The grid of half the eighth wins when at least kLeastBetween and kBetweenShare of its notes
 // change key halfway between the coarse lines (a sound heard well changes key there by mistake
-// for at most about a tenth of its notes), and its lines catch onsets at most kFinerShareLoss
+// for up to about a tenth of its notes: a voice at 80 quarters, 2 of 19), and its lines catch onsets at most kFinerShareLoss
 // worse (a choir's blurred onsets fall off the finer lines; a real half eighth keeps them).
 constexpr size_t kLeastBetween = 2;
-constexpr double kBetweenShare = 0.1;
+constexpr double kBetweenShare = 0.125;
 constexpr double kFinerShareLoss = 0.15;
 // Where each step of the work has brought it, in percent, for SOptions::progress: reading the
 // file, then the pitch of every frame (the longest step), the grid, the notes, the score.
