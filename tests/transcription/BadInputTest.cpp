@@ -13,7 +13,6 @@
 
 namespace {
 
-
 std::string MessageFor(const std::string& strPath) {
     const CTranscriber::SResult result = CTranscriber::TranscribeFile(strPath, {});
     EXPECT_EQ(result.pController, nullptr) << strPath;
@@ -26,7 +25,8 @@ TEST(TranscriptionBadInput, SilenceNoiseAndChordsHaveNoMelody) {
     ScratchDir dir;
     std::mt19937 random(20);
     std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    WriteRecording(dir.File("stille.wav"), kWave, 22050, 1, 3 * 22050, [](sf_count_t, int) { return 0.0f; });
+    WriteRecording(dir.File("stille.wav"), kWave, 22050, 1, 3 * 22050,
+                   [](sf_count_t, int) { return 0.0f; });
     WriteRecording(dir.File("rauschen.wav"), kWave, 44100, 2, 3 * 44100,
                    [&](sf_count_t, int) { return noise(random); });
     // C major and F major triads, equal-tempered, two seconds each.
@@ -46,30 +46,37 @@ TEST(TranscriptionBadInput, SilenceNoiseAndChordsHaveNoMelody) {
 TEST(TranscriptionBadInput, EmptyCutShortAndForeignFilesAreRefused) {
     ScratchDir dir;
     WriteBytes(dir.File("leer.wav"), {});
-    EXPECT_EQ(MessageFor(dir.File("leer.wav")), "Die Aufnahme „" + dir.File("leer.wav") + "“ ist leer.");
+    EXPECT_EQ(MessageFor(dir.File("leer.wav")),
+              "Die Aufnahme „" + dir.File("leer.wav") + "“ ist leer.");
     // A header without a single frame is empty too.
     WriteRecording(dir.File("kopf.wav"), kWave, 22050, 1, 0, [](sf_count_t, int) { return 0.0f; });
-    EXPECT_EQ(MessageFor(dir.File("kopf.wav")), "Die Aufnahme „" + dir.File("kopf.wav") + "“ ist leer.");
+    EXPECT_EQ(MessageFor(dir.File("kopf.wav")),
+              "Die Aufnahme „" + dir.File("kopf.wav") + "“ ist leer.");
     // A render cut off in the middle of its samples.
     Render("C4/2 E4/2 G4/4", "Standard", dir.File("ganz.wav"));
     Bytes bytes = ReadBytes(dir.File("ganz.wav"));
     bytes.resize(bytes.size() / 2);
     WriteBytes(dir.File("halb.wav"), bytes);
-    EXPECT_EQ(MessageFor(dir.File("halb.wav")), "Die Aufnahme „" + dir.File("halb.wav") + "“ ist unvollständig.");
+    EXPECT_EQ(MessageFor(dir.File("halb.wav")),
+              "Die Aufnahme „" + dir.File("halb.wav") + "“ ist unvollständig.");
     bytes.resize(20);
     WriteBytes(dir.File("kurz.wav"), bytes);
     EXPECT_FALSE(MessageFor(dir.File("kurz.wav")).empty());
     // A document is no recording, whatever its name says.
     WriteBytes(dir.File("lied.wav"), Hex("0000"));
     EXPECT_EQ(MessageFor(dir.File("lied.wav")),
-              "„" + dir.File("lied.wav") + "“ ist keine Aufnahme, die Kantilo lesen kann (WAV, FLAC oder Ogg).");
+              "„" + dir.File("lied.wav") +
+                  "“ ist keine Aufnahme, die Kantilo lesen kann (WAV, FLAC oder Ogg).");
     EXPECT_EQ(MessageFor(dir.File("fehlt.wav")),
               "Die Aufnahme „" + dir.File("fehlt.wav") + "“ lässt sich nicht öffnen.");
     // A FIFO is refused at once, never waited on.
     ASSERT_EQ(mkfifo(dir.File("rohr.wav").c_str(), 0600), 0);
     EXPECT_FALSE(CRecording::IsRecordingFile(dir.File("rohr.wav")));
     EXPECT_TRUE(PassesInChild(
-        [&] { return CTranscriber::TranscribeFile(dir.File("rohr.wav"), {}).strMessage.find("keine Aufnahme") != std::string::npos; },
+        [&] {
+            return CTranscriber::TranscribeFile(dir.File("rohr.wav"), {})
+                       .strMessage.find("keine Aufnahme") != std::string::npos;
+        },
         {}, 10));
 }
 
@@ -112,7 +119,8 @@ TEST(TranscriptionBadInput, FlacAndOggAreKnownByTheirContent) {
     const CRecording::SLoad wave = CRecording::Load(dir.File("lied.wav"));
     ASSERT_NE(wave.pRecording, nullptr);
     const auto samples = wave.pRecording->Samples();
-    for (const int nFormat : {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, SF_FORMAT_OGG | SF_FORMAT_VORBIS}) {
+    for (const int nFormat :
+         {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, SF_FORMAT_OGG | SF_FORMAT_VORBIS}) {
         const std::string strPath = dir.File("aufnahme-" + std::to_string(nFormat));
         // Twice the rate, each sample twice; both channels alike.
         WriteRecording(strPath, nFormat, 44100, 2, sf_count_t(2 * samples.size()),
@@ -121,6 +129,7 @@ TEST(TranscriptionBadInput, FlacAndOggAreKnownByTheirContent) {
         ASSERT_NE(result.pController, nullptr) << result.strMessage;
         CController entered;
         Enter(entered, strEntries);
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet())) << nFormat;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()))
+            << nFormat;
     }
 }

@@ -13,21 +13,17 @@ namespace {
 
 constexpr uint32_t kRate = 22050;
 
-struct SPlayed {
-    int nKey;  // equal-tempered, A4 = 69
-    int nEighths;
-    bool operator==(const SPlayed&) const = default;
-    friend void PrintTo(const SPlayed& played, std::ostream* pOut) {
-        *pOut << played.nKey << "/" << played.nEighths;
-    }
-};
+using SPlayed = SKeyLength;
 
-double Hz(double fKey) { return 440.0 * std::pow(2.0, (fKey - 69) / 12.0); }
+double Hz(double fKey) {
+    return 440.0 * std::pow(2.0, (fKey - 69) / 12.0);
+}
 
 // The notes at nQuarters a minute after half a second of silence, each with a short fade in
 // and ending 40 ms before the next begins; with fTremoloHz set, their level swings that often
 // a second between full and a tenth (20 dB).
-std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters, double fTremoloHz = 0) {
+std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
+                        double fTremoloHz = 0) {
     const double fEighth = 30.0 / fQuarters;
     std::vector<float> samples(kRate / 2);
     for (const SPlayed& note : notes) {
@@ -36,7 +32,8 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters, dou
         for (size_t i = 0; i < nSound; ++i) {
             const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
             const double fSwing = 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * double(i) / kRate);
-            samples.push_back(float(0.3 * fFade * fSwing * std::sin(kTwoPi * Hz(note.nKey) * double(i) / kRate)));
+            samples.push_back(
+                float(0.3 * fFade * fSwing * std::sin(kTwoPi * Hz(note.nKey) * double(i) / kRate)));
         }
         samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
     }
@@ -73,16 +70,7 @@ TEST(TranscriptionBeatGrid, ATremoloDoesNotSplitANote) {
                                         {72, 3}, {72, 1}, {71, 4}, {67, 8}};
     for (const double fTremoloHz : {8.0, 11.0}) {
         SCOPED_TRACE(fTremoloHz);
-        const CRecording recording(kRate, Play(notes, 100, fTremoloHz));
-        CTranscriber::SOptions options;
-        options.quarters = 100;
-        options.bKeepKey = true;
-        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
-        std::vector<SPlayed> heard;
-        for (const CNoteDecoder::SNote& note : result.notes) {
-            heard.push_back({note.nKey, int(note.nLength)});
-        }
-        EXPECT_EQ(heard, notes);
+        EXPECT_EQ(HeardNotes(Play(notes, 100, fTremoloHz), kRate, 100), notes);
     }
 }
 
@@ -91,8 +79,9 @@ TEST(TranscriptionBeatGrid, ATremoloDoesNotSplitANote) {
 // the key taking over right after says where that note begins. Without it the swells, off the
 // grid by the same amount each, pull the tempo to a wrong one.
 TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
-    const std::vector<SPlayed> notes = {{67, 2}, {72, 1}, {69, 3}, {65, 2}, {71, 1}, {67, 2}, {64, 4},
-                                        {69, 1}, {72, 2}, {65, 3}, {71, 2}, {67, 1}, {64, 4}};
+    const std::vector<SPlayed> notes = {{67, 2}, {72, 1}, {69, 3}, {65, 2}, {71, 1},
+                                        {67, 2}, {64, 4}, {69, 1}, {72, 2}, {65, 3},
+                                        {71, 2}, {67, 1}, {64, 4}};
     constexpr double kLead = 0.4;  // eighths
     for (const double fQuarters : {90.0, 110.0, 130.0}) {
         SCOPED_TRACE(fQuarters);
@@ -113,7 +102,8 @@ TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
         for (const size_t nSwell : swells) {
             for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
                 const double fT = double(k) / kRate;
-                samples[nSwell + k] *= float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
+                samples[nSwell + k] *=
+                    float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
             }
         }
         samples.resize(samples.size() + kRate / 2);
@@ -128,9 +118,10 @@ TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
 // The onsets alone fit a grid of half the tempo; the keys decoded on the finer grid say that
 // its eighth is split.
 TEST(TranscriptionBeatGrid, KeysTakingOverBetweenTheLinesSplitTheEighth) {
-    const std::vector<SPlayed> notes = {{67, 2}, {64, 1}, {62, 1}, {67, 2}, {71, 1}, {69, 1}, {72, 4},
-                                        {71, 2}, {67, 1}, {64, 1}, {65, 2}, {69, 2}, {67, 3}, {64, 1},
-                                        {62, 2}, {65, 1}, {69, 1}, {67, 4}, {64, 2}, {65, 1}, {67, 1}};
+    const std::vector<SPlayed> notes = {{67, 2}, {64, 1}, {62, 1}, {67, 2}, {71, 1}, {69, 1},
+                                        {72, 4}, {71, 2}, {67, 1}, {64, 1}, {65, 2}, {69, 2},
+                                        {67, 3}, {64, 1}, {62, 2}, {65, 1}, {69, 1}, {67, 4},
+                                        {64, 2}, {65, 1}, {67, 1}};
     constexpr double kQuarters = 160;
     constexpr double kCrossFade = 0.15;  // seconds
     const double fEighth = 30.0 / kQuarters;
@@ -157,7 +148,8 @@ TEST(TranscriptionBeatGrid, KeysTakingOverBetweenTheLinesSplitTheEighth) {
     }
     samples.resize(samples.size() + kRate / 2);
     EXPECT_NEAR(FoundQuarters(samples), kQuarters / 2, 0.01 * kQuarters);
-    const CTranscriber::SResult result = CTranscriber::Transcribe(CRecording(kRate, samples), {}, "t");
+    const CTranscriber::SResult result =
+        CTranscriber::Transcribe(CRecording(kRate, samples), {}, "t");
     EXPECT_NEAR(result.fQuarters, kQuarters, 0.02 * kQuarters);
 }
 
@@ -176,10 +168,11 @@ TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
             const auto nLength = size_t(fEighth * note.nEighths * kRate);
             const auto nSounding = nLength - size_t(0.04 * kRate);
             for (size_t k = 0; k < nLength; ++k) {
-                const double fVibrato = 0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
+                const double fVibrato =
+                    0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
                 fPhase += kTwoPi * Hz(note.nKey + fVibrato) / kRate;
-                const double fFade =
-                    std::min({1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
+                const double fFade = std::min(
+                    {1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
                 samples.push_back(float(0.3 * fFade * std::sin(fPhase)));
             }
         }

@@ -13,12 +13,7 @@ namespace {
 
 constexpr uint32_t kRate = 22050;
 
-struct SBowed {
-    int nKey;  // equal-tempered, A4 = 69
-    int nEighths;
-    bool operator==(const SBowed&) const = default;
-    friend void PrintTo(const SBowed& note, std::ostream* pOut) { *pOut << note.nKey << "/" << note.nEighths; }
-};
+using SBowed = SKeyLength;
 
 // The notes at nQuarters a minute after half a second of silence, one after the other without
 // a gap and with no jump of the wave where the pitch changes; fGain(seconds into the note,
@@ -36,24 +31,12 @@ std::vector<float> Legato(const std::vector<SBowed>& notes, double fQuarters, FG
             // Only the first note starts out of silence, in 10 ms.
             const double fFadeIn = &note == &notes.front() ? std::min(1.0, t / 0.01) : 1.0;
             fPhase += kTwoPi * fHz / kRate;
-            samples.push_back(float(0.3 * fFadeIn * std::pow(10.0, fGain(t, fLasts) / 20) * std::sin(fPhase)));
+            samples.push_back(
+                float(0.3 * fFadeIn * std::pow(10.0, fGain(t, fLasts) / 20) * std::sin(fPhase)));
         }
     }
     samples.resize(samples.size() + kRate / 2);
     return samples;
-}
-
-std::vector<SBowed> Heard(std::vector<float> samples, double fQuarters) {
-    const CRecording recording(kRate, std::move(samples));
-    CTranscriber::SOptions options;
-    options.quarters = fQuarters;
-    options.bKeepKey = true;
-    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
-    std::vector<SBowed> heard;
-    for (const CNoteDecoder::SNote& note : result.notes) {
-        heard.push_back({int(note.nKey), int(note.nLength)});
-    }
-    return heard;
 }
 
 }  // namespace
@@ -66,14 +49,15 @@ TEST(TranscriptionNoteDecoder, BowedNotesOfOnePitchPartInTheValleyBetweenThem) {
     const auto bowed = [](double t, double fLasts) {
         return -16 * std::max({0.0, 1 - t / 0.4, 1 - (fLasts - t) / 0.3});
     };
-    EXPECT_EQ(Heard(Legato(notes, 80, bowed), 80), notes);
+    EXPECT_EQ(HeardNotes(Legato(notes, 80, bowed), kRate, 80), notes);
 }
 
 // An ensemble swells and sinks by 14 dB for a moment now and then within its notes, as strongly
 // as anywhere else, while its notes change pitch without any cue in the level: the swells say
 // nothing about where notes begin and split none.
 TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
-    const std::vector<SBowed> notes = {{60, 4}, {64, 4}, {62, 4}, {65, 4}, {64, 4}, {67, 4}, {65, 4}, {62, 6}};
+    const std::vector<SBowed> notes = {{60, 4}, {64, 4}, {62, 4}, {65, 4},
+                                       {64, 4}, {67, 4}, {65, 4}, {62, 6}};
     constexpr double kQuarters = 100;
     const auto swelling = [](double t, double) {
         // Once in every note, two eighths after its beginning, 80 ms long.
@@ -81,5 +65,5 @@ TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
         const double x = (t - fFrom) / 0.08;
         return x > 0 && x < 1 ? 20 * std::log10(1 - 0.8 * 0.5 * (1 - std::cos(kTwoPi * x))) : 0.0;
     };
-    EXPECT_EQ(Heard(Legato(notes, kQuarters, swelling), kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Legato(notes, kQuarters, swelling), kRate, kQuarters), notes);
 }

@@ -9,7 +9,7 @@
 namespace {
 
 struct SToneNote {
-    int nKey;     // equal-tempered, A4 = 69
+    int nKey;  // equal-tempered, A4 = 69
     int nEighths;
 };
 
@@ -37,21 +37,24 @@ void WriteTones(const std::string& strPath, const std::vector<SToneNote>& notes)
 TEST(TranscriptionOctaves, AStrayLowNoteIsFoldedIntoKantilosRange) {
     ScratchDir dir;
     // C3 among notes that already reach from C4 to A5.
-    WriteTones(dir.File("weit.wav"), {{60, 2}, {64, 2}, {67, 2}, {72, 2}, {76, 2}, {79, 2}, {81, 2}, {48, 2}, {60, 4}});
+    WriteTones(dir.File("weit.wav"),
+               {{60, 2}, {64, 2}, {67, 2}, {72, 2}, {76, 2}, {79, 2}, {81, 2}, {48, 2}, {60, 4}});
     const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("weit.wav"), {});
     ASSERT_NE(result.pController, nullptr) << result.strMessage;
     CController entered;
     Enter(entered, "C4/2 E4/2 G4/2 C5/2 E5/2 G5/2 A5/2 C4/2 C4/4");
     EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()));
-    EXPECT_EQ(result.notices, (std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt.",
-                                                        "1 Ton wurde um eine Oktave zur Mitte der Melodie versetzt."}));
+    EXPECT_EQ(result.notices, (std::vector<std::string>{
+                                  "Tempo 120 Schläge pro Minute erkannt.",
+                                  "1 Ton wurde um eine Oktave zur Mitte der Melodie versetzt."}));
 }
 
 TEST(TranscriptionOctaves, TwoOctavesOfTruePitchesStillDoNotFit) {
     ScratchDir dir;
     // From C3 up to A5 step by step: no single note is astray, folding cannot narrow it enough.
     std::vector<SToneNote> notes;
-    for (const int nKey : {48, 52, 55, 60, 64, 67, 72, 76, 79, 81, 79, 76, 72, 67, 64, 60, 55, 52, 48}) {
+    for (const int nKey :
+         {48, 52, 55, 60, 64, 67, 72, 76, 79, 81, 79, 76, 72, 67, 64, 60, 55, 52, 48}) {
         notes.push_back({nKey, 2});
     }
     WriteTones(dir.File("zwei.wav"), notes);

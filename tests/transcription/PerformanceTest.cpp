@@ -78,24 +78,30 @@ void ScoreCorpus(const fs::path& dir, SCorpusScore& score) {
         const std::string strName = entry.path().stem().string();
         SCOPED_TRACE(strName);
         const Played played = ReadPlayed((dir / (strName + ".txt")).string());
-        const CTranscriber::SResult result = CTranscriber::TranscribeFile(entry.path().string(), {});
-        const size_t nSounds = result.pController ? CScoreNotes(result.pController->GetSheet()).Sounds().size() : 0;
-        const size_t n = result.pController ? RightSounds(played, result.pController->GetSheet()) : 0;
-        const bool bTempoRight = std::abs(result.fQuarters - played.fQuarters) <= kTempoTolerance * played.fQuarters;
+        const CTranscriber::SResult result =
+            CTranscriber::TranscribeFile(entry.path().string(), {});
+        const size_t nSounds =
+            result.pController ? CScoreNotes(result.pController->GetSheet()).Sounds().size() : 0;
+        const size_t n =
+            result.pController ? RightSounds(played, result.pController->GetSheet()) : 0;
+        const bool bTempoRight =
+            std::abs(result.fQuarters - played.fQuarters) <= kTempoTolerance * played.fQuarters;
         score.nTempiRight += bTempoRight ? 1 : 0;
         ++score.nRecordings;
         score.nPlayed += played.notes.size();
         score.nHeard += nSounds;
         score.nRight += n;
         for (auto* pGroup : {&score.byInstrument, &score.byTempo}) {
-            const std::string strKey = pGroup == &score.byInstrument ? strName.substr(0, strName.find('-'))
-                                                                     : strName.substr(strName.find('-') + 1);
+            const std::string strKey = pGroup == &score.byInstrument
+                                           ? strName.substr(0, strName.find('-'))
+                                           : strName.substr(strName.find('-') + 1);
             (*pGroup)[strKey].first += 2 * n;
             (*pGroup)[strKey].second += played.notes.size() + nSounds;
         }
-        std::printf("%-16s tempo %6.1f (gespielt %3.0f)%s  F %5.1f %%  %s\n", strName.c_str(), result.fQuarters,
-                    played.fQuarters, bTempoRight ? "" : " falsch",
-                    100.0 * 2 * double(n) / double(played.notes.size() + nSounds), result.strMessage.c_str());
+        std::printf("%-16s tempo %6.1f (gespielt %3.0f)%s  F %5.1f %%  %s\n", strName.c_str(),
+                    result.fQuarters, played.fQuarters, bTempoRight ? "" : " falsch",
+                    100.0 * 2 * double(n) / double(played.notes.size() + nSounds),
+                    result.strMessage.c_str());
     }
 }
 
@@ -122,14 +128,16 @@ TEST(TranscriptionPerformances, SoundsAndTempiAtLeastAsReached) {
     const auto& [nPlayed, nHeard, nRight, nRecordings, nTempiRight, byInstrument, byTempo] = score;
     for (const auto* pGroup : {&byInstrument, &byTempo}) {
         for (const auto& [strKey, counts] : *pGroup) {
-            std::printf("F %-12s %5.1f %%\n", strKey.c_str(), 100.0 * double(counts.first) / double(counts.second));
+            std::printf("F %-12s %5.1f %%\n", strKey.c_str(),
+                        100.0 * double(counts.first) / double(counts.second));
         }
     }
     ASSERT_GT(nPlayed, 0u);
     const double fMeasure = 2.0 * double(nRight) / double(nPlayed + nHeard);
     std::printf("F insgesamt %5.1f %% (%zu von %zu gespielten, %zu gehörten Tönen richtig)\n",
                 100 * fMeasure, nRight, nPlayed, nHeard);
-    std::printf("Tempo richtig (innerhalb 2 %%) bei %zu von %zu Aufnahmen\n", nTempiRight, nRecordings);
+    std::printf("Tempo richtig (innerhalb 2 %%) bei %zu von %zu Aufnahmen\n", nTempiRight,
+                nRecordings);
     EXPECT_GE(fMeasure, kReachedMeasure);
     EXPECT_GE(nTempiRight, kReachedTempi);
 }

@@ -27,11 +27,13 @@ const RoundTripSong kSongs[] = {
     {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
     // Rests of every length between notes, also between two of the same pitch; a step up
     // and down the whole scale.
-    {"rests", "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
-              "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
+    {"rests",
+     "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
+     "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
     // A quarter rest before the first note makes a pickup; ties chain notes into one sound.
-    {"pickup", "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
-               "C5/2 C5/11 C5/1"},
+    {"pickup",
+     "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
+     "C5/2 C5/11 C5/1"},
 };
 
 // "Standard" and every shipped instrument but the glockenspiel: its bars ring with overtones
@@ -88,7 +90,8 @@ void ExpectRoundTrip(const std::string& strInstrument, int32_t nQuality) {
         EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()));
         // Kantilo plays at 120 quarters a minute, in C: no shift, no notice beyond the tempo.
         EXPECT_NEAR(result.fQuarters, 120, 0.5);
-        EXPECT_EQ(result.notices, std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt."});
+        EXPECT_EQ(result.notices,
+                  std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt."});
     }
 }
 
@@ -117,16 +120,18 @@ TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
     CController entered;
     Enter(entered, song.pEntries);
     EXPECT_EQ(SoundsText(moved.pController->GetSheet()), SoundsText(entered.GetSheet()));
-    EXPECT_EQ(moved.notices, std::vector<std::string>{
-                                 "Tempo 120 Schläge pro Minute erkannt; die Melodie wurde von D-Dur "
-                                 "nach C-Dur übertragen (eine große Sekunde tiefer)."});
+    EXPECT_EQ(moved.notices,
+              std::vector<std::string>{
+                  "Tempo 120 Schläge pro Minute erkannt; die Melodie wurde von D-Dur "
+                  "nach C-Dur übertragen (eine große Sekunde tiefer)."});
     CTranscriber::SOptions keep;
     keep.bKeepKey = true;
     keep.quarters = 120;
     const CTranscriber::SResult kept = CTranscriber::TranscribeFile(dir.File("d-dur.wav"), keep);
     EXPECT_EQ(kept.pController, nullptr);
     // The importer names every note it refuses; the first is the F sharp of bar 2.
-    EXPECT_TRUE(kept.strMessage.starts_with("Takt 2: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht.\n"))
+    EXPECT_TRUE(
+        kept.strMessage.starts_with("Takt 2: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht.\n"))
         << kept.strMessage;
     EXPECT_TRUE(kept.notices.empty());
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "CController.h"
+#include "CRecording.h"
 #include "CScoreNotes.h"
 #include "CSilentProgressSink.h"
 #include "CTranscriber.h"
@@ -41,8 +42,9 @@ inline void Render(const std::string& strEntries, const std::string& strInstrume
 // The recordings of performances.py: FluidSynth, its General MIDI sound font, SoX and mido.
 inline bool HasPerformanceTools() {
     return fs::exists("/usr/share/sounds/sf2/FluidR3_GM.sf2") &&
-           std::system("command -v fluidsynth >/dev/null && command -v sox >/dev/null && "
-                       "/usr/bin/python3 -c 'import mido, numpy' 2>/dev/null") == 0;
+           std::system(
+               "command -v fluidsynth >/dev/null && command -v sox >/dev/null && "
+               "/usr/bin/python3 -c 'import mido, numpy' 2>/dev/null") == 0;
 }
 
 inline std::string PerformancesCommand(const std::string& strArguments) {
@@ -73,3 +75,28 @@ void WriteRecording(const std::string& strPath, int nFormat, int nRate, int nCha
 
 constexpr int kWave = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr double kTwoPi = 6.283185307179586;
+
+// A note played or heard: its key (equal-tempered, A4 = 69) and its length in eighths.
+struct SKeyLength {
+    int nKey = 0;
+    int nEighths = 0;
+    bool operator==(const SKeyLength&) const = default;
+    friend void PrintTo(const SKeyLength& note, std::ostream* pOut) {
+        *pOut << note.nKey << "/" << note.nEighths;
+    }
+};
+
+// The notes transcribed from samples at nRate a second, the tempo given and the key kept.
+inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t nRate,
+                                          double fQuarters) {
+    const CRecording recording(nRate, std::move(samples));
+    CTranscriber::SOptions options;
+    options.quarters = fQuarters;
+    options.bKeepKey = true;
+    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+    std::vector<SKeyLength> heard;
+    for (const CNoteDecoder::SNote& note : result.notes) {
+        heard.push_back({int(note.nKey), int(note.nLength)});
+    }
+    return heard;
+}

@@ -13,8 +13,7 @@ namespace {
 
 constexpr uint32_t kRate = 22050;
 
-// A note played and heard: its key (equal-tempered, A4 = 69) and its length in eighths.
-using SPlayed = std::array<int, 2>;
+using SPlayed = SKeyLength;
 
 // One swing of the tremolo: how long it takes and how deep (dB) its trough sinks.
 struct SSwing {
@@ -47,14 +46,14 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
     std::vector<float> samples(kRate / 2);
     for (const SPlayed& note : notes) {
         const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note[1] - 0.04) * kRate);
-        const double fHz = 440.0 * std::pow(2.0, (note[0] - 69) / 12.0);
+        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
         for (size_t i = 0; i < nSound; ++i) {
             const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
             samples.push_back(
                 float(0.3 * fFade * Tremolo(i) * std::sin(kTwoPi * fHz * double(i) / kRate)));
         }
-        samples.resize(nStart + size_t(fEighth * note[1] * kRate));
+        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
     }
     samples.resize(samples.size() + kRate / 2);
     return samples;
@@ -69,15 +68,6 @@ TEST(TranscriptionTremolo, AnUnevenTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{79, 8}, {81, 6}, {83, 8}, {83, 8}, {79, 6}};
     for (const double fQuarters : {80.0, 90.0, 100.0, 110.0, 120.0, 140.0}) {
         SCOPED_TRACE(fQuarters);
-        const CRecording recording(kRate, Play(notes, fQuarters));
-        CTranscriber::SOptions options;
-        options.quarters = fQuarters;
-        options.bKeepKey = true;
-        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
-        std::vector<SPlayed> heard;
-        for (const CNoteDecoder::SNote& note : result.notes) {
-            heard.push_back({note.nKey, int(note.nLength)});
-        }
-        EXPECT_EQ(heard, notes);
+        EXPECT_EQ(HeardNotes(Play(notes, fQuarters), kRate, fQuarters), notes);
     }
 }
