@@ -10,11 +10,10 @@
 #include <numbers>
 #include <utility>
 
+#include "CLevelCues.h"
 #include "CRecording.h"
 
 namespace {
-// A frame is heard as sounding this far below the loudest frame at most.
-constexpr float kVoicedRange = 60;
 constexpr float kMinConfidence = 0.6f;
 // A pitch whose first three harmonics hold less of the sound is no note of its own (a
 // clarinet's, with its strong fifth and seventh harmonics, holds a fifth of it).
@@ -28,40 +27,6 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
-// The level rise is measured every quarter frame against the quietest of the last eight
-// levels, so that the short fade between two notes of one pitch shows, and slower attacks.
-constexpr uint32_t kRiseParts = 4;
-constexpr size_t kRiseReach = 8;
-// The notch between two notes is looked for in levels of two parts (5 ms), against the loudest
-// of such levels 20 to 40 ms before and 15 to 60 ms after (slow attacks take that long to sound).
-constexpr size_t kNotchParts = 2;
-constexpr size_t kNotchBefore = 16;
-constexpr size_t kNotchAfter = 24;
-constexpr size_t kNotchRecovery = 8;
-constexpr float kNotchRise = 3;
-constexpr size_t kNotchFall = 4;
-// A sag is looked for against the loudest frames 40 to 80 ms before and 50 to 100 ms after.
-constexpr size_t kSagBefore = 8;
-constexpr size_t kSagAfter = 10;
-constexpr float kNotchSteep = 6;
-// A bowed string or a choir swells into a note over a tenth of a second and more: a valley is
-// looked for against the loudest frames 50 to 200 ms before and 100 to 400 ms after, at the
-// lowest frame within kValleyNear on either side.
-constexpr size_t kValleyBefore = 20;
-constexpr size_t kValleyAfter = 40;
-constexpr size_t kValleyNear = kValleyBefore / 4;
-// A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
-// either side; kTremoloTroughs troughs or more one after another, each kTremoloFrames after
-// the last or sooner, are a tremolo when one of them sinks kClearTrough dB or deeper: even at
-// 170 quarters per minute, notes begin 18 frames apart, and the end of one note and the start
-// of the next can make two troughs, never three. A whistle's tremolo is uneven: its troughs
-// sink 8 to 15 dB, and one clear trough shows what the shallower ones around it are. A
-// violin's gentle swell (troughs of 8 dB, far apart) makes no run, nor its repeated notes.
-constexpr size_t kTroughReach = 5;
-constexpr float kTroughDepth = 7;
-constexpr float kClearTrough = 10;
-constexpr size_t kTremoloFrames = 16;
-constexpr size_t kTremoloTroughs = 3;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
 // note's steady part.
 constexpr size_t kHoldReach = 4;
@@ -123,31 +88,6 @@ double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nR
     return fShare;
 }
 
-// Levels (dB) of nWidth consecutive parts of nPart samples each, one starting at every part.
-std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPart, size_t nWidth) {
-    std::vector<float> levels(partSums.size() >= nWidth ? partSums.size() - nWidth + 1 : 0);
-    for (size_t j = 0; j < levels.size(); ++j) {
-        double fSum = 0;
-        for (size_t i = 0; i < nWidth; ++i) {
-            fSum += partSums[j + i];
-        }
-        levels[j] = float(10 * std::log10(fSum / (double(nPart) * double(nWidth)) + 1e-12));
-    }
-    return levels;
-}
-
-float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
-    return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom),
-                             levels.begin() + std::ptrdiff_t(nTo));
-}
-
-// How far the level of frame n lies below the loudest within kTroughReach frames on either side.
-float TroughDepth(const std::vector<float>& levels, size_t n) {
-    return std::min(Loudest(levels, n - kTroughReach, n),
-                    Loudest(levels, n + 1, n + kTroughReach + 1)) -
-           levels[n];
-}
-
 // Where the stretch of frames that hold frame n's class ends, and how many of them hold it.
 std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
     size_t nEnd = n, nHeld = 0;
@@ -179,10 +119,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     const uint32_t nHop =
         std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
-    ReadLevels(recording, nHop);
-    FindSags();
-    FindValleys();
-    DropTremolo();
+    m_fPeak = CLevelCues::Read(recording, nHop, m_frames);
     if (!ReadPitches(recording, nHop, progress)) {
         m_bCancelled = true;
         return;
@@ -192,137 +129,6 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindVoiced();
     BridgeSlowStarts();
     FindSteadyRise();
-}
-
-void CPitchFrames::ReadLevels(const CRecording& recording, uint32_t nHop) {
-    const float* pSamples = recording.Samples().data();
-    for (size_t n = 0; n < m_frames.size(); ++n) {
-        double fSum = 0;
-        for (uint32_t i = 0; i < nHop; ++i) {
-            const double v = pSamples[n * nHop + i];
-            fSum += v * v;
-        }
-        m_frames[n].fLevel = float(10 * std::log10(fSum / nHop + 1e-12));
-        m_fPeak = std::max(m_fPeak, m_frames[n].fLevel);
-    }
-    // Levels of a frame's length every quarter frame: short enough to see the fade between two
-    // notes, long enough to hold whole periods of low notes.
-    const uint32_t nPart = std::max<uint32_t>(1, nHop / kRiseParts);
-    const size_t nParts = m_frames.size() * nHop / nPart;
-    std::vector<double> partSums(nParts);
-    for (size_t j = 0; j < nParts; ++j) {
-        for (uint32_t i = 0; i < nPart; ++i) {
-            const double v = pSamples[j * nPart + i];
-            partSums[j] += v * v;
-        }
-    }
-    const std::vector<float> levels = PartLevels(partSums, nPart, kRiseParts);
-    for (size_t j = kRiseReach; j < levels.size(); ++j) {
-        const float fQuietest = *std::min_element(levels.begin() + std::ptrdiff_t(j - kRiseReach),
-                                                  levels.begin() + std::ptrdiff_t(j));
-        float& fRise = m_frames[j * nPart / nHop].fRise;
-        fRise = std::max(fRise, levels[j] - fQuietest);
-    }
-    FindNotches(partSums, nPart, nHop);
-}
-
-// A note that ends where the next begins fades out and the next starts from nothing: the level
-// of a few milliseconds sinks far below the sound on both sides, even when the new note
-// swells slowly (bowed strings, organ, flute) and shows no rise at all. A held note does not.
-void CPitchFrames::FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop) {
-    const std::vector<float> levels = PartLevels(partSums, nPart, kNotchParts);
-    for (size_t j = kNotchBefore; j + kNotchAfter < levels.size(); ++j) {
-        const float fSides = std::min(Loudest(levels, j - kNotchBefore, j - kNotchBefore / 2),
-                                      Loudest(levels, j + kNotchAfter / 4, j + kNotchAfter));
-        // Silence between two notes is a gap, not a notch: the note after it begins anew. At a
-        // notch the next note sounds again within 20 ms.
-        if (levels[j] < m_fPeak - kVoicedRange ||
-            levels[j + kNotchRecovery] < levels[j] + kNotchRise ||
-            levels[j - kNotchFall] < levels[j] + kNotchSteep) {
-            continue;
-        }
-        float& fDip = m_frames[std::min(m_frames.size() - 1, (j * nPart + nPart) / nHop)].fDip;
-        fDip = std::max(fDip, fSides - levels[j]);
-    }
-}
-
-// Two notes of one pitch played by a soft instrument (a recorder, a voice) part in a gap of a
-// few hundredths of a second that the release and the room half fill: the level sags over
-// tens of milliseconds and slowly comes back.
-void CPitchFrames::FindSags() {
-    const std::vector<float> levels = Levels();
-    for (size_t n = kSagBefore; n + kSagAfter < levels.size(); ++n) {
-        const float fSides = std::min(Loudest(levels, n - kSagBefore, n - kSagBefore / 2),
-                                      Loudest(levels, n + kSagAfter / 2, n + kSagAfter));
-        m_frames[n].fSag = std::max(0.0f, fSides - levels[n]);
-    }
-}
-
-// Two notes of one pitch bowed or sung one after the other: the first fades, the second swells
-// slowly, and the level passes through a wide valley that neither a rise nor a short sag shows.
-void CPitchFrames::FindValleys() {
-    const std::vector<float> levels = Levels();
-    for (size_t n = kValleyBefore; n + kValleyAfter < levels.size(); ++n) {
-        const auto near = levels.begin() + std::ptrdiff_t(n - kValleyNear);
-        if (*std::min_element(near, near + 2 * kValleyNear + 1) < levels[n]) {
-            continue;
-        }
-        const float fSides = std::min(Loudest(levels, n - kValleyBefore, n - kValleyNear),
-                                      Loudest(levels, n + kValleyAfter / 4, n + kValleyAfter));
-        m_frames[n].fValley = std::max(0.0f, fSides - levels[n]);
-    }
-}
-
-// A tremolo (a whistle's, a voice's) makes the level sink and rise faster than any melody
-// repeats a note: around a run of troughs that close, the dips, sags and rises are the sound's
-// own, no new notes. A silence within the run still parts two notes.
-void CPitchFrames::DropTremolo() {
-    const std::vector<float> levels = Levels();
-    const std::vector<size_t> troughs = Troughs();
-    for (size_t nFirst = 0; nFirst < troughs.size();) {
-        size_t nLast = nFirst;
-        while (nLast + 1 < troughs.size() &&
-               troughs[nLast + 1] - troughs[nLast] <= kTremoloFrames &&
-               std::none_of(
-                   m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
-                   m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
-                   [this](const SFrame& frame) { return frame.fLevel < m_fPeak - kVoicedRange; })) {
-            ++nLast;
-        }
-        const auto first = troughs.begin() + std::ptrdiff_t(nFirst);
-        const auto last = troughs.begin() + std::ptrdiff_t(nLast + 1);
-        if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
-            std::any_of(first, last,
-                        [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
-            for (size_t n = *first - kTroughReach; n < troughs[nLast] + kTroughReach; ++n) {
-                m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
-            }
-        }
-        nFirst = nLast + 1;
-    }
-}
-
-// The frames whose level lies kTroughDepth dB or more below the loudest within kTroughReach
-// frames on either side.
-std::vector<size_t> CPitchFrames::Troughs() const {
-    const std::vector<float> levels = Levels();
-    std::vector<size_t> troughs;
-    for (size_t n = kTroughReach; n + kTroughReach < levels.size(); ++n) {
-        if (TroughDepth(levels, n) >= kTroughDepth && levels[n] <= levels[n - 1] &&
-            levels[n] < levels[n + 1] && levels[n] > m_fPeak - kVoicedRange) {
-            troughs.push_back(n);
-        }
-    }
-    return troughs;
-}
-
-std::vector<float> CPitchFrames::Levels() const {
-    std::vector<float> levels;
-    levels.reserve(m_frames.size());
-    for (const SFrame& frame : m_frames) {
-        levels.push_back(frame.fLevel);
-    }
-    return levels;
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
@@ -486,7 +292,7 @@ void CPitchFrames::BridgeSlowStarts() {
     for (size_t n = 0; n < m_frames.size(); ++n) {
         held[n] = HeldClass(n);
     }
-    std::vector<float> levels = Levels();
+    std::vector<float> levels = CLevelCues::Levels(m_frames);
     const auto quiet = levels.begin() + std::ptrdiff_t(levels.size() / 20);
     std::nth_element(levels.begin(), quiet, levels.end());
     const float fQuiet = levels.empty() ? -120 : *quiet;

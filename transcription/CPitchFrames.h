@@ -16,9 +16,9 @@ public:
         float fLevel = -120;  // dB below full scale of the frame's samples
         float fKey = 0;       // 0 when no pitch was heard
         float fConfidence = 0;
-        float fRise = 0;  // dB the level rose over the last few frames, never negative
-        float fDip = 0;   // dB the level sank for a moment below the sound on either side
-        float fSag = 0;   // dB the level sank for a while below the sound on either side
+        float fRise = 0;    // dB the level rose over the last few frames, never negative
+        float fDip = 0;     // dB the level sank for a moment below the sound on either side
+        float fSag = 0;     // dB the level sank for a while below the sound on either side
         float fValley = 0;  // dB the level lies at its lowest below the swells of the notes around
     };
 
@@ -47,18 +47,13 @@ public:
     // The rise (dB) that nine in ten sounding frames stay below: how unsteady the sound is of
     // itself (a choir, a whistle's tremolo), which no attack of a new note is.
     float SteadyRise() const { return m_fSteadyRise; }
+    // A frame is heard as sounding this far below the loudest frame at most.
+    static constexpr float kVoicedRange = 60;
     // Keys outside this range are no melody Kantilo could hold, even transposed.
     static constexpr float kLowestKey = 40;    // E2
     static constexpr float kHighestKey = 100;  // E7
 
 private:
-    void ReadLevels(const CRecording& recording, uint32_t nHop);
-    void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
-    void FindSags();
-    void FindValleys();
-    void DropTremolo();
-    std::vector<size_t> Troughs() const;
-    std::vector<float> Levels() const;
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void RepairSubharmonics();

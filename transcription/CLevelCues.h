@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "CPitchFrames.h"
+
+class CRecording;
+
+// What the level of a recording says, frame by frame: how loud each frame is, and the cues of
+// a new note beginning (a rise, the notch between two notes, a sag, a wide valley), with the
+// cues a tremolo makes of itself taken out.
+class CLevelCues {
+public:
+    using SFrame = CPitchFrames::SFrame;
+
+    // Sets fLevel, fRise, fDip, fSag and fValley of frames (one every nHop samples); returns
+    // the loudest frame's level.
+    static float Read(const CRecording& recording, uint32_t nHop, std::vector<SFrame>& frames);
+    // The frames' levels, dB.
+    static std::vector<float> Levels(const std::vector<SFrame>& frames);
+
+private:
+    explicit CLevelCues(std::vector<SFrame>& frames) : m_frames(frames) {}
+    void ReadLevels(const CRecording& recording, uint32_t nHop);
+    void FindNotches(const std::vector<double>& partSums, uint32_t nPart, uint32_t nHop);
+    void FindSags();
+    void FindValleys();
+    void DropTremolo();
+    std::vector<size_t> Troughs() const;
+
+    std::vector<SFrame>& m_frames;
+    float m_fPeak = -120;
+};
