@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,12 @@ public:
     bool HasGrid() const { return m_fEighth > 0; }
     double Eighth() const { return m_fEighth; }  // seconds
     double Phase() const { return m_fPhase; }    // seconds; a grid line, within [0, Eighth)
+    // Seconds at which eighth nEighth of the notes begins: the first begins at the grid line
+    // nearest the recording's start (which may lie a little before it).
+    double EighthStart(int64_t nEighth) const {
+        return m_fPhase - (m_fPhase > 0.5 * m_fEighth ? m_fEighth : 0) +
+               double(nEighth) * m_fEighth;
+    }
     double Quarters() const { return 30.0 / m_fEighth; }
     // The (weighted) share of the onsets that fall on this grid's lines.
     double Share() const;

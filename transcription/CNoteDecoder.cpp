@@ -52,21 +52,24 @@ constexpr int kStates = CNoteDecoder::kStates;
 static_assert(kStates == 1 + 2 * kKeys);
 
 // The key a state sounds, -1 for the rest.
-int KeyOf(int nState) { return nState == 0 ? -1 : (nState - 1) % kKeys; }
+int KeyOf(int nState) {
+    return nState == 0 ? -1 : (nState - 1) % kKeys;
+}
 }  // namespace
 
 struct CNoteDecoder::SSlot {
-    double fVoiced = 0;              // share of the middle frames that sound
+    double fVoiced = 0;                // share of the middle frames that sound
     std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
     std::vector<float> heard;          // the keys of the middle frames that sound
-    double fAttack = 0;              // 0 to 1: how surely a note begins with the eighth
+    double fAttack = 0;                // 0 to 1: how surely a note begins with the eighth
     // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
     // wavering in its middle.
-    double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0, fMiddleValley = 0;
+    double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
+           fMiddleValley = 0;
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
-                                                        const CBeatGrid& grid) {
+                                                       const CBeatGrid& grid) {
     const double fFrame = CPitchFrames::kFrameSeconds;
     const auto& all = frames.Frames();
     const double fEnd = double(all.size()) * fFrame;
@@ -75,7 +78,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
     std::vector<SSlot> slots;
     // The last eighth may end a little past the recording, its middle must lie within it.
-    for (double t = grid.Phase() - (grid.Phase() > 0.5 * e ? e : 0); t + 0.5 * e <= fEnd; t += e) {
+    for (double t = grid.EighthStart(0); t + 0.5 * e <= fEnd; t += e) {
         SSlot slot;
         const auto first = size_t(std::max(0.0, std::ceil((t + kCoreFrom * e) / fFrame)));
         const auto last = std::min(all.size(), size_t(std::max(0.0, (t + kCoreTo * e) / fFrame)));
@@ -94,7 +97,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         for (double& v : slot.keys) {
             v /= nCount;
         }
-        const auto strongest = [&](double fFrom, double fTo, float CPitchFrames::SFrame::*pCue, float fCueFloor) {
+        const auto strongest = [&](double fFrom, double fTo, float CPitchFrames::SFrame::*pCue,
+                                   float fCueFloor) {
             return Strongest(all, t + fFrom * e, t + fTo * e, pCue, fCueFloor);
         };
         slot.fNotch = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fDip, kDipFloor);
@@ -102,8 +106,10 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         slot.fSag = strongest(kAttackFrom, kAttackTo, &CPitchFrames::SFrame::fSag, kSagFloor);
         slot.fMiddleRise = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fRise, fFloor);
         slot.fMiddleSag = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fSag, kSagFloor);
-        slot.fValley = strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
-        slot.fMiddleValley = strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fValley =
+            strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fMiddleValley =
+            strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -113,9 +119,10 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     for (size_t s = slots.size(); s-- > 0;) {
         SSlot& slot = slots[s];
         const SSlot& before = s > 0 ? slots[s - 1] : slot;
-        slot.fAttack = std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
-                                 slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag),
-                                 slot.fValley - std::max(slot.fMiddleValley, before.fMiddleValley)});
+        slot.fAttack =
+            std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
+                      slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag),
+                      slot.fValley - std::max(slot.fMiddleValley, before.fMiddleValley)});
     }
     WeighAttacks(slots);
     return slots;
@@ -143,7 +150,8 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
     }
     fChange /= nChanges;
     fStay /= nStays;
-    const double fWeight = fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
+    const double fWeight =
+        fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
     for (SSlot& slot : slots) {
         slot.fAttack *= fWeight;
     }
@@ -151,13 +159,15 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
 
 // How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1
 // from kAttackSpan dB above it.
-double CNoteDecoder::Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
-                               float CPitchFrames::SFrame::*pCue, float fFloor) {
+double CNoteDecoder::Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom,
+                               double fTo, float CPitchFrames::SFrame::*pCue, float fFloor) {
     const auto first = size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds));
-    const auto last = std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
+    const auto last =
+        std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
     double fStrongest = 0;
     for (size_t n = first; n < last; ++n) {
-        fStrongest = std::max(fStrongest, std::clamp((all[n].*pCue - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
+        fStrongest = std::max(fStrongest,
+                              std::clamp((all[n].*pCue - fFloor) / kAttackSpan, 0.0f, 1.0f) + 0.0);
     }
     return fStrongest;
 }
@@ -239,6 +249,7 @@ int CNoteDecoder::OctaveOf(const std::vector<SSlot>& slots, const SNote& note) {
     if (octaves.empty()) {
         return note.nKey + 60;
     }
-    std::nth_element(octaves.begin(), octaves.begin() + std::ptrdiff_t(octaves.size() / 2), octaves.end());
+    std::nth_element(octaves.begin(), octaves.begin() + std::ptrdiff_t(octaves.size() / 2),
+                     octaves.end());
     return note.nKey + 12 * int(octaves[octaves.size() / 2]);
 }

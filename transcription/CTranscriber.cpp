@@ -26,8 +26,9 @@ constexpr double kMinVoicedShare = 0.3;
 constexpr double kOnGridLine = 0.12;
 // The grid of half the eighth wins when at least kLeastBetween and kBetweenShare of its notes
 // change key halfway between the coarse lines (a sound heard well changes key there by mistake
-// for up to about a tenth of its notes: a voice at 80 quarters, 2 of 19), and its lines catch onsets at most kFinerShareLoss
-// worse (a choir's blurred onsets fall off the finer lines; a real half eighth keeps them).
+// for up to about a tenth of its notes: a voice at 80 quarters, 2 of 19), and its lines catch
+// onsets at most kFinerShareLoss worse (a choir's blurred onsets fall off the finer lines; a real
+// half eighth keeps them).
 constexpr size_t kLeastBetween = 2;
 constexpr double kBetweenShare = 0.125;
 constexpr double kFinerShareLoss = 0.15;
@@ -54,7 +55,7 @@ int WidthWith(const std::vector<int>& keys, std::vector<int>::const_iterator at,
 // Of the lowest note an octave up and the highest an octave down, the one that narrows the
 // melody more; end() when neither does.
 std::vector<int>::iterator FoldingNarrows(std::vector<int>& keys, std::vector<int>::iterator low,
-                                         std::vector<int>::iterator high) {
+                                          std::vector<int>::iterator high) {
     const int nWidth = *high - *low;
     const int nUp = WidthWith(keys, low, 12), nDown = WidthWith(keys, high, -12);
     if (std::min(nUp, nDown) >= nWidth) {
@@ -68,20 +69,13 @@ bool StartsOnGridLine(const CBeatGrid& grid) {
     return std::min(fPhase, grid.Eighth() - fPhase) <= kOnGridLine * grid.Eighth();
 }
 
-// Seconds at which the decoder's eighth nEighth of this grid begins: its first eighth begins at
-// the grid line nearest the recording's start.
-double EighthStart(const CBeatGrid& grid, int64_t nEighth) {
-    const double fFirst = grid.Phase() - (grid.Phase() > 0.5 * grid.Eighth() ? grid.Eighth() : 0);
-    return fFirst + double(nEighth) * grid.Eighth();
-}
-
 // Notes (of the finer grid) that take over from the note before with another key halfway
 // between two of the coarse grid's lines.
 size_t KeyChangesBetweenLines(const CBeatGrid& coarse, const CBeatGrid& fine,
                               const std::vector<CNoteDecoder::SNote>& notes) {
     size_t nBetween = 0;
     for (size_t i = 1; i < notes.size(); ++i) {
-        const double fOff = (EighthStart(fine, notes[i].nOnset) - coarse.Phase()) / coarse.Eighth();
+        const double fOff = (fine.EighthStart(notes[i].nOnset) - coarse.Phase()) / coarse.Eighth();
         const bool bBetween = std::abs(fOff - std::floor(fOff) - 0.5) < 0.25;
         const bool bTakesOver = notes[i - 1].nOnset + notes[i - 1].nLength == notes[i].nOnset &&
                                 notes[i].nKey != notes[i - 1].nKey;
@@ -110,7 +104,9 @@ CBeatGrid FinerIfHeard(const CPitchFrames& frames, const CBeatGrid& coarse,
     return fine;
 }
 
-std::string Quoted(const std::string& strName) { return "„" + strName + "“"; }
+std::string Quoted(const std::string& strName) {
+    return "„" + strName + "“";
+}
 
 std::string Lowered(std::string strText) {
     // The notice starts a sentence of its own; after the tempo it continues one ("Die" only).
@@ -143,8 +139,7 @@ bool CTranscriber::GoesOn(const SOptions& options, int nPercent, SResult& result
     return !result.bCancelled;
 }
 
-CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
-                                               const SOptions& options,
+CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording, const SOptions& options,
                                                const std::string& strName) {
     SResult result;
     if (!GoesOn(options, kRead, result)) {
@@ -152,7 +147,9 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
     }
     CPitchFrames::FProgress framing;
     if (options.progress) {
-        framing = [&options](double fShare) { return options.progress(kRead + int(fShare * (kFramesFound - kRead))); };
+        framing = [&options](double fShare) {
+            return options.progress(kRead + int(fShare * (kFramesFound - kRead)));
+        };
     }
     const CPitchFrames frames(recording, framing);
     if (frames.Cancelled()) {
@@ -165,7 +162,8 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording,
             return result;
         }
         result.notes = CNoteDecoder::Decode(frames, coarse);
-        const CBeatGrid grid = options.quarters ? coarse : FinerIfHeard(frames, coarse, result.notes);
+        const CBeatGrid grid =
+            options.quarters ? coarse : FinerIfHeard(frames, coarse, result.notes);
         result.fQuarters = grid.HasGrid() ? grid.Quarters() : 0;
         result.nFirstInBar =
             CBarPhase::OfFirstNote(result.notes, grid.HasGrid() && StartsOnGridLine(grid));
@@ -224,11 +222,13 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
         strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
     }
     if (nFolded > 0) {
-        result.notices.push_back(std::to_string(nFolded) + (nFolded == 1 ? " Ton wurde" : " Töne wurden") +
+        result.notices.push_back(std::to_string(nFolded) +
+                                 (nFolded == 1 ? " Ton wurde" : " Töne wurden") +
                                  " um eine Oktave zur Mitte der Melodie versetzt.");
     }
     if (nMoved > 0) {
-        result.notices.push_back(std::to_string(nMoved) + (nMoved == 1 ? " Ton lag" : " Töne lagen") +
+        result.notices.push_back(std::to_string(nMoved) +
+                                 (nMoved == 1 ? " Ton lag" : " Töne lagen") +
                                  " neben der Tonleiter und wurde" + (nMoved == 1 ? "" : "n") +
                                  " um einen Halbton tiefer gesetzt.");
     }
