@@ -12,10 +12,7 @@
 
 namespace {
 
-struct BarSong {
-    const char* pName;
-    const char* pEntries;
-};
+using BarSong = STestSong;
 
 // Folk songs in 4/4 as they are entered (a length of 10 more is a rest), with and without a
 // pickup, and ones that keep to quarters throughout.
@@ -36,18 +33,6 @@ const BarSong kBarSongs[] = {
     {"dritter Schlag", "C4/14 G4/2 G4/2 C5/4 G4/4 E5/4 C5/2 A4/2 G4/8"},
     // A pickup of one eighth.
     {"Achtel", "C4/14 C4/12 C4/11 G4/1 C5/4 C5/2 B4/1 A4/1 G4/4 E4/2 C4/2 D4/4 F4/2 D4/2 C4/8"},
-};
-
-// Songs whose bar lines the melody alone does not tell (the round trip's): a scale run of
-// eighths from the last eighth of a bar, a pickup that syncopates all through.
-const BarSong kAgainstTheBeat[] = {
-    {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
-    {"rests",
-     "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
-     "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
-    {"pickup",
-     "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
-     "C5/2 C5/11 C5/1"},
 };
 
 std::vector<CNoteDecoder::SNote> NotesOf(const char* pEntries) {
@@ -87,7 +72,9 @@ TEST(TranscriptionBarPhase, SongsKeepTheirBarLinesWhateverTheSilenceBefore) {
 // the start is off the grid, the melody decides, and songs written against the beat move.
 TEST(TranscriptionBarPhase, ARecordingOnTheGridKeepsItsOwnBarLines) {
     for (const std::span<const BarSong> songs :
-         {std::span<const BarSong>(kBarSongs), std::span<const BarSong>(kAgainstTheBeat)}) {
+         {std::span<const BarSong>(kBarSongs), std::span<const BarSong>(kRoundTripSongs)}) {
+        // The round trip's songs: bar lines the melody alone does not tell (a scale run of
+        // eighths from the last eighth of a bar, a pickup that syncopates all through).
         for (const BarSong& song : songs) {
             const std::vector<CNoteDecoder::SNote> notes = NotesOf(song.pEntries);
             const int64_t nPosition = notes.front().nOnset % CBarPhase::kBar;
@@ -99,7 +86,7 @@ TEST(TranscriptionBarPhase, ARecordingOnTheGridKeepsItsOwnBarLines) {
         }
     }
     // The scale run of "rests" sounds better from a downbeat two eighths later.
-    const std::vector<CNoteDecoder::SNote> rests = NotesOf(kAgainstTheBeat[1].pEntries);
+    const std::vector<CNoteDecoder::SNote> rests = NotesOf(kRoundTripSongs[1].pEntries);
     EXPECT_GT(CBarPhase::Score(rests, 2), CBarPhase::Score(rests, 0));
     EXPECT_EQ(CBarPhase::OfFirstNote(Delayed(rests, 1), false), 2);
 }

@@ -14,28 +14,6 @@
 
 namespace {
 
-struct RoundTripSong {
-    const char* pName;
-    const char* pEntries;
-};
-
-// Notes never outlast the recording they are played from (Standard lasts four seconds at
-// C4, less above): a sound longer than its instrument is cut short, and what comes back is
-// what sounds.
-const RoundTripSong kSongs[] = {
-    // Eighths next to whole notes, repeated pitches, a half note tied over the bar line.
-    {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
-    // Rests of every length between notes, also between two of the same pitch; a step up
-    // and down the whole scale.
-    {"rests",
-     "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
-     "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
-    // A quarter rest before the first note makes a pickup; ties chain notes into one sound.
-    {"pickup",
-     "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
-     "C5/2 C5/11 C5/1"},
-};
-
 // "Standard" and every shipped instrument but the glockenspiel: its bars ring with overtones
 // that are no multiples of the pitch, the loudest of them more than five times as high, so
 // that what one hears of it is not the written pitch.
@@ -74,11 +52,11 @@ std::string RandomSong(uint32_t nSeed, int nEntries) {
 
 void ExpectRoundTrip(const std::string& strInstrument, int32_t nQuality) {
     ScratchDir dir;
-    std::vector<RoundTripSong> songs(std::begin(kSongs), std::end(kSongs));
+    std::vector<STestSong> songs(std::begin(kRoundTripSongs), std::end(kRoundTripSongs));
     const std::string strFirst = RandomSong(1, 40), strSecond = RandomSong(2, 40);
     songs.push_back({"zufall1", strFirst.c_str()});
     songs.push_back({"zufall2", strSecond.c_str()});
-    for (const RoundTripSong& song : songs) {
+    for (const STestSong& song : songs) {
         SCOPED_TRACE(std::string(song.pName) + " with " + strInstrument + ", quality " +
                      std::to_string(nQuality));
         const std::string strWave = dir.File(std::string(song.pName) + ".wav");
@@ -112,7 +90,7 @@ TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
     WriteRecording(dir.File("sinus.wav"), kWave, 22050, 1, 4 * 22050, [](sf_count_t f, int) {
         return float(0.3 * std::sin(kTwoPi * 264 * double(f) / 22050));
     });
-    const RoundTripSong& song = kSongs[1];  // every pitch class of the scale
+    const STestSong& song = kRoundTripSongs[1];  // every pitch class of the scale
     Render(song.pEntries, dir.File("sinus.wav"), dir.File("d-dur.wav"),
            CSamplerDefaults::kDefaultQuality, 235);
     const CTranscriber::SResult moved = CTranscriber::TranscribeFile(dir.File("d-dur.wav"), {});
@@ -160,10 +138,10 @@ CTranscriber::SResult AfterSilence(const ScratchDir& dir, const std::string& str
 // downbeat and "pickup" with its quarter rest again; the scale run of "rests" sounds better
 // from the downbeat two eighths later, so it comes back as a pickup of six eighths.
 TEST(TranscriptionRoundTrip, SilenceBeforeTheMelodyIsDropped) {
-    const int64_t kFirstOnsets[] = {0, 2, 2};  // of kSongs, in the song that comes back
+    const int64_t kFirstOnsets[] = {0, 2, 2};  // of kRoundTripSongs, in the song that comes back
     ScratchDir dir;
-    for (size_t nSong = 0; nSong < std::size(kSongs); ++nSong) {
-        const RoundTripSong& song = kSongs[nSong];
+    for (size_t nSong = 0; nSong < std::size(kRoundTripSongs); ++nSong) {
+        const STestSong& song = kRoundTripSongs[nSong];
         for (const double fSeconds : {0.3, 0.6, 1.3}) {
             SCOPED_TRACE(std::string(song.pName) + " after " + std::to_string(fSeconds) + " s");
             const CTranscriber::SResult result = AfterSilence(dir, song.pEntries, fSeconds);

@@ -100,3 +100,26 @@ inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t n
     }
     return heard;
 }
+
+// A song by its name and as it is entered (a length of 10 more is a rest, "+" ties).
+struct STestSong {
+    const char* pName;
+    const char* pEntries;
+};
+
+// Notes never outlast the recording they are played from (Standard lasts four seconds at
+// C4, less above): a sound longer than its instrument is cut short, and what comes back is
+// what sounds.
+inline constexpr STestSong kRoundTripSongs[] = {
+    // Eighths next to whole notes, repeated pitches, a half note tied over the bar line.
+    {"repeats", "C4/1 C4/1 C4/2 E4/1 E4/1 E4/2 G4/8 G4/2 G4/2 G4/1 G4/1 A4/4 A4/4 C5/2 C4/8"},
+    // Rests of every length between notes, also between two of the same pitch; a step up
+    // and down the whole scale.
+    {"rests",
+     "D4/4 D4/12 D4/2 E4/11 E4/1 F4/14 G4/1 A4/1 B4/1 C5/1 D5/1 E5/1 F5/1 G5/1 "
+     "A5/1 G5/1 F5/1 E5/1 D5/1 C5/1 B4/1 A4/1 G4/18 F4/2 E4/2 D4/4 C4/8"},
+    // A quarter rest before the first note makes a pickup; ties chain notes into one sound.
+    {"pickup",
+     "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
+     "C5/2 C5/11 C5/1"},
+};
