@@ -58,7 +58,7 @@ int KeyOf(int nState) {
 }  // namespace
 
 struct CNoteDecoder::SSlot {
-    double fVoiced = 0;                // share of the middle frames that sound
+    double fVoiced = 0;                // share of the middle frames played
     std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
     std::vector<float> heard;          // the keys of the middle frames that sound
     double fAttack = 0;                // 0 to 1: how surely a note begins with the eighth
@@ -83,7 +83,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         const auto first = size_t(std::max(0.0, std::ceil((t + kCoreFrom * e) / fFrame)));
         const auto last = std::min(all.size(), size_t(std::max(0.0, (t + kCoreTo * e) / fFrame)));
         for (size_t n = first; n < last; ++n) {
-            if (!frames.IsVoiced(n)) {
+            if (!frames.IsPlayed(n)) {
                 continue;
             }
             slot.fVoiced += 1;

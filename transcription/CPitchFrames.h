@@ -38,6 +38,10 @@ public:
     // Whether frame n sounds a pitch: heard with confidence, loud enough against the peak and
     // against the last half second (a fading tail or its echo no longer counts).
     bool IsVoiced(size_t n) const { return n < m_voiced.size() && m_voiced[n]; }
+    // Whether frame n still belongs to a note as it was played: sounding, and not the release
+    // of a note let go that has fallen far already (a voice's or a bow's release sounds its
+    // pitch well into the rest after the note, and makes the note an eighth too long).
+    bool IsPlayed(size_t n) const { return n < m_played.size() && m_played[n]; }
     // The pitch class a sounding frame holds: the median of the sounding frames around it, so
     // that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
     // -1 where too little sounds.
@@ -58,12 +62,14 @@ private:
     void Tune();
     void RepairSubharmonics();
     void FindVoiced();
-    bool IsTail(size_t n) const;
+    void FindPlayed();
+    bool IsTail(size_t n, float fRange) const;
     void BridgeSlowStarts();
     void FindSteadyRise();
 
     std::vector<SFrame> m_frames;
     std::vector<bool> m_voiced;
+    std::vector<bool> m_played;
     float m_fPeak = -120;
     float m_fSteadyRise = 0;
     bool m_bCancelled = false;

@@ -67,3 +67,38 @@ TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
     };
     EXPECT_EQ(HeardNotes(Legato(notes, kQuarters, swelling), kRate, kQuarters), notes);
 }
+
+// A voice lets each note go 40 ms before the next eighth and fades by 1 dB every 10 ms from
+// there, as a sung "Ooh" does: its release still sounds the note's pitch well into the rest
+// after it, yet the rest is heard, and the note keeps its length; the last note's too, held
+// longer than the half second a release is measured against, and fading to the end.
+TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
+    constexpr double kQuarters = 120;
+    const double fEighth = 30.0 / kQuarters;
+    // Onset and length in eighths; a rest of one eighth after each note.
+    const std::vector<std::pair<int, SKeyLength>> notes = {
+        {0, {64, 2}}, {3, {67, 4}}, {8, {65, 1}}, {10, {64, 3}}};
+    std::vector<float> samples(size_t(kRate * (0.5 + 16 * fEighth)));
+    for (const auto& [nOnset, note] : notes) {
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const double fLetGo = note.nEighths * fEighth - 0.04;
+        const auto nFrom = size_t(kRate * (0.5 + nOnset * fEighth));
+        for (size_t i = 0; nFrom + i < samples.size(); ++i) {
+            const double t = double(i) / kRate;
+            const double fGain =
+                std::min(1.0, t / 0.02) * std::pow(10.0, -std::max(0.0, t - fLetGo) * 100 / 20);
+            samples[nFrom + i] += float(0.3 * fGain * std::sin(kTwoPi * fHz * t));
+        }
+    }
+    const CRecording recording(kRate, std::move(samples));
+    CTranscriber::SOptions options;
+    options.quarters = kQuarters;
+    options.bKeepKey = true;
+    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+    ASSERT_EQ(result.notes.size(), notes.size());
+    for (size_t i = 0; i < notes.size(); ++i) {
+        EXPECT_EQ(result.notes[i].nOnset - result.notes[0].nOnset, notes[i].first) << i;
+        EXPECT_EQ(result.notes[i].nLength, notes[i].second.nEighths) << i;
+        EXPECT_EQ(result.notes[i].nKey, notes[i].second.nKey) << i;
+    }
+}
