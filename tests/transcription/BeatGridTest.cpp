@@ -41,6 +41,35 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
     return samples;
 }
 
+// The notes at nQuarters a minute after half a second of silence, at a tenth of Play's level,
+// one after the other without a gap and with no jump of the wave where the key changes; the
+// sample each note begins at goes to pStarts.
+std::vector<float> Legato(const std::vector<SPlayed>& notes, double fQuarters,
+                          std::vector<size_t>* pStarts = nullptr) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (const SPlayed& note : notes) {
+        if (pStarts != nullptr) {
+            pStarts->push_back(samples.size());
+        }
+        for (size_t k = 0; k < size_t(fEighth * note.nEighths * kRate); ++k) {
+            fPhase += kTwoPi * Hz(note.nKey) / kRate;
+            samples.push_back(float(0.05 * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+// A swell from sample nAt on: 10 ms up to four times the level, 50 ms held, 30 ms back down.
+void Swell(std::vector<float>& samples, size_t nAt) {
+    for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
+        const double fT = double(k) / kRate;
+        samples[nAt + k] *= float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
+    }
+}
+
 double FoundQuarters(std::vector<float> samples) {
     const CRecording recording(kRate, std::move(samples));
     const CPitchFrames frames(recording);
@@ -86,27 +115,11 @@ TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
     for (const double fQuarters : {90.0, 110.0, 130.0}) {
         SCOPED_TRACE(fQuarters);
         const double fEighth = 30.0 / fQuarters;
-        std::vector<float> samples(kRate / 2);
-        std::vector<size_t> swells;
-        double fPhase = 0;
-        for (size_t i = 0; i < notes.size(); ++i) {
-            if (i % 2 == 1) {
-                swells.push_back(samples.size() - size_t(kLead * fEighth * kRate));
-            }
-            for (size_t k = 0; k < size_t(fEighth * notes[i].nEighths * kRate); ++k) {
-                fPhase += kTwoPi * Hz(notes[i].nKey) / kRate;
-                samples.push_back(float(0.05 * std::sin(fPhase)));
-            }
+        std::vector<size_t> starts;
+        std::vector<float> samples = Legato(notes, fQuarters, &starts);
+        for (size_t i = 1; i < notes.size(); i += 2) {
+            Swell(samples, starts[i] - size_t(kLead * fEighth * kRate));
         }
-        // Each swell: 10 ms up to four times the level, 50 ms held, 30 ms back down.
-        for (const size_t nSwell : swells) {
-            for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
-                const double fT = double(k) / kRate;
-                samples[nSwell + k] *=
-                    float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
-            }
-        }
-        samples.resize(samples.size() + kRate / 2);
         EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
     }
 }
@@ -195,25 +208,10 @@ TEST(TranscriptionBeatGrid, SwellsWithinTheNotesAsStrongAsBetweenThemDoNotTimeTh
     constexpr double kSwellSeconds = 0.2;
     for (const double fQuarters : {80.0, 100.0}) {
         SCOPED_TRACE(fQuarters);
-        const double fEighth = 30.0 / fQuarters;
-        std::vector<float> samples(kRate / 2);
-        double fPhase = 0;
-        for (const SPlayed& note : notes) {
-            for (size_t k = 0; k < size_t(fEighth * note.nEighths * kRate); ++k) {
-                fPhase += kTwoPi * Hz(note.nKey) / kRate;
-                samples.push_back(float(0.05 * std::sin(fPhase)));
-            }
-        }
-        // Each swell: 10 ms up to four times the level, 50 ms held, 30 ms back down.
+        std::vector<float> samples = Legato(notes, fQuarters);
         for (double fAt = 0.6; fAt + 0.09 < double(samples.size()) / kRate; fAt += kSwellSeconds) {
-            const auto nSwell = size_t(fAt * kRate);
-            for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
-                const double fT = double(k) / kRate;
-                samples[nSwell + k] *=
-                    float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
-            }
+            Swell(samples, size_t(fAt * kRate));
         }
-        samples.resize(samples.size() + kRate / 2);
         EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
     }
 }
