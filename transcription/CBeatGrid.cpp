@@ -48,6 +48,20 @@ constexpr size_t kChangeFrames = 30;
 constexpr size_t kReturnFrames = 30;
 constexpr float kReturnDip = 3;
 constexpr float kReturnSpan = 6;
+// A rise or notch of the level alone counts this much against a key taking over: a wavering
+// sound's swell or tremolo shows the one where no note begins, never the other.
+constexpr double kLevelOnsetWeight = 0.25;
+// A level cue's strength around a frame is its strongest in the kCueBefore frames before and
+// kCueAfter frames after it. Frames inside a held note are sampled every kCueStep frames, at
+// least kCueDistance frames from any key taking over.
+constexpr size_t kCueBefore = 15;
+constexpr size_t kCueAfter = 5;
+constexpr size_t kCueStep = 5;
+constexpr size_t kCueDistance = 30;
+// Key changes needed to judge the level cues, and the share of their cue's strength by which
+// it must exceed the usual strength inside held notes to count fully.
+constexpr size_t kLeastChanges = 3;
+constexpr double kCueContrast = 0.5;
 
 // What the scan for onsets remembers of the key heard last.
 struct SKeyTrack {
@@ -106,6 +120,51 @@ double NewKeyWeight(const SKeyTrack& track, const CPitchFrames& frames, float fK
     return std::clamp(double(fAfter - track.fGapLowest - kReturnDip) / kReturnSpan, 0.0, 1.0);
 }
 
+// The strongest level cue (a rise or a notch, dB) around frame n.
+float CueAround(const std::vector<CPitchFrames::SFrame>& all, size_t n) {
+    float fCue = 0;
+    for (size_t k = n >= kCueBefore ? n - kCueBefore : 0; k < std::min(all.size(), n + kCueAfter);
+         ++k) {
+        fCue = std::max({fCue, all[k].fRise, all[k].fDip});
+    }
+    return fCue;
+}
+
+// How much the level's cues say about where notes begin (0 to 1): as much as they are stronger
+// where a key takes over than inside a held note. A choir swells as strongly within its notes
+// as between them, and its level onsets then count for nothing.
+double LevelCueWeight(const CPitchFrames& frames, const std::vector<size_t>& keyStarts) {
+    const auto& all = frames.Frames();
+    double fChange = 0;
+    size_t nChanges = 0;
+    std::vector<bool> nearChange(all.size());
+    for (const size_t n : keyStarts) {
+        if (n >= kCueBefore) {
+            fChange += CueAround(all, n);
+            ++nChanges;
+        }
+        std::fill(nearChange.begin() + std::ptrdiff_t(n >= kCueDistance ? n - kCueDistance : 0),
+                  nearChange.begin() + std::ptrdiff_t(std::min(all.size(), n + kCueDistance)),
+                  true);
+    }
+    std::vector<float> stays;
+    for (size_t n = kCueBefore; n + kCueAfter < all.size(); n += kCueStep) {
+        const int nClass = frames.HeldClass(n);
+        if (!nearChange[n] && nClass >= 0 && frames.HeldClass(n - kCueBefore) == nClass &&
+            frames.HeldClass(n + kCueAfter) == nClass) {
+            stays.push_back(CueAround(all, n));
+        }
+    }
+    if (nChanges < kLeastChanges || stays.empty()) {
+        return 1;
+    }
+    // The median: the odd repeated note within a held key is no swell of the sound's own.
+    const auto middle = stays.begin() + std::ptrdiff_t(stays.size() / 2);
+    std::nth_element(stays.begin(), middle, stays.end());
+    fChange /= double(nChanges);
+    return fChange > 0 ? std::clamp((fChange - *middle) / (kCueContrast * fChange), 0.0, 1.0) : 0.0;
+}
+
 }  // namespace
 
 CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters) {
@@ -133,6 +192,8 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     }
     SKeyTrack track;
     size_t nLastOnset = 0;
+    std::vector<size_t> keyStarts;
+    std::vector<size_t> levelOnsets;  // indices into m_onsets
     for (size_t n = 0; n < all.size(); ++n) {
         FollowGap(track, held, all[n].fLevel, n);
         const bool bOnset = NewKeyHolds(held, n, track.fKey);
@@ -156,9 +217,13 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bNotch = all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
                             (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
                             (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 8));
+        if (bOnset) {
+            keyStarts.push_back(nStart);
+        }
         if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
+            levelOnsets.push_back(m_onsets.size());
             m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(1);
+            m_weights.push_back(kLevelOnsetWeight);
             nLastOnset = n;
             continue;
         }
@@ -177,10 +242,17 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
                    (m_onsets.empty() || nStart - 1 > nLastOnset)) {
                 --nStart;
             }
+            if (!bOnset) {
+                levelOnsets.push_back(m_onsets.size());
+            }
             m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(bOnset ? fKeyWeight : 1);
+            m_weights.push_back(bOnset ? fKeyWeight : kLevelOnsetWeight);
             nLastOnset = n;
         }
+    }
+    const double fLevelWeight = LevelCueWeight(frames, keyStarts);
+    for (const size_t i : levelOnsets) {
+        m_weights[i] *= fLevelWeight;
     }
 }
 

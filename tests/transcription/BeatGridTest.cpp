@@ -41,6 +41,35 @@ std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
     return samples;
 }
 
+// The notes at nQuarters a minute after half a second of silence, at a tenth of Play's level,
+// one after the other without a gap and with no jump of the wave where the key changes; the
+// sample each note begins at goes to pStarts.
+std::vector<float> Legato(const std::vector<SPlayed>& notes, double fQuarters,
+                          std::vector<size_t>* pStarts = nullptr) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (const SPlayed& note : notes) {
+        if (pStarts != nullptr) {
+            pStarts->push_back(samples.size());
+        }
+        for (size_t k = 0; k < size_t(fEighth * note.nEighths * kRate); ++k) {
+            fPhase += kTwoPi * Hz(note.nKey) / kRate;
+            samples.push_back(float(0.05 * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+// A swell from sample nAt on: 10 ms up to four times the level, 50 ms held, 30 ms back down.
+void Swell(std::vector<float>& samples, size_t nAt) {
+    for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
+        const double fT = double(k) / kRate;
+        samples[nAt + k] *= float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
+    }
+}
+
 double FoundQuarters(std::vector<float> samples) {
     const CRecording recording(kRate, std::move(samples));
     const CPitchFrames frames(recording);
@@ -86,27 +115,11 @@ TEST(TranscriptionBeatGrid, AKeyTakingOverAfterASwellIsAnOnset) {
     for (const double fQuarters : {90.0, 110.0, 130.0}) {
         SCOPED_TRACE(fQuarters);
         const double fEighth = 30.0 / fQuarters;
-        std::vector<float> samples(kRate / 2);
-        std::vector<size_t> swells;
-        double fPhase = 0;
-        for (size_t i = 0; i < notes.size(); ++i) {
-            if (i % 2 == 1) {
-                swells.push_back(samples.size() - size_t(kLead * fEighth * kRate));
-            }
-            for (size_t k = 0; k < size_t(fEighth * notes[i].nEighths * kRate); ++k) {
-                fPhase += kTwoPi * Hz(notes[i].nKey) / kRate;
-                samples.push_back(float(0.05 * std::sin(fPhase)));
-            }
+        std::vector<size_t> starts;
+        std::vector<float> samples = Legato(notes, fQuarters, &starts);
+        for (size_t i = 1; i < notes.size(); i += 2) {
+            Swell(samples, starts[i] - size_t(kLead * fEighth * kRate));
         }
-        // Each swell: 10 ms up to four times the level, 50 ms held, 30 ms back down.
-        for (const size_t nSwell : swells) {
-            for (size_t k = 0; k < size_t(0.09 * kRate); ++k) {
-                const double fT = double(k) / kRate;
-                samples[nSwell + k] *=
-                    float(1 + 3 * std::min({1.0, fT / 0.01, (0.09 - fT) / 0.03}));
-            }
-        }
-        samples.resize(samples.size() + kRate / 2);
         EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
     }
 }
@@ -183,4 +196,49 @@ TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
             CTranscriber::Transcribe(CRecording(kRate, samples), options, "t");
         EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
     }
+}
+
+// An ensemble swelling by 12 dB five times a second, within its notes as much as where they
+// change key, while its notes take over from each other without any cue in the level: the
+// swells make a grid of their own, of many more onsets than the notes have, and only the keys
+// say where the notes begin.
+TEST(TranscriptionBeatGrid, SwellsWithinTheNotesAsStrongAsBetweenThemDoNotTimeThem) {
+    const std::vector<SPlayed> notes = {{67, 2}, {72, 4}, {69, 3}, {65, 2}, {71, 4}, {67, 3},
+                                        {64, 4}, {69, 3}, {72, 2}, {65, 3}, {71, 2}, {64, 4}};
+    constexpr double kSwellSeconds = 0.2;
+    for (const double fQuarters : {80.0, 100.0}) {
+        SCOPED_TRACE(fQuarters);
+        std::vector<float> samples = Legato(notes, fQuarters);
+        for (double fAt = 0.6; fAt + 0.09 < double(samples.size()) / kRate; fAt += kSwellSeconds) {
+            Swell(samples, size_t(fAt * kRate));
+        }
+        EXPECT_NEAR(FoundQuarters(samples), fQuarters, 0.02 * fQuarters);
+    }
+}
+
+// A whistle's tremolo sinks for a moment deep enough to read as a notch every 0.64 s, on a
+// beat of its own, while the long notes it plays change key: the notches outnumber the notes,
+// yet a notch of the level alone counts less than a key taking over, and the tempo stays as
+// played.
+TEST(TranscriptionBeatGrid, NotchesOfTheLevelAloneCountLessThanKeysTakingOver) {
+    const std::vector<SPlayed> notes = {{67, 4}, {72, 3}, {69, 5}, {65, 4}, {71, 3}, {67, 4},
+                                        {64, 5}, {69, 4}, {72, 3}, {65, 4}, {71, 5}, {64, 4}};
+    constexpr double kNotchSeconds = 0.64;
+    constexpr double kQuarters = 80;
+    const double fEighth = 30.0 / kQuarters;
+    std::vector<float> samples = Play(notes, kQuarters);
+    std::vector<double> starts = {0.5};
+    for (const SPlayed& note : notes) {
+        starts.push_back(starts.back() + fEighth * note.nEighths);
+    }
+    for (double fNotch = 0.5; fNotch < starts.back(); fNotch += kNotchSeconds) {
+        // Not where a note begins or ends, and 30 ms long at a tenth of the level (20 dB).
+        if (std::all_of(starts.begin(), starts.end(),
+                        [&](double fStart) { return std::abs(fNotch - fStart) > 0.15; })) {
+            for (size_t k = 0; k < size_t(0.03 * kRate); ++k) {
+                samples[size_t(fNotch * kRate) + k] *= 0.1f;
+            }
+        }
+    }
+    EXPECT_NEAR(FoundQuarters(samples), kQuarters, 0.02 * kQuarters);
 }
