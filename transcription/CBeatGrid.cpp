@@ -84,8 +84,9 @@ float ClassDistance(float fA, float fB) {
 bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
     return held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
            n + kStableFrames <= held.size() &&
-           std::all_of(held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
-                       [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; });
+           std::all_of(
+               held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
+               [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; });
 }
 
 // Keeps the gap of frames without a key before frame n, and forgets the key after a silence.
@@ -165,6 +166,56 @@ double LevelCueWeight(const CPitchFrames& frames, const std::vector<size_t>& key
     return fChange > 0 ? std::clamp((fChange - *middle) / (kCueContrast * fChange), 0.0, 1.0) : 0.0;
 }
 
+// Where the key beginning to hold at frame n began: right after the last frame of the key
+// before when that ended only a little earlier (a legato change of key takes some frames to
+// settle), but not before frame nEarliest.
+size_t KeyStart(const SKeyTrack& track, size_t n, size_t nEarliest) {
+    if (track.fKey >= 0 && n > track.nLastHeld + 1 && n - track.nLastHeld <= kChangeFrames) {
+        return std::max(track.nLastHeld + 1, nEarliest);
+    }
+    return n;
+}
+
+// Follows the key heard at frame n: a new key, or the key held drifting (a scoop into the
+// note, a slow drift or vibrato).
+void FollowKey(SKeyTrack& track, float fHeld, bool bNewKey, size_t n) {
+    if (bNewKey ||
+        (fHeld >= 0 && track.fKey >= 0 && ClassDistance(fHeld, track.fKey) < kSameKeyDistance)) {
+        track.fKey = fHeld;
+    }
+    if (track.fKey >= 0 && fHeld >= 0 && ClassDistance(fHeld, track.fKey) < kSameKeyDistance) {
+        track.nLastHeld = n;
+    }
+}
+
+// Whether the level rises most steeply at frame n into a sound.
+bool IsAttack(const CPitchFrames& frames, size_t n) {
+    const auto& all = frames.Frames();
+    return all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
+           (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
+           (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 5));
+}
+
+// Whether frame n is the last deepest frame of a notch before a sound: the notch between two
+// notes marks the very start of the second.
+bool IsNotch(const CPitchFrames& frames, size_t n) {
+    const auto& all = frames.Frames();
+    return all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
+           (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
+           (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 8));
+}
+
+// A slow attack began where its rise did, some frames before the rise at frame n is steepest;
+// not before frame nEarliest.
+size_t RiseStart(const std::vector<CPitchFrames::SFrame>& all, size_t n, size_t nEarliest) {
+    size_t nStart = n;
+    while (nStart > nEarliest && nStart > 0 && n - nStart < kRiseFrames &&
+           all[nStart - 1].fRise >= kRiseStart) {
+        --nStart;
+    }
+    return nStart;
+}
+
 }  // namespace
 
 CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters) {
@@ -194,59 +245,36 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     size_t nLastOnset = 0;
     std::vector<size_t> keyStarts;
     std::vector<size_t> levelOnsets;  // indices into m_onsets
+    const auto add = [&](size_t nFrame, double fWeight, bool bLevel) {
+        if (bLevel) {
+            levelOnsets.push_back(m_onsets.size());
+        }
+        m_onsets.push_back(double(nFrame) * CPitchFrames::kFrameSeconds);
+        m_weights.push_back(bLevel ? kLevelOnsetWeight : fWeight);
+    };
     for (size_t n = 0; n < all.size(); ++n) {
         FollowGap(track, held, all[n].fLevel, n);
         const bool bOnset = NewKeyHolds(held, n, track.fKey);
         const double fKeyWeight = bOnset ? NewKeyWeight(track, frames, held[n], n) : 0;
-        size_t nStart = n;
-        if (bOnset) {
-            if (track.fKey >= 0 && n > track.nLastHeld + 1 && n - track.nLastHeld <= kChangeFrames) {
-                nStart = std::max(track.nLastHeld + 1, m_onsets.empty() ? 0 : nLastOnset + 1);
-            }
-            track.fKey = held[n];
-        } else if (held[n] >= 0 && track.fKey >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
-            track.fKey = held[n];  // follows a scoop into the note, a slow drift or vibrato
-        }
-        if (track.fKey >= 0 && held[n] >= 0 && ClassDistance(held[n], track.fKey) < kSameKeyDistance) {
-            track.nLastHeld = n;
-        }
-        const bool bAttack = all[n].fRise >= kAttackRise && (n == 0 || all[n - 1].fRise < all[n].fRise) &&
-                             (n + 1 >= all.size() || all[n + 1].fRise <= all[n].fRise) &&
-                             (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 5));
-        // The notch between two notes marks the very start of the second: its last deepest frame.
-        const bool bNotch = all[n].fDip >= kNotchDip && (n == 0 || all[n - 1].fDip <= all[n].fDip) &&
-                            (n + 1 >= all.size() || all[n + 1].fDip < all[n].fDip) &&
-                            (frames.IsVoiced(n + 3) || frames.IsVoiced(n + 8));
+        const size_t nEarliest = m_onsets.empty() ? 0 : nLastOnset + 1;
+        const size_t nStart = bOnset ? KeyStart(track, n, nEarliest) : n;
+        FollowKey(track, held[n], bOnset, n);
         if (bOnset) {
             keyStarts.push_back(nStart);
         }
-        if (bNotch && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
-            levelOnsets.push_back(m_onsets.size());
-            m_onsets.push_back(double(n) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(kLevelOnsetWeight);
+        const bool bSpaced = m_onsets.empty() || n >= nLastOnset + kOnsetSpacing;
+        if (IsNotch(frames, n) && bSpaced) {
+            add(n, 0, true);
             nLastOnset = n;
-            continue;
-        }
-        // A key taking over soon after an attack counts as an onset too: a wavering sound (a
-        // choir, a whistle) swells where no note begins and would hide its next note from the
-        // grid; a key settling just after its own note's attack lies on that note's grid line.
-        if (bOnset && !m_onsets.empty() && n > nLastOnset && n < nLastOnset + kOnsetSpacing) {
-            m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(fKeyWeight);
-            continue;
-        }
-        // An attack right after a key taking over belongs to that key.
-        if ((bOnset || bAttack) && (m_onsets.empty() || n >= nLastOnset + kOnsetSpacing)) {
-            // A slow attack began where its rise did, some frames before the rise is steepest.
-            while (!bOnset && nStart > 0 && n - nStart < kRiseFrames && all[nStart - 1].fRise >= kRiseStart &&
-                   (m_onsets.empty() || nStart - 1 > nLastOnset)) {
-                --nStart;
-            }
-            if (!bOnset) {
-                levelOnsets.push_back(m_onsets.size());
-            }
-            m_onsets.push_back(double(nStart) * CPitchFrames::kFrameSeconds);
-            m_weights.push_back(bOnset ? fKeyWeight : kLevelOnsetWeight);
+        } else if (bOnset && !m_onsets.empty() && n > nLastOnset && !bSpaced) {
+            // A key taking over soon after an attack counts as an onset too: a wavering sound
+            // (a choir, a whistle) swells where no note begins and would hide its next note
+            // from the grid; a key settling just after its own note's attack lies on that
+            // note's grid line.
+            add(nStart, fKeyWeight, false);
+        } else if ((bOnset || IsAttack(frames, n)) && bSpaced) {
+            // An attack right after a key taking over belongs to that key.
+            add(bOnset ? nStart : RiseStart(all, n, nEarliest), fKeyWeight, !bOnset);
             nLastOnset = n;
         }
     }
@@ -307,7 +335,9 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
     return fSum;
 }
 
-double CBeatGrid::Share() const { return HasGrid() ? InlierShare(m_fEighth, nullptr) : 0; }
+double CBeatGrid::Share() const {
+    return HasGrid() ? InlierShare(m_fEighth, nullptr) : 0;
+}
 
 // Steps fine enough that the grid drifts less than a tenth of an eighth over the searched
 // stretch. Of the grids that fit about as well as the best, the coarsest; then twice its
@@ -335,7 +365,8 @@ double CBeatGrid::FindEighth() const {
     for (;;) {
         std::pair<double, double> twice(0, -1);
         for (const auto& fit : fits) {
-            if (std::abs(fit.first / (2 * chosen.first) - 1) <= kMultipleWidth && fit.second > twice.second) {
+            if (std::abs(fit.first / (2 * chosen.first) - 1) <= kMultipleWidth &&
+                fit.second > twice.second) {
                 twice = fit;
             }
         }
