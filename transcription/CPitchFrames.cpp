@@ -135,6 +135,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindVoiced();
     BridgeSlowStarts();
     FindSteadyRise();
+    CLevelCues::DropVibrato(m_frames, m_fPeak);
     FindPlayed();
 }
 
