@@ -193,13 +193,13 @@ void CLevelCues::DropTremolo() {
     }
 }
 
-void CLevelCues::DropVibrato(std::vector<SFrame>& frames, float fPeak) {
+void CLevelCues::DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played) {
     CLevelCues cues(frames);
-    cues.m_fPeak = fPeak;
     const std::vector<float> levels = Levels(frames);
     std::vector<size_t> troughs;
     for (size_t n = kVibratoReach; n + kVibratoReach < levels.size(); ++n) {
-        if (cues.IsVibratoTrough(levels, n)) {
+        // Where the sound breaks off, a note ends, however its pitch wavers.
+        if (n < played.size() && played[n] && cues.IsVibratoTrough(levels, n)) {
             troughs.push_back(n);
         }
     }
@@ -211,7 +211,6 @@ void CLevelCues::DropVibrato(std::vector<SFrame>& frames, float fPeak) {
 
 bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, size_t n) const {
     if (levels[n] > levels[n - 1] || levels[n] >= levels[n + 1] ||
-        levels[n] < m_fPeak - CPitchFrames::kVoicedRange ||
         std::min(Loudest(levels, n - kVibratoReach, n),
                  Loudest(levels, n + 1, n + kVibratoReach + 1)) -
                 levels[n] <

@@ -17,9 +17,9 @@ public:
     // Sets fLevel, fRise, fDip, fSag and fValley of frames (one every nHop samples); returns
     // the loudest frame's level.
     static float Read(const CRecording& recording, uint32_t nHop, std::vector<SFrame>& frames);
-    // Takes the cues a vibrato makes of itself out of frames whose keys are known; fPeak is
-    // the loudest frame's level.
-    static void DropVibrato(std::vector<SFrame>& frames, float fPeak);
+    // Takes the cues a vibrato makes of itself out of frames whose keys are known; played tells
+    // the frames that still belong to a note as it was played.
+    static void DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played);
     // The frames' levels, dB.
     static std::vector<float> Levels(const std::vector<SFrame>& frames);
 

@@ -135,8 +135,8 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindVoiced();
     BridgeSlowStarts();
     FindSteadyRise();
-    CLevelCues::DropVibrato(m_frames, m_fPeak);
     FindPlayed();
+    CLevelCues::DropVibrato(m_frames, m_played);
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
