@@ -40,6 +40,16 @@ constexpr float kTroughDepth = 7;
 constexpr float kClearTrough = 10;
 constexpr size_t kTremoloFrames = 16;
 constexpr size_t kTremoloTroughs = 3;
+// A vibrato (a bowed string's, five to seven swings a second) sinks the level where its pitch
+// is lowest, often as sharply as a new note would begin: a trough of the level kVibratoDepth dB
+// or deeper, where the pitch lies kVibratoSwing semitones or more below its highest within
+// kVibratoReach frames (half a swing) before, and again after, is the note's own. A note of the
+// same pitch begun anew holds its pitch steady after its start.
+constexpr size_t kVibratoReach = 9;
+constexpr float kVibratoSwing = 0.25f;
+constexpr float kVibratoWidest = 0.6f;
+constexpr float kVibratoLowTolerance = 0.1f;
+constexpr float kVibratoDepth = 6;
 
 // Levels (dB) of nWidth consecutive parts of nPart samples each, one starting at every part.
 std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPart, size_t nWidth) {
@@ -177,11 +187,55 @@ void CLevelCues::DropTremolo() {
         if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
             std::any_of(first, last,
                         [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
-            for (size_t n = *first - kTroughReach; n < troughs[nLast] + kTroughReach; ++n) {
-                m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
-            }
+            ClearCues(*first - kTroughReach, troughs[nLast] + kTroughReach);
         }
         nFirst = nLast + 1;
+    }
+}
+
+void CLevelCues::DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played) {
+    CLevelCues cues(frames);
+    const std::vector<float> levels = Levels(frames);
+    std::vector<size_t> troughs;
+    for (size_t n = kVibratoReach; n + kVibratoReach < levels.size(); ++n) {
+        // Where the sound breaks off, a note ends, however its pitch wavers.
+        if (n < played.size() && played[n] && cues.IsVibratoTrough(levels, n)) {
+            troughs.push_back(n);
+        }
+    }
+    // Cleared only once all are found: the cues are no part of what a trough is.
+    for (const size_t n : troughs) {
+        cues.ClearCues(n - kTroughReach, n + kTroughReach);
+    }
+}
+
+bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, size_t n) const {
+    if (levels[n] > levels[n - 1] || levels[n] >= levels[n + 1] ||
+        std::min(Loudest(levels, n - kVibratoReach, n),
+                 Loudest(levels, n + 1, n + kVibratoReach + 1)) -
+                levels[n] <
+            kVibratoDepth) {
+        return false;
+    }
+    // The pitch heard throughout, all of one note (no octave read wrongly, no other key), and
+    // at its lowest right in the trough: a note begun anew may start flat, but only after the
+    // gap's lowest point.
+    const auto keyOf = [this](size_t i) { return m_frames[i].fKey; };
+    const float fLowest = keyOf(n);
+    float fBefore = fLowest, fAfter = fLowest;
+    for (size_t i = n - kVibratoReach; i <= n + kVibratoReach; ++i) {
+        if (keyOf(i) <= 0 || keyOf(i) < fLowest - kVibratoLowTolerance ||
+            keyOf(i) > fLowest + kVibratoWidest) {
+            return false;
+        }
+        (i < n ? fBefore : fAfter) = std::max(i < n ? fBefore : fAfter, keyOf(i));
+    }
+    return fBefore - fLowest >= kVibratoSwing && fAfter - fLowest >= kVibratoSwing;
+}
+
+void CLevelCues::ClearCues(size_t nFrom, size_t nTo) {
+    for (size_t n = nFrom; n < std::min(nTo, m_frames.size()); ++n) {
+        m_frames[n].fDip = m_frames[n].fRise = m_frames[n].fSag = m_frames[n].fValley = 0;
     }
 }
 

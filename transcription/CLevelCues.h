@@ -17,6 +17,9 @@ public:
     // Sets fLevel, fRise, fDip, fSag and fValley of frames (one every nHop samples); returns
     // the loudest frame's level.
     static float Read(const CRecording& recording, uint32_t nHop, std::vector<SFrame>& frames);
+    // Takes the cues a vibrato makes of itself out of frames whose keys are known; played tells
+    // the frames that still belong to a note as it was played.
+    static void DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played);
     // The frames' levels, dB.
     static std::vector<float> Levels(const std::vector<SFrame>& frames);
 
@@ -28,6 +31,8 @@ private:
     void FindValleys();
     void DropTremolo();
     std::vector<size_t> Troughs() const;
+    bool IsVibratoTrough(const std::vector<float>& levels, size_t n) const;
+    void ClearCues(size_t nFrom, size_t nTo);
 
     std::vector<SFrame>& m_frames;
     float m_fPeak = -120;

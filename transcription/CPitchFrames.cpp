@@ -136,6 +136,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     BridgeSlowStarts();
     FindSteadyRise();
     FindPlayed();
+    CLevelCues::DropVibrato(m_frames, m_played);
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so

@@ -1,0 +1,87 @@
+// The notes of a bowed string played with vibrato: the pitch swings a fifth of a semitone up
+// and down five and a half times a second, and the level sinks sharply wherever the pitch is
+// lowest, deep enough to look like the start of a new note.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "CRecording.h"
+#include "CTranscriber.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+constexpr double kVibratoHz = 5.5;
+constexpr double kVibratoSemitones = 0.2;
+// The vibrato sets in this long after the note's start, as a player's does.
+constexpr double kVibratoDelay = 0.2;
+constexpr double kTroughDb = 12;
+
+// The notes at fQuarters a minute after half a second of silence, each ending 40 ms before the
+// next begins; fDelay seconds into each note the vibrato sets in (none with a negative delay).
+// With fDroop, each note starts that many semitones flat and sinks as much at its end, over
+// 50 ms each, as a breath that swells and dies does, and the room rings on into the gap,
+// 20 dB down by its end.
+std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters, double fDelay,
+                        double fDroop = 0) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    for (const SKeyLength& note : notes) {
+        const auto nStart = samples.size();
+        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const size_t nEnd = fDroop > 0 ? size_t(fEighth * note.nEighths * kRate) : nSound;
+        double fPhase = 0;
+        for (size_t i = 0; i < nEnd; ++i) {
+            const double fAt = double(i) / kRate;
+            double fSwing = 0;
+            if (fDelay >= 0 && fAt > fDelay) {
+                fSwing = std::sin(kTwoPi * kVibratoHz * (fAt - fDelay));
+            }
+            const double fEdge = std::max(0.0, 1 - std::min(fAt, double(nEnd - i) / kRate) / 0.05);
+            fPhase += kTwoPi * fHz *
+                      std::pow(2.0, (kVibratoSemitones * fSwing - fDroop * fEdge) / 12) / kRate;
+            // The body's resonance swallows the low end of the swing: a narrow, deep trough.
+            const double fDb = kTroughDb * std::pow(std::max(0.0, -fSwing), 4);
+            double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
+            if (nEnd > nSound) {
+                fFade = i < nSound ? std::min(1.0, double(i) / 300)
+                                   : std::pow(10.0, -double(i - nSound) / double(nEnd - nSound));
+            }
+            samples.push_back(float(0.3 * fFade * std::pow(10.0, -fDb / 20) *
+                                    (std::sin(fPhase) + 0.4 * std::sin(2 * fPhase))));
+        }
+        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+const std::vector<SKeyLength> kNotes = {{62, 8}, {62, 2}, {62, 2}, {74, 8}, {74, 2},
+                                        {74, 2}, {69, 6}, {69, 2}, {67, 8}};
+
+}  // namespace
+
+// The troughs of the vibrato are the note's own: every note is heard once, as long as it was
+// played, and repeated notes of one pitch still apart.
+TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
+    for (const double fQuarters : {80.0, 100.0, 120.0}) {
+        SCOPED_TRACE(fQuarters);
+        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, kVibratoDelay), kRate, fQuarters), kNotes);
+    }
+}
+
+// Without vibrato the same notes come back as well: the repeats are told by their own attacks.
+TEST(TranscriptionVibrato, TheSameNotesWithoutVibratoAreHeard) {
+    EXPECT_EQ(HeardNotes(Play(kNotes, 80, -1), kRate, 80), kNotes);
+}
+
+// Repeated notes whose pitch sinks where the sound breaks off between them, as a whistle's or a
+// recorder's does, are no vibrato: the silence still parts them.
+TEST(TranscriptionVibrato, NotesThatSinkInTheGapBetweenThemStayApart) {
+    for (const double fQuarters : {80.0, 120.0}) {
+        SCOPED_TRACE(fQuarters);
+        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, -1, 0.4), kRate, fQuarters), kNotes);
+    }
+}
