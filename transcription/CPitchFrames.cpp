@@ -12,6 +12,7 @@
 
 #include "CLevelCues.h"
 #include "CRecording.h"
+#include "CStrikeTone.h"
 
 namespace {
 constexpr float kMinConfidence = 0.6f;
@@ -130,6 +131,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         m_bCancelled = true;
         return;
     }
+    CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
     Tune();
     RepairSubharmonics();
     FindVoiced();
