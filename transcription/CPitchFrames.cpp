@@ -32,6 +32,8 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
+// A bar is struck where the level rises by this many dB.
+constexpr float kStrikeRise = 6;
 // Frames within this many dB of the loudest are as loud as it.
 constexpr float kAsLoud = 1;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
@@ -131,7 +133,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         m_bCancelled = true;
         return;
     }
-    CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
+    m_bStruck = CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
     Tune();
     RepairSubharmonics();
     FindVoiced();
@@ -247,7 +249,14 @@ void CPitchFrames::FindPlayed() {
 // ended when the level fell steeply, or faster than before, on the way down; a plucked or
 // struck note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n, float fRange) const {
-    const size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+    size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+    // A bar struck after one that was damped is measured from its own strike: a high bar dies
+    // away fast, soon far below the bar before.
+    for (size_t k = n; m_bStruck && k > nFrom; --k) {
+        if (m_frames[k].fRise >= kStrikeRise) {
+            nFrom = k;
+        }
+    }
     float fLoudest = m_frames[n].fLevel;
     for (size_t k = nFrom; k < n; ++k) {
         fLoudest = std::max(fLoudest, m_frames[k].fLevel);
@@ -270,7 +279,8 @@ bool CPitchFrames::IsTail(size_t n, float fRange) const {
             return true;
         }
         // A sustained note let go: the level, steady or dying slowly until then, falls faster.
-        if (k >= nLoudest + 2 * kFallFrames) {
+        // A struck bar holds no level to let go of, and its partials beat as they die away.
+        if (!m_bStruck && k >= nLoudest + 2 * kFallFrames) {
             const float fNow = m_frames[k - kFallFrames].fLevel - m_frames[k].fLevel;
             const float fThen =
                 m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;

@@ -73,4 +73,6 @@ private:
     float m_fPeak = -120;
     float m_fSteadyRise = 0;
     bool m_bCancelled = false;
+    // Whether the recording is of struck bars, read by their partials (CStrikeTone).
+    bool m_bStruck = false;
 };
