@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "CController.h"
+#include "CPitchFrames.h"
 #include "CRecording.h"
+#include "CStrikeTone.h"
 #include "CTranscriber.h"
 
 namespace {
@@ -47,5 +49,57 @@ void BM_TranscribeThreeMinutes(benchmark::State& state) {
     state.counters["seconds_of_sound"] = recording.Seconds();
 }
 BENCHMARK(BM_TranscribeThreeMinutes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What asking whether a recording is of struck bars costs one that is not: a few milliseconds.
+void BM_StrikeToneCheckThreeMinutes(benchmark::State& state) {
+    const CRecording recording = ThreeMinutes();
+    const CPitchFrames frames(recording);
+    const auto nHop = uint32_t(std::lround(kRate * CPitchFrames::kFrameSeconds));
+    bool bStruck = false;
+    for (auto _ : state) {
+        std::vector<CPitchFrames::SFrame> copy = frames.Frames();
+        bStruck = CStrikeTone::Read(recording, nHop, frames.PeakLevel(), copy);
+        benchmark::DoNotOptimize(copy.data());
+    }
+    state.counters["struck"] = bStruck ? 1 : 0;
+}
+BENCHMARK(BM_StrikeToneCheckThreeMinutes)->Unit(benchmark::kMillisecond);
+
+// Three minutes of struck bars (partials at 1, 2.73, 5.3 and 7.95 times the pitch, the strike
+// partial loudest): every frame is read from its spectrum.
+CRecording ThreeMinutesStruck() {
+    const double kTwoPi = 6.283185307179586;
+    const int kSteps[] = {0, 2, 4, 5, 7, 9, 7, 5, 4, 2, 4, 4, 0};
+    const double kRatios[] = {1, 2.73, 5.3, 7.95}, kAmplitudes[] = {0.05, 0.02, 0.5, 0.25};
+    const double kFalls[] = {3.0, 0.4, 0.3, 0.8};  // seconds per 20 dB
+    std::vector<float> samples;
+    samples.reserve(size_t(180) * kRate);
+    for (int n = 0; samples.size() < size_t(180) * kRate; ++n) {
+        const double hz = 264.0 * std::pow(2.0, kSteps[n % 13] / 12.0);
+        const size_t length = size_t(kRate / 4 * (n % 3 == 0 ? 2 : 1));
+        for (size_t i = 0; i < length; ++i) {
+            const double t = double(i) / kRate;
+            double v = 0;
+            for (size_t p = 0; p < 4; ++p) {
+                v += kAmplitudes[p] * std::pow(10.0, -t / kFalls[p]) *
+                     std::sin(kTwoPi * hz * kRatios[p] * t);
+            }
+            samples.push_back(float(v));
+        }
+    }
+    return CRecording(kRate, std::move(samples));
+}
+
+void BM_TranscribeThreeMinutesStruck(benchmark::State& state) {
+    const CRecording recording = ThreeMinutesStruck();
+    size_t nNotes = 0;
+    for (auto _ : state) {
+        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, {}, "bench");
+        nNotes = result.notes.size();
+        benchmark::DoNotOptimize(result.pController.get());
+    }
+    state.counters["notes"] = double(nNotes);
+}
+BENCHMARK(BM_TranscribeThreeMinutesStruck)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -32,7 +32,7 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
-// A bar is struck where the level rises by this many dB.
+// A bar is struck where the level rises by this many dB (or the pitch changes).
 constexpr float kStrikeRise = 6;
 // Frames within this many dB of the loudest are as loud as it.
 constexpr float kAsLoud = 1;
@@ -250,10 +250,12 @@ void CPitchFrames::FindPlayed() {
 // struck note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n, float fRange) const {
     size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
-    // A bar struck after one that was damped is measured from its own strike: a high bar dies
-    // away fast, soon far below the bar before.
+    // A bar struck after one that was damped is measured from its own strike, where the level
+    // rises or the pitch changes: a high bar dies away fast, soon far below the bar before.
     for (size_t k = n; m_bStruck && k > nFrom; --k) {
-        if (m_frames[k].fRise >= kStrikeRise) {
+        const float fKey = m_frames[k].fKey, fBefore = m_frames[k - 1].fKey;
+        if (m_frames[k].fRise >= kStrikeRise ||
+            (fKey > 0 && fBefore > 0 && std::abs(fKey - fBefore) > 0.5f)) {
             nFrom = k;
         }
     }
