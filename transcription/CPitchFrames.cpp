@@ -174,14 +174,21 @@ bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
             frame.fConfidence = aubio_pitch_get_confidence(pPitch.get());
             const size_t nEnd = std::min(recording.Samples().size(), (n + 1) * nHop);
             if (frame.fConfidence >= kMinConfidence && frame.fKey > 0 && nEnd >= nWindow &&
-                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow,
-                                 440.0 * std::pow(2.0, (frame.fKey - 69) / 12.0),
+                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow, HzOf(frame.fKey),
                                  recording.Rate()) < kMinHarmonicShare) {
                 frame.fConfidence = 0;
             }
         }
     }
     return true;
+}
+
+double CPitchFrames::HzOf(double fKey) {
+    return 440.0 * std::pow(2.0, (fKey - 69) / 12);
+}
+
+double CPitchFrames::KeyOf(double fHz) {
+    return 69 + 12 * std::log2(fHz / 440.0);
 }
 
 // An instrument tuned a little sharp or flat as a whole (a piano's stretched tuning, Kantilo's

@@ -52,14 +52,6 @@ struct SAubioDeleter {
     void operator()(fvec_t* p) const { del_fvec(p); }
 };
 
-double Hz(double fKey) {
-    return 440.0 * std::pow(2.0, (fKey - 69) / 12);
-}
-
-double KeyOf(double fHz) {
-    return 69 + 12 * std::log2(fHz / 440.0);
-}
-
 // The spectrum of the recording around any sample.
 class CSpectrum {
 public:
@@ -135,9 +127,9 @@ bool CSpectrum::Read(size_t nMiddle) {
     }
     const auto middle = m_sorted.begin() + std::ptrdiff_t(m_sorted.size() / 2);
     std::nth_element(m_sorted.begin(), middle, m_sorted.end());
-    m_fFloor = std::max(*middle * std::pow(10.0, kAboveFloor / 20),
-                        *std::max_element(m_norm.begin(), m_norm.end()) *
-                            std::pow(10.0, -kBelowLoudest / 20));
+    m_fFloor = std::max(
+        *middle * std::pow(10.0, kAboveFloor / 20),
+        *std::max_element(m_norm.begin(), m_norm.end()) * std::pow(10.0, -kBelowLoudest / 20));
     return true;
 }
 
@@ -161,8 +153,8 @@ double CSpectrum::CentsBelow(double fHz) const {
                                                m_norm.begin() + std::ptrdiff_t(nTo + 1)) -
                               m_norm.begin());
     const double fPeak = m_norm[nPeak];
-    if (fPeak < m_fFloor || fPeak < fHeard * std::pow(10.0, -kBelowHeard / 20) ||
-        nPeak == nFrom || nPeak == nTo) {
+    if (fPeak < m_fFloor || fPeak < fHeard * std::pow(10.0, -kBelowHeard / 20) || nPeak == nFrom ||
+        nPeak == nTo) {
         return -1;
     }
     return 1200 * std::log2(fHz / (Refined(nPeak) * m_fBinHz));
@@ -185,7 +177,8 @@ double CSpectrum::CentsAbove(double fHz) const {
 
 bool CSpectrum::Holds(double fKey) const {
     const double fReach = std::pow(2.0, kSameCents / 1200);
-    const size_t nLow = Bin(Hz(fKey) / fReach), nHigh = Bin(Hz(fKey) * fReach);
+    const size_t nLow = Bin(CPitchFrames::HzOf(fKey) / fReach),
+                 nHigh = Bin(CPitchFrames::HzOf(fKey) * fReach);
     if (nLow < 2 || nHigh + 2 >= m_norm.size()) {
         return false;
     }
@@ -198,8 +191,8 @@ bool CSpectrum::Holds(double fKey) const {
 }
 
 double CSpectrum::PairedKey(double fRatio) const {
-    const auto nFrom = std::max<size_t>(2, Bin(Hz(CPitchFrames::kLowestKey)));
-    const size_t nTo = Bin(Hz(CPitchFrames::kHighestKey));
+    const auto nFrom = std::max<size_t>(2, Bin(CPitchFrames::HzOf(CPitchFrames::kLowestKey)));
+    const size_t nTo = Bin(CPitchFrames::HzOf(CPitchFrames::kHighestKey));
     const double fReach = std::pow(2.0, kSameCents / 1200);
     std::vector<std::pair<double, double>> pairs;  // bin and strength of each pair
     double fStrongest = 0;
@@ -222,7 +215,7 @@ double CSpectrum::PairedKey(double fRatio) const {
     // the pitch): the pitch tuned to is the lowest pair that sounds about as strongly.
     for (const auto& [fBin, fStrength] : pairs) {
         if (fStrength >= fStrongest * std::pow(10.0, -kPairRange / 10)) {
-            return KeyOf(fBin * m_fBinHz);
+            return CPitchFrames::KeyOf(fBin * m_fBinHz);
         }
     }
     return -1;
@@ -276,7 +269,7 @@ std::pair<double, double> StrikeRatios(CSpectrum& spectrum, uint32_t nHop,
     for (size_t i = 0; i < heard.size(); i += nStep) {
         if (spectrum.Read(heard[i] * nHop + nHop / 2)) {
             ++nLookedAt;
-            const double fHeard = Hz(frames[heard[i]].fKey);
+            const double fHeard = CPitchFrames::HzOf(frames[heard[i]].fKey);
             const double fCents = spectrum.CentsBelow(fHeard);
             if (fCents > 0) {
                 below.push_back(fCents);
