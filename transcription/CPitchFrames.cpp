@@ -12,6 +12,7 @@
 
 #include "CLevelCues.h"
 #include "CRecording.h"
+#include "CStrikeTone.h"
 
 namespace {
 constexpr float kMinConfidence = 0.6f;
@@ -31,6 +32,8 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
+// A bar is struck where the level rises by this many dB (or the pitch changes).
+constexpr float kStrikeRise = 6;
 // Frames within this many dB of the loudest are as loud as it.
 constexpr float kAsLoud = 1;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
@@ -130,6 +133,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         m_bCancelled = true;
         return;
     }
+    m_bStruck = CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
     Tune();
     RepairSubharmonics();
     FindVoiced();
@@ -171,14 +175,21 @@ bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
             frame.fConfidence = aubio_pitch_get_confidence(pPitch.get());
             const size_t nEnd = std::min(recording.Samples().size(), (n + 1) * nHop);
             if (frame.fConfidence >= kMinConfidence && frame.fKey > 0 && nEnd >= nWindow &&
-                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow,
-                                 440.0 * std::pow(2.0, (frame.fKey - 69) / 12.0),
+                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow, HzOf(frame.fKey),
                                  recording.Rate()) < kMinHarmonicShare) {
                 frame.fConfidence = 0;
             }
         }
     }
     return true;
+}
+
+double CPitchFrames::HzOf(double fKey) {
+    return 440.0 * std::pow(2.0, (fKey - 69) / 12);
+}
+
+double CPitchFrames::KeyOf(double fHz) {
+    return 69 + 12 * std::log2(fHz / 440.0);
 }
 
 // An instrument tuned a little sharp or flat as a whole (a piano's stretched tuning, Kantilo's
@@ -246,7 +257,16 @@ void CPitchFrames::FindPlayed() {
 // ended when the level fell steeply, or faster than before, on the way down; a plucked or
 // struck note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n, float fRange) const {
-    const size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+    size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+    // A bar struck after one that was damped is measured from its own strike, where the level
+    // rises or the pitch changes: a high bar dies away fast, soon far below the bar before.
+    for (size_t k = n; m_bStruck && k > nFrom; --k) {
+        const float fKey = m_frames[k].fKey, fBefore = m_frames[k - 1].fKey;
+        if (m_frames[k].fRise >= kStrikeRise ||
+            (fKey > 0 && fBefore > 0 && std::abs(fKey - fBefore) > 0.5f)) {
+            nFrom = k;
+        }
+    }
     float fLoudest = m_frames[n].fLevel;
     for (size_t k = nFrom; k < n; ++k) {
         fLoudest = std::max(fLoudest, m_frames[k].fLevel);
@@ -269,7 +289,8 @@ bool CPitchFrames::IsTail(size_t n, float fRange) const {
             return true;
         }
         // A sustained note let go: the level, steady or dying slowly until then, falls faster.
-        if (k >= nLoudest + 2 * kFallFrames) {
+        // A struck bar holds no level to let go of, and its partials beat as they die away.
+        if (!m_bStruck && k >= nLoudest + 2 * kFallFrames) {
             const float fNow = m_frames[k - kFallFrames].fLevel - m_frames[k].fLevel;
             const float fThen =
                 m_frames[k - 2 * kFallFrames].fLevel - m_frames[k - kFallFrames].fLevel;

@@ -53,6 +53,9 @@ public:
     float SteadyRise() const { return m_fSteadyRise; }
     // A frame is heard as sounding this far below the loudest frame at most.
     static constexpr float kVoicedRange = 60;
+    // The frequency of a fractional key (A4 = 69 at 440 Hz), and the key of a frequency.
+    static double HzOf(double fKey);
+    static double KeyOf(double fHz);
     // Keys outside this range are no melody Kantilo could hold, even transposed.
     static constexpr float kLowestKey = 40;    // E2
     static constexpr float kHighestKey = 100;  // E7
@@ -73,4 +76,6 @@ private:
     float m_fPeak = -120;
     float m_fSteadyRise = 0;
     bool m_bCancelled = false;
+    // Whether the recording is of struck bars, read by their partials (CStrikeTone).
+    bool m_bStruck = false;
 };
