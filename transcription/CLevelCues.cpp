@@ -43,8 +43,10 @@ constexpr size_t kTremoloTroughs = 3;
 // A vibrato (a bowed string's, five to seven swings a second) sinks the level where its pitch
 // is lowest, often as sharply as a new note would begin: a trough of the level kVibratoDepth dB
 // or deeper, where the pitch lies kVibratoSwing semitones or more below its highest within
-// kVibratoReach frames (half a swing) before, and again after, is the note's own. A note of the
-// same pitch begun anew holds its pitch steady after its start.
+// kVibratoReach frames (half a swing) before, and again after, is the note's own, as long as
+// no key there lies more than kVibratoWidest above the trough's or kVibratoLowTolerance below
+// it (a step to the next key, a flat start). A note of the same pitch begun anew holds its
+// pitch steady after its start.
 constexpr size_t kVibratoReach = 9;
 constexpr float kVibratoSwing = 0.25f;
 constexpr float kVibratoWidest = 0.6f;
@@ -194,22 +196,34 @@ void CLevelCues::DropTremolo() {
 }
 
 void CLevelCues::DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played) {
+    if (played.size() != frames.size()) {
+        return;
+    }
     CLevelCues cues(frames);
     const std::vector<float> levels = Levels(frames);
     std::vector<size_t> troughs;
     for (size_t n = kVibratoReach; n + kVibratoReach < levels.size(); ++n) {
         // Where the sound breaks off, a note ends, however its pitch wavers.
-        if (n < played.size() && played[n] && cues.IsVibratoTrough(levels, n)) {
+        if (played[n] && cues.IsVibratoTrough(levels, played, n)) {
             troughs.push_back(n);
         }
     }
-    // Cleared only once all are found: the cues are no part of what a trough is.
+    // Cleared only once all are found (the cues are no part of what a trough is), and never
+    // past a break in the sound: the attack of the note after it is its own.
     for (const size_t n : troughs) {
-        cues.ClearCues(n - kTroughReach, n + kTroughReach);
+        size_t nFrom = n, nTo = n + 1;
+        while (nFrom > n - kTroughReach && played[nFrom - 1]) {
+            --nFrom;
+        }
+        while (nTo < n + kTroughReach && played[nTo]) {
+            ++nTo;
+        }
+        cues.ClearCues(nFrom, nTo);
     }
 }
 
-bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, size_t n) const {
+bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, const std::vector<bool>& played,
+                                 size_t n) const {
     if (levels[n] > levels[n - 1] || levels[n] >= levels[n + 1] ||
         std::min(Loudest(levels, n - kVibratoReach, n),
                  Loudest(levels, n + 1, n + kVibratoReach + 1)) -
@@ -217,20 +231,24 @@ bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, size_t n) con
             kVibratoDepth) {
         return false;
     }
-    // The pitch heard throughout, all of one note (no octave read wrongly, no other key), and
-    // at its lowest right in the trough: a note begun anew may start flat, but only after the
-    // gap's lowest point.
-    const auto keyOf = [this](size_t i) { return m_frames[i].fKey; };
-    const float fLowest = keyOf(n);
-    float fBefore = fLowest, fAfter = fLowest;
-    for (size_t i = n - kVibratoReach; i <= n + kVibratoReach; ++i) {
-        if (keyOf(i) <= 0 || keyOf(i) < fLowest - kVibratoLowTolerance ||
-            keyOf(i) > fLowest + kVibratoWidest) {
-            return false;
+    // The pitch heard on either side as far as the note sounds on, all of one note (no octave
+    // read wrongly, no other key), and at its lowest right in the trough: a note begun anew may
+    // start flat, but only after the gap's lowest point.
+    const float fLowest = m_frames[n].fKey;
+    const auto highest = [&](size_t i, int nStep) {
+        float fHighest = fLowest;
+        for (size_t k = 0; k < kVibratoReach && played[i]; ++k, i = size_t(int64_t(i) + nStep)) {
+            const float fKey = m_frames[i].fKey;
+            if (fKey <= 0 || fKey < fLowest - kVibratoLowTolerance ||
+                fKey > fLowest + kVibratoWidest) {
+                return fLowest;
+            }
+            fHighest = std::max(fHighest, fKey);
         }
-        (i < n ? fBefore : fAfter) = std::max(i < n ? fBefore : fAfter, keyOf(i));
-    }
-    return fBefore - fLowest >= kVibratoSwing && fAfter - fLowest >= kVibratoSwing;
+        return fHighest;
+    };
+    return highest(n - 1, -1) - fLowest >= kVibratoSwing &&
+           highest(n + 1, 1) - fLowest >= kVibratoSwing;
 }
 
 void CLevelCues::ClearCues(size_t nFrom, size_t nTo) {

@@ -31,7 +31,8 @@ private:
     void FindValleys();
     void DropTremolo();
     std::vector<size_t> Troughs() const;
-    bool IsVibratoTrough(const std::vector<float>& levels, size_t n) const;
+    bool IsVibratoTrough(const std::vector<float>& levels, const std::vector<bool>& played,
+                         size_t n) const;
     void ClearCues(size_t nFrom, size_t nTo);
 
     std::vector<SFrame>& m_frames;

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr uint32_t kRate = 22050;
-constexpr double kVibratoHz = 5.5;
 constexpr double kVibratoSemitones = 0.2;
 // The vibrato sets in this long after the note's start, as a player's does.
 constexpr double kVibratoDelay = 0.2;
@@ -24,7 +23,7 @@ constexpr double kTroughDb = 12;
 // 50 ms each, as a breath that swells and dies does, and the room rings on into the gap,
 // 20 dB down by its end.
 std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters, double fDelay,
-                        double fDroop = 0) {
+                        double fDroop = 0, double fVibratoHz = 5.5) {
     const double fEighth = 30.0 / fQuarters;
     std::vector<float> samples(kRate / 2);
     for (const SKeyLength& note : notes) {
@@ -37,7 +36,7 @@ std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters, 
             const double fAt = double(i) / kRate;
             double fSwing = 0;
             if (fDelay >= 0 && fAt > fDelay) {
-                fSwing = std::sin(kTwoPi * kVibratoHz * (fAt - fDelay));
+                fSwing = std::sin(kTwoPi * fVibratoHz * (fAt - fDelay));
             }
             const double fEdge = std::max(0.0, 1 - std::min(fAt, double(nEnd - i) / kRate) / 0.05);
             fPhase += kTwoPi * fHz *
@@ -69,6 +68,15 @@ TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
     for (const double fQuarters : {80.0, 100.0, 120.0}) {
         SCOPED_TRACE(fQuarters);
         EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, kVibratoDelay), kRate, fQuarters), kNotes);
+    }
+}
+
+// A faster vibrato, as a violin's or a singer's, is the note's own as well.
+TEST(TranscriptionVibrato, AFasterVibratoDoesNotSplitANote) {
+    for (const double fQuarters : {80.0, 100.0}) {
+        SCOPED_TRACE(fQuarters);
+        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, kVibratoDelay, 0, 6.5), kRate, fQuarters),
+                  kNotes);
     }
 }
 
