@@ -15,7 +15,6 @@
 #include "CStrikeTone.h"
 
 namespace {
-constexpr float kMinConfidence = 0.6f;
 // A pitch whose first three harmonics hold less of the sound is no note of its own (a
 // clarinet's, with its strong fifth and seventh harmonics, holds a fifth of it).
 constexpr double kMinHarmonicShare = 0.1;

@@ -51,6 +51,8 @@ public:
     // The rise (dB) that nine in ten sounding frames stay below: how unsteady the sound is of
     // itself (a choir, a whistle's tremolo), which no attack of a new note is.
     float SteadyRise() const { return m_fSteadyRise; }
+    // A pitch heard with less confidence is no pitch.
+    static constexpr float kMinConfidence = 0.6f;
     // A frame is heard as sounding this far below the loudest frame at most.
     static constexpr float kVoicedRange = 60;
     // The frequency of a fractional key (A4 = 69 at 440 Hz), and the key of a frequency.

@@ -16,8 +16,8 @@ class CRecording;
 class CStrikeTone {
 public:
     // Where the recording is such a one, every frame louder than fPeak - kVoicedRange is read
-    // anew: the pitch tuned to with full confidence where it and its partial sound, no pitch
-    // where they do not. Returns whether it was.
+    // anew: the pitch tuned to with full confidence where it sounds with its partial, or still
+    // rings after it; no pitch elsewhere. Returns whether it was.
     static bool Read(const CRecording& recording, uint32_t nHop, float fPeak,
                      std::vector<CPitchFrames::SFrame>& frames);
 };
