@@ -52,6 +52,11 @@ constexpr float kVibratoSwing = 0.25f;
 constexpr float kVibratoWidest = 0.6f;
 constexpr float kVibratoLowTolerance = 0.1f;
 constexpr float kVibratoDepth = 6;
+// A vibrato's level climbs back out of its trough over several frames, less than kStrikeClimb
+// dB within kClimbFrames (a cello's, 9 dB at most); a struck bar struck again, rising out of
+// its own tail, climbs twice as far at once.
+constexpr size_t kClimbFrames = 2;
+constexpr float kStrikeClimb = 13;
 
 // Levels (dB) of nWidth consecutive parts of nPart samples each, one starting at every part.
 std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPart, size_t nWidth) {
@@ -228,7 +233,8 @@ bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, const std::ve
         std::min(Loudest(levels, n - kVibratoReach, n),
                  Loudest(levels, n + 1, n + kVibratoReach + 1)) -
                 levels[n] <
-            kVibratoDepth) {
+            kVibratoDepth ||
+        levels[n + kClimbFrames] - levels[n] >= kStrikeClimb) {
         return false;
     }
     // The pitch heard on either side as far as the note sounds on, all of one note (no octave
