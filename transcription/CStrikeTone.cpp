@@ -55,10 +55,11 @@ double Prevailing(std::vector<double> cents, size_t nLookedAt) {
 
 // YIN hears such a bar at one and the same ratio above the pitch tuned to (half its strike
 // partial, where that and the next partial make a fifth): the ratio (cents) most of the frames
-// heard surely show between the pitch heard and the strongest partial below it, and the ratio
-// from that partial up to the loudest one in the same frames; 0 where they show none.
-std::pair<double, double> StrikeRatios(CPartialSpectrum& spectrum, uint32_t nHop,
-                                       const std::vector<CPitchFrames::SFrame>& frames) {
+// heard surely show between the pitch heard and the strongest partial below it, the pitch tuned
+// to. Returned is the ratio from there up to the loudest partial in the same frames, 0 where
+// they show none.
+double StrikeRatio(CPartialSpectrum& spectrum, uint32_t nHop,
+                   const std::vector<CPitchFrames::SFrame>& frames) {
     std::vector<size_t> heard;
     for (size_t n = 0; n < frames.size(); ++n) {
         if (frames[n].fConfidence >= CPitchFrames::kMinConfidence && frames[n].fKey > 0) {
@@ -81,7 +82,7 @@ std::pair<double, double> StrikeRatios(CPartialSpectrum& spectrum, uint32_t nHop
     }
     const double fBelow = Prevailing(below, nLookedAt);
     if (fBelow == 0) {
-        return {0, 0};
+        return 0;
     }
     std::vector<double> loudest;
     for (size_t i = 0; i < below.size(); ++i) {
@@ -89,14 +90,14 @@ std::pair<double, double> StrikeRatios(CPartialSpectrum& spectrum, uint32_t nHop
             loudest.push_back(above[i]);
         }
     }
-    return {fBelow, Prevailing(loudest, loudest.size())};
+    return Prevailing(loudest, loudest.size());
 }
 }  // namespace
 
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
                        std::vector<CPitchFrames::SFrame>& frames) {
     CPartialSpectrum spectrum(recording);
-    const double fCents = StrikeRatios(spectrum, nHop, frames).second;
+    const double fCents = StrikeRatio(spectrum, nHop, frames);
     if (fCents == 0) {
         return false;
     }
