@@ -22,6 +22,8 @@ constexpr size_t kMinShown = 10;
 constexpr double kHarmonicCents = 40;
 constexpr int kHighestHarmonic = 8;
 constexpr double kSameCents = CPartialSpectrum::kSameCents;
+// Two frames read the same key within this many semitones.
+constexpr float kSameKey = 0.1f;
 
 bool NearHarmonic(double fCents) {
     for (int n = 2; n <= kHighestHarmonic; ++n) {
@@ -102,8 +104,7 @@ bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
         return false;
     }
     const double fRatio = std::pow(2.0, fCents / 1200);
-    float fLast = 0;
-    for (size_t n = 0; n < frames.size(); ++n) {
+    const auto read = [&](size_t n, float fLast) {
         CPitchFrames::SFrame& frame = frames[n];
         double fKey = -1;
         if (frame.fLevel > fPeak - CPitchFrames::kVoicedRange &&
@@ -114,7 +115,20 @@ bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
         }
         frame.fKey = fKey > 0 ? float(fKey) : 0;
         frame.fConfidence = fKey > 0 ? 1 : 0;
-        fLast = frame.fKey;
+    };
+    // Every other frame first; a frame between two that read the same key (or none) reads it
+    // too, as its window, ten times a frame long, is nearly theirs: that halves the reading.
+    for (size_t n = 0; n < frames.size(); n += 2) {
+        read(n, n >= 2 ? frames[n - 2].fKey : 0);
+    }
+    for (size_t n = 1; n < frames.size(); n += 2) {
+        const CPitchFrames::SFrame& before = frames[n - 1];
+        if (n + 1 < frames.size() && std::abs(frames[n + 1].fKey - before.fKey) < kSameKey) {
+            frames[n].fKey = before.fKey;
+            frames[n].fConfidence = before.fConfidence;
+        } else {
+            read(n, before.fKey);
+        }
     }
     return true;
 }
