@@ -31,8 +31,10 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
-// A bar is struck where the level rises by this many dB (or the pitch changes).
+// A bar is struck where the level rises by kStrikeRise dB or the pitch changes by more than
+// kStrikeStep semitones.
 constexpr float kStrikeRise = 6;
+constexpr float kStrikeStep = 0.5f;
 // Frames within this many dB of the loudest are as loud as it.
 constexpr float kAsLoud = 1;
 // Frames on either side whose median is the class held, and frames a class must hold to be a
@@ -252,20 +254,26 @@ void CPitchFrames::FindPlayed() {
     }
 }
 
+// Where the level that frame n may have fallen from is looked for: the last half second, or
+// for struck bars from the last strike within it, where the level rises or the pitch changes
+// (a high bar dies away fast, soon far below the bar struck before it).
+size_t CPitchFrames::TailFrom(size_t n) const {
+    const size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+    for (size_t k = n; m_bStruck && k > nFrom; --k) {
+        const float fKey = m_frames[k].fKey, fBefore = m_frames[k - 1].fKey;
+        if (m_frames[k].fRise >= kStrikeRise ||
+            (fKey > 0 && fBefore > 0 && std::abs(fKey - fBefore) > kStrikeStep)) {
+            return k;
+        }
+    }
+    return nFrom;
+}
+
 // A frame fRange dB below the loudest of the last half second is the echo of a note that
 // ended when the level fell steeply, or faster than before, on the way down; a plucked or
 // struck note that dies away evenly still sounds.
 bool CPitchFrames::IsTail(size_t n, float fRange) const {
-    size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
-    // A bar struck after one that was damped is measured from its own strike, where the level
-    // rises or the pitch changes: a high bar dies away fast, soon far below the bar before.
-    for (size_t k = n; m_bStruck && k > nFrom; --k) {
-        const float fKey = m_frames[k].fKey, fBefore = m_frames[k - 1].fKey;
-        if (m_frames[k].fRise >= kStrikeRise ||
-            (fKey > 0 && fBefore > 0 && std::abs(fKey - fBefore) > 0.5f)) {
-            nFrom = k;
-        }
-    }
+    const size_t nFrom = TailFrom(n);
     float fLoudest = m_frames[n].fLevel;
     for (size_t k = nFrom; k < n; ++k) {
         fLoudest = std::max(fLoudest, m_frames[k].fLevel);

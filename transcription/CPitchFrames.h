@@ -68,6 +68,7 @@ private:
     void RepairSubharmonics();
     void FindVoiced();
     void FindPlayed();
+    size_t TailFrom(size_t n) const;
     bool IsTail(size_t n, float fRange) const;
     void BridgeSlowStarts();
     void FindSteadyRise();
