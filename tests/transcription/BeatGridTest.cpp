@@ -19,26 +19,13 @@ double Hz(double fKey) {
     return 440.0 * std::pow(2.0, (fKey - 69) / 12.0);
 }
 
-// The notes at nQuarters a minute after half a second of silence, each with a short fade in
-// and ending 40 ms before the next begins; with fTremoloHz set, their level swings that often
-// a second between full and a tenth (20 dB).
+// The notes at nQuarters a minute as Detached plays them; with fTremoloHz set, their level
+// swings that often a second between full and a tenth (20 dB).
 std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
                         double fTremoloHz = 0) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    for (const SPlayed& note : notes) {
-        const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
-        for (size_t i = 0; i < nSound; ++i) {
-            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            const double fSwing = 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * double(i) / kRate);
-            samples.push_back(
-                float(0.3 * fFade * fSwing * std::sin(kTwoPi * Hz(note.nKey) * double(i) / kRate)));
-        }
-        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Detached(notes, fQuarters, kRate, [fTremoloHz](size_t i) {
+        return 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * double(i) / kRate);
+    });
 }
 
 // The notes at nQuarters a minute after half a second of silence, at a tenth of Play's level,

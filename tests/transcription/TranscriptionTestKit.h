@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "CController.h"
@@ -85,6 +87,29 @@ struct SKeyLength {
         *pOut << note.nKey << "/" << note.nEighths;
     }
 };
+
+// The notes at fQuarters a minute after half a second of silence at nRate samples a second,
+// each with a short fade in and ending 40 ms before the next begins; fGain(i) scales each note
+// i samples into it (a tremolo).
+template <typename FGain>
+std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarters, uint32_t nRate,
+                            FGain fGain) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(nRate / 2);
+    for (const SKeyLength& note : notes) {
+        const auto nStart = samples.size();
+        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * nRate);
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        for (size_t i = 0; i < nSound; ++i) {
+            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
+            samples.push_back(
+                float(0.3 * fFade * fGain(i) * std::sin(kTwoPi * fHz * double(i) / nRate)));
+        }
+        samples.resize(nStart + size_t(fEighth * note.nEighths * nRate));
+    }
+    samples.resize(samples.size() + nRate / 2);
+    return samples;
+}
 
 // The notes transcribed from samples at nRate a second, the tempo given and the key kept.
 inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t nRate,

@@ -39,26 +39,6 @@ double Tremolo(size_t i) {
     }
 }
 
-// The notes at nQuarters a minute after half a second of silence, each with a short fade in
-// and ending 40 ms before the next begins.
-std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    for (const SPlayed& note : notes) {
-        const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
-        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
-        for (size_t i = 0; i < nSound; ++i) {
-            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            samples.push_back(
-                float(0.3 * fFade * Tremolo(i) * std::sin(kTwoPi * fHz * double(i) / kRate)));
-        }
-        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
-}
-
 }  // namespace
 
 // The shallow troughs between the deep ones are the same tremolo, no new notes: every note is
@@ -68,6 +48,6 @@ TEST(TranscriptionTremolo, AnUnevenTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{79, 8}, {81, 6}, {83, 8}, {83, 8}, {79, 6}};
     for (const double fQuarters : {80.0, 90.0, 100.0, 110.0, 120.0, 140.0}) {
         SCOPED_TRACE(fQuarters);
-        EXPECT_EQ(HeardNotes(Play(notes, fQuarters), kRate, fQuarters), notes);
+        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, kRate, Tremolo), kRate, fQuarters), notes);
     }
 }
