@@ -9,7 +9,6 @@
 #include "CController.h"
 #include "CInstrument.h"
 #include "CLied.h"
-#include "CPitchTable.h"
 #include "CShippedInstruments.h"
 #include "CSilentProgressSink.h"
 #include "SamplerTestSupport.h"

@@ -67,10 +67,10 @@ Bytes BuildWav(const WavLayout& l) {
     return file;
 }
 
-// The rest of an extensible format chunk, naming its sub-format (valid bits, then GUID).
-Bytes Extensible(const std::string& validBits, const std::string& subFormat) {
-    return Hex("16 00 " + validBits + " 00 03 00 00 00 " + subFormat +
-               " 00 00 00 00 00 10 00 80 00 00 AA 00 38 9B 71");
+// The rest of an extensible format chunk, naming its sub-format.
+Bytes Extensible(uint8_t validBits, uint8_t subFormat) {
+    return {22, 0, validBits, 0, 3,    0, 0, 0,    subFormat, 0,    0,    0,
+            0,  0, 0x10,      0, 0x80, 0, 0, 0xAA, 0,         0x38, 0x9B, 0x71};
 }
 
 // The failure text ("" for none), and the slots, stereo flag and rate read.
@@ -103,7 +103,7 @@ TEST(WaveReader, FilesThatLoad) {
         {BuildWav({.data = Samples16({10, 20, 30}), .fmtExtra = {0, 0}, .chunksBeforeFmt = junk}),
          {10, 20, 30}},
         {BuildWav(
-             {.formatTag = 0xFFFE, .data = Samples16({-5, 300}), .fmtExtra = Extensible("10", "01")}),
+             {.formatTag = 0xFFFE, .data = Samples16({-5, 300}), .fmtExtra = Extensible(16, 1)}),
          {-5, 300}},
         {BuildWav({.data = Samples16({7, 8, 9}), .dataSizeField = 8}), {7, 8, 9, 0}},
         {BuildWav({.data = {1, 0, 2, 0, 3}}), {1, 2}},
@@ -125,7 +125,7 @@ TEST(WaveReader, DamagedMissingAndEndlessFilesFail) {
         Bytes(one.begin(), one.begin() + 36),
         BuildWav({.formatTag = 3, .bits = 32, .data = d}),
         BuildWav({.rate = 384001, .data = d}),
-        BuildWav({.formatTag = 0xFFFE, .channels = 2, .data = d, .fmtExtra = Extensible("20", "03")}),
+        BuildWav({.formatTag = 0xFFFE, .channels = 2, .data = d, .fmtExtra = Extensible(32, 3)}),
         BuildWav({.data = Samples16({7, 8, 9}), .dataSizeField = 0xFFFFFFF0u}),
         BuildWav({.data = {7, 0, 8, 0, 9, 0, 1}, .dataSizeField = 8}),
         BuildWav({})};
