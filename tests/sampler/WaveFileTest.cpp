@@ -1,6 +1,6 @@
 // WAV files: instruments read (the chunk walk, the formats understood and the failures), songs
-// written, and both exchanged with two independent programs: libsndfile and sox read the songs
-// we write, and an instrument sox writes loads here with the samples sox itself reads from it.
+// written, and both exchanged with independent programs: libsndfile reads the songs we write,
+// and an instrument sox writes loads here with the samples sox itself reads from it.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -189,9 +189,9 @@ TEST(PeerFiles, LibsndfileReadsOurSongs) {
     }
 }
 
-// Both ways: an instrument sox writes loads with the samples sox reads from it, and sox reads
-// our song's samples.
-TEST(PeerFiles, SoxAndWeReadEachOthersFiles) {
+// An instrument sox writes loads with the samples sox itself reads from it. (libsndfile above
+// is the peer that reads our songs.)
+TEST(PeerFiles, WeReadSoxFiles) {
     if (std::system("command -v sox >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "sox is not installed (Debian package sox); CI installs it";
     }
@@ -205,10 +205,4 @@ TEST(PeerFiles, SoxAndWeReadEachOthersFiles) {
     const auto [failure, slots, stereo, rate] = Read(ReadBytes(path));
     EXPECT_EQ(std::tuple(failure, Samples16(slots), stereo, rate),
               std::tuple("", ReadBytes(raw), 1, 44100u));
-    CLied song(dir.File("song.wav"));
-    const std::vector<int16_t> ours = RandomSlots(10'000, 16, 7);
-    Record(song, 16, 1, 22050, ours);
-    song.Write();
-    ASSERT_EQ(std::system(("sox '" + song.GetFileName() + "' -t raw '" + raw + "'").c_str()), 0);
-    EXPECT_EQ(ReadBytes(raw), Samples16(ours));
 }
