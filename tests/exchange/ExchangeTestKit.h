@@ -81,6 +81,26 @@ inline void ExpectReadBack(const CMusicXmlReader::SResult& back, const std::stri
                 CDocumentFile::Store(*back.pController) == CDocumentFile::Store(entered));
 }
 
+inline CMusicXmlReader::SResult Import(const std::string& strText) {
+    return CMusicXmlReader::Parse(Bytes(strText.begin(), strText.end()));
+}
+
+// strText n times over.
+inline std::string Repeat(size_t n, const std::string& strText) {
+    std::string strAll;
+    for (size_t i = 0; i < n; ++i) {
+        strAll += strText;
+    }
+    return strAll;
+}
+
+// Both imports came in as the same song, byte for byte in the document format.
+inline void ExpectSameSong(const CMusicXmlReader::SResult& a, const CMusicXmlReader::SResult& b) {
+    ASSERT_NE(a.pController, nullptr) << a.strMessage;
+    ASSERT_NE(b.pController, nullptr) << b.strMessage;
+    EXPECT_EQ(CDocumentFile::Store(*a.pController), CDocumentFile::Store(*b.pController));
+}
+
 // Whether the shell command runs and succeeds, quietly.
 inline bool Runs(const std::string& strCommand) {
     return std::system((strCommand + " >/dev/null 2>&1").c_str()) == 0;

@@ -2,8 +2,6 @@
 // understood, and everything a song cannot hold is refused with the measure and the reason.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "ExchangeTestKit.h"
 
 namespace {
@@ -28,10 +26,6 @@ std::string Note(const std::string& strPitch, int nDuration, const std::string& 
                               "<octave>" + strPitch.substr(1) + "</octave></pitch>";
     return "<note>" + strWhat + "<duration>" + std::to_string(nDuration) + "</duration>" + strMore +
            "</note>";
-}
-
-CMusicXmlReader::SResult Import(const std::string& strText) {
-    return CMusicXmlReader::Parse(Bytes(strText.begin(), strText.end()));
 }
 
 }  // namespace
@@ -111,13 +105,10 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
 // Entities the document type declares are never expanded, deep nesting is only walked where a
 // score has its elements, and beyond 100000 measures a score is no melody.
 TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
-    const auto repeat = [](size_t n, const std::string& strText) {
-        return std::regex_replace(std::string(n, '@'), std::regex("@"), strText);
-    };
     std::string strLaughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'k'; ++c) {
         strLaughs += std::string("<!ENTITY ") + c + " \"" +
-                     repeat(10, std::string("&") + char(c - 1) + ";") + "\">";
+                     Repeat(10, std::string("&") + char(c - 1) + ";") + "\">";
     }
     strLaughs += "]>" + ScoreXml(Measure(Note("C4", 2).insert(19, "&k;")));
     for (const std::string& strText :
@@ -127,7 +118,7 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
               "</part></measure></score-timewise>",
           ScoreXml(Measure(Note("C4", 2))).substr(0, 50), ScoreXml(Measure(Note("C4", 0))),
           ScoreXml(Measure(Note("X4", 2))), strLaughs,
-          ScoreXml(Measure(repeat(200000, "<note>") + repeat(200000, "</note>"))),
+          ScoreXml(Measure(Repeat(200000, "<note>") + Repeat(200000, "</note>"))),
           ScoreXml(Measure("<attributes><divisions>0</divisions></attributes>")),
           ScoreXml(Measure("<attributes><key><fifths>8</fifths></key></attributes>")),
           ScoreXml(Measure("<attributes><time><beats>3</beats><beat-type>0</beat-type></time>"
@@ -139,34 +130,21 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
 
 // The two limits that keep an attack out are told apart from a broken file.
 TEST(MusicXmlImport, LimitsHaveMessagesOfTheirOwn) {
-    std::string strMeasures;
-    for (size_t n = 0; n <= CMusicXmlReader::kMaxMeasures; ++n) {
-        strMeasures += "<measure/>";
-    }
-    EXPECT_EQ(Import(ScoreXml(strMeasures)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    EXPECT_EQ(Import(ScoreXml(Repeat(CMusicXmlReader::kMaxMeasures + 1, "<measure/>"))).strMessage,
+              CMusicXmlReader::kTooManyMeasures);
     // A repeat played out beyond the limit is as long as a score beyond it.
     const std::string strRepeated =
         "<measure><barline><repeat direction=\"backward\" times=\"20\"/></barline></measure>";
-    std::string strLong;
-    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
-        strLong += strRepeated;
-    }
-    EXPECT_EQ(Import(ScoreXml(strLong)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    EXPECT_EQ(Import(ScoreXml(Repeat(CMusicXmlReader::kMaxMeasures / 10, strRepeated))).strMessage,
+              CMusicXmlReader::kTooManyMeasures);
     // So is one measure of many notes played over and over.
-    std::string strNotes;
-    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
-        strNotes += Note("C4", 2);
-    }
+    const std::string strNotes = Repeat(CMusicXmlReader::kMaxMeasures / 10, Note("C4", 2));
     EXPECT_EQ(Import(ScoreXml(Measure(strNotes + "<barline><repeat direction=\"backward\" "
                                                  "times=\"30\"/></barline>")))
                   .strMessage,
               CMusicXmlReader::kTooManyMeasures);
     // Tiny elements would cost many times the file: refused before any tree is built.
-    std::string strElements;
-    for (size_t n = 0; n < (1u << 20); ++n) {
-        strElements += "<a/>";
-    }
-    EXPECT_EQ(Import(ScoreXml(Measure(Note("C4", 2) + strElements))).strMessage,
+    EXPECT_EQ(Import(ScoreXml(Measure(Note("C4", 2) + Repeat(1u << 20, "<a/>")))).strMessage,
               CMusicXmlReader::kTooManyElements);
     std::vector<uint8_t> huge(CDocumentFile::kMaxFileSize + 1, ' ');
     EXPECT_EQ(CMusicXmlReader::Parse(huge).strMessage, CMusicXmlReader::kTooLarge);
