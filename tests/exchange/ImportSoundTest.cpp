@@ -21,28 +21,6 @@ std::string Score(const std::string& strAttributes, const std::vector<std::strin
     return strText + "</part></" + strRoot + ">";
 }
 
-// "C4/2" is a C4 of two divisions; "r/1" a rest of one; "F#4" and "Bb4" carry their alter.
-std::string Notes(const std::string& strNotes, const std::string& strMore = "") {
-    std::string strText;
-    std::istringstream words(strNotes);
-    for (std::string strWord; words >> strWord;) {
-        const size_t nSlash = strWord.find('/');
-        const std::string strPitch = strWord.substr(0, nSlash);
-        const std::string strDuration = strWord.substr(nSlash + 1);
-        std::string strWhat = "<rest/>";
-        if (strPitch != "r") {
-            const char cAccidental = strPitch.size() == 3 ? strPitch[1] : ' ';
-            const std::string strAlter = cAccidental == '#' ? "1" : cAccidental == 'b' ? "-1" : "";
-            strWhat = "<pitch><step>" + strPitch.substr(0, 1) + "</step>" +
-                      (strAlter.empty() ? "" : "<alter>" + strAlter + "</alter>") + "<octave>" +
-                      strPitch.substr(strPitch.size() - 1) + "</octave></pitch>";
-        }
-        strText +=
-            "<note>" + strWhat + "<duration>" + strDuration + "</duration>" + strMore + "</note>";
-    }
-    return strText;
-}
-
 std::string Time(int nBeats, int nType) {
     return "<time><beats>" + std::to_string(nBeats) + "</beats><beat-type>" +
            std::to_string(nType) + "</beat-type></time>";
