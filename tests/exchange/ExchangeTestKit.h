@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CMidiWriter.h"
@@ -79,6 +81,48 @@ inline void ExpectReadBack(const CMusicXmlReader::SResult& back, const std::stri
               CScoreNotes(entered.GetSheet()).Sounds());
     EXPECT_TRUE(bSoundsOnly ||
                 CDocumentFile::Store(*back.pController) == CDocumentFile::Store(entered));
+}
+
+// "C4/2" is a C4 of two divisions; "r/1" a rest of one; "F#4" and "Bb4" carry their alter.
+inline std::string Notes(const std::string& strNotes, const std::string& strMore = "") {
+    std::string strText;
+    std::istringstream words(strNotes);
+    for (std::string strWord; words >> strWord;) {
+        const size_t nSlash = strWord.find('/');
+        const std::string strPitch = strWord.substr(0, nSlash);
+        const std::string strDuration = strWord.substr(nSlash + 1);
+        std::string strWhat = "<rest/>";
+        if (strPitch != "r") {
+            const char cAccidental = strPitch.size() == 3 ? strPitch[1] : ' ';
+            const std::string strAlter = cAccidental == '#' ? "1" : cAccidental == 'b' ? "-1" : "";
+            strWhat = "<pitch><step>" + strPitch.substr(0, 1) + "</step>" +
+                      (strAlter.empty() ? "" : "<alter>" + strAlter + "</alter>") + "<octave>" +
+                      strPitch.substr(strPitch.size() - 1) + "</octave></pitch>";
+        }
+        strText +=
+            "<note>" + strWhat + "<duration>" + strDuration + "</duration>" + strMore + "</note>";
+    }
+    return strText;
+}
+
+inline CMusicXmlReader::SResult Import(const std::string& strText) {
+    return CMusicXmlReader::Parse(Bytes(strText.begin(), strText.end()));
+}
+
+// strText n times over.
+inline std::string Repeat(size_t n, const std::string& strText) {
+    std::string strAll;
+    for (size_t i = 0; i < n; ++i) {
+        strAll += strText;
+    }
+    return strAll;
+}
+
+// Both imports came in as the same song, byte for byte in the document format.
+inline void ExpectSameSong(const CMusicXmlReader::SResult& a, const CMusicXmlReader::SResult& b) {
+    ASSERT_NE(a.pController, nullptr) << a.strMessage;
+    ASSERT_NE(b.pController, nullptr) << b.strMessage;
+    EXPECT_EQ(CDocumentFile::Store(*a.pController), CDocumentFile::Store(*b.pController));
 }
 
 // Whether the shell command runs and succeeds, quietly.

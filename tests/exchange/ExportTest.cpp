@@ -99,12 +99,8 @@ TEST(MidiExport, MidoReadsTheNotesAndPitchBends) {
 // 28 bits hold: an empty text event takes the first 268,435,455 of them, and mido still finds
 // the second note where it belongs.
 TEST(MidiExport, BridgesPausesLongerThanADeltaTime) {
-    std::string strEntries = "C5/2 ";
-    for (int i = 0; i < 140000; ++i) {
-        strEntries += "C4/18 ";
-    }
     CNotenblatt sheet;
-    Enter(sheet, strEntries + "C5/2");
+    Enter(sheet, "C5/2 " + Repeat(140000, "C4/18 ") + "C5/2");
     const Bytes bytes = CMidiWriter::ToBytes(sheet, "t");
     const Bytes firstNoteOff = Hex("83 60 80 48 00");
     const auto it =
@@ -166,10 +162,7 @@ TEST(MusicXmlExport, RefusesSongsKantiloWouldNotReadBack) {
     ScratchDir dir;
     const std::string strPath = dir.File("lang.musicxml");
     WriteBytes(strPath, Bytes(10, 'a'));
-    std::string strWholes;
-    for (size_t i = 0; i <= CMusicXmlReader::kMaxMeasures; ++i) {
-        strWholes += "C4/8 ";
-    }
+    const std::string strWholes = Repeat(CMusicXmlReader::kMaxMeasures + 1, "C4/8 ");
     CNotenblatt wholes;
     Enter(wholes, strWholes);
     EXPECT_EQ(
@@ -177,16 +170,8 @@ TEST(MusicXmlExport, RefusesSongsKantiloWouldNotReadBack) {
         "Das Lied hat 100001 Takte: MusicXML-Dateien mit mehr als 100000 Takten liest "
         "Kantilo nicht wieder ein.");
     // Eight tied eighths a measure take some 1.5 kB: 50,000 measures pass 64 MiB.
-    std::string strEighths;
-    for (int i = 0; i < 8; ++i) {
-        strEighths += "E5/1+ ";
-    }
-    std::string strLong;
-    for (int i = 0; i < 50000; ++i) {
-        strLong += strEighths;
-    }
     CNotenblatt eighths;
-    Enter(eighths, strLong);
+    Enter(eighths, Repeat(50000 * 8, "E5/1+ "));
     const CFileResult result = CMusicXmlWriter::Save(eighths, "lang", strPath);
     EXPECT_EQ(result.message,
               "Die MusicXML-Datei würde größer als 64 MiB: so große Dateien "

@@ -93,10 +93,7 @@ TEST(ImportCorpus, CompressedScoresComeInAsTheirPlainTwins) {
             CMusicXmlReader::Load(CorpusFile(strName + "-ms.musicxml"));
         const CMusicXmlReader::SResult packed =
             CMusicXmlReader::Load(CorpusFile(strName + "-ms.mxl"));
-        ASSERT_NE(plain.pController, nullptr) << plain.strMessage;
-        ASSERT_NE(packed.pController, nullptr) << packed.strMessage;
-        EXPECT_EQ(CDocumentFile::Store(*packed.pController),
-                  CDocumentFile::Store(*plain.pController));
+        ExpectSameSong(packed, plain);
         EXPECT_EQ(packed.notices, plain.notices);
         EXPECT_EQ(packed.strTitle, plain.strTitle);
     }
@@ -141,21 +138,15 @@ TEST(ImportCorpus, ContainersAndTimewiseScores) {
     Bytes packed = ReadBytes(CorpusFile("volten-ms.mxl"));
     ScratchDir dir;
     WriteBytes(dir.File("lied.xml"), packed);
-    const CMusicXmlReader::SResult renamed = CMusicXmlReader::Load(dir.File("lied.xml"));
-    const CMusicXmlReader::SResult plain = CMusicXmlReader::Load(CorpusFile("volten-ms.musicxml"));
-    ASSERT_NE(renamed.pController, nullptr) << renamed.strMessage;
-    ASSERT_NE(plain.pController, nullptr) << plain.strMessage;
-    EXPECT_EQ(CDocumentFile::Store(*renamed.pController), CDocumentFile::Store(*plain.pController));
+    ExpectSameSong(CMusicXmlReader::Load(dir.File("lied.xml")),
+                   CMusicXmlReader::Load(CorpusFile("volten-ms.musicxml")));
     packed.resize(packed.size() / 2);
     EXPECT_EQ(CMusicXmlReader::Parse(packed).strMessage, "Das MusicXML-Archiv ist beschädigt.");
 
     const CMusicXmlReader::SResult timewise =
         CMusicXmlReader::Load(CorpusFile("volten-zeitweise.musicxml"));
     const CMusicXmlReader::SResult partwise = CMusicXmlReader::Load(CorpusFile("volten.musicxml"));
-    ASSERT_NE(timewise.pController, nullptr) << timewise.strMessage;
-    ASSERT_NE(partwise.pController, nullptr) << partwise.strMessage;
-    EXPECT_EQ(CDocumentFile::Store(*timewise.pController),
-              CDocumentFile::Store(*partwise.pController));
+    ExpectSameSong(timewise, partwise);
     EXPECT_EQ(timewise.notices, partwise.notices);
     EXPECT_EQ(timewise.strTitle, "Tanz mit Volten");
 }

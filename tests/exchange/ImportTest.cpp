@@ -2,8 +2,6 @@
 // understood, and everything a song cannot hold is refused with the measure and the reason.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "ExchangeTestKit.h"
 
 namespace {
@@ -16,22 +14,6 @@ std::string ScoreXml(const std::string& strMeasures,
 // Without attributes a quarter lasts one division.
 std::string Measure(const std::string& strContents) {
     return "<measure>" + strContents + "</measure>";
-}
-
-// A note of pitch ("r" for a rest) with an alter of strAlter.
-std::string Note(const std::string& strPitch, int nDuration, const std::string& strMore = "",
-                 const std::string& strAlter = "") {
-    const std::string strWhat =
-        strPitch == "r" ? "<rest/>"
-                        : "<pitch><step>" + strPitch.substr(0, 1) + "</step>" +
-                              (strAlter.empty() ? "" : "<alter>" + strAlter + "</alter>") +
-                              "<octave>" + strPitch.substr(1) + "</octave></pitch>";
-    return "<note>" + strWhat + "<duration>" + std::to_string(nDuration) + "</duration>" + strMore +
-           "</note>";
-}
-
-CMusicXmlReader::SResult Import(const std::string& strText) {
-    return CMusicXmlReader::Parse(Bytes(strText.begin(), strText.end()));
 }
 
 }  // namespace
@@ -50,53 +32,53 @@ TEST(MusicXmlImport, ReadsWhatOtherProgramsWrite) {
     // whole measure; a gap forwarded over; a short last measure that stays short.
     const std::string strText = ScoreXml(
         "<measure implicit=\"yes\"><attributes><divisions>480</divisions></attributes>" +
-        Note("G4", 480, "<voice>1</voice><tie type=\"start\"/>") +
-        "<backup><duration>480</duration></backup>" + Note("C4", 480, "<voice>2</voice>") +
+        Notes("G4/480", "<voice>1</voice><tie type=\"start\"/>") +
+        "<backup><duration>480</duration></backup>" + Notes("C4/480", "<voice>2</voice>") +
         "</measure>" +
-        Measure(Note("G4", 720, "<tie type=\"stop\"/>") + Note("A4", 240) + Note("r", 960)) +
+        Measure(Notes("G4/720", "<tie type=\"stop\"/>") + Notes("A4/240") + Notes("r/960")) +
         Measure("<note><rest measure=\"yes\"/><duration>1920</duration></note>") +
-        Measure(Note("C5", 240) + "<forward><duration>240</duration></forward>" + Note("D5", 240)));
+        Measure(Notes("C5/240") + "<forward><duration>240</duration></forward>" + Notes("D5/240")));
     ExpectReadBack(Import(strText),
                    "B4/14 B4/12 G4/2 G4/2+ G4/1+ A4/1 B4/14 B4/18 C5/1 B4/11 D5/1");
     // Not marked, but more measures follow: a pickup. A short measure inside is just shorter:
     // the melody goes on without a rest.
     ExpectReadBack(
-        Import(ScoreXml(Measure(Note("E4", 1)) + Measure(Note("F4", 2)) + Measure(Note("G4", 1)))),
+        Import(ScoreXml(Measure(Notes("E4/1")) + Measure(Notes("F4/2")) + Measure(Notes("G4/1")))),
         "B4/14 B4/12 E4/2 F4/4 G4/2");
     // A single short measure is a song that ends early, not a pickup.
-    ExpectReadBack(Import(ScoreXml(Measure(Note("E4", 1)))), "E4/2");
+    ExpectReadBack(Import(ScoreXml(Measure(Notes("E4/1")))), "E4/2");
 }
 
 // A reason without a measure is in measure 1.
 TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
-    const std::string strQuarter = Note("C4", 1);
+    const std::string strQuarter = Notes("C4/1");
     const std::string strEighths = "<attributes><divisions>4</divisions></attributes>";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {Measure(strQuarter) + Measure(strQuarter) + Measure(Note("F4", 1, "", "1")),
+        {Measure(strQuarter) + Measure(strQuarter) + Measure(Notes("F#4/1")),
          "Takt 3: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht."},
-        {Measure(Note("B4", 1, "", "-1")), "Die Tonhöhe B4 (B♭4) gibt es in Kantilo nicht."},
-        {Measure(Note("A4", 1, "", "-1")), "Die Tonhöhe As4 (A♭4) gibt es in Kantilo nicht."},
-        {Measure(Note("D4", 1, "", "-1")), "Die Tonhöhe Des4 (D♭4) gibt es in Kantilo nicht."},
-        {Measure(Note("D4", 1, "", "1")), "Die Tonhöhe Dis4 (D♯4) gibt es in Kantilo nicht."},
+        {Measure(Notes("Bb4/1")), "Die Tonhöhe B4 (B♭4) gibt es in Kantilo nicht."},
+        {Measure(Notes("Ab4/1")), "Die Tonhöhe As4 (A♭4) gibt es in Kantilo nicht."},
+        {Measure(Notes("Db4/1")), "Die Tonhöhe Des4 (D♭4) gibt es in Kantilo nicht."},
+        {Measure(Notes("D#4/1")), "Die Tonhöhe Dis4 (D♯4) gibt es in Kantilo nicht."},
         // Wider than Kantilo's range: the octave that leaves the fewest notes out is named.
-        {Measure(Note("C4", 1) + Note("D4", 1) + Note("C6", 1)),
-         "Die Tonhöhe C6 gibt es in Kantilo nicht."},
-        {Measure(Note("B3", 1) + Note("A5", 1) + Note("G5", 1)),
-         "Die Tonhöhe H3 (B3) gibt es in Kantilo nicht."},
-        {Measure(Note("A4", 1, "", "0.5")), "Vierteltöne gibt es in Kantilo nicht."},
-        {Measure(strQuarter + Note("E4", 1, "<chord/>")), "Akkorde gibt es in Kantilo nicht."},
-        {Measure(Note("C4", 1, "<time-modification/>")),
+        {Measure(Notes("C4/1 D4/1 C6/1")), "Die Tonhöhe C6 gibt es in Kantilo nicht."},
+        {Measure(Notes("B3/1 A5/1 G5/1")), "Die Tonhöhe H3 (B3) gibt es in Kantilo nicht."},
+        {Measure("<note><pitch><step>A</step><alter>0.5</alter><octave>4</octave></pitch>"
+                 "<duration>1</duration></note>"),
+         "Vierteltöne gibt es in Kantilo nicht."},
+        {Measure(strQuarter + Notes("E4/1", "<chord/>")), "Akkorde gibt es in Kantilo nicht."},
+        {Measure(Notes("C4/1", "<time-modification/>")),
          "Triolen und andere N-tolen gibt es in Kantilo nicht."},
-        {Measure(strEighths + Note("C4", 1)),
+        {Measure(strEighths + Notes("C4/1")),
          "Notenwerte kürzer als ein Achtel gibt es in Kantilo nicht."},
-        {Measure(strEighths + Note("C4", 3)),
+        {Measure(strEighths + Notes("C4/3")),
          "Notenwerte, die kein Vielfaches eines Achtels sind, gibt es in Kantilo nicht."},
-        {Measure(Note("C4", 1) + Note("D4", 1, "<chord/><voice>1</voice>")),
+        {Measure(Notes("C4/1") + Notes("D4/1", "<chord/><voice>1</voice>")),
          "Akkorde gibt es in Kantilo nicht."},
-        {Measure(Note("C4", 33)), "Notenwerte länger als acht Takte gibt es in Kantilo nicht."},
+        {Measure(Notes("C4/33")), "Notenwerte länger als acht Takte gibt es in Kantilo nicht."},
         // Two notes of one voice at once, the second after going back.
-        {Measure(Note("C4", 2, "<voice>1</voice>") + "<backup><duration>1</duration></backup>" +
-                 Note("E4", 1, "<voice>1</voice>")),
+        {Measure(Notes("C4/2", "<voice>1</voice>") + "<backup><duration>1</duration></backup>" +
+                 Notes("E4/1", "<voice>1</voice>")),
          "Akkorde gibt es in Kantilo nicht."},
         {Measure("<note><unpitched/><duration>1</duration></note>"),
          "Noten ohne Tonhöhe gibt es in Kantilo nicht."},
@@ -111,23 +93,20 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
 // Entities the document type declares are never expanded, deep nesting is only walked where a
 // score has its elements, and beyond 100000 measures a score is no melody.
 TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
-    const auto repeat = [](size_t n, const std::string& strText) {
-        return std::regex_replace(std::string(n, '@'), std::regex("@"), strText);
-    };
     std::string strLaughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\">";
     for (char c = 'b'; c <= 'k'; ++c) {
         strLaughs += std::string("<!ENTITY ") + c + " \"" +
-                     repeat(10, std::string("&") + char(c - 1) + ";") + "\">";
+                     Repeat(10, std::string("&") + char(c - 1) + ";") + "\">";
     }
-    strLaughs += "]>" + ScoreXml(Measure(Note("C4", 2).insert(19, "&k;")));
+    strLaughs += "]>" + ScoreXml(Measure(Notes("C4/2").insert(19, "&k;")));
     for (const std::string& strText :
-         {std::string(), ScoreXml(Measure(Note("C4", 2)), "score-timewise"), ScoreXml(""),
-          "<score-timewise><measure><part id=\"P1\">" + Note("C4", 2) +
-              "</part></measure><measure><part id=\"P2\">" + Note("C4", 2) +
+         {std::string(), ScoreXml(Measure(Notes("C4/2")), "score-timewise"), ScoreXml(""),
+          "<score-timewise><measure><part id=\"P1\">" + Notes("C4/2") +
+              "</part></measure><measure><part id=\"P2\">" + Notes("C4/2") +
               "</part></measure></score-timewise>",
-          ScoreXml(Measure(Note("C4", 2))).substr(0, 50), ScoreXml(Measure(Note("C4", 0))),
-          ScoreXml(Measure(Note("X4", 2))), strLaughs,
-          ScoreXml(Measure(repeat(200000, "<note>") + repeat(200000, "</note>"))),
+          ScoreXml(Measure(Notes("C4/2"))).substr(0, 50), ScoreXml(Measure(Notes("C4/0"))),
+          ScoreXml(Measure(Notes("X4/2"))), strLaughs,
+          ScoreXml(Measure(Repeat(200000, "<note>") + Repeat(200000, "</note>"))),
           ScoreXml(Measure("<attributes><divisions>0</divisions></attributes>")),
           ScoreXml(Measure("<attributes><key><fifths>8</fifths></key></attributes>")),
           ScoreXml(Measure("<attributes><time><beats>3</beats><beat-type>0</beat-type></time>"
@@ -139,34 +118,21 @@ TEST(MusicXmlImport, AnythingButAPartwiseScoreIsNoMusicXml) {
 
 // The two limits that keep an attack out are told apart from a broken file.
 TEST(MusicXmlImport, LimitsHaveMessagesOfTheirOwn) {
-    std::string strMeasures;
-    for (size_t n = 0; n <= CMusicXmlReader::kMaxMeasures; ++n) {
-        strMeasures += "<measure/>";
-    }
-    EXPECT_EQ(Import(ScoreXml(strMeasures)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    EXPECT_EQ(Import(ScoreXml(Repeat(CMusicXmlReader::kMaxMeasures + 1, "<measure/>"))).strMessage,
+              CMusicXmlReader::kTooManyMeasures);
     // A repeat played out beyond the limit is as long as a score beyond it.
     const std::string strRepeated =
         "<measure><barline><repeat direction=\"backward\" times=\"20\"/></barline></measure>";
-    std::string strLong;
-    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
-        strLong += strRepeated;
-    }
-    EXPECT_EQ(Import(ScoreXml(strLong)).strMessage, CMusicXmlReader::kTooManyMeasures);
+    EXPECT_EQ(Import(ScoreXml(Repeat(CMusicXmlReader::kMaxMeasures / 10, strRepeated))).strMessage,
+              CMusicXmlReader::kTooManyMeasures);
     // So is one measure of many notes played over and over.
-    std::string strNotes;
-    for (size_t n = 0; n < CMusicXmlReader::kMaxMeasures / 10; ++n) {
-        strNotes += Note("C4", 2);
-    }
+    const std::string strNotes = Repeat(CMusicXmlReader::kMaxMeasures / 10, Notes("C4/2"));
     EXPECT_EQ(Import(ScoreXml(Measure(strNotes + "<barline><repeat direction=\"backward\" "
                                                  "times=\"30\"/></barline>")))
                   .strMessage,
               CMusicXmlReader::kTooManyMeasures);
     // Tiny elements would cost many times the file: refused before any tree is built.
-    std::string strElements;
-    for (size_t n = 0; n < (1u << 20); ++n) {
-        strElements += "<a/>";
-    }
-    EXPECT_EQ(Import(ScoreXml(Measure(Note("C4", 2) + strElements))).strMessage,
+    EXPECT_EQ(Import(ScoreXml(Measure(Notes("C4/2") + Repeat(1u << 20, "<a/>")))).strMessage,
               CMusicXmlReader::kTooManyElements);
     std::vector<uint8_t> huge(CDocumentFile::kMaxFileSize + 1, ' ');
     EXPECT_EQ(CMusicXmlReader::Parse(huge).strMessage, CMusicXmlReader::kTooLarge);
