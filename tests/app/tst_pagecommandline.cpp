@@ -7,14 +7,12 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
 #include <cstring>
 #include <thread>
 
-#include "CKantiloDoc.h"
 #include "CScorePages.h"
 #include "ViewTestKit.h"
 
@@ -75,12 +73,6 @@ private slots:
                         WithoutCreationDate(FileBytes(editor)));
             }
         }
-        // The example's first page, for people to look at (poppler, where it is installed).
-        const QString shots = qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/screenshots"_s;
-        QDir().mkpath(shots);
-        QProcess::execute(u"pdftoppm"_s,
-                          {u"-png"_s, u"-r"_s, u"96"_s, u"-singlefile"_s,
-                           m_dir.filePath(u"beispiel.pdf"_s), shots + u"/beispiel-seite1"_s});
     }
 
     // A picture of two pages: the same files, page by page, from the command line as from the

@@ -3,17 +3,13 @@
 // The private sound server (PrivateSoundServer.h) whose null sink the tests play into, a
 // recorder of its monitor, and the comparison of what was heard with a song file.
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTest>
 #include <QVector>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
-
-#include <signal.h>
 
 #include "CWaveFile.h"
 #include "PrivateSoundServer.h"

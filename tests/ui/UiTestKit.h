@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +45,12 @@ struct CEditorFixture : CFrameFixture {
     CKantiloView& View() { return *frame.View(); }
     QAction* Action(int commandId) { return frame.Action(commandId); }
     QString SongFileName() { return QString::fromStdString(doc.GetSong()->GetFileName()); }
+    QString Status() { return frame.statusBar()->currentMessage(); }
+    // A click far enough apart in time from the one before not to make a double-click.
+    void Click(int x, int y) {
+        QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
+                          QApplication::doubleClickInterval() + 50);
+    }
 
     // Runs handler on the modal dialog that trigger opens, while it is open.
     template <typename Dialog>
@@ -66,19 +73,16 @@ struct CEditorFixture : CFrameFixture {
         return OnModal<CSamplerDlg>([this] { Action(ID_LIED_GENERIEREN)->trigger(); },
                                     [&](CSamplerDlg& dlg) {
                                         setup ? setup(dlg) : void();
-                                        Click(dlg, button);
+                                        ::Click(dlg, button);
                                     });
     }
 
-    // Notes and a rest entered with the mouse, across more than one bar: eight seconds. The
-    // clicks are far enough apart in time not to make a double-click.
+    // Notes and a rest entered with the mouse, across more than one bar: eight seconds.
     void EnterSong() {
         const int heights[] = {31, 10, 45, 48, 20, 7, 14, 38, 50};
         for (int i = 0; i < 9; ++i) {
             View().SetTool(i < 8 ? View().Tool() : ETool::eighthRest);  // the last a rest
-            QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier,
-                              QPoint(80 + 40 * i, heights[i]),
-                              QApplication::doubleClickInterval() + 50);
+            Click(80 + 40 * i, heights[i]);
         }
     }
 

@@ -1,14 +1,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
-#include <QStatusBar>
 #include <QToolBar>
 
 #include "CController.h"
-#include "CPreviewCommands.h"
 #include "CSamplerPaths.h"
-#include "CShippedInstruments.h"
-#include "CSilentProgressSink.h"
 #include "CWaveFile.h"
 #include "UiTestKit.h"
 
@@ -16,14 +12,6 @@
 // choices, the samples they would play, the cursor, and what happens with no audio output.
 class TestPreview : public QObject {
     Q_OBJECT
-
-    struct CClickFixture : CPreviewFixture {
-        QString Status() { return frame.statusBar()->currentMessage(); }
-        void Click(int x, int y) {
-            QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, y),
-                              QApplication::doubleClickInterval() + 50);
-        }
-    };
 
     static QStringList Texts(const QList<QAction*>& actions) {
         QStringList texts;
@@ -51,7 +39,7 @@ private slots:
     // The new entries come after the specified ones, each text once; the preview button
     // after the fifteen specified buttons.
     void menuAndToolbar() {
-        CClickFixture f;
+        CPreviewFixture f;
         const QList<QAction*> menus = f.frame.menuBar()->actions();
         QCOMPARE(menus.at(1)->text(), u"&Sampler"_s);
         const QStringList sampler = Texts(menus.at(1)->menu()->actions());
@@ -91,11 +79,9 @@ private slots:
             CPreviewCommands preview(f.frame, settings);
             QCOMPARE(preview.Instrument(), u"Standard"_s);  // the defaults
             QVERIFY(f.Action(ID_NOTEN_ANHOEREN)->isChecked());
-            const QList<QAction*> entries = f.Action(ID_VORHOER_INSTRUMENT)->menu()->actions();
-            const auto organ = std::find_if(entries.begin(), entries.end(),
-                                            [](QAction* a) { return a->text() == u"Orgel"_s; });
-            QVERIFY(organ != entries.end());
-            (*organ)->trigger();
+            for (QAction* entry : f.Action(ID_VORHOER_INSTRUMENT)->menu()->actions()) {
+                entry->text() == u"Orgel"_s ? entry->trigger() : void();
+            }
             f.Action(ID_NOTEN_ANHOEREN)->trigger();
             f.Action(ID_MITGELIEFERTE_INSTRUMENTE)->trigger();
             QVERIFY(CSamplerPaths::InstrumentNames(f.View().InstrumentDir())
@@ -117,15 +103,14 @@ private slots:
         QVERIFY(g.Action(ID_VORHOER_INSTRUMENT)->menu()->actions().last()->isChecked());
         g.EnterSong();
         g.Action(ID_LIED_VORHOEREN)->trigger();
-        QCOMPARE(g.frame.statusBar()->currentMessage(),
-                 u"Die angegebene Datei konnte nicht geöffnet werden!"_s);
+        QCOMPARE(g.Status(), u"Die angegebene Datei konnte nicht geöffnet werden!"_s);
     }
 
     // The preview renders the song exactly as generation writes it, for the built-in tone and
     // a shipped instrument; a clicked note as generation renders a song of that note alone.
     void samplesAreTheGeneratedOnes() {
         for (const char* name : {"Standard", "Trompete"}) {
-            CClickFixture f;
+            CPreviewFixture f;
             f.preview->ChooseInstrument(QString::fromUtf8(name));
             f.EnterSong();
             const std::string path = f.preview->Renderer().InstrumentPath();
@@ -173,7 +158,7 @@ private slots:
 
     // Without an audio output the commands say so in the status bar; the editor goes on.
     void noAudioOutput() {
-        CClickFixture f;
+        CPreviewFixture f;
         f.Action(ID_LIED_VORHOEREN)->trigger();  // an empty song: nothing, not even a message
         QCOMPARE(f.Status(), QString());
         f.Click(80, 25);
@@ -224,7 +209,7 @@ private slots:
     // The cursor's note is scrolled wholly into view on a long song (its colour on screen, and
     // its going at the stop, are checked in the real editor by preview_xvfb.sh).
     void cursorMarksAndScrolls() {
-        CClickFixture f;
+        CPreviewFixture f;
         f.frame.resize(800, 300);
         f.View().SetTool(ETool::eighth);
         for (int i = 0; i < 200; ++i) {
