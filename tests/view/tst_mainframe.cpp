@@ -251,9 +251,8 @@ private slots:
         QVERIFY(Flow().OpenDocumentFile(Corpus(file)));
         QCOMPARE(shownBefore, 0);
         QCOMPARE(Dialogs().messages, notices.isEmpty() ? QStringList() : QStringList{notices});
-        QCOMPARE(Dialogs().icons.size(), notices.isEmpty() ? 0 : 1);
-        QVERIFY(Dialogs().icons.isEmpty() ||
-                Dialogs().icons.front() == IUserDialogs::Icon::Information);
+        QCOMPARE(Dialogs().icons, QList<IUserDialogs::Icon>(notices.isEmpty() ? 0 : 1,
+                                                            IUserDialogs::Icon::Information));
         QCOMPARE(m_f->frame.windowTitle(), title + u" - Kantilo"_s);
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QVERIFY(!Flow().FileSave());  // the save dialog is cancelled
