@@ -47,13 +47,17 @@ private slots:
         QTRY_COMPARE(m_f->frame.statusBar()->currentMessage(), action->statusTip());
     }
 
-    // The export follows Save As; recent entries are cut to 30 characters at a folder boundary,
-    // and an '&' shows as itself.
+    // The export follows Save As, the two recording entries follow it; recent entries are cut
+    // to 30 characters at a folder boundary, and an '&' shows as itself.
     void fileMenuTexts() {
         QAction* exportAction = m_f->frame.Action(ID_FILE_EXPORT);
-        QCOMPARE(FileMenu().mid(3, 2),
-                 (QList<QAction*>{m_f->frame.Action(ID_FILE_SAVE_AS), exportAction}));
+        QCOMPARE(FileMenu().mid(3, 4),
+                 (QList<QAction*>{m_f->frame.Action(ID_FILE_SAVE_AS), exportAction,
+                                  m_f->frame.Action(ID_FILE_TRANSCRIBE),
+                                  m_f->frame.Action(ID_FILE_SING)}));
         QCOMPARE(exportAction->text(), u"&Exportieren..."_s);
+        QCOMPARE(m_f->frame.Action(ID_FILE_TRANSCRIBE)->text(), u"Aus &Aufnahme übernehmen..."_s);
+        QCOMPARE(m_f->frame.Action(ID_FILE_SING)->text(), u"Melodie &einsingen..."_s);
         QCOMPARE(exportAction->statusTip(),
                  u"Exportiert das Lied als MusicXML, MIDI, PDF, SVG oder PNG."_s);
         const std::pair<QString, QString> kCases[] = {

@@ -41,16 +41,6 @@ private slots:
     void init() { m_f = std::make_unique<CFrameFixture>(); }
     void cleanup() { m_f.reset(); }
 
-    // The two entries follow "Exportieren..." in the file menu.
-    void menuEntries() {
-        const QList<QAction*> menu = m_f->frame.menuBar()->actions()[0]->menu()->actions();
-        const qsizetype at = menu.indexOf(m_f->frame.Action(ID_FILE_EXPORT));
-        QCOMPARE(menu.mid(at + 1, 2), (QList<QAction*>{m_f->frame.Action(ID_FILE_TRANSCRIBE),
-                                                       m_f->frame.Action(ID_FILE_SING)}));
-        QCOMPARE(m_f->frame.Action(ID_FILE_TRANSCRIBE)->text(), u"Aus &Aufnahme übernehmen..."_s);
-        QCOMPARE(m_f->frame.Action(ID_FILE_SING)->text(), u"Melodie &einsingen..."_s);
-    }
-
     void silenceLeavesTheSong() {
         m_f->dialogs.recordingPath = Render("C4/18 C4/18", u"Stille.wav"_s);
         Click(m_f->doc, 264, 2);
