@@ -64,7 +64,8 @@ private slots:
     }
 
     // A typed extension of a format the program writes chooses that format whatever filter
-    // is selected, in any case; a new file is chosen without a question.
+    // is selected, in any case; a new file is chosen without a question. A filter without an
+    // extension adds none.
     void typedExtensionChoosesTheFormat() {
         QString question;
         for (const auto& [filter, typed] : {std::pair(0, u"noten.svg"_s),
@@ -75,6 +76,7 @@ private slots:
             QCOMPARE(question, QString());
         }
         QCOMPARE(Choose(1, u"noten"_s, QMessageBox::No, question), m_dir.filePath(u"noten.mid"_s));
+        QCOMPARE(CExportFileDialog::WithFilterExtension(u"/a/lied"_s, u"?"_s), u"/a/lied"_s);
     }
 
     // A picture of several pages goes to numbered files: the export asks before replacing
@@ -103,11 +105,6 @@ private slots:
         QCOMPARE(f.dialogs.questions.join(""),
                  u"Die Bilder lied-1.png, lied-2.png, lied-3.png sind schon vorhanden.\n"
                  "Sollen sie ersetzt werden?"_s);
-    }
-
-    // A filter without an extension adds none.
-    void aFilterWithoutExtensionAddsNone() {
-        QCOMPARE(CExportFileDialog::WithFilterExtension(u"/a/lied"_s, u"?"_s), u"/a/lied"_s);
     }
 };
 

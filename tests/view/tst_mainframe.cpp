@@ -47,13 +47,17 @@ private slots:
         QTRY_COMPARE(m_f->frame.statusBar()->currentMessage(), action->statusTip());
     }
 
-    // The export follows Save As; recent entries are cut to 30 characters at a folder boundary,
-    // and an '&' shows as itself.
+    // The export follows Save As, the two recording entries follow it; recent entries are cut
+    // to 30 characters at a folder boundary, and an '&' shows as itself.
     void fileMenuTexts() {
         QAction* exportAction = m_f->frame.Action(ID_FILE_EXPORT);
-        QCOMPARE(FileMenu().mid(3, 2),
-                 (QList<QAction*>{m_f->frame.Action(ID_FILE_SAVE_AS), exportAction}));
+        QCOMPARE(FileMenu().mid(3, 4),
+                 (QList<QAction*>{m_f->frame.Action(ID_FILE_SAVE_AS), exportAction,
+                                  m_f->frame.Action(ID_FILE_TRANSCRIBE),
+                                  m_f->frame.Action(ID_FILE_SING)}));
         QCOMPARE(exportAction->text(), u"&Exportieren..."_s);
+        QCOMPARE(m_f->frame.Action(ID_FILE_TRANSCRIBE)->text(), u"Aus &Aufnahme übernehmen..."_s);
+        QCOMPARE(m_f->frame.Action(ID_FILE_SING)->text(), u"Melodie &einsingen..."_s);
         QCOMPARE(exportAction->statusTip(),
                  u"Exportiert das Lied als MusicXML, MIDI, PDF, SVG oder PNG."_s);
         const std::pair<QString, QString> kCases[] = {
@@ -251,9 +255,8 @@ private slots:
         QVERIFY(Flow().OpenDocumentFile(Corpus(file)));
         QCOMPARE(shownBefore, 0);
         QCOMPARE(Dialogs().messages, notices.isEmpty() ? QStringList() : QStringList{notices});
-        QCOMPARE(Dialogs().icons.size(), notices.isEmpty() ? 0 : 1);
-        QVERIFY(Dialogs().icons.isEmpty() ||
-                Dialogs().icons.front() == IUserDialogs::Icon::Information);
+        QCOMPARE(Dialogs().icons, QList<IUserDialogs::Icon>(notices.isEmpty() ? 0 : 1,
+                                                            IUserDialogs::Icon::Information));
         QCOMPARE(m_f->frame.windowTitle(), title + u" - Kantilo"_s);
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QVERIFY(!Flow().FileSave());  // the save dialog is cancelled

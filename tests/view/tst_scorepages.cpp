@@ -54,11 +54,9 @@ class TestScorePages : public QObject {
         while (Rows(*song(bars + 1)) <= rows) {
             ++bars;
         }
-        const auto pDoc = song(bars);
-        const CKantiloDoc& doc = *pDoc;
         const QString path = m_dir.filePath(name);
-        const std::string error =
-            CScorePages::Save(doc.GetSheet(), title.toStdString(), path.toStdString(), format);
+        const std::string error = CScorePages::Save(song(bars)->GetSheet(), title.toStdString(),
+                                                    path.toStdString(), format);
         return error.empty() ? path : QString::fromStdString(error);
     }
 

@@ -37,24 +37,10 @@ private slots:
         m_file = m_dir.filePath(kOrganization + u'/' + kApplication + u".conf"_s);
     }
 
-    void init() { QFile::remove(m_file); }
-
-    // The ordinary case: what is set is there the next time.
-    void regularFileIsReadAndWritten() {
-        {
-            const auto pSettings = CSettingsFile::Open(kOrganization, kApplication);
-            pSettings->setValue(u"Recent File List/File1"_s, u"/tmp/a.kt"_s);
-            pSettings->sync();
-            QCOMPARE(pSettings->status(), QSettings::NoError);
-        }
-        QVERIFY(QFileInfo(m_file).isFile());
-        const auto pSettings = CSettingsFile::Open(kOrganization, kApplication);
-        QCOMPARE(pSettings->value(u"Recent File List/File1"_s).toString(), u"/tmp/a.kt"_s);
-    }
-
     // Reading the FIFO would wait for a writer forever; saving would replace it by a file.
-    // Either the application's file or the organization's may be the FIFO.
-    void fifoIsEmptyAndNeverWrittenThrough() {
+    // Either the application's file or the organization's may be the FIFO. A regular file:
+    // what is set is there the next time.
+    void onlyARegularFileIsReadAndWritten() {
         const QString organizationFile = m_dir.filePath(kOrganization + u".conf"_s);
         for (const QString& fifo : {m_file, organizationFile}) {
             QVERIFY(mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
@@ -69,6 +55,17 @@ private slots:
         QCOMPARE(QDir(m_dir.filePath(kOrganization))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
+        {
+            const auto pSettings = CSettingsFile::Open(kOrganization, kApplication);
+            pSettings->setValue(u"Recent File List/File1"_s, u"/tmp/a.kt"_s);
+            pSettings->sync();
+            QCOMPARE(pSettings->status(), QSettings::NoError);
+        }
+        QVERIFY(QFileInfo(m_file).isFile());
+        QCOMPARE(CSettingsFile::Open(kOrganization, kApplication)
+                     ->value(u"Recent File List/File1"_s)
+                     .toString(),
+                 u"/tmp/a.kt"_s);
     }
 };
 

@@ -41,30 +41,6 @@ private slots:
     void init() { m_f = std::make_unique<CFrameFixture>(); }
     void cleanup() { m_f.reset(); }
 
-    // The two entries follow "Exportieren..." in the file menu.
-    void menuEntries() {
-        const QList<QAction*> menu = m_f->frame.menuBar()->actions()[0]->menu()->actions();
-        const qsizetype at = menu.indexOf(m_f->frame.Action(ID_FILE_EXPORT));
-        QCOMPARE(menu.mid(at + 1, 2), (QList<QAction*>{m_f->frame.Action(ID_FILE_TRANSCRIBE),
-                                                       m_f->frame.Action(ID_FILE_SING)}));
-        QCOMPARE(m_f->frame.Action(ID_FILE_TRANSCRIBE)->text(), u"Aus &Aufnahme übernehmen..."_s);
-        QCOMPARE(m_f->frame.Action(ID_FILE_SING)->text(), u"Melodie &einsingen..."_s);
-    }
-
-    void recordingBecomesANewSong() {
-        const std::string strEntries = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8";
-        m_f->dialogs.recordingPath = Render(strEntries, u"Kuckuck.wav"_s);
-        QVERIFY(!m_f->dialogs.recordingPath.isEmpty());
-        m_f->frame.Action(ID_FILE_TRANSCRIBE)->trigger();
-        QCOMPARE(m_f->doc.GetTitle(), std::string("Kuckuck"));
-        QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
-        CController entered;
-        Enter(entered, strEntries);
-        QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(entered.GetSheet()));
-        QCOMPARE(m_f->dialogs.messages, QStringList{u"Tempo 120 Schläge pro Minute erkannt."_s});
-        QCOMPARE(m_f->frame.windowTitle(), u"Kuckuck - Kantilo"_s);
-    }
-
     void silenceLeavesTheSong() {
         m_f->dialogs.recordingPath = Render("C4/18 C4/18", u"Stille.wav"_s);
         Click(m_f->doc, 264, 2);
@@ -79,11 +55,11 @@ private slots:
                              u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
     }
 
-    // The dialog is titled and labelled as the program's other waits are; its bar rises to a
-    // hundred, and it goes with the work.
-    void progressRisesToAHundred() {
-        m_f->dialogs.recordingPath =
-            Render("C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8", u"Lied.wav"_s);
+    // The recording becomes a new song, told its tempo. The dialog is titled and labelled as
+    // the program's other waits are; its bar rises to a hundred, and it goes with the work.
+    void recordingBecomesANewSong() {
+        const std::string strEntries = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8";
+        m_f->dialogs.recordingPath = Render(strEntries, u"Kuckuck.wav"_s);
         QString title, label, cancel;
         QList<int> values;
         QTimer::singleShot(0, &m_f->frame, [&] {
@@ -104,7 +80,13 @@ private slots:
         QVERIFY(std::is_sorted(values.begin(), values.end()));
         QCOMPARE(values.last(), 100);
         QCOMPARE(Progress(), nullptr);
-        QCOMPARE(m_f->doc.GetTitle(), std::string("Lied"));
+        QCOMPARE(m_f->doc.GetTitle(), std::string("Kuckuck"));
+        QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
+        CController entered;
+        Enter(entered, strEntries);
+        QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(entered.GetSheet()));
+        QCOMPARE(m_f->dialogs.messages, QStringList{u"Tempo 120 Schläge pro Minute erkannt."_s});
+        QCOMPARE(m_f->frame.windowTitle(), u"Kuckuck - Kantilo"_s);
     }
 
     // "Abbrechen" while the work runs: the song, its title and its modified flag stay, nothing
