@@ -7,6 +7,7 @@
 
 #include "CBeatGrid.h"
 #include "CPitchFrames.h"
+#include "CSteadyStart.h"
 
 namespace {
 // Notes are first found as pitch classes, their octave afterwards: voices, choirs and low
@@ -66,6 +67,7 @@ struct CNoteDecoder::SSlot {
     // wavering in its middle.
     double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
            fMiddleValley = 0;
+    double fSteady = 0;  // 0 to 1: how steadily the pitch begins after the eighth's start
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -76,6 +78,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     const double e = grid.Eighth();
     // A sound that wavers of itself rises that much without a new note.
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
+    const CSteadyStart steady(frames);
     std::vector<SSlot> slots;
     // The last eighth may end a little past the recording, its middle must lie within it.
     for (double t = grid.EighthStart(0); t + 0.5 * e <= fEnd; t += e) {
@@ -110,6 +113,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
             strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slot.fMiddleValley =
             strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fSteady = steady.At(t);
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -130,8 +134,23 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 
 // Where the pitch changes from one eighth to the next a new note surely begins; where it stays,
 // mostly none does. An ensemble's swells and crossfades show attack cues as strong in the one
-// as in the other: such cues say nothing, and splitting held notes on them only adds notes.
+// as in the other: such cues say nothing, and splitting held notes on them only adds notes. The
+// level's cues and the steady start of the pitch are judged so each on its own: a choir that
+// swells as it likes may still start each note's pitch steadily. The pitch counts only as far
+// as the level does not: where the level marks the notes (a saxophone's tongue), a vibrato
+// that pauses for a moment within a held note would only split it.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
+    const double fLevelWeight = WeightOf(slots, &SSlot::fAttack);
+    const double fSteadyWeight = WeightOf(slots, &SSlot::fSteady);
+    for (SSlot& slot : slots) {
+        slot.fAttack = std::max(fLevelWeight * slot.fAttack,
+                                (1 - fLevelWeight) * fSteadyWeight * slot.fSteady);
+    }
+}
+
+// How much a cue of new notes counts, 0 to 1: as far as it shows more strongly where the pitch
+// changes than where it stays.
+double CNoteDecoder::WeightOf(const std::vector<SSlot>& slots, double SSlot::*pCue) {
     const auto classOf = [](const SSlot& slot) {
         const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
         return *it >= 0.5 ? int(it - slot.keys.begin()) : -1;
@@ -141,20 +160,17 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
     for (size_t s = 1; s < slots.size(); ++s) {
         const int nBefore = classOf(slots[s - 1]), nNow = classOf(slots[s]);
         if (nBefore >= 0 && nNow >= 0) {
-            (nBefore != nNow ? fChange : fStay) += slots[s].fAttack;
+            (nBefore != nNow ? fChange : fStay) += slots[s].*pCue;
             ++(nBefore != nNow ? nChanges : nStays);
         }
     }
     if (nChanges < kMinChanges || nStays == 0) {
-        return;
+        return 1;
     }
     fChange /= nChanges;
     fStay /= nStays;
-    const double fWeight =
-        fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
-    for (SSlot& slot : slots) {
-        slot.fAttack *= fWeight;
-    }
+    return fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
+                       : 0.0;
 }
 
 // How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1

@@ -1,0 +1,108 @@
+// A note of the same pitch sung again without any break in the sound: it shows only in the
+// pitch, which begins steady before the singer's vibrato sets in, while a held note wavers on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "CPitchFrames.h"
+#include "CRecording.h"
+#include "CSteadyStart.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+constexpr double kQuarters = 100;
+constexpr double kEighth = 30.0 / kQuarters;
+constexpr double kLead = 0.5;  // seconds of silence before the first note
+
+// The notes sung legato after kLead seconds of silence at an even level, the wave running on
+// from note to note: each note sung a few cents off (its own intonation, which changes where a
+// note of the same key begins again) and with a vibrato of fDepth semitones at 5.5 Hz that sets
+// in fDelay seconds after its start.
+std::vector<float> Sung(const std::vector<SKeyLength>& notes, double fDepth, double fDelay) {
+    static constexpr std::array<double, 5> kCents = {12, -10, 5, -14, 8};
+    std::vector<float> samples(size_t(kLead * kRate));
+    double fPhase = 0;
+    size_t nNote = 0;
+    for (const SKeyLength& note : notes) {
+        const double fKey = note.nKey + kCents[nNote++ % kCents.size()] / 100;
+        const double fLasts = kEighth * note.nEighths;
+        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
+            const double t = double(i) / kRate;
+            const double fSwing = std::clamp((t - fDelay) / 0.05, 0.0, 1.0) * fDepth *
+                                  std::sin(kTwoPi * 5.5 * std::max(0.0, t - fDelay));
+            const double fFadeIn = &note == &notes.front() ? std::min(1.0, t / 0.01) : 1.0;
+            fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey + fSwing - 69) / 12) / kRate;
+            samples.push_back(float(0.3 * fFadeIn * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+const std::vector<SKeyLength> kRepeats = {{62, 4}, {62, 3}, {64, 4}, {64, 2}, {62, 4},
+                                          {60, 3}, {60, 3}, {65, 4}, {64, 6}};
+
+// Seconds at which the note nNote of kRepeats begins.
+double StartOf(size_t nNote) {
+    int nEighths = 0;
+    for (size_t i = 0; i < nNote; ++i) {
+        nEighths += kRepeats[i].nEighths;
+    }
+    return kLead + nEighths * kEighth;
+}
+
+}  // namespace
+
+// Every note begins steady and wavers from 0.2 s on: the start of each note reads as fully
+// steady, each grid line within a note, where the vibrato goes on, not at all.
+TEST(TranscriptionSteadyStart, TellsANotesSteadyStartFromItsVibrato) {
+    const CRecording recording(kRate, Sung(kRepeats, 0.2, 0.2));
+    const CPitchFrames frames(recording);
+    const CSteadyStart steady(frames);
+    EXPECT_GT(steady.Wavering(), CSteadyStart::kLeastWavering);
+    for (size_t n = 0; n < kRepeats.size(); ++n) {
+        EXPECT_EQ(steady.At(StartOf(n)), 1.0) << n;
+        for (int e = 1; e < kRepeats[n].nEighths; ++e) {
+            EXPECT_EQ(steady.At(StartOf(n) + e * kEighth), 0.0) << n << " " << e;
+        }
+    }
+    // Before the first note and after the last nothing sounds.
+    EXPECT_EQ(steady.At(0.1), 0.0);
+    EXPECT_EQ(steady.At(StartOf(kRepeats.size()) + 0.1), 0.0);
+    EXPECT_EQ(steady.At(-1.0), 0.0);
+}
+
+// A pitch that never wavers (a sampler, a recorder) is steady everywhere, which says nothing.
+TEST(TranscriptionSteadyStart, SaysNothingWhereThePitchNeverWavers) {
+    const CRecording recording(kRate, Sung(kRepeats, 0, 0.2));
+    const CPitchFrames frames(recording);
+    const CSteadyStart steady(frames);
+    EXPECT_LT(steady.Wavering(), CSteadyStart::kLeastWavering);
+    for (size_t n = 0; n < kRepeats.size(); ++n) {
+        EXPECT_EQ(steady.At(StartOf(n)), 0.0) << n;
+    }
+}
+
+// Without any cue in the level, the notes of one key sung again are still heard apart, and the
+// held notes, wavering on, are not split.
+TEST(TranscriptionSteadyStart, NotesOfOneKeySungAgainWithoutABreakAreHeardApart) {
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, 0.2, 0.2), kRate, kQuarters), kRepeats);
+}
+
+// A singer whose vibrato never stops gives no such cue: repeated notes merge, as nothing
+// tells them apart, but no held note is split on the vibrato either.
+TEST(TranscriptionSteadyStart, AVibratoThatNeverStopsSplitsNothing) {
+    std::vector<SKeyLength> merged;
+    for (const SKeyLength& note : kRepeats) {
+        if (!merged.empty() && merged.back().nKey == note.nKey) {
+            merged.back().nEighths += note.nEighths;
+        } else {
+            merged.push_back(note);
+        }
+    }
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, 0.2, 0), kRate, kQuarters), merged);
+}
