@@ -134,23 +134,12 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 
 // Where the pitch changes from one eighth to the next a new note surely begins; where it stays,
 // mostly none does. An ensemble's swells and crossfades show attack cues as strong in the one
-// as in the other: such cues say nothing, and splitting held notes on them only adds notes. The
-// level's cues and the steady start of the pitch are judged so each on its own: a choir that
-// swells as it likes may still start each note's pitch steadily. The pitch counts only as far
-// as the level does not: where the level marks the notes (a saxophone's tongue), a vibrato
-// that pauses for a moment within a held note would only split it.
+// as in the other: such cues say nothing, and splitting held notes on them only adds notes.
+// Where the level says little so, the steady start of the pitch tells the notes instead (a
+// choir singing a note again shows it in nothing else); where the level marks the notes (a
+// saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
+// it.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
-    const double fLevelWeight = WeightOf(slots, &SSlot::fAttack);
-    const double fSteadyWeight = WeightOf(slots, &SSlot::fSteady);
-    for (SSlot& slot : slots) {
-        slot.fAttack = std::max(fLevelWeight * slot.fAttack,
-                                (1 - fLevelWeight) * fSteadyWeight * slot.fSteady);
-    }
-}
-
-// How much a cue of new notes counts, 0 to 1: as far as it shows more strongly where the pitch
-// changes than where it stays.
-double CNoteDecoder::WeightOf(const std::vector<SSlot>& slots, double SSlot::*pCue) {
     const auto classOf = [](const SSlot& slot) {
         const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
         return *it >= 0.5 ? int(it - slot.keys.begin()) : -1;
@@ -160,17 +149,20 @@ double CNoteDecoder::WeightOf(const std::vector<SSlot>& slots, double SSlot::*pC
     for (size_t s = 1; s < slots.size(); ++s) {
         const int nBefore = classOf(slots[s - 1]), nNow = classOf(slots[s]);
         if (nBefore >= 0 && nNow >= 0) {
-            (nBefore != nNow ? fChange : fStay) += slots[s].*pCue;
+            (nBefore != nNow ? fChange : fStay) += slots[s].fAttack;
             ++(nBefore != nNow ? nChanges : nStays);
         }
     }
     if (nChanges < kMinChanges || nStays == 0) {
-        return 1;
+        return;
     }
     fChange /= nChanges;
     fStay /= nStays;
-    return fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
-                       : 0.0;
+    const double fWeight =
+        fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
+    for (SSlot& slot : slots) {
+        slot.fAttack = std::max(fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady);
+    }
 }
 
 // How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1

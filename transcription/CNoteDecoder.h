@@ -36,7 +36,6 @@ private:
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
     static void WeighAttacks(std::vector<SSlot>& slots);
-    static double WeightOf(const std::vector<SSlot>& slots, double SSlot::*pCue);
     static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
                             float CPitchFrames::SFrame::*pCue, float fFloor);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);

@@ -18,11 +18,19 @@ constexpr double kQuarters = 100;
 constexpr double kEighth = 30.0 / kQuarters;
 constexpr double kLead = 0.5;  // seconds of silence before the first note
 
-// The notes sung legato after kLead seconds of silence at an even level, the wave running on
-// from note to note: each note sung a few cents off (its own intonation, which changes where a
-// note of the same key begins again) and with a vibrato of fDepth semitones at 5.5 Hz that sets
-// in fDelay seconds after its start.
-std::vector<float> Sung(const std::vector<SKeyLength>& notes, double fDepth, double fDelay) {
+struct SVoice {
+    double fDepth = 0.2;     // semitones the vibrato swings each way
+    double fDelay = 0.2;     // seconds from a note's start until its vibrato sets in
+    bool bDetached = false;  // each note let go 40 ms before the next and begun again
+    // From the second eighth of a note of four eighths or more, its vibrato pauses for so
+    // many seconds.
+    double fPause = 0;
+};
+
+// The notes sung after kLead seconds of silence at an even level, the wave running on from note
+// to note: each note sung a few cents off (its own intonation, which changes where a note of
+// the same key begins again) and with a vibrato of 5.5 Hz.
+std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voice) {
     static constexpr std::array<double, 5> kCents = {12, -10, 5, -14, 8};
     std::vector<float> samples(size_t(kLead * kRate));
     double fPhase = 0;
@@ -30,13 +38,20 @@ std::vector<float> Sung(const std::vector<SKeyLength>& notes, double fDepth, dou
     for (const SKeyLength& note : notes) {
         const double fKey = note.nKey + kCents[nNote++ % kCents.size()] / 100;
         const double fLasts = kEighth * note.nEighths;
+        const bool bPauses = note.nEighths >= 4 && voice.fPause > 0;
         for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
             const double t = double(i) / kRate;
-            const double fSwing = std::clamp((t - fDelay) / 0.05, 0.0, 1.0) * fDepth *
-                                  std::sin(kTwoPi * 5.5 * std::max(0.0, t - fDelay));
-            const double fFadeIn = &note == &notes.front() ? std::min(1.0, t / 0.01) : 1.0;
+            const bool bPausing = bPauses && t >= kEighth && t < kEighth + voice.fPause;
+            const double fSwing =
+                bPausing ? 0
+                         : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) * voice.fDepth *
+                               std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
+            const double fFadeIn =
+                &note == &notes.front() || voice.bDetached ? std::min(1.0, t / 0.01) : 1.0;
+            const double fLetGo =
+                voice.bDetached ? std::clamp((fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;
             fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey + fSwing - 69) / 12) / kRate;
-            samples.push_back(float(0.3 * fFadeIn * std::sin(fPhase)));
+            samples.push_back(float(0.3 * fFadeIn * fLetGo * std::sin(fPhase)));
         }
     }
     samples.resize(samples.size() + kRate / 2);
@@ -60,7 +75,7 @@ double StartOf(size_t nNote) {
 // Every note begins steady and wavers from 0.2 s on: the start of each note reads as fully
 // steady, each grid line within a note, where the vibrato goes on, not at all.
 TEST(TranscriptionSteadyStart, TellsANotesSteadyStartFromItsVibrato) {
-    const CRecording recording(kRate, Sung(kRepeats, 0.2, 0.2));
+    const CRecording recording(kRate, Sung(kRepeats, SVoice{}));
     const CPitchFrames frames(recording);
     const CSteadyStart steady(frames);
     EXPECT_GT(steady.Wavering(), CSteadyStart::kLeastWavering);
@@ -78,7 +93,7 @@ TEST(TranscriptionSteadyStart, TellsANotesSteadyStartFromItsVibrato) {
 
 // A pitch that never wavers (a sampler, a recorder) is steady everywhere, which says nothing.
 TEST(TranscriptionSteadyStart, SaysNothingWhereThePitchNeverWavers) {
-    const CRecording recording(kRate, Sung(kRepeats, 0, 0.2));
+    const CRecording recording(kRate, Sung(kRepeats, SVoice{.fDepth = 0}));
     const CPitchFrames frames(recording);
     const CSteadyStart steady(frames);
     EXPECT_LT(steady.Wavering(), CSteadyStart::kLeastWavering);
@@ -90,7 +105,7 @@ TEST(TranscriptionSteadyStart, SaysNothingWhereThePitchNeverWavers) {
 // Without any cue in the level, the notes of one key sung again are still heard apart, and the
 // held notes, wavering on, are not split.
 TEST(TranscriptionSteadyStart, NotesOfOneKeySungAgainWithoutABreakAreHeardApart) {
-    EXPECT_EQ(HeardNotes(Sung(kRepeats, 0.2, 0.2), kRate, kQuarters), kRepeats);
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{}), kRate, kQuarters), kRepeats);
 }
 
 // A singer whose vibrato never stops gives no such cue: repeated notes merge, as nothing
@@ -104,5 +119,17 @@ TEST(TranscriptionSteadyStart, AVibratoThatNeverStopsSplitsNothing) {
             merged.push_back(note);
         }
     }
-    EXPECT_EQ(HeardNotes(Sung(kRepeats, 0.2, 0), kRate, kQuarters), merged);
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{.fDelay = 0}), kRate, kQuarters), merged);
+}
+
+// Where the level marks every note (a tongue, a bow lifted), that tells the notes; a vibrato
+// pausing for a moment within a held note then splits nothing.
+TEST(TranscriptionSteadyStart, APauseInTheVibratoSplitsNoNoteTheLevelHolds) {
+    const SVoice voice{.bDetached = true, .fPause = 0.25};
+    const CRecording recording(kRate, Sung(kRepeats, voice));
+    const CPitchFrames frames(recording);
+    const CSteadyStart steady(frames);
+    // The pause reads as steady as a start.
+    EXPECT_EQ(steady.At(StartOf(0) + kEighth), 1.0);
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, voice), kRate, kQuarters), kRepeats);
 }
