@@ -67,7 +67,8 @@ struct CNoteDecoder::SSlot {
     // wavering in its middle.
     double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
            fMiddleValley = 0;
-    double fSteady = 0;  // 0 to 1: how steadily the pitch begins after the eighth's start
+    double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
+    double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -114,6 +115,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         slot.fMiddleValley =
             strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slot.fSteady = steady.At(t);
+        slot.fStopping = steady.Stopping(t);
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -161,7 +163,8 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
     const double fWeight =
         fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
     for (SSlot& slot : slots) {
-        slot.fAttack = std::max(fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady);
+        slot.fAttack =
+            std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});
     }
 }
 

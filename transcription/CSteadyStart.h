@@ -18,6 +18,11 @@ public:
     // sampler's notes, a recorder), where steadiness says nothing.
     double At(double t) const;
 
+    // How surely a vibrato stops at t seconds, 0 to 1: the pitch wavers before t as much as it
+    // usually does or more, and then begins steadier than kSteadyShare of that. Heard within one
+    // note only where its vibrato pauses for a moment, rarer than a steady start.
+    double Stopping(double t) const;
+
     // The usual wavering: the median range (semitones) of the pitch over a moment of sound.
     double Wavering() const { return m_fWavering; }
 
@@ -28,6 +33,7 @@ public:
 
 private:
     double RangeFrom(size_t nFirst) const;
+    double ShareAt(double t) const;
 
     const CPitchFrames& m_frames;
     double m_fWavering = 0;

@@ -21,7 +21,9 @@ constexpr double kLead = 0.5;  // seconds of silence before the first note
 struct SVoice {
     double fDepth = 0.2;     // semitones the vibrato swings each way
     double fDelay = 0.2;     // seconds from a note's start until its vibrato sets in
+    double fWiden = 0;       // share of fDepth the vibrato widens by each second after that
     bool bDetached = false;  // each note let go 40 ms before the next and begun again
+    bool bSlurred = false;   // with bDetached, except before a note of the same key
     // From the second eighth of a note of four eighths or more, its vibrato pauses for so
     // many seconds.
     double fPause = 0;
@@ -34,9 +36,13 @@ std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voic
     static constexpr std::array<double, 5> kCents = {12, -10, 5, -14, 8};
     std::vector<float> samples(size_t(kLead * kRate));
     double fPhase = 0;
-    size_t nNote = 0;
-    for (const SKeyLength& note : notes) {
-        const double fKey = note.nKey + kCents[nNote++ % kCents.size()] / 100;
+    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
+        const SKeyLength& note = notes[nNote];
+        const double fKey = note.nKey + kCents[nNote % kCents.size()] / 100;
+        const auto detached = [&](size_t nNext) {
+            return voice.bDetached && nNext > 0 && nNext < notes.size() &&
+                   !(voice.bSlurred && notes[nNext].nKey == notes[nNext - 1].nKey);
+        };
         const double fLasts = kEighth * note.nEighths;
         const bool bPauses = note.nEighths >= 4 && voice.fPause > 0;
         for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
@@ -45,11 +51,11 @@ std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voic
             const double fSwing =
                 bPausing ? 0
                          : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) * voice.fDepth *
+                               (1 + voice.fWiden * std::max(0.0, t - voice.fDelay)) *
                                std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
-            const double fFadeIn =
-                &note == &notes.front() || voice.bDetached ? std::min(1.0, t / 0.01) : 1.0;
+            const double fFadeIn = nNote == 0 || detached(nNote) ? std::min(1.0, t / 0.01) : 1.0;
             const double fLetGo =
-                voice.bDetached ? std::clamp((fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;
+                detached(nNote + 1) ? std::clamp((fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;
             fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey + fSwing - 69) / 12) / kRate;
             samples.push_back(float(0.3 * fFadeIn * fLetGo * std::sin(fPhase)));
         }
@@ -61,11 +67,11 @@ std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voic
 const std::vector<SKeyLength> kRepeats = {{62, 4}, {62, 3}, {64, 4}, {64, 2}, {62, 4},
                                           {60, 3}, {60, 3}, {65, 4}, {64, 6}};
 
-// Seconds at which the note nNote of kRepeats begins.
-double StartOf(size_t nNote) {
+// Seconds at which the note nNote of notes begins.
+double StartOf(size_t nNote, const std::vector<SKeyLength>& notes = kRepeats) {
     int nEighths = 0;
     for (size_t i = 0; i < nNote; ++i) {
-        nEighths += kRepeats[i].nEighths;
+        nEighths += notes[i].nEighths;
     }
     return kLead + nEighths * kEighth;
 }
@@ -123,7 +129,7 @@ TEST(TranscriptionSteadyStart, AVibratoThatNeverStopsSplitsNothing) {
 }
 
 // Where the level marks every note (a tongue, a bow lifted), that tells the notes; a vibrato
-// pausing for a moment within a held note then splits nothing.
+// pausing for a moment soon after it set in within a held note then splits nothing.
 TEST(TranscriptionSteadyStart, APauseInTheVibratoSplitsNoNoteTheLevelHolds) {
     const SVoice voice{.bDetached = true, .fPause = 0.25};
     const CRecording recording(kRate, Sung(kRepeats, voice));
@@ -132,4 +138,23 @@ TEST(TranscriptionSteadyStart, APauseInTheVibratoSplitsNoNoteTheLevelHolds) {
     // The pause reads as steady as a start.
     EXPECT_EQ(steady.At(StartOf(0) + kEighth), 1.0);
     EXPECT_EQ(HeardNotes(Sung(kRepeats, voice), kRate, kQuarters), kRepeats);
+}
+
+// A player who lets go of every note but slurs the notes of one key played again, with a
+// vibrato that widens as a note is held: the level tells the changes of pitch and says nothing
+// of the repeats, which the vibrato stopping after each long note tells.
+TEST(TranscriptionSteadyStart, AVibratoStoppingTellsARepeatTheLevelDoesNotShow) {
+    const std::vector<SKeyLength> notes = {{62, 4}, {62, 3}, {64, 4}, {64, 2}, {62, 4},
+                                           {60, 4}, {60, 3}, {65, 4}, {64, 6}};
+    const SVoice voice{.fWiden = 0.5, .bDetached = true, .bSlurred = true};
+    const CRecording recording(kRate, Sung(notes, voice));
+    const CPitchFrames frames(recording);
+    const CSteadyStart steady(frames);
+    for (const size_t nRepeat : {1, 3, 6}) {
+        EXPECT_EQ(steady.Stopping(StartOf(nRepeat, notes)), 1.0) << nRepeat;
+        EXPECT_EQ(steady.Stopping(StartOf(nRepeat, notes) - kEighth), 0.0) << nRepeat;
+    }
+    // Out of silence nothing stops.
+    EXPECT_EQ(steady.Stopping(StartOf(0)), 0.0);
+    EXPECT_EQ(HeardNotes(Sung(notes, voice), kRate, kQuarters), notes);
 }
