@@ -140,7 +140,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 // Where the level says little so, the steady start of the pitch tells the notes instead (a
 // choir singing a note again shows it in nothing else); where the level marks the notes (a
 // saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
-// it.
+// it. A vibrato that stops and a steady pitch after it mark a new note in any case.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
     const auto classOf = [](const SSlot& slot) {
         const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
@@ -155,13 +155,15 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
             ++(nBefore != nNow ? nChanges : nStays);
         }
     }
-    if (nChanges < kMinChanges || nStays == 0) {
-        return;
+    // Too few changes to judge by: the level's cues count.
+    double fWeight = 1;
+    if (nChanges >= kMinChanges && nStays > 0) {
+        fChange /= nChanges;
+        fStay /= nStays;
+        fWeight = fChange > 0
+                      ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
+                      : 0.0;
     }
-    fChange /= nChanges;
-    fStay /= nStays;
-    const double fWeight =
-        fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
     for (SSlot& slot : slots) {
         slot.fAttack =
             std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});

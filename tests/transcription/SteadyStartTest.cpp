@@ -158,3 +158,10 @@ TEST(TranscriptionSteadyStart, AVibratoStoppingTellsARepeatTheLevelDoesNotShow) 
     EXPECT_EQ(steady.Stopping(StartOf(0)), 0.0);
     EXPECT_EQ(HeardNotes(Sung(notes, voice), kRate, kQuarters), notes);
 }
+
+// A tune of one note sung again and again without a break: no change of pitch tells how much the
+// level says, and the vibrato stopping still tells every note.
+TEST(TranscriptionSteadyStart, ATuneOfOneKeyIsHeardNoteByNote) {
+    const std::vector<SKeyLength> notes = {{62, 4}, {62, 4}, {62, 5}, {62, 4}, {62, 6}};
+    EXPECT_EQ(HeardNotes(Sung(notes, SVoice{.fWiden = 0.5}), kRate, kQuarters), notes);
+}
