@@ -345,6 +345,10 @@ double CBeatGrid::Share() const {
 // in the sense that the finer one splits its notes: an eighth of another ratio that happens to
 // catch as many onsets (few and wavering ones, a choir's) is no reason to leave the best.
 double CBeatGrid::FindEighth() const {
+    // One onset alone fits every grid equally well: the slowest would win, as if heard.
+    if (std::count_if(m_weights.begin(), m_weights.end(), [](double f) { return f > 0; }) < 2) {
+        return kKantiloEighth;
+    }
     const double fSpan =
         std::max(1.0, std::min(kSearchSeconds, m_onsets.back() - m_onsets.front()));
     const double fShortest = 30.0 / kFastest;

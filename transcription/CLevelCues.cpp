@@ -57,6 +57,22 @@ constexpr float kVibratoDepth = 6;
 // its own tail, climbs twice as far at once.
 constexpr size_t kClimbFrames = 2;
 constexpr float kStrikeClimb = 13;
+// A voice swells into a note, overshoots, and a tenth of a second after the note's start sinks
+// for a moment as sharply and as deep as between two notes before it settles: kFlutterDepth dB
+// or more below the loudest of the kFlutterBefore frames before, at most kFlutterWidest frames
+// lying within kFlutterSpan dB of its bottom, back within kFlutterBack dB of that level
+// kFlutterReturn frames after its bottom, at the pitch it left (within kFlutterPitch
+// semitones), where the level rose kSwellRise dB or more within kSwellFrames before. The notch
+// between two notes comes an eighth or more after the last note's swell.
+constexpr size_t kFlutterBefore = 8;
+constexpr float kFlutterDepth = 12;
+constexpr size_t kFlutterWidest = 2;
+constexpr float kFlutterSpan = 6;
+constexpr size_t kFlutterReturn = 4;
+constexpr float kFlutterBack = 3;
+constexpr float kFlutterPitch = 0.35f;
+constexpr size_t kSwellFrames = 12;
+constexpr float kSwellRise = 8;
 
 // Levels (dB) of nWidth consecutive parts of nPart samples each, one starting at every part.
 std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPart, size_t nWidth) {
@@ -74,6 +90,20 @@ std::vector<float> PartLevels(const std::vector<double>& partSums, uint32_t nPar
 float Loudest(const std::vector<float>& levels, size_t nFrom, size_t nTo) {
     return *std::max_element(levels.begin() + std::ptrdiff_t(nFrom),
                              levels.begin() + std::ptrdiff_t(nTo));
+}
+
+// How many frames around the lowest within two of frame n lie within kFlutterSpan dB of it.
+size_t BottomWidth(const std::vector<float>& levels, size_t n) {
+    const auto near = levels.begin() + std::ptrdiff_t(n - 2);
+    const auto lowest = std::min_element(near, near + 5);
+    auto first = lowest, last = lowest;
+    while (first != levels.begin() && *(first - 1) < *lowest + kFlutterSpan) {
+        --first;
+    }
+    while (last + 1 != levels.end() && *(last + 1) < *lowest + kFlutterSpan) {
+        ++last;
+    }
+    return size_t(last - first) + 1;
 }
 
 // How far the level of frame n lies below the loudest within kTroughReach frames on either side.
@@ -255,6 +285,37 @@ bool CLevelCues::IsVibratoTrough(const std::vector<float>& levels, const std::ve
     };
     return highest(n - 1, -1) - fLowest >= kVibratoSwing &&
            highest(n + 1, 1) - fLowest >= kVibratoSwing;
+}
+
+void CLevelCues::DropFlutter(std::vector<SFrame>& frames) {
+    CLevelCues cues(frames);
+    const std::vector<float> levels = Levels(frames);
+    std::vector<size_t> dips;
+    for (size_t n = kSwellFrames; n + kFlutterBefore < levels.size(); ++n) {
+        if (cues.IsFlutter(levels, n)) {
+            dips.push_back(n);
+        }
+    }
+    // Cleared only once all are found: the cues are no part of what a dip is.
+    for (const size_t n : dips) {
+        cues.ClearCues(n - kTroughReach, n + kTroughReach + 1);
+    }
+}
+
+bool CLevelCues::IsFlutter(const std::vector<float>& levels, size_t n) const {
+    if (levels[n] > levels[n - 1] || levels[n] >= levels[n + 1]) {
+        return false;
+    }
+    const auto before = levels.begin() + std::ptrdiff_t(n);
+    const auto loudest = std::max_element(before - std::ptrdiff_t(kFlutterBefore), before);
+    const float fKeyBefore = m_frames[n - kFlutterReturn].fKey;
+    const float fKeyAfter = m_frames[n + kFlutterReturn].fKey;
+    return *loudest - levels[n] >= kFlutterDepth &&
+           levels[n + kFlutterReturn] >= *loudest - kFlutterBack && fKeyBefore > 0 &&
+           fKeyAfter > 0 && std::abs(fKeyAfter - fKeyBefore) <= kFlutterPitch &&
+           BottomWidth(levels, n) <= kFlutterWidest &&
+           *loudest - *std::min_element(before - std::ptrdiff_t(kSwellFrames), loudest + 1) >=
+               kSwellRise;
 }
 
 void CLevelCues::ClearCues(size_t nFrom, size_t nTo) {

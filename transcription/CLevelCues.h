@@ -20,6 +20,8 @@ public:
     // Takes the cues a vibrato makes of itself out of frames whose keys are known; played tells
     // the frames that still belong to a note as it was played.
     static void DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played);
+    // Takes the cues a voice's swell makes of itself out of frames whose keys are known.
+    static void DropFlutter(std::vector<SFrame>& frames);
     // The frames' levels, dB.
     static std::vector<float> Levels(const std::vector<SFrame>& frames);
 
@@ -33,6 +35,7 @@ private:
     std::vector<size_t> Troughs() const;
     bool IsVibratoTrough(const std::vector<float>& levels, const std::vector<bool>& played,
                          size_t n) const;
+    bool IsFlutter(const std::vector<float>& levels, size_t n) const;
     void ClearCues(size_t nFrom, size_t nTo);
 
     std::vector<SFrame>& m_frames;

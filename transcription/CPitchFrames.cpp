@@ -139,6 +139,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     RepairSubharmonics();
     FindVoiced();
     BridgeSlowStarts();
+    CLevelCues::DropFlutter(m_frames);
     FindSteadyRise();
     FindPlayed();
     CLevelCues::DropVibrato(m_frames, m_played);

@@ -229,3 +229,21 @@ TEST(TranscriptionBeatGrid, NotchesOfTheLevelAloneCountLessThanKeysTakingOver) {
     }
     EXPECT_NEAR(FoundQuarters(samples), kQuarters, 0.02 * kQuarters);
 }
+
+// A single note held for two seconds says nothing about the tempo: no onset follows its own.
+// The grid is Kantilo's own eighth then, not the slowest the search allows, and the note is
+// one whole note on it.
+TEST(TranscriptionBeatGrid, ASingleNoteKeepsKantilosOwnEighth) {
+    const CRecording recording(kRate, Play({{67, 8}}, 120));
+    const CPitchFrames frames(recording);
+    const CBeatGrid grid(frames, std::nullopt);
+    ASSERT_TRUE(grid.HasGrid());
+    EXPECT_DOUBLE_EQ(grid.Quarters(), 120);
+    EXPECT_NEAR(grid.EighthStart(2) - grid.EighthStart(0), 0.5, 1e-9);
+    CTranscriber::SOptions options;
+    options.bKeepKey = true;
+    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+    EXPECT_DOUBLE_EQ(result.fQuarters, 120);
+    ASSERT_EQ(result.notes.size(), 1u);
+    EXPECT_EQ(result.notes.front().nLength, 8);
+}

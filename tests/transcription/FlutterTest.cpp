@@ -1,0 +1,99 @@
+// The notes of a voice singing "oo": each note swells in, overshoots and, a tenth of a second
+// after its start, sinks for a moment as sharply and as deep as between two notes before it
+// settles. Those dips come an eighth's fraction after every attack, not on the beat.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "CRecording.h"
+#include "CTranscriber.h"
+#include "TranscriptionTestKit.h"
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+// A dip sinks this deep (dB) and takes this long (s) to fall to its bottom and as long again to
+// come back.
+constexpr double kDipDb = 30;
+constexpr double kDipHalf = 0.015;
+// Where the dip of a note's swell lies, s after its start.
+constexpr double kSwellDip = 0.09;
+
+// The gain at fAt seconds of dips at the given times.
+double Dips(const std::vector<double>& times, double fAt) {
+    double fDb = 0;
+    for (const double fDip : times) {
+        fDb = std::max(fDb, kDipDb * (1 - std::abs(fAt - fDip) / kDipHalf));
+    }
+    return std::pow(10.0, -fDb / 20);
+}
+
+// The notes at fQuarters a minute after half a second of silence, each swelling in over
+// 30 ms; with bGap each note ends 40 ms before the next begins, otherwise the next follows at
+// once. The level dips at the times given (s from the start of the recording) and, with
+// bSwellDip, kSwellDip after each note's start.
+std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters,
+                        std::vector<double> dips, bool bGap, bool bSwellDip) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (const SKeyLength& note : notes) {
+        const auto nStart = samples.size();
+        const auto nLength = size_t(fEighth * note.nEighths * kRate);
+        const auto nSound = bGap ? nLength - size_t(0.04 * kRate) : nLength;
+        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        if (bSwellDip) {
+            dips.push_back(double(nStart) / kRate + kSwellDip);
+        }
+        for (size_t i = 0; i < nSound; ++i) {
+            const double fSwell = bGap ? std::min(1.0, double(i) / (0.03 * kRate)) : 1.0;
+            const double fFade = bGap ? std::min(1.0, double(nSound - i) / 300) : 1.0;
+            fPhase += kTwoPi * fHz / kRate;
+            const double fAt = double(nStart + i) / kRate;
+            samples.push_back(float(0.3 * fSwell * fFade * Dips(dips, fAt) *
+                                    (std::sin(fPhase) + 0.3 * std::sin(2 * fPhase))));
+        }
+        samples.resize(nStart + nLength);
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+// A tune of one-eighth and longer notes, some repeated.
+const std::vector<SKeyLength> kNotes = {
+    {72, 1}, {74, 1}, {76, 1}, {76, 1}, {77, 2}, {79, 2}, {77, 1}, {76, 1}, {74, 1}, {74, 1},
+    {72, 2}, {71, 1}, {72, 1}, {74, 2}, {76, 1}, {76, 1}, {74, 1}, {72, 1}, {71, 2}, {72, 4}};
+
+}  // namespace
+
+// The dips of the swells are the voice's own: the tempo is found from the notes' starts, and
+// every note is heard once, as long as it was sung, repeated notes apart.
+TEST(TranscriptionFlutter, TheDipOfASwellIsNoBeat) {
+    for (const double fQuarters : {90.0, 110.0, 130.0}) {
+        SCOPED_TRACE(fQuarters);
+        const CRecording recording(kRate, Play(kNotes, fQuarters, {}, true, true));
+        CTranscriber::SOptions options;
+        options.bKeepKey = true;
+        const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
+        EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
+        std::vector<SKeyLength> heard;
+        for (const CNoteDecoder::SNote& note : result.notes) {
+            heard.push_back({int(note.nKey), int(note.nLength)});
+        }
+        EXPECT_EQ(heard, kNotes);
+    }
+}
+
+// A held sound that dips for a moment without swelling just before (a recorder's tongued
+// repeat): the dip begins a note of the same pitch.
+TEST(TranscriptionFlutter, ADipInAHeldSoundPartsNotesOfOnePitch) {
+    const std::vector<SKeyLength> notes = {{72, 8}, {72, 4}, {74, 8}, {74, 4}, {76, 4}, {72, 8}};
+    for (const double fQuarters : {80.0, 120.0, 160.0}) {
+        SCOPED_TRACE(fQuarters);
+        const double fEighth = 30.0 / fQuarters;
+        // Just before the second and the fourth note begin.
+        const std::vector<double> dips = {0.5 + 8 * fEighth - kDipHalf,
+                                          0.5 + 20 * fEighth - kDipHalf};
+        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, false), kRate, fQuarters), notes);
+    }
+}
