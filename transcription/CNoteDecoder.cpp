@@ -7,6 +7,7 @@
 
 #include "CBeatGrid.h"
 #include "CPitchFrames.h"
+#include "CSteadyStart.h"
 
 namespace {
 // Notes are first found as pitch classes, their octave afterwards: voices, choirs and low
@@ -66,6 +67,8 @@ struct CNoteDecoder::SSlot {
     // wavering in its middle.
     double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
            fMiddleValley = 0;
+    double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
+    double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -76,6 +79,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     const double e = grid.Eighth();
     // A sound that wavers of itself rises that much without a new note.
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
+    const CSteadyStart steady(frames);
     std::vector<SSlot> slots;
     // The last eighth may end a little past the recording, its middle must lie within it.
     for (double t = grid.EighthStart(0); t + 0.5 * e <= fEnd; t += e) {
@@ -110,6 +114,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
             strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slot.fMiddleValley =
             strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fSteady = steady.At(t);
+        slot.fStopping = steady.Stopping(t);
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -131,6 +137,10 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 // Where the pitch changes from one eighth to the next a new note surely begins; where it stays,
 // mostly none does. An ensemble's swells and crossfades show attack cues as strong in the one
 // as in the other: such cues say nothing, and splitting held notes on them only adds notes.
+// Where the level says little so, the steady start of the pitch tells the notes instead (a
+// choir singing a note again shows it in nothing else); where the level marks the notes (a
+// saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
+// it. A vibrato that stops and a steady pitch after it mark a new note in any case.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
     const auto classOf = [](const SSlot& slot) {
         const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
@@ -145,15 +155,18 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
             ++(nBefore != nNow ? nChanges : nStays);
         }
     }
-    if (nChanges < kMinChanges || nStays == 0) {
-        return;
+    // Too few changes to judge by: the level's cues count.
+    double fWeight = 1;
+    if (nChanges >= kMinChanges && nStays > 0) {
+        fChange /= nChanges;
+        fStay /= nStays;
+        fWeight = fChange > 0
+                      ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
+                      : 0.0;
     }
-    fChange /= nChanges;
-    fStay /= nStays;
-    const double fWeight =
-        fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0) : 0.0;
     for (SSlot& slot : slots) {
-        slot.fAttack *= fWeight;
+        slot.fAttack =
+            std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});
     }
 }
 
