@@ -35,10 +35,14 @@ constexpr size_t kValleyNear = kValleyBefore / 4;
 // of the next can make two troughs, never three. A whistle's tremolo is uneven: its troughs
 // sink 8 to 15 dB, and one clear trough shows what the shallower ones around it are. A
 // violin's gentle swell (troughs of 8 dB, far apart) makes no run, nor its repeated notes.
+// A tremolo that sets in a while after the note began swings slower at first: a run may begin
+// with a clear trough kTremoloOnsetFrames or fewer before the next, where the level held within
+// kSwellRise dB from kTremoloFrames to kTroughReach frames before it (no note began there).
 constexpr size_t kTroughReach = 5;
 constexpr float kTroughDepth = 7;
 constexpr float kClearTrough = 10;
 constexpr size_t kTremoloFrames = 16;
+constexpr size_t kTremoloOnsetFrames = 24;
 constexpr size_t kTremoloTroughs = 3;
 // A vibrato (a bowed string's, five to seven swings a second) sinks the level where its pitch
 // is lowest, often as sharply as a new note would begin: a trough of the level kVibratoDepth dB
@@ -111,6 +115,16 @@ float TroughDepth(const std::vector<float>& levels, size_t n) {
     return std::min(Loudest(levels, n - kTroughReach, n),
                     Loudest(levels, n + 1, n + kTroughReach + 1)) -
            levels[n];
+}
+
+// Whether the trough at frame n may begin a tremolo that set in a while after the note began.
+bool IsTremoloOnset(const std::vector<float>& levels, size_t n) {
+    if (n < kTremoloFrames || TroughDepth(levels, n) < kClearTrough) {
+        return false;
+    }
+    const auto held = std::minmax_element(levels.begin() + std::ptrdiff_t(n - kTremoloFrames),
+                                          levels.begin() + std::ptrdiff_t(n - kTroughReach));
+    return *held.second - *held.first < kSwellRise;
 }
 }  // namespace
 
@@ -210,8 +224,11 @@ void CLevelCues::DropTremolo() {
     const std::vector<size_t> troughs = Troughs();
     for (size_t nFirst = 0; nFirst < troughs.size();) {
         size_t nLast = nFirst;
+        const size_t nFirstGap =
+            IsTremoloOnset(levels, troughs[nFirst]) ? kTremoloOnsetFrames : kTremoloFrames;
         while (nLast + 1 < troughs.size() &&
-               troughs[nLast + 1] - troughs[nLast] <= kTremoloFrames &&
+               troughs[nLast + 1] - troughs[nLast] <=
+                   (nLast == nFirst ? nFirstGap : kTremoloFrames) &&
                std::none_of(m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
                             m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
                             [this](const SFrame& frame) {

@@ -97,3 +97,18 @@ TEST(TranscriptionFlutter, ADipInAHeldSoundPartsNotesOfOnePitch) {
         EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, false), kRate, fQuarters), notes);
     }
 }
+
+// A voice's swell dips a tenth of a second after the note's start, and a note of that pitch
+// sung anew follows an eighth later, dipping in its own swell again: three troughs in a row,
+// but no tremolo, since the first comes right after the note began. Both notes are heard.
+TEST(TranscriptionFlutter, ADipRightAfterTheStartBeginsNoTremolo) {
+    const std::vector<SKeyLength> notes = {{72, 1}, {72, 6}, {74, 1}, {74, 6}};
+    for (const double fQuarters : {90.0, 100.0, 110.0}) {
+        SCOPED_TRACE(fQuarters);
+        const double fEighth = 30.0 / fQuarters;
+        // Just before each note that follows another begins.
+        const std::vector<double> dips = {0.5 + fEighth - kDipHalf, 0.5 + 7 * fEighth - kDipHalf,
+                                          0.5 + 8 * fEighth - kDipHalf};
+        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, true), kRate, fQuarters), notes);
+    }
+}

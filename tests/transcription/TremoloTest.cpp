@@ -51,3 +51,41 @@ TEST(TranscriptionTremolo, AnUnevenTremoloDoesNotSplitANote) {
         EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, kRate, Tremolo), kRate, fQuarters), notes);
     }
 }
+
+namespace {
+
+// A tremolo that sets in after the note has been held steady for a while, as a whistler's
+// often does: its first swing is deep and slow, those after it quicker and shallower.
+constexpr double kHeldSeconds = 0.45;
+constexpr SSwing kFirstSwing = {0.22, 20};
+constexpr SSwing kLaterSwing = {0.13, 12};
+
+double SwingGain(const SSwing& swing, double fAt) {
+    const double fLow = std::pow(10.0, -swing.fDepth / 20);
+    return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / swing.fSeconds));
+}
+
+double LateTremolo(size_t i) {
+    const double fAt = double(i) / kRate - kHeldSeconds;
+    if (fAt < 0) {
+        return 1;
+    }
+    if (fAt < kFirstSwing.fSeconds) {
+        return SwingGain(kFirstSwing, fAt);
+    }
+    return SwingGain(kLaterSwing, std::fmod(fAt - kFirstSwing.fSeconds, kLaterSwing.fSeconds));
+}
+
+}  // namespace
+
+// The first trough of a late tremolo comes further before the next than the tremolo's own
+// swings do, yet it is the tremolo's: the note goes on, and a note repeated after it is still
+// heard anew.
+TEST(TranscriptionTremolo, ALateTremoloDoesNotSplitANote) {
+    const std::vector<SPlayed> notes = {{79, 8}, {79, 8}, {81, 6}, {83, 4}, {83, 8}};
+    for (const double fQuarters : {80.0, 100.0, 120.0}) {
+        SCOPED_TRACE(fQuarters);
+        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, kRate, LateTremolo), kRate, fQuarters),
+                  notes);
+    }
+}
