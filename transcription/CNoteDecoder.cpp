@@ -38,6 +38,25 @@ constexpr double kNewNote = 0.3;
 // the pitch changes than where it stays; they are judged so from kMinChanges changes on.
 constexpr double kAttackContrast = 0.7;
 constexpr int kMinChanges = 4;
+// The tracker's doubt (1 - confidence) counts from kSureDoubt: a pitch heard surer than that is
+// as sure as any.
+constexpr double kSureDoubt = 0.02;
+// Confidence dips count in a recording where they set the eighths the other cues call new notes
+// apart from those they call held (the share of such pairs ordered rightly) better than
+// kLeastSeparation, fully from kLeastSeparation + kSeparationSpan; judged from kMinSaid eighths
+// that keep their pitch class and begin a note by the other cues.
+constexpr double kLeastSeparation = 0.8;
+constexpr double kSeparationSpan = 0.1;
+constexpr size_t kMinSaid = 2;
+// The other cues call a new note from this attack on.
+constexpr double kSaysNewNote = 0.5;
+// A dip counts from the size kQuietShare of the eighths held by the other cues stay below; fully
+// from kDipSpan of the way from there to the dip of an average new note, at least kLeastAbove
+// above it (the doubt doubled). Where new notes dip less than kLeastAbove beyond that size, the
+// dips are too like those within notes to tell anything.
+constexpr double kQuietShare = 0.95;
+constexpr double kDipSpan = 0.75;
+constexpr double kLeastAbove = 0.3;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
 // How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
@@ -69,6 +88,9 @@ struct CNoteDecoder::SSlot {
            fMiddleValley = 0;
     double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
     double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
+    // The pitch tracker's confidence: its median through the middle of the eighth, its least
+    // near the eighth's start, and how far it sank there below the note's own (see ConfidenceDip).
+    double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -96,6 +118,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
                 slot.keys[size_t(k)] += Vote(all[n].fKey, k);
             }
         }
+        slot.fConfidence = MedianConfidence(frames, first, last);
         const double nCount = std::max<double>(1, double(last) - double(first));
         slot.fVoiced /= nCount;
         for (double& v : slot.keys) {
@@ -114,6 +137,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
             strongest(kAttackFrom, kWaverFrom, &CPitchFrames::SFrame::fValley, kValleyFloor);
         slot.fMiddleValley =
             strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
+        slot.fLeastConfidence = Least(all, t + kAttackFrom * e, t + kWaverFrom * e);
         slot.fSteady = steady.At(t);
         slot.fStopping = steady.Stopping(t);
         slots.push_back(slot);
@@ -129,8 +153,11 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
             std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
                       slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag),
                       slot.fValley - std::max(slot.fMiddleValley, before.fMiddleValley)});
+        slot.fConfidenceDip =
+            ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence);
     }
     WeighAttacks(slots);
+    WeighConfidenceDips(slots);
     return slots;
 }
 
@@ -142,14 +169,10 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 // saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
 // it. A vibrato that stops and a steady pitch after it mark a new note in any case.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
-    const auto classOf = [](const SSlot& slot) {
-        const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
-        return *it >= 0.5 ? int(it - slot.keys.begin()) : -1;
-    };
     double fChange = 0, fStay = 0;
     int nChanges = 0, nStays = 0;
     for (size_t s = 1; s < slots.size(); ++s) {
-        const int nBefore = classOf(slots[s - 1]), nNow = classOf(slots[s]);
+        const int nBefore = ClassOf(slots[s - 1]), nNow = ClassOf(slots[s]);
         if (nBefore >= 0 && nNow >= 0) {
             (nBefore != nNow ? fChange : fStay) += slots[s].fAttack;
             ++(nBefore != nNow ? nChanges : nStays);
@@ -168,6 +191,96 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
         slot.fAttack =
             std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});
     }
+}
+
+// A voice that sings a note again without a break may show it neither in its level nor in its
+// pitch, but the tracker's confidence sinks for a moment where the voice sets off again. Whether
+// such dips mark new notes in this recording is judged where the other cues already tell: among
+// eighths that keep their pitch class, those the other cues call new notes must show larger dips
+// than those they call held (a whistle's, a cello's or a choir's confidence wavers as much
+// within its notes, a struck or tongued note shows no more than its level says). The dips then
+// add where the other cues are silent.
+void CNoteDecoder::WeighConfidenceDips(std::vector<SSlot>& slots) {
+    std::vector<double> said, held;
+    for (size_t s = 1; s < slots.size(); ++s) {
+        const int nClass = ClassOf(slots[s]);
+        if (nClass >= 0 && nClass == ClassOf(slots[s - 1]) && !IsLost(slots[s].fLeastConfidence)) {
+            (slots[s].fAttack >= kSaysNewNote ? said : held).push_back(slots[s].fConfidenceDip);
+        }
+    }
+    if (said.size() < kMinSaid || held.empty()) {
+        return;
+    }
+    std::sort(held.begin(), held.end());
+    double fOrdered = 0, fSaid = 0;
+    for (const double fDip : said) {
+        const auto below = std::lower_bound(held.begin(), held.end(), fDip);
+        const auto upTo = std::upper_bound(below, held.end(), fDip);
+        fOrdered += double(below - held.begin()) + 0.5 * double(upTo - below);
+        fSaid += fDip;
+    }
+    const double fSeparation = fOrdered / double(said.size() * held.size());
+    const double fWeight = std::clamp((fSeparation - kLeastSeparation) / kSeparationSpan, 0.0, 1.0);
+    const double fFloor =
+        held[std::min(held.size() - 1, size_t(kQuietShare * double(held.size())))];
+    const double fAbove = fSaid / double(said.size()) - fFloor;
+    if (fWeight <= 0 || fAbove < kLeastAbove) {
+        return;
+    }
+    const double fSpan = std::max(kLeastAbove, kDipSpan * fAbove);
+    for (SSlot& slot : slots) {
+        slot.fAttack = std::max(
+            slot.fAttack, fWeight * std::clamp((slot.fConfidenceDip - fFloor) / fSpan, 0.0, 1.0));
+    }
+}
+
+// How far the tracker's confidence sank from fOwn, the note's own, to fLeast: in orders of
+// magnitude of its doubt, which grows alike where a sure voice (0.99) or a less sure one
+// wavers. Where the pitch is lost altogether (a break, a whistle's tremolo, a noisy moment) the
+// level and the voicing tell what there is to tell; such a dip says nothing here.
+double CNoteDecoder::ConfidenceDip(double fOwn, double fLeast) {
+    if (IsLost(fLeast)) {
+        return 0;
+    }
+    return std::log10(std::max(kSureDoubt, 1 - fLeast) / std::max(kSureDoubt, 1 - fOwn));
+}
+
+bool CNoteDecoder::IsLost(double fConfidence) {
+    return fConfidence <= CPitchFrames::kMinConfidence;
+}
+
+// The pitch class most of the eighth's middle sounds, -1 where none does.
+int CNoteDecoder::ClassOf(const SSlot& slot) {
+    const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
+    return *it >= 0.5 ? int(it - slot.keys.begin()) : -1;
+}
+
+// The median confidence of the played frames from nFirst to nLast, 0 where none is played.
+double CNoteDecoder::MedianConfidence(const CPitchFrames& frames, size_t nFirst, size_t nLast) {
+    std::vector<float> confidences;
+    for (size_t n = nFirst; n < nLast; ++n) {
+        if (frames.IsPlayed(n)) {
+            confidences.push_back(frames.Frames()[n].fConfidence);
+        }
+    }
+    if (confidences.empty()) {
+        return 0;
+    }
+    const auto middle = confidences.begin() + std::ptrdiff_t(confidences.size() / 2);
+    std::nth_element(confidences.begin(), middle, confidences.end());
+    return *middle;
+}
+
+// The least confidence of the frames from fFrom to fTo seconds, 1 where there are none.
+double CNoteDecoder::Least(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo) {
+    const auto first = size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds));
+    const auto last =
+        std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
+    double fLeast = 1;
+    for (size_t n = first; n < last; ++n) {
+        fLeast = std::min(fLeast, double(all[n].fConfidence));
+    }
+    return fLeast;
 }
 
 // How strongly the cue shows in the frames from fFrom to fTo seconds: 0 up to fFloor dB, 1

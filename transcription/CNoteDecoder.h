@@ -36,6 +36,12 @@ private:
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
     static void WeighAttacks(std::vector<SSlot>& slots);
+    static void WeighConfidenceDips(std::vector<SSlot>& slots);
+    static double ConfidenceDip(double fOwn, double fLeast);
+    static bool IsLost(double fConfidence);
+    static int ClassOf(const SSlot& slot);
+    static double MedianConfidence(const CPitchFrames& frames, size_t nFirst, size_t nLast);
+    static double Least(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo);
     static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
                             float CPitchFrames::SFrame::*pCue, float fFloor);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
