@@ -34,6 +34,15 @@ constexpr float kDipFloor = 6;
 constexpr double kIgnoredAttack = 1.5;
 constexpr double kMissingAttack = 1.5;
 constexpr double kNewNote = 0.3;
+// A change to a neighbouring class (kNearClasses semitones apart or less) without an attack, where
+// the pitch glides on across the grid line rather than stepping, costs this much more: a voice that
+// sings near the quarter tone between two keys drifts over it and back within one note.
+constexpr double kGlideChange = 0.5;
+constexpr int kNearClasses = 1;
+// The middle of one eighth and the next glides from kGlideFrom semitones apart or less, steps
+// from kStepTo or more.
+constexpr double kGlideFrom = 0.3;
+constexpr double kStepTo = 0.5;
 // Attacks count fully where they are, on average, this much of their strength stronger where
 // the pitch changes than where it stays; they are judged so from kMinChanges changes on.
 constexpr double kAttackContrast = 0.7;
@@ -67,6 +76,33 @@ double Vote(float fKey, int nClass) {
     return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
 }
 
+// The median of the keys, their mean where there are two (keys must not be empty).
+double MedianKey(std::vector<float> keys) {
+    const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
+    std::nth_element(keys.begin(), middle, keys.end());
+    if (keys.size() % 2 == 1) {
+        return *middle;
+    }
+    return 0.5 * (double(*middle) + double(*std::max_element(keys.begin(), middle)));
+}
+
+// 1 where the pitch of one eighth's middle glides on into the next, 0 where it steps (apart by
+// octaves, as the tracker misreads them, or not at all heard in either).
+double Glide(const std::vector<float>& before, const std::vector<float>& after) {
+    if (before.empty() || after.empty()) {
+        return 0;
+    }
+    double d = MedianKey(after) - MedianKey(before);
+    d = std::abs(d - 12 * std::round(d / 12));
+    return std::clamp((kStepTo - d) / (kStepTo - kGlideFrom), 0.0, 1.0);
+}
+
+// How many semitones the pitch classes nFrom and nTo lie apart, up or down.
+int ClassDistance(int nFrom, int nTo) {
+    const int d = ((nTo - nFrom) % 12 + 12) % 12;
+    return std::min(d, 12 - d);
+}
+
 // States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
 constexpr int kStates = CNoteDecoder::kStates;
 static_assert(kStates == 1 + 2 * kKeys);
@@ -88,6 +124,7 @@ struct CNoteDecoder::SSlot {
            fMiddleValley = 0;
     double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
     double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
+    double fGlide = 0;     // 0 to 1: how surely the pitch glides on into it from the eighth before
     // The pitch tracker's confidence: its median through the middle of the eighth, its least
     // near the eighth's start, and how far it sank there below the note's own (see ConfidenceDip).
     double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
@@ -302,13 +339,7 @@ double CNoteDecoder::Strongest(const std::vector<CPitchFrames::SFrame>& all, dou
 // with the state each came from.
 CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, SFrom& from) {
     const int nBest = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
-    const int nBestKey = KeyOf(nBest);
-    int nOtherBest = 0;  // the best state of another key than nBest's
-    for (int i = 0; i < kStates; ++i) {
-        if (KeyOf(i) != nBestKey && cost[size_t(i)] < cost[size_t(nOtherBest)]) {
-            nOtherBest = i;
-        }
-    }
+    const double fGlideChange = kGlideChange * slot.fGlide * (1 - slot.fAttack);
     SCosts next;
     next[0] = cost[size_t(nBest)] + slot.fVoiced;
     from[0] = nBest;
@@ -317,11 +348,22 @@ CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, S
         const size_t nNew = size_t(1 + k), nHeld = size_t(1 + kKeys + k);
         // The same key again: only where an attack shows.
         const int nSame = cost[nNew] <= cost[nHeld] ? int(nNew) : int(nHeld);
-        const double fAgain = cost[size_t(nSame)] + kMissingAttack * (1 - slot.fAttack);
-        const int nOther = nBestKey == k ? nOtherBest : nBest;
-        const bool bAgain = fAgain < cost[size_t(nOther)];
-        next[nNew] = (bAgain ? fAgain : cost[size_t(nOther)]) + kNewNote + fHeard;
-        from[nNew] = bAgain ? nSame : nOther;
+        int nFrom = nSame;
+        double fFrom = cost[size_t(nSame)] + kMissingAttack * (1 - slot.fAttack);
+        for (int i = 0; i < kStates; ++i) {
+            const int nKey = KeyOf(i);
+            if (nKey == k) {
+                continue;
+            }
+            const bool bNear = nKey >= 0 && ClassDistance(nKey, k) <= kNearClasses;
+            const double f = cost[size_t(i)] + (bNear ? fGlideChange : 0);
+            if (f < fFrom) {
+                fFrom = f;
+                nFrom = i;
+            }
+        }
+        next[nNew] = fFrom + kNewNote + fHeard;
+        from[nNew] = nFrom;
         next[nHeld] = cost[size_t(nSame)] + kIgnoredAttack * slot.fAttack + fHeard;
         from[nHeld] = nSame;
     }
@@ -334,7 +376,10 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
     if (!grid.HasGrid()) {
         return notes;
     }
-    const std::vector<SSlot> slots = Observe(frames, grid);
+    std::vector<SSlot> slots = Observe(frames, grid);
+    for (size_t s = 1; s < slots.size(); ++s) {
+        slots[s].fGlide = Glide(slots[s - 1].heard, slots[s].heard);
+    }
     std::vector<SFrom> from(slots.size());
     SCosts cost;
     cost.fill(kInfinite);

@@ -39,6 +39,21 @@ std::vector<float> Legato(const std::vector<SBowed>& notes, double fQuarters, FG
     return samples;
 }
 
+// fSeconds of a voice whose fractional key at t seconds is fKeyAt(t), at an even level, after
+// half a second of silence and before another.
+template <typename FKeyAt>
+std::vector<float> Sung(double fSeconds, FKeyAt fKeyAt) {
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (size_t i = 0; i < size_t(fSeconds * kRate); ++i) {
+        const double t = double(i) / kRate;
+        fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKeyAt(t) - 69) / 12.0) / kRate;
+        samples.push_back(float(0.3 * std::min(1.0, t / 0.01) * std::sin(fPhase)));
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
 }  // namespace
 
 // A bow that swells into each note over 0.4 s and fades over its last 0.3 s, 16 dB each way:
@@ -101,4 +116,24 @@ TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOf
         EXPECT_EQ(result.notes[i].nLength, notes[i].second.nEighths) << i;
         EXPECT_EQ(result.notes[i].nKey, notes[i].second.nKey) << i;
     }
+}
+
+// A voice slides into a note from near the quarter tone below it and creeps up through it
+// without an attack: its first eighth reads the key below, yet the pitch only drifts across the
+// line between them, and the note is one. A legato step of a semitone, as plain and as quiet, is
+// still two notes.
+TEST(TranscriptionNoteDecoder, APitchDriftingOverTheQuarterToneIsOneNoteAStepIsTwo) {
+    constexpr double kQuarters = 80;
+    const double fEighth = 30.0 / kQuarters;
+    // 60 for two eighths, three eighths rising by 0.22 semitones each from 62.22, then 65.
+    const auto drifting = [&](double t) {
+        const double x = t / fEighth;
+        return x < 2 ? 60.0 : x < 5 ? 62.22 + 0.22 * (x - 2) : 65.0;
+    };
+    const std::vector<SBowed> drifted = {{60, 2}, {63, 3}, {65, 2}};
+    EXPECT_EQ(HeardNotes(Sung(7 * fEighth, drifting), kRate, kQuarters), drifted);
+    const std::vector<SBowed> stepped = {{60, 2}, {62, 1}, {63, 2}, {65, 2}};
+    EXPECT_EQ(HeardNotes(Legato(stepped, kQuarters, [](double, double) { return 0.0; }), kRate,
+                         kQuarters),
+              stepped);
 }
