@@ -125,6 +125,7 @@ struct CNoteDecoder::SSlot {
     double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
     double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
     double fGlide = 0;     // 0 to 1: how surely the pitch glides on into it from the eighth before
+    std::array<double, kKeys> keysBefore{};  // the keys of the eighth before, as keys
     // The pitch tracker's confidence: its median through the middle of the eighth, its least
     // near the eighth's start, and how far it sank there below the note's own (see ConfidenceDip).
     double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
@@ -356,7 +357,11 @@ CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, S
                 continue;
             }
             const bool bNear = nKey >= 0 && ClassDistance(nKey, k) <= kNearClasses;
-            const double f = cost[size_t(i)] + (bNear ? fGlideChange : 0);
+            // A rest in an eighth that still sounds the key is no way around the attack its
+            // note needs to begin again: a valley within a held note would part it in two.
+            const double fRestSounded =
+                i == 0 ? kMissingAttack * (1 - slot.fAttack) * slot.keysBefore[size_t(k)] : 0;
+            const double f = cost[size_t(i)] + (bNear ? fGlideChange : 0) + fRestSounded;
             if (f < fFrom) {
                 fFrom = f;
                 nFrom = i;
@@ -379,6 +384,7 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
     std::vector<SSlot> slots = Observe(frames, grid);
     for (size_t s = 1; s < slots.size(); ++s) {
         slots[s].fGlide = Glide(slots[s - 1].heard, slots[s].heard);
+        slots[s].keysBefore = slots[s - 1].keys;
     }
     std::vector<SFrom> from(slots.size());
     SCosts cost;

@@ -83,6 +83,20 @@ TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
     EXPECT_EQ(HeardNotes(Legato(notes, kQuarters, swelling), kRate, kQuarters), notes);
 }
 
+// A held note sinks by 20 dB for a quarter of a second across a grid line, as a voice taking
+// breath or a bow turning does: its pitch sounds on through the valley, so the valley is
+// neither a rest nor the start of a note again after one.
+TEST(TranscriptionNoteDecoder, AHeldNoteSinkingForAMomentIsNeitherRestNorNewNote) {
+    constexpr double kQuarters = 120;
+    const double fFrom = 3.1 * 30.0 / kQuarters;
+    const auto sinking = [&](double t, double) {
+        const double x = (t - fFrom) / 0.25;
+        return x > 0 && x < 1 ? -10 * (1 - std::cos(kTwoPi * x)) : 0.0;
+    };
+    const std::vector<SBowed> held = {{62, 8}};
+    EXPECT_EQ(HeardNotes(Legato(held, kQuarters, sinking), kRate, kQuarters), held);
+}
+
 // A voice lets each note go 40 ms before the next eighth and fades by 1 dB every 10 ms from
 // there, as a sung "Ooh" does: its release still sounds the note's pitch well into the rest
 // after it, yet the rest is heard, and the note keeps its length; the last note's too, held
