@@ -140,6 +140,9 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     // A sound that wavers of itself rises that much without a new note.
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
     const CSteadyStart steady(frames);
+    // A voice's or a bow's fade ends its note; a sampled or plucked note that does not waver
+    // decays as evenly while it is held.
+    const bool bFades = steady.Wavering() >= CSteadyStart::kLeastWavering;
     std::vector<SSlot> slots;
     // The last eighth may end a little past the recording, its middle must lie within it.
     for (double t = grid.EighthStart(0); t + 0.5 * e <= fEnd; t += e) {
@@ -147,7 +150,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         const auto first = size_t(std::max(0.0, std::ceil((t + kCoreFrom * e) / fFrame)));
         const auto last = std::min(all.size(), size_t(std::max(0.0, (t + kCoreTo * e) / fFrame)));
         for (size_t n = first; n < last; ++n) {
-            if (!frames.IsPlayed(n)) {
+            if (!frames.IsPlayed(n) || (bFades && frames.IsFadedOut(n))) {
                 continue;
             }
             slot.fVoiced += 1;

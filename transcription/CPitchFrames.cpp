@@ -31,6 +31,11 @@ constexpr float kSteepFall = 8;
 constexpr size_t kFallFrames = 4;
 // dB more a release falls within kFallFrames frames than the kFallFrames frames before.
 constexpr float kFasterFall = 3;
+// A voice let go fades by kEvenRange dB within kEvenFrames frames, rising by no more than
+// kEvenRise dB from one frame to the next on the way (the noise of the level's measurement).
+constexpr size_t kEvenFrames = 20;
+constexpr float kEvenRange = 12;
+constexpr float kEvenRise = 0.5f;
 // A bar is struck where the level rises by kStrikeRise dB or the pitch changes by more than
 // kStrikeStep semitones.
 constexpr float kStrikeRise = 6;
@@ -143,6 +148,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindSteadyRise();
     FindPlayed();
     CLevelCues::DropVibrato(m_frames, m_played);
+    FindFadedOut();
 }
 
 // aubio's window ends with the hop just given; the pitch is that of the window's middle, so
@@ -252,6 +258,34 @@ void CPitchFrames::FindPlayed() {
     m_played.assign(m_frames.size(), false);
     for (size_t n = 0; n < m_frames.size(); ++n) {
         m_played[n] = IsVoiced(n) && !IsTail(n, kReleaseRange);
+    }
+}
+
+// Where the level has fallen by kEvenRange dB over the last kEvenFrames frames, in each third
+// of them by at least half its share, and without rising on the way; and after it, until the
+// sound rises back to where that fall began (a new note). Neither a tremolo nor a vibrato
+// falls so long, nor does a notch after a steady level.
+void CPitchFrames::FindFadedOut() {
+    std::vector<bool> fadeEnds(m_frames.size(), false);
+    const size_t nThird = kEvenFrames / 3;
+    size_t nFalling = 0;
+    for (size_t n = 1; n < m_frames.size(); ++n) {
+        nFalling = m_frames[n].fLevel <= m_frames[n - 1].fLevel + kEvenRise ? nFalling + 1 : 0;
+        bool bEven = nFalling >= kEvenFrames;
+        for (size_t k = n - std::min(n, kEvenFrames); bEven && k + nThird <= n; k += nThird) {
+            bEven = m_frames[k].fLevel - m_frames[k + nThird].fLevel >= kEvenRange / 6;
+        }
+        fadeEnds[n] = bEven;
+    }
+    m_fadedOut.assign(m_frames.size(), false);
+    for (size_t n = 0; n < m_frames.size(); ++n) {
+        const size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
+        float fLoudest = m_frames[n].fLevel;
+        for (size_t k = n + 1; !m_fadedOut[n] && k-- > nFrom;) {
+            fLoudest = std::max(fLoudest, m_frames[k].fLevel);
+            m_fadedOut[n] =
+                fadeEnds[k] && fLoudest <= m_frames[k - kEvenFrames].fLevel - kEvenRange;
+        }
     }
 }
 

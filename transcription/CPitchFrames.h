@@ -42,6 +42,10 @@ public:
     // of a note let go that has fallen far already (a voice's or a bow's release sounds its
     // pitch well into the rest after the note, and makes the note an eighth too long).
     bool IsPlayed(size_t n) const { return n < m_played.size() && m_played[n]; }
+    // Whether frame n lies after an even fade from a level held: what a voice or a bow let go
+    // leaves sounding before it has fallen as far as a release must. A plucked string or a
+    // sampled note may decay as evenly while it is still held.
+    bool IsFadedOut(size_t n) const { return n < m_fadedOut.size() && m_fadedOut[n]; }
     // The pitch class a sounding frame holds: the median of the sounding frames around it, so
     // that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
     // -1 where too little sounds.
@@ -68,6 +72,7 @@ private:
     void RepairSubharmonics();
     void FindVoiced();
     void FindPlayed();
+    void FindFadedOut();
     size_t TailFrom(size_t n) const;
     bool IsTail(size_t n, float fRange) const;
     void BridgeSlowStarts();
@@ -76,6 +81,7 @@ private:
     std::vector<SFrame> m_frames;
     std::vector<bool> m_voiced;
     std::vector<bool> m_played;
+    std::vector<bool> m_fadedOut;
     float m_fPeak = -120;
     float m_fSteadyRise = 0;
     bool m_bCancelled = false;

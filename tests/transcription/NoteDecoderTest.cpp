@@ -97,14 +97,15 @@ TEST(TranscriptionNoteDecoder, AHeldNoteSinkingForAMomentIsNeitherRestNorNewNote
     EXPECT_EQ(HeardNotes(Legato(held, kQuarters, sinking), kRate, kQuarters), held);
 }
 
-// A voice lets each note go 40 ms before the next eighth and fades by 1 dB every 10 ms from
-// there, as a sung "Ooh" does: its release still sounds the note's pitch well into the rest
-// after it, yet the rest is heard, and the note keeps its length; the last note's too, held
-// longer than the half second a release is measured against, and fading to the end.
-TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
+namespace {
+
+// Notes at 120 a minute, each let go 40 ms before the end of its eighths and fading by fFade
+// dB a second from there, with a rest of one eighth after each; the last note fades to the
+// end. Sung with a vibrato of fVibrato semitones at 5.5 Hz. They must come back as played.
+void ExpectReleasesHeardRight(double fFade, double fVibrato) {
     constexpr double kQuarters = 120;
     const double fEighth = 30.0 / kQuarters;
-    // Onset and length in eighths; a rest of one eighth after each note.
+    // Onset and length in eighths.
     const std::vector<std::pair<int, SKeyLength>> notes = {
         {0, {64, 2}}, {3, {67, 4}}, {8, {65, 1}}, {10, {64, 3}}};
     std::vector<float> samples(size_t(kRate * (0.5 + 16 * fEighth)));
@@ -112,11 +113,14 @@ TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOf
         const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
         const double fLetGo = note.nEighths * fEighth - 0.04;
         const auto nFrom = size_t(kRate * (0.5 + nOnset * fEighth));
+        double fPhase = 0;
         for (size_t i = 0; nFrom + i < samples.size(); ++i) {
             const double t = double(i) / kRate;
             const double fGain =
-                std::min(1.0, t / 0.02) * std::pow(10.0, -std::max(0.0, t - fLetGo) * 100 / 20);
-            samples[nFrom + i] += float(0.3 * fGain * std::sin(kTwoPi * fHz * t));
+                std::min(1.0, t / 0.02) * std::pow(10.0, -std::max(0.0, t - fLetGo) * fFade / 20);
+            fPhase +=
+                kTwoPi * fHz * std::pow(2.0, fVibrato * std::sin(kTwoPi * 5.5 * t) / 12) / kRate;
+            samples[nFrom + i] += float(0.3 * fGain * std::sin(fPhase));
         }
     }
     const CRecording recording(kRate, std::move(samples));
@@ -130,6 +134,23 @@ TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOf
         EXPECT_EQ(result.notes[i].nLength, notes[i].second.nEighths) << i;
         EXPECT_EQ(result.notes[i].nKey, notes[i].second.nKey) << i;
     }
+}
+
+}  // namespace
+
+// A voice lets each note go and fades by 1 dB every 10 ms, as a sung "Ooh" does: its release
+// still sounds the note's pitch well into the rest after it, yet the rest is heard, and the
+// note keeps its length; the last note's too, held longer than the half second a release is
+// measured against, and fading to the end.
+TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
+    ExpectReleasesHeardRight(100, 0);
+}
+
+// A voice singing with vibrato lets go more softly, fading evenly by 0.7 dB every 10 ms
+// without the sudden fall of a release: it is still no more than 16 dB down through most of
+// the eighth after the note, and yet that eighth is a rest.
+TEST(TranscriptionNoteDecoder, AVoiceFadingEvenlyEndsItsNoteAsAReleaseDoes) {
+    ExpectReleasesHeardRight(70, 0.2);
 }
 
 // A voice slides into a note from near the quarter tone below it and creeps up through it
