@@ -75,11 +75,6 @@ TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
     }
 }
 
-// Without vibrato the same notes come back as well: the repeats are told by their own attacks.
-TEST(TranscriptionVibrato, TheSameNotesWithoutVibratoAreHeard) {
-    EXPECT_EQ(HeardNotes(Play(kNotes, 80, -1), kRate, 80), kNotes);
-}
-
 // Repeated notes whose pitch sinks where the sound breaks off between them, as a whistle's or a
 // recorder's does, are no vibrato: the silence still parts them.
 TEST(TranscriptionVibrato, NotesThatSinkInTheGapBetweenThemStayApart) {
