@@ -203,22 +203,3 @@ TEST(KantiloProgram, ImportNoticesGoToStandardError) {
     EXPECT_EQ(std::count(strErr.begin(), strErr.end(), '\n'), 5) << strErr;
     EXPECT_FALSE(fs::exists(dir.File("d.kt")));
 }
-
-// Files may grow to 8 KiB only, as on a full disk (the documents and scores are tried in
-// tst_pagecommandline): a song gets the sampler's own words for a target it cannot write, 1,
-// and the old file stays.
-TEST(KantiloProgram, FileSizeLimitIsReportedAndKeepsTheOldFile) {
-    ScratchDir dir;
-    const Bytes old(4000, 'a');
-    const std::string strLimit = "ulimit -f 16 &&";
-    const std::string strWave = dir.File("alt.wav");
-    WriteBytes(strWave, old);
-    const auto [nExit, strOut, strErr] = RunKantilo(
-        {fs::absolute(ExampleFile("beispiel.kt")).string(), "-o", strWave}, dir, strLimit);
-    EXPECT_EQ(nExit, 1);
-    EXPECT_NE(strErr.find("Die angegebene Zieldatei konnte nicht geschrieben werden!"),
-              std::string::npos)
-        << strErr;
-    EXPECT_EQ(ReadBytes(strWave), old);
-    EXPECT_EQ(dir.Names(), std::set<std::string>{"alt.wav"});
-}

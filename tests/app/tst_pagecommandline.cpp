@@ -89,17 +89,20 @@ private slots:
     // in every format the program reports it instead of being killed by SIGXFSZ, and the old
     // file survives.
     void aFullDiskKeepsTheOldFile() {
-        const QString page = SaveSong(m_dir.filePath(u"lied.kt"_s), 40);  // one picture
+        const QString page = SaveSong(m_dir.filePath(u"lied.kt"_s), 40);  // one picture, 20 s
         const QString song = SaveSong(m_dir.filePath(u"lang.kt"_s), 2000);
         for (const QString& name : {u"alt.pdf"_s, u"alt.svg"_s, u"alt.png"_s, u"alt.kt"_s,
-                                    u"alt.musicxml"_s, u"alt.mid"_s}) {
+                                    u"alt.musicxml"_s, u"alt.mid"_s, u"alt.wav"_s}) {
             const QString old = m_dir.filePath(name);
             const QByteArray oldBytes(4000, 'a');
             QVERIFY(WriteFile(old, oldBytes));
             const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
-            QCOMPARE(
-                Kantilo({name == u"alt.png"_s ? page : song, u"-o"_s, old}, u"ulimit -f 16;"_s),
-                u"1 Beim Zugriff auf "_s + old + u" wurde ein voller Datenträger gemeldet.\n"_s);
+            const bool wave = name == u"alt.wav"_s;  // a song says it in the sampler's words
+            QCOMPARE(Kantilo({name == u"alt.png"_s || wave ? page : song, u"-o"_s, old},
+                             u"ulimit -f 16;"_s),
+                     wave ? u"1 Die angegebene Zieldatei konnte nicht geschrieben werden!\n"_s
+                          : u"1 Beim Zugriff auf "_s + old +
+                                u" wurde ein voller Datenträger gemeldet.\n"_s);
             QCOMPARE(FileBytes(old), oldBytes);
             QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
         }
