@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "CBeatGrid.h"
+#include "CIntonationStep.h"
 #include "CPitchFrames.h"
 #include "CSteadyStart.h"
 
@@ -50,23 +51,28 @@ constexpr int kMinChanges = 4;
 // The tracker's doubt (1 - confidence) counts from kSureDoubt: a pitch heard surer than that is
 // as sure as any.
 constexpr double kSureDoubt = 0.02;
-// Confidence dips count in a recording where they set the eighths the other cues call new notes
-// apart from those they call held (the share of such pairs ordered rightly) better than
-// kLeastSeparation, fully from kLeastSeparation + kSeparationSpan; judged from kMinSaid eighths
-// that keep their pitch class and begin a note by the other cues.
+// A further cue (a dip of the confidence, a step of the pitch) counts in a recording where it sets
+// the eighths the other cues call new notes apart from those they call held (the share of such
+// pairs ordered rightly) better than kLeastSeparation, fully from kLeastSeparation +
+// kSeparationSpan; judged from kMinSaid eighths that keep their pitch class and begin a note by
+// the other cues.
 constexpr double kLeastSeparation = 0.8;
 constexpr double kSeparationSpan = 0.1;
 constexpr size_t kMinSaid = 2;
 // The other cues call a new note from this attack on.
 constexpr double kSaysNewNote = 0.5;
-// A dip counts from the size kQuietShare of the eighths held by the other cues stay below; fully
-// from kDipSpan of the way from there to the dip of an average new note, at least kLeastAbove
-// above it (the doubt doubled). Where new notes dip less than kLeastAbove beyond that size, the
-// dips are too like those within notes to tell anything.
+// A cue counts from the size kQuietShare of the eighths held by the other cues stay below; fully
+// from kCueSpan of the way from there to the cue of an average new note, at least the cue's least
+// span above it: kLeastDipAbove for a dip (the doubt doubled), kLeastStepAbove for a step. Where
+// new notes show the cue less than that beyond that size, it is too like the wavering within
+// notes to tell anything.
 constexpr double kQuietShare = 0.95;
-constexpr double kDipSpan = 0.75;
-constexpr double kLeastAbove = 0.3;
+constexpr double kCueSpan = 0.75;
+constexpr double kLeastDipAbove = 0.3;
+constexpr double kLeastStepAbove = 0.05;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
+// A cue that could not be told in an eighth.
+constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 
 // How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
 // quarter tone's half, not at all from three quarters of a semitone.
@@ -76,23 +82,13 @@ double Vote(float fKey, int nClass) {
     return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
 }
 
-// The median of the keys, their mean where there are two (keys must not be empty).
-double MedianKey(std::vector<float> keys) {
-    const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
-    std::nth_element(keys.begin(), middle, keys.end());
-    if (keys.size() % 2 == 1) {
-        return *middle;
-    }
-    return 0.5 * (double(*middle) + double(*std::max_element(keys.begin(), middle)));
-}
-
 // 1 where the pitch of one eighth's middle glides on into the next, 0 where it steps (apart by
 // octaves, as the tracker misreads them, or not at all heard in either).
 double Glide(const std::vector<float>& before, const std::vector<float>& after) {
     if (before.empty() || after.empty()) {
         return 0;
     }
-    double d = MedianKey(after) - MedianKey(before);
+    double d = CIntonationStep::MedianKey(after) - CIntonationStep::MedianKey(before);
     d = std::abs(d - 12 * std::round(d / 12));
     return std::clamp((kStepTo - d) / (kStepTo - kGlideFrom), 0.0, 1.0);
 }
@@ -129,6 +125,8 @@ struct CNoteDecoder::SSlot {
     // The pitch tracker's confidence: its median through the middle of the eighth, its least
     // near the eighth's start, and how far it sank there below the note's own (see ConfidenceDip).
     double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
+    // How far the pitch steps at the eighth's start, semitones (see CIntonationStep).
+    double fStep = kUnknown;
 };
 
 std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frames,
@@ -140,6 +138,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     // A sound that wavers of itself rises that much without a new note.
     const float fFloor = std::max(kAttackFloor, frames.SteadyRise());
     const CSteadyStart steady(frames);
+    const CIntonationStep intonation(frames);
     // A voice's or a bow's fade ends its note; a sampled or plucked note that does not waver
     // decays as evenly while it is held.
     const bool bFades = steady.Wavering() >= CSteadyStart::kLeastWavering;
@@ -181,6 +180,7 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
         slot.fLeastConfidence = Least(all, t + kAttackFrom * e, t + kWaverFrom * e);
         slot.fSteady = steady.At(t);
         slot.fStopping = steady.Stopping(t);
+        slot.fStep = std::abs(intonation.At(t));
         slots.push_back(slot);
     }
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
@@ -198,7 +198,8 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
             ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence);
     }
     WeighAttacks(slots);
-    WeighConfidenceDips(slots);
+    WeighCue(slots, &SSlot::fConfidenceDip, kLeastDipAbove);
+    WeighCue(slots, &SSlot::fStep, kLeastStepAbove);
     return slots;
 }
 
@@ -235,18 +236,18 @@ void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
 }
 
 // A voice that sings a note again without a break may show it neither in its level nor in its
-// pitch, but the tracker's confidence sinks for a moment where the voice sets off again. Whether
-// such dips mark new notes in this recording is judged where the other cues already tell: among
-// eighths that keep their pitch class, those the other cues call new notes must show larger dips
-// than those they call held (a whistle's, a cello's or a choir's confidence wavers as much
-// within its notes, a struck or tongued note shows no more than its level says). The dips then
-// add where the other cues are silent.
-void CNoteDecoder::WeighConfidenceDips(std::vector<SSlot>& slots) {
+// steady start, but the tracker's confidence sinks for a moment where the voice sets off again,
+// and the pitch steps to the new note's own tuning. Whether such a cue marks new notes in this
+// recording is judged where the other cues already tell: among eighths that keep their pitch
+// class, those the other cues call new notes must show the cue larger than those they call held
+// (a whistle's, a cello's or a choir's confidence wavers as much within its notes, a struck or
+// tongued note shows no more than its level says). The cue then adds where the others are silent.
+void CNoteDecoder::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove) {
     std::vector<double> said, held;
     for (size_t s = 1; s < slots.size(); ++s) {
         const int nClass = ClassOf(slots[s]);
-        if (nClass >= 0 && nClass == ClassOf(slots[s - 1]) && !IsLost(slots[s].fLeastConfidence)) {
-            (slots[s].fAttack >= kSaysNewNote ? said : held).push_back(slots[s].fConfidenceDip);
+        if (nClass >= 0 && nClass == ClassOf(slots[s - 1]) && !std::isnan(slots[s].*pCue)) {
+            (slots[s].fAttack >= kSaysNewNote ? said : held).push_back(slots[s].*pCue);
         }
     }
     if (said.size() < kMinSaid || held.empty()) {
@@ -254,24 +255,26 @@ void CNoteDecoder::WeighConfidenceDips(std::vector<SSlot>& slots) {
     }
     std::sort(held.begin(), held.end());
     double fOrdered = 0, fSaid = 0;
-    for (const double fDip : said) {
-        const auto below = std::lower_bound(held.begin(), held.end(), fDip);
-        const auto upTo = std::upper_bound(below, held.end(), fDip);
+    for (const double fCue : said) {
+        const auto below = std::lower_bound(held.begin(), held.end(), fCue);
+        const auto upTo = std::upper_bound(below, held.end(), fCue);
         fOrdered += double(below - held.begin()) + 0.5 * double(upTo - below);
-        fSaid += fDip;
+        fSaid += fCue;
     }
     const double fSeparation = fOrdered / double(said.size() * held.size());
     const double fWeight = std::clamp((fSeparation - kLeastSeparation) / kSeparationSpan, 0.0, 1.0);
     const double fFloor =
         held[std::min(held.size() - 1, size_t(kQuietShare * double(held.size())))];
     const double fAbove = fSaid / double(said.size()) - fFloor;
-    if (fWeight <= 0 || fAbove < kLeastAbove) {
+    if (fWeight <= 0 || fAbove < fLeastAbove) {
         return;
     }
-    const double fSpan = std::max(kLeastAbove, kDipSpan * fAbove);
+    const double fSpan = std::max(fLeastAbove, kCueSpan * fAbove);
     for (SSlot& slot : slots) {
-        slot.fAttack = std::max(
-            slot.fAttack, fWeight * std::clamp((slot.fConfidenceDip - fFloor) / fSpan, 0.0, 1.0));
+        if (!std::isnan(slot.*pCue)) {
+            slot.fAttack = std::max(slot.fAttack,
+                                    fWeight * std::clamp((slot.*pCue - fFloor) / fSpan, 0.0, 1.0));
+        }
     }
 }
 
@@ -281,7 +284,7 @@ void CNoteDecoder::WeighConfidenceDips(std::vector<SSlot>& slots) {
 // level and the voicing tell what there is to tell; such a dip says nothing here.
 double CNoteDecoder::ConfidenceDip(double fOwn, double fLeast) {
     if (IsLost(fLeast)) {
-        return 0;
+        return kUnknown;
     }
     return std::log10(std::max(kSureDoubt, 1 - fLeast) / std::max(kSureDoubt, 1 - fOwn));
 }

@@ -36,7 +36,7 @@ private:
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
     static void WeighAttacks(std::vector<SSlot>& slots);
-    static void WeighConfidenceDips(std::vector<SSlot>& slots);
+    static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove);
     static double ConfidenceDip(double fOwn, double fLeast);
     static bool IsLost(double fConfidence);
     static int ClassOf(const SSlot& slot);

@@ -5,35 +5,34 @@
 // twin (NAME-klang) of the first voice alone with rests for the cue notes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
-#include <set>
 
 #include "CMeasureReader.h"
 #include "ExchangeTestKit.h"
 
 namespace {
 
-const std::vector<std::string> kImported = {"zweiviertel-f-dur",
-                                            "dreiviertel-g-dur",
-                                            "sechsachtel-d-moll",
-                                            "es-dur",
-                                            "e-dur",
-                                            "a-moll-hoch",
-                                            "alla-breve",
-                                            "volten",
-                                            "da-capo-al-fine",
-                                            "klarinette-b",
-                                            "zweite-stimme",
-                                            "stichnoten",
-                                            "kurzer-takt",
-                                            "dal-segno-al-coda"};
-const std::vector<std::string> kRefused = {"sechzehntel-und-umfang"};
+const std::string kRefused = "sechzehntel-und-umfang";
 // The hand-written score, MuseScore's and MuseScore's compressed.
 const std::vector<std::string> kVariants = {".musicxml", "-ms.musicxml", "-ms.mxl"};
-const std::set<std::string> kWithTwin = {"zweite-stimme", "stichnoten"};
 
 std::string CorpusFile(const std::string& strName) {
     return SourceFile("tests/data/import/" + strName).string();
+}
+
+// The melodies of the corpus, each with its variants, by name; bRefused: the refused one too.
+std::vector<std::string> CorpusNames(bool bRefused = false) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(CorpusFile(""))) {
+        const std::string strFile = entry.path().filename().string();
+        const std::string strName = strFile.substr(0, strFile.size() - 7);
+        if (strFile.ends_with("-ms.mxl") && (bRefused || strName != kRefused)) {
+            names.push_back(strName);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // The import sounds as MuseScore plays the score: shifted by whole semitones only when a
@@ -65,15 +64,15 @@ TEST(ImportCorpus, EveryImportSoundsAsMuseScorePlaysIt) {
     }
     ScratchDir dir;
     std::string strJob = "[";
-    for (const std::string& strName : kImported) {
-        strJob +=
-            std::string(strJob.size() > 1 ? "," : "") + "{\"in\": \"" +
-            CorpusFile(strName + (kWithTwin.contains(strName) ? "-klang" : "") + ".musicxml") +
-            "\", \"out\": \"" + dir.File(strName + ".mid") + "\"}";
+    for (const std::string& strName : CorpusNames()) {
+        const std::string strTwin = CorpusFile(strName + "-klang.musicxml");
+        strJob += std::string(strJob.size() > 1 ? "," : "") + "{\"in\": \"" +
+                  (fs::exists(strTwin) ? strTwin : CorpusFile(strName + ".musicxml")) +
+                  "\", \"out\": \"" + dir.File(strName + ".mid") + "\"}";
     }
     std::ofstream(dir.File("job.json")) << strJob + "]";
     ASSERT_TRUE(Runs("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " + dir.File("job.json")));
-    for (const std::string& strName : kImported) {
+    for (const std::string& strName : CorpusNames()) {
         SCOPED_TRACE(strName);
         const std::vector<Sound> played = ReadMidi(dir.File(strName + ".mid")).sounds;
         for (const std::string& strVariant : kVariants) {
@@ -87,7 +86,7 @@ TEST(ImportCorpus, EveryImportSoundsAsMuseScorePlaysIt) {
 // the corpus that comes in is reported.
 TEST(ImportCorpus, CompressedScoresComeInAsTheirPlainTwins) {
     size_t nImported = 0, nTotal = 0;
-    for (const std::string& strName : kImported) {
+    for (const std::string& strName : CorpusNames()) {
         SCOPED_TRACE(strName);
         const CMusicXmlReader::SResult plain =
             CMusicXmlReader::Load(CorpusFile(strName + "-ms.musicxml"));
@@ -97,30 +96,29 @@ TEST(ImportCorpus, CompressedScoresComeInAsTheirPlainTwins) {
         EXPECT_EQ(packed.notices, plain.notices);
         EXPECT_EQ(packed.strTitle, plain.strTitle);
     }
-    for (const auto& names : {kImported, kRefused}) {
-        for (const std::string& strName : names) {
-            for (const std::string& strVariant : kVariants) {
-                ++nTotal;
-                nImported +=
-                    CMusicXmlReader::Load(CorpusFile(strName + strVariant)).pController != nullptr;
-            }
+    for (const std::string& strName : CorpusNames(true)) {
+        for (const std::string& strVariant : kVariants) {
+            ++nTotal;
+            nImported +=
+                CMusicXmlReader::Load(CorpusFile(strName + strVariant)).pController != nullptr;
         }
     }
     std::cout << "corpus: " << nImported << " of " << nTotal << " scores import\n";
-    EXPECT_EQ(nImported, kVariants.size() * kImported.size());
+    // All but the refused melody's, which is there.
+    EXPECT_EQ(nImported + kVariants.size(), nTotal);
+    EXPECT_GT(nImported, 0u);
 }
 
 // Sixteenths, a range no octave holds and notes below it: every reason, with its measure.
 TEST(ImportCorpus, ARefusedMelodyNamesEveryReason) {
     for (const std::string& strVariant : kVariants) {
         SCOPED_TRACE(strVariant);
-        EXPECT_EQ(
-            CMusicXmlReader::Load(CorpusFile("sechzehntel-und-umfang" + strVariant)).strMessage,
-            "Takt 1: Notenwerte kürzer als ein Achtel gibt es in Kantilo nicht.\n"
-            "Takt 2: Die Tonhöhe C6 gibt es in Kantilo nicht.\n"
-            "Takt 2: Die Tonhöhe E6 gibt es in Kantilo nicht.\n"
-            "Takt 3: Die Tonhöhe A3 gibt es in Kantilo nicht.\n"
-            "Takt 3: Die Tonhöhe F3 gibt es in Kantilo nicht.");
+        EXPECT_EQ(CMusicXmlReader::Load(CorpusFile(kRefused + strVariant)).strMessage,
+                  "Takt 1: Notenwerte kürzer als ein Achtel gibt es in Kantilo nicht.\n"
+                  "Takt 2: Die Tonhöhe C6 gibt es in Kantilo nicht.\n"
+                  "Takt 2: Die Tonhöhe E6 gibt es in Kantilo nicht.\n"
+                  "Takt 3: Die Tonhöhe A3 gibt es in Kantilo nicht.\n"
+                  "Takt 3: Die Tonhöhe F3 gibt es in Kantilo nicht.");
     }
 }
 

@@ -49,7 +49,8 @@ TEST(MusicXmlImport, ReadsWhatOtherProgramsWrite) {
     ExpectReadBack(Import(ScoreXml(Measure(Notes("E4/1")))), "E4/2");
 }
 
-// A reason without a measure is in measure 1.
+// A reason without a measure is in measure 1. A pitch is named the German way, a sharp, B flat,
+// a flat of a consonant (and in MusicXmlSound one of a vowel) and B natural each by its rule.
 TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
     const std::string strQuarter = Notes("C4/1");
     const std::string strEighths = "<attributes><divisions>4</divisions></attributes>";
@@ -57,9 +58,7 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
         {Measure(strQuarter) + Measure(strQuarter) + Measure(Notes("F#4/1")),
          "Takt 3: Die Tonhöhe Fis4 (F♯4) gibt es in Kantilo nicht."},
         {Measure(Notes("Bb4/1")), "Die Tonhöhe B4 (B♭4) gibt es in Kantilo nicht."},
-        {Measure(Notes("Ab4/1")), "Die Tonhöhe As4 (A♭4) gibt es in Kantilo nicht."},
         {Measure(Notes("Db4/1")), "Die Tonhöhe Des4 (D♭4) gibt es in Kantilo nicht."},
-        {Measure(Notes("D#4/1")), "Die Tonhöhe Dis4 (D♯4) gibt es in Kantilo nicht."},
         // Wider than Kantilo's range: the octave that leaves the fewest notes out is named.
         {Measure(Notes("C4/1 D4/1 C6/1")), "Die Tonhöhe C6 gibt es in Kantilo nicht."},
         {Measure(Notes("B3/1 A5/1 G5/1")), "Die Tonhöhe H3 (B3) gibt es in Kantilo nicht."},

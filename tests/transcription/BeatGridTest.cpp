@@ -15,10 +15,6 @@ constexpr uint32_t kRate = 22050;
 
 using SPlayed = SKeyLength;
 
-double Hz(double fKey) {
-    return 440.0 * std::pow(2.0, (fKey - 69) / 12.0);
-}
-
 // The notes at nQuarters a minute as Detached plays them; with fTremoloHz set, their level
 // swings that often a second between full and a tenth (20 dB).
 std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
@@ -41,7 +37,7 @@ std::vector<float> Legato(const std::vector<SPlayed>& notes, double fQuarters,
             pStarts->push_back(samples.size());
         }
         for (size_t k = 0; k < size_t(fEighth * note.nEighths * kRate); ++k) {
-            fPhase += kTwoPi * Hz(note.nKey) / kRate;
+            fPhase += kTwoPi * EqualTemperedHz(note.nKey) / kRate;
             samples.push_back(float(0.05 * std::sin(fPhase)));
         }
     }
@@ -139,8 +135,8 @@ TEST(TranscriptionBeatGrid, KeysTakingOverBetweenTheLinesSplitTheEighth) {
             const double fT = double(k) / kRate;
             const double fIn = std::min(1.0, fT / (bLegato ? kCrossFade : 0.01));
             const double fOut = bNextLegato || k < nSounding ? 1.0 : 0.0;
-            fPhase += kTwoPi * Hz(note.nKey) / kRate;
-            fOldPhase += kTwoPi * Hz(nOldKey) / kRate;
+            fPhase += kTwoPi * EqualTemperedHz(note.nKey) / kRate;
+            fOldPhase += kTwoPi * EqualTemperedHz(nOldKey) / kRate;
             const double fOld = bLegato ? (1 - fIn) * std::sin(fOldPhase) : 0;
             samples.push_back(float(0.3 * (fIn * fOut * std::sin(fPhase) + fOld)));
         }
@@ -170,7 +166,7 @@ TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
             for (size_t k = 0; k < nLength; ++k) {
                 const double fVibrato =
                     0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
-                fPhase += kTwoPi * Hz(note.nKey + fVibrato) / kRate;
+                fPhase += kTwoPi * EqualTemperedHz(note.nKey + fVibrato) / kRate;
                 const double fFade = std::min(
                     {1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
                 samples.push_back(float(0.3 * fFade * std::sin(fPhase)));

@@ -41,7 +41,7 @@ std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters,
         const auto nStart = samples.size();
         const auto nLength = size_t(fEighth * note.nEighths * kRate);
         const auto nSound = bGap ? nLength - size_t(0.04 * kRate) : nLength;
-        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const double fHz = EqualTemperedHz(note.nKey);
         if (bSwellDip) {
             dips.push_back(double(nStart) / kRate + kSwellDip);
         }
@@ -76,11 +76,7 @@ TEST(TranscriptionFlutter, TheDipOfASwellIsNoBeat) {
         options.bKeepKey = true;
         const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
         EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
-        std::vector<SKeyLength> heard;
-        for (const CNoteDecoder::SNote& note : result.notes) {
-            heard.push_back({int(note.nKey), int(note.nLength)});
-        }
-        EXPECT_EQ(heard, kNotes);
+        EXPECT_EQ(Heard(result), kNotes);
     }
 }
 

@@ -78,6 +78,11 @@ void WriteRecording(const std::string& strPath, int nFormat, int nRate, int nCha
 constexpr int kWave = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr double kTwoPi = 6.283185307179586;
 
+// The frequency of an equal-tempered key (A4 = 69; fractions for a pitch between keys).
+inline double EqualTemperedHz(double fKey) {
+    return 440.0 * std::pow(2.0, (fKey - 69) / 12.0);
+}
+
 // A note played or heard: its key (equal-tempered, A4 = 69) and its length in eighths.
 struct SKeyLength {
     int nKey = 0;
@@ -99,7 +104,7 @@ std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarte
     for (const SKeyLength& note : notes) {
         const auto nStart = samples.size();
         const auto nSound = size_t((fEighth * note.nEighths - 0.04) * nRate);
-        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
+        const double fHz = EqualTemperedHz(note.nKey);
         for (size_t i = 0; i < nSound; ++i) {
             const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
             samples.push_back(
@@ -111,6 +116,15 @@ std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarte
     return samples;
 }
 
+// The notes a transcription heard.
+inline std::vector<SKeyLength> Heard(const CTranscriber::SResult& result) {
+    std::vector<SKeyLength> heard;
+    for (const CNoteDecoder::SNote& note : result.notes) {
+        heard.push_back({int(note.nKey), int(note.nLength)});
+    }
+    return heard;
+}
+
 // The notes transcribed from samples at nRate a second, the tempo given and the key kept.
 inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t nRate,
                                           double fQuarters) {
@@ -118,12 +132,7 @@ inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t n
     CTranscriber::SOptions options;
     options.quarters = fQuarters;
     options.bKeepKey = true;
-    const CTranscriber::SResult result = CTranscriber::Transcribe(recording, options, "t");
-    std::vector<SKeyLength> heard;
-    for (const CNoteDecoder::SNote& note : result.notes) {
-        heard.push_back({int(note.nKey), int(note.nLength)});
-    }
-    return heard;
+    return Heard(CTranscriber::Transcribe(recording, options, "t"));
 }
 
 // A song by its name and as it is entered (a length of 10 more is a rest, "+" ties).

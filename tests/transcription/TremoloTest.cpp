@@ -27,13 +27,18 @@ struct SSwing {
 constexpr std::array<SSwing, 6> kSwings = {
     {{0.12, 14}, {0.15, 10.5}, {0.11, 10}, {0.16, 14}, {0.13, 10.5}, {0.14, 10.5}}};
 
+// The gain of a swing fAt seconds into it.
+double SwingGain(const SSwing& swing, double fAt) {
+    const double fLow = std::pow(10.0, -swing.fDepth / 20);
+    return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / swing.fSeconds));
+}
+
 // The gain of the tremolo i samples into a note: each note starts a new round of swings.
 double Tremolo(size_t i) {
     double fAt = double(i) / kRate;
     for (size_t s = 0;; s = (s + 1) % kSwings.size()) {
         if (fAt < kSwings[s].fSeconds) {
-            const double fLow = std::pow(10.0, -kSwings[s].fDepth / 20);
-            return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / kSwings[s].fSeconds));
+            return SwingGain(kSwings[s], fAt);
         }
         fAt -= kSwings[s].fSeconds;
     }
@@ -59,11 +64,6 @@ namespace {
 constexpr double kHeldSeconds = 0.45;
 constexpr SSwing kFirstSwing = {0.22, 20};
 constexpr SSwing kLaterSwing = {0.13, 12};
-
-double SwingGain(const SSwing& swing, double fAt) {
-    const double fLow = std::pow(10.0, -swing.fDepth / 20);
-    return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / swing.fSeconds));
-}
 
 double LateTremolo(size_t i) {
     const double fAt = double(i) / kRate - kHeldSeconds;

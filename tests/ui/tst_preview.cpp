@@ -189,9 +189,6 @@ private slots:
         QVERIFY(WriteFile(empty, QByteArray()));
         const std::tuple<QStringList, int, QString> cases[] = {
             {{example, u"--play"_s}, 1, u"kantilo: Keine Audioausgabe gefunden.\n"_s},
-            {{example, u"--play"_s, u"--instrument"_s, u"Klavier"_s, u"--quality=50"_s},
-             1,
-             u"kantilo: Keine Audioausgabe gefunden.\n"_s},
             {{example, u"--play"_s, u"--instrument"_s, u"Tuba"_s},
              1,
              u"Die angegebene Datei konnte nicht geöffnet werden!\n"_s},

@@ -3,14 +3,13 @@
 
 #include <QtTest>
 #include <cmath>
-#include <map>
 #include <optional>
 
 #include "CEngraving.h"
 #include "CGlyphPainter.h"
-#include "CPitchTable.h"
 #include "CScorePages.h"
 #include "CTakt.h"
+#include "SheetProbe.h"
 #include "ViewTestKit.h"
 
 namespace {
@@ -18,25 +17,10 @@ namespace {
 using SRow = CEngraving::SRow;
 using SNote = CEngraving::SNote;
 
-// Enters a song written as tokens: a length letter (e q h w), then the pitch's place in the
-// scale (0 = C4 ... 12 = A5) or "r" for a rest; "~" in front ties the note to the one before.
-// Tokens repeat times times.
-void Write(CKantiloDoc& doc, const QString& song, int times = 1) {
-    const std::map<QChar, ETool> lengths{
-        {u'e', ETool::eighth}, {u'q', ETool::quarter}, {u'h', ETool::half}, {u'w', ETool::whole}};
+// Enters the song (see SheetProbe's Enter) times times.
+void Write(CKantiloDoc& doc, const std::string& song, int times = 1) {
     for (int i = 0; i < times; ++i) {
-        for (QString token : song.split(' ', Qt::SkipEmptyParts)) {
-            const bool tie = token.startsWith(u'~');
-            token.remove(u'~');
-            ETool tool = lengths.at(token[0]);
-            int pitch = 5;
-            if (token.mid(1) == u"r"_s) {
-                tool = static_cast<ETool>(static_cast<int>(tool) + kRestToolOffset);
-            } else {
-                pitch = token.mid(1).toInt();
-            }
-            doc.AddNote(CPoint{0, CPitchTable::kScale[static_cast<size_t>(pitch)].nTop}, tool, tie);
-        }
+        Enter(doc, song);
     }
 }
 
@@ -89,8 +73,10 @@ private slots:
     // Songs of one, two and thirty pages, of quarters, eighths, rests and long notes.
     void barsStayWholeOnTheirRows() {
         for (const auto& [song, pages] :
-             {std::pair(u"q2 q4 h6"_s, 1), std::pair(u"e0 e2 e4 e5 q7 qr h9 w12"_s, 2),
-              std::pair(u"q5 er e4 e3 e2 h1 w0 ~h1 e2 e2 q3 e4 e5"_s, 30)}) {
+             {std::pair("E4/2 G4/2 B4/4", 1),
+              std::pair("C4/1 E4/1 G4/1 A4/1 C5/2 A4/12 E5/4 A5/8", 2),
+              std::pair("A4/2 A4/11 G4/1 F4/1 E4/1 D4/4 C4/8 D4/4+ E4/1 E4/1 F4/2 G4/1 A4/1",
+                        30)}) {
             CKantiloDoc doc;
             int pageCount = 0;
             while (pageCount < pages) {
@@ -116,10 +102,10 @@ private slots:
     // is justified like them.
     void lastRowIsNaturalUnlessNearlyFull() {
         CKantiloDoc doc;
-        Write(doc, u"q2 q4 q5 q7"_s, 20);
+        Write(doc, "E4/2 G4/2 A4/2 C5/2", 20);
         const size_t perRow = Engrave(doc).Rows()[1].bars.size();
         while (Engrave(doc).Rows().size() < 3 || Engrave(doc).Rows().back().bars.size() != 1) {
-            Write(doc, u"q2 q4 q5 q7"_s);
+            Write(doc, "E4/2 G4/2 A4/2 C5/2");
         }
         const CEngraving natural = Engrave(doc);
         const SRow& lone = natural.Rows().back();
@@ -127,7 +113,7 @@ private slots:
         for (size_t i = 1; i < lone.notes.size(); ++i) {
             QCOMPARE(lone.notes[i].x - lone.notes[i - 1].x, CEngraving::NaturalSpace(2));
         }
-        Write(doc, u"q2 q4 q5 q7"_s, static_cast<int>(perRow) - 1);
+        Write(doc, "E4/2 G4/2 A4/2 C5/2", static_cast<int>(perRow) - 1);
         const CEngraving full = Engrave(doc);
         QCOMPARE(full.Rows().size(), natural.Rows().size());
         QCOMPARE(full.Rows().back().staffEnd, CScorePages::kRowWidth);
@@ -138,7 +124,7 @@ private slots:
     // the last one too; a bar that just fits fills its row.
     void aBarTooLongForTheRowIsCompressed() {
         CKantiloDoc doc;
-        Write(doc, u"e0 e2 e4 e5 e7 e9 e11 e12"_s, 3);
+        Write(doc, "C4/1 E4/1 G4/1 A4/1 C5/1 E5/1 G5/1 A5/1", 3);
         for (const qreal width : {120.0, 200.0}) {
             const CEngraving score = Engrave(doc, width);
             QCOMPARE(score.Rows().size(), size_t(3));
@@ -152,9 +138,9 @@ private slots:
     // half runs to the row's end and the second starts before the note on the next row.
     void tiesRunFromHeadToHead() {
         CKantiloDoc doc;
-        Write(doc, u"q3"_s);
-        Write(doc, u"h9"_s, 60);  // every second half crosses a bar line and is split
-        Write(doc, u"q1 ~q1 h10 ~h10"_s);
+        Write(doc, "F4/2");
+        Write(doc, "E5/4", 60);  // every second half crosses a bar line and is split
+        Write(doc, "D4/2 D4/2+ F5/4 F5/4+");
         const CEngraving score = Engrave(doc);
         int tied = 0, ties = 0, breaks = 0;
         for (size_t r = 0; r < score.Rows().size(); ++r) {
@@ -207,10 +193,10 @@ private slots:
     // line asks (down when one above and one below are equally far).
     void eighthsAreBeamedByBeat() {
         CKantiloDoc doc;
-        Write(doc, u"e0 e12 e1 e11 e2 e9 e5 e3"_s);  // two halves of four
-        Write(doc, u"e0 e9 er e4 q4 e0 e2"_s);       // a pair, a lone eighth, a pair
-        Write(doc, u"e4 q5 e6 e3 e4 q4"_s);          // lone, lone, pair
-        Write(doc, u"q5 e3 e4 e9 e6 q5"_s);          // two pairs, not across the middle
+        Write(doc, "C4/1 A5/1 D4/1 G5/1 E4/1 E5/1 A4/1 F4/1");  // two halves of four
+        Write(doc, "C4/1 E5/1 A4/11 G4/1 G4/2 C4/1 E4/1");      // a pair, a lone eighth, a pair
+        Write(doc, "G4/1 A4/2 B4/1 F4/1 G4/1 G4/2");            // lone, lone, pair
+        Write(doc, "A4/2 F4/1 G4/1 E5/1 B4/1 A4/2");            // two pairs, not across the middle
         std::vector<std::vector<int32_t>> groups;
         std::vector<bool> stemsUp;
         const CEngraving score = Engrave(doc);

@@ -239,9 +239,6 @@ private slots:
                                      "Melodie klingt gleich.\nDie Melodie wurde von G-Dur nach "
                                      "C-Dur übertragen (eine Quarte höher)."_s
                                   << u"Abendwalzer"_s;
-        QTest::newRow("compressed, second voice")
-            << u"zweite-stimme-ms.mxl"_s << u"Nur die erste Stimme wurde übernommen."_s
-            << u"Zweistimmig"_s;
         QTest::newRow("nothing changed")
             << u"kurzer-takt.musicxml"_s << QString() << u"Choral mit geteiltem Takt"_s;
     }
