@@ -5,6 +5,7 @@
 #include <complex>
 #include <numbers>
 
+#include "COrderStatistics.h"
 #include "CPitchFrames.h"
 
 namespace {
@@ -160,10 +161,9 @@ double LevelCueWeight(const CPitchFrames& frames, const std::vector<size_t>& key
         return 1;
     }
     // The median: the odd repeated note within a held key is no swell of the sound's own.
-    const auto middle = stays.begin() + std::ptrdiff_t(stays.size() / 2);
-    std::nth_element(stays.begin(), middle, stays.end());
+    const double fStay = COrderStatistics::Median(stays.begin(), stays.end());
     fChange /= double(nChanges);
-    return fChange > 0 ? std::clamp((fChange - *middle) / (kCueContrast * fChange), 0.0, 1.0) : 0.0;
+    return fChange > 0 ? std::clamp((fChange - fStay) / (kCueContrast * fChange), 0.0, 1.0) : 0.0;
 }
 
 // Where the key beginning to hold at frame n began: right after the last frame of the key

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "COrderStatistics.h"
+
 namespace {
 // The moment before: from kBeforeFrom seconds before the start to kBeforeTo (a player lets the
 // note before go about so early), most of a vibrato's swing. The moment after: from kAfterFrom
@@ -22,17 +24,8 @@ double CIntonationStep::At(double t) const {
     if (before.size() < kLeastHeard || after.size() < kLeastHeard) {
         return std::numeric_limits<double>::quiet_NaN();
     }
-    const double d = MedianKey(after) - MedianKey(before);
+    const double d = COrderStatistics::MeanMedian(after) - COrderStatistics::MeanMedian(before);
     return d - 12 * std::round(d / 12);
-}
-
-double CIntonationStep::MedianKey(std::vector<float> keys) {
-    const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
-    std::nth_element(keys.begin(), middle, keys.end());
-    if (keys.size() % 2 == 1) {
-        return *middle;
-    }
-    return 0.5 * (double(*middle) + double(*std::max_element(keys.begin(), middle)));
 }
 
 // The keys of the frames from fFrom to fTo seconds that sound as played.

@@ -17,9 +17,6 @@ public:
     // beginning at t; NaN where too little sounds on either side to tell.
     double At(double t) const;
 
-    // The median of the keys, their mean where there are two (keys must not be empty).
-    static double MedianKey(std::vector<float> keys);
-
 private:
     std::vector<float> KeysIn(double fFrom, double fTo) const;
 

@@ -7,6 +7,7 @@
 
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
+#include "COrderStatistics.h"
 #include "CPitchFrames.h"
 #include "CSteadyStart.h"
 
@@ -88,7 +89,7 @@ double Glide(const std::vector<float>& before, const std::vector<float>& after) 
     if (before.empty() || after.empty()) {
         return 0;
     }
-    double d = CIntonationStep::MedianKey(after) - CIntonationStep::MedianKey(before);
+    double d = COrderStatistics::MeanMedian(after) - COrderStatistics::MeanMedian(before);
     d = std::abs(d - 12 * std::round(d / 12));
     return std::clamp((kStepTo - d) / (kStepTo - kGlideFrom), 0.0, 1.0);
 }
@@ -310,16 +311,19 @@ double CNoteDecoder::MedianConfidence(const CPitchFrames& frames, size_t nFirst,
     if (confidences.empty()) {
         return 0;
     }
-    const auto middle = confidences.begin() + std::ptrdiff_t(confidences.size() / 2);
-    std::nth_element(confidences.begin(), middle, confidences.end());
-    return *middle;
+    return COrderStatistics::Median(confidences.begin(), confidences.end());
+}
+
+// The frames from fFrom to fTo seconds, first and one past the last, within the recording.
+std::pair<size_t, size_t> CNoteDecoder::FramesBetween(const std::vector<CPitchFrames::SFrame>& all,
+                                                      double fFrom, double fTo) {
+    return {size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds)),
+            std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)))};
 }
 
 // The least confidence of the frames from fFrom to fTo seconds, 1 where there are none.
 double CNoteDecoder::Least(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo) {
-    const auto first = size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds));
-    const auto last =
-        std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
+    const auto [first, last] = FramesBetween(all, fFrom, fTo);
     double fLeast = 1;
     for (size_t n = first; n < last; ++n) {
         fLeast = std::min(fLeast, double(all[n].fConfidence));
@@ -331,9 +335,7 @@ double CNoteDecoder::Least(const std::vector<CPitchFrames::SFrame>& all, double 
 // from kAttackSpan dB above it.
 double CNoteDecoder::Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom,
                                double fTo, float CPitchFrames::SFrame::*pCue, float fFloor) {
-    const auto first = size_t(std::max(0.0, fFrom / CPitchFrames::kFrameSeconds));
-    const auto last =
-        std::min(all.size(), size_t(std::max(0.0, fTo / CPitchFrames::kFrameSeconds)));
+    const auto [first, last] = FramesBetween(all, fFrom, fTo);
     double fStrongest = 0;
     for (size_t n = first; n < last; ++n) {
         fStrongest = std::max(fStrongest,
@@ -432,7 +434,5 @@ int CNoteDecoder::OctaveOf(const std::vector<SSlot>& slots, const SNote& note) {
     if (octaves.empty()) {
         return note.nKey + 60;
     }
-    std::nth_element(octaves.begin(), octaves.begin() + std::ptrdiff_t(octaves.size() / 2),
-                     octaves.end());
-    return note.nKey + 12 * int(octaves[octaves.size() / 2]);
+    return note.nKey + 12 * int(COrderStatistics::Median(octaves.begin(), octaves.end()));
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "CPitchFrames.h"
@@ -40,6 +41,8 @@ private:
     static double ConfidenceDip(double fOwn, double fLeast);
     static bool IsLost(double fConfidence);
     static int ClassOf(const SSlot& slot);
+    static std::pair<size_t, size_t> FramesBetween(const std::vector<CPitchFrames::SFrame>& all,
+                                                   double fFrom, double fTo);
     static double MedianConfidence(const CPitchFrames& frames, size_t nFirst, size_t nLast);
     static double Least(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo);
     static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <utility>
 
+#include "COrderStatistics.h"
 #include "CPitchFrames.h"
 #include "CRecording.h"
 
@@ -67,10 +68,8 @@ bool COvertoneSpectrum::Read(size_t nMiddle) {
     for (size_t k = 0; k < m_norm.size(); k += kFloorStride) {
         m_sorted.push_back(m_norm[k]);
     }
-    const auto middle = m_sorted.begin() + std::ptrdiff_t(m_sorted.size() / 2);
-    std::nth_element(m_sorted.begin(), middle, m_sorted.end());
     m_fFloor = std::max(
-        *middle * std::pow(10.0, kAboveFloor / 20),
+        COrderStatistics::Median(m_sorted.begin(), m_sorted.end()) * std::pow(10.0, kAboveFloor / 20),
         *std::max_element(m_norm.begin(), m_norm.end()) * std::pow(10.0, -kBelowLoudest / 20));
     return true;
 }

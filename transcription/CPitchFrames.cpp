@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "CLevelCues.h"
+#include "COrderStatistics.h"
 #include "CRecording.h"
 #include "CStrikeTone.h"
 
@@ -234,10 +235,9 @@ void CPitchFrames::RepairSubharmonics() {
         if (keys.size() < kRepairReach || frame.fKey <= 0) {
             continue;
         }
-        const auto middle = keys.begin() + std::ptrdiff_t(keys.size() / 2);
-        std::nth_element(keys.begin(), middle, keys.end());
+        const float fMedian = COrderStatistics::Median(keys.begin(), keys.end());
         for (const float fBelow : {19.02f, 31.02f}) {
-            if (std::abs(*middle - fBelow - frame.fKey) < 0.5f) {
+            if (std::abs(fMedian - fBelow - frame.fKey) < 0.5f) {
                 frame.fKey += fBelow;
             }
         }
@@ -365,9 +365,7 @@ float CPitchFrames::HeldKey(size_t n) const {
     if (nKeys < kHoldReach + 1) {
         return -1;
     }
-    const auto middle = keys.begin() + std::ptrdiff_t(nKeys / 2);
-    std::nth_element(keys.begin(), middle, keys.begin() + std::ptrdiff_t(nKeys));
-    return *middle;
+    return COrderStatistics::Median(keys.begin(), keys.begin() + std::ptrdiff_t(nKeys));
 }
 
 // A steady pitch that follows another one or silence after a stretch of sound without a
@@ -378,9 +376,8 @@ void CPitchFrames::BridgeSlowStarts() {
         held[n] = HeldClass(n);
     }
     std::vector<float> levels = CLevelCues::Levels(m_frames);
-    const auto quiet = levels.begin() + std::ptrdiff_t(levels.size() / 20);
-    std::nth_element(levels.begin(), quiet, levels.end());
-    const float fQuiet = levels.empty() ? -120 : *quiet;
+    const float fQuiet =
+        levels.empty() ? -120 : COrderStatistics::Quantile(levels.begin(), levels.end(), 1, 20);
     size_t nSteadyEnd = 0;  // where the last steady stretch ended
     for (size_t n = 0; n < held.size();) {
         const auto [nEnd, nHeld] = StretchOf(held, n);
@@ -423,8 +420,6 @@ void CPitchFrames::FindSteadyRise() {
         }
     }
     if (!rises.empty()) {
-        const auto at = rises.begin() + std::ptrdiff_t(rises.size() * 9 / 10);
-        std::nth_element(rises.begin(), at, rises.end());
-        m_fSteadyRise = *at;
+        m_fSteadyRise = COrderStatistics::Quantile(rises.begin(), rises.end(), 9, 10);
     }
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "COrderStatistics.h"
+
 namespace {
 // The moment looked at: from 20 ms after the start (the note before may still sound to then)
 // for 13 frames, shorter than the delay (about 0.2 s) before a singer's vibrato sets in, and
@@ -34,9 +36,7 @@ CSteadyStart::CSteadyStart(const CPitchFrames& frames) : m_frames(frames) {
     if (ranges.empty()) {
         return;
     }
-    const auto middle = ranges.begin() + std::ptrdiff_t(ranges.size() / 2);
-    std::nth_element(ranges.begin(), middle, ranges.end());
-    m_fWavering = *middle;
+    m_fWavering = COrderStatistics::Median(ranges.begin(), ranges.end());
 }
 
 // The range of the keys the frames from nFirst on sound, an octave read wrongly folded
