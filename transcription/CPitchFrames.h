@@ -42,9 +42,9 @@ public:
     // of a note let go that has fallen far already (a voice's or a bow's release sounds its
     // pitch well into the rest after the note, and makes the note an eighth too long).
     bool IsPlayed(size_t n) const { return n < m_played.size() && m_played[n]; }
-    // Whether frame n lies after an even fade from a level held: what a voice or a bow let go
-    // leaves sounding before it has fallen as far as a release must. A plucked string or a
-    // sampled note may decay as evenly while it is still held.
+    // Whether frame n lies after an even fade: what a voice or a bow let go leaves sounding
+    // before it has fallen as far as a release must (IsPlayed). A plucked string or a sampled
+    // note may decay as evenly while it is still held: the caller tells where it applies.
     bool IsFadedOut(size_t n) const { return n < m_fadedOut.size() && m_fadedOut[n]; }
     // The pitch class a sounding frame holds: the median of the sounding frames around it, so
     // that vibrato and detuning do not read as new notes, and an octave read wrongly neither;
