@@ -44,6 +44,9 @@ constexpr float kClearTrough = 10;
 constexpr size_t kTremoloFrames = 16;
 constexpr size_t kTremoloOnsetFrames = 24;
 constexpr size_t kTremoloTroughs = 3;
+// A tremolo fades out rather than stops: within kTremoloFade frames after its last trough it
+// still swings, too shallow for a trough, yet rising as far as a soft note's start.
+constexpr size_t kTremoloFade = 2 * kTroughReach;
 // A vibrato (a bowed string's, five to seven swings a second) sinks the level where its pitch
 // is lowest, often as sharply as a new note would begin: a trough of the level kVibratoDepth dB
 // or deeper, where the pitch lies kVibratoSwing semitones or more below its highest within
@@ -231,9 +234,7 @@ void CLevelCues::DropTremolo() {
                    (nLast == nFirst ? nFirstGap : kTremoloFrames) &&
                std::none_of(m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
                             m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
-                            [this](const SFrame& frame) {
-                                return frame.fLevel < m_fPeak - CPitchFrames::kVoicedRange;
-                            })) {
+                            [this](const SFrame& frame) { return IsBreak(frame); })) {
             ++nLast;
         }
         const auto first = troughs.begin() + std::ptrdiff_t(nFirst);
@@ -241,10 +242,24 @@ void CLevelCues::DropTremolo() {
         if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
             std::any_of(first, last,
                         [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
-            ClearCues(*first - kTroughReach, troughs[nLast] + kTroughReach);
+            ClearCues(*first - kTroughReach, FadeEnd(troughs[nLast]));
         }
         nFirst = nLast + 1;
     }
+}
+
+// Where the cues of a tremolo whose last trough is at frame n end: its faded swings, never
+// past a break in the sound.
+size_t CLevelCues::FadeEnd(size_t n) const {
+    size_t nTo = n + kTroughReach;
+    while (nTo <= n + kTremoloFade && nTo < m_frames.size() && !IsBreak(m_frames[nTo])) {
+        ++nTo;
+    }
+    return nTo;
+}
+
+bool CLevelCues::IsBreak(const SFrame& frame) const {
+    return frame.fLevel < m_fPeak - CPitchFrames::kVoicedRange;
 }
 
 void CLevelCues::DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played) {
