@@ -44,6 +44,10 @@ constexpr float kClearTrough = 10;
 constexpr size_t kTremoloFrames = 16;
 constexpr size_t kTremoloOnsetFrames = 24;
 constexpr size_t kTremoloTroughs = 3;
+// A tremolo fades out rather than stops: after its last trough it still swings at its pace,
+// its troughs kFadedDepth dB or deeper, too shallow for a trough of the run, yet rising as far
+// as a soft note's start.
+constexpr float kFadedDepth = 5;
 // A vibrato (a bowed string's, five to seven swings a second) sinks the level where its pitch
 // is lowest, often as sharply as a new note would begin: a trough of the level kVibratoDepth dB
 // or deeper, where the pitch lies kVibratoSwing semitones or more below its highest within
@@ -231,9 +235,7 @@ void CLevelCues::DropTremolo() {
                    (nLast == nFirst ? nFirstGap : kTremoloFrames) &&
                std::none_of(m_frames.begin() + std::ptrdiff_t(troughs[nLast]),
                             m_frames.begin() + std::ptrdiff_t(troughs[nLast + 1]),
-                            [this](const SFrame& frame) {
-                                return frame.fLevel < m_fPeak - CPitchFrames::kVoicedRange;
-                            })) {
+                            [this](const SFrame& frame) { return IsBreak(frame); })) {
             ++nLast;
         }
         const auto first = troughs.begin() + std::ptrdiff_t(nFirst);
@@ -241,10 +243,29 @@ void CLevelCues::DropTremolo() {
         if (last - first >= std::ptrdiff_t(kTremoloTroughs) &&
             std::any_of(first, last,
                         [&levels](size_t n) { return TroughDepth(levels, n) >= kClearTrough; })) {
-            ClearCues(*first - kTroughReach, troughs[nLast] + kTroughReach);
+            ClearCues(*first - kTroughReach, FadeEnd(levels, troughs[nLast]));
         }
         nFirst = nLast + 1;
     }
+}
+
+// Where the cues of a tremolo whose last trough is at frame n end: after the fading swings that
+// follow it, never past a break in the sound.
+size_t CLevelCues::FadeEnd(const std::vector<float>& levels, size_t n) const {
+    for (size_t m = n + 1; m <= n + kTremoloFrames && m + kTroughReach < levels.size(); ++m) {
+        if (IsBreak(m_frames[m])) {
+            return m;
+        }
+        if (levels[m] <= levels[m - 1] && levels[m] < levels[m + 1] &&
+            TroughDepth(levels, m) >= kFadedDepth) {
+            n = m;
+        }
+    }
+    return n + kTroughReach + 1;
+}
+
+bool CLevelCues::IsBreak(const SFrame& frame) const {
+    return frame.fLevel < m_fPeak - CPitchFrames::kVoicedRange;
 }
 
 void CLevelCues::DropVibrato(std::vector<SFrame>& frames, const std::vector<bool>& played) {

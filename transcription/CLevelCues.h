@@ -33,6 +33,8 @@ private:
     void FindValleys();
     void DropTremolo();
     std::vector<size_t> Troughs() const;
+    size_t FadeEnd(const std::vector<float>& levels, size_t n) const;
+    bool IsBreak(const SFrame& frame) const;
     bool IsVibratoTrough(const std::vector<float>& levels, const std::vector<bool>& played,
                          size_t n) const;
     bool IsFlutter(const std::vector<float>& levels, size_t n) const;

@@ -89,3 +89,29 @@ TEST(TranscriptionTremolo, ALateTremoloDoesNotSplitANote) {
                   notes);
     }
 }
+
+namespace {
+
+// A tremolo that fades out rather than stops: after its deep swings one more, quicker swing
+// sinks too little for a trough, before the note holds steady.
+constexpr double kDeepSeconds = 0.7;
+constexpr SSwing kDeepSwing = {0.08, 14};
+constexpr SSwing kFadedSwing = {0.05, 8};
+
+double FadingTremolo(size_t i) {
+    const double fAt = double(i) / kRate;
+    if (fAt < kDeepSeconds) {
+        return SwingGain(kDeepSwing, std::fmod(fAt, kDeepSwing.fSeconds));
+    }
+    return fAt < kDeepSeconds + kFadedSwing.fSeconds ? SwingGain(kFadedSwing, fAt - kDeepSeconds)
+                                                     : 1;
+}
+
+}  // namespace
+
+// The faded swing after the tremolo's last deep trough rises as a soft note's start would, yet
+// it is the tremolo's: the note goes on.
+TEST(TranscriptionTremolo, AFadingTremoloDoesNotSplitANote) {
+    const std::vector<SPlayed> notes = {{81, 8}, {79, 4}, {79, 6}};
+    EXPECT_EQ(HeardNotes(Detached(notes, 120, kRate, FadingTremolo), kRate, 120), notes);
+}
