@@ -122,7 +122,7 @@ struct CNoteDecoder::SSlot {
     double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
     double fStopping = 0;  // 0 to 1: how surely a vibrato stops there
     double fGlide = 0;     // 0 to 1: how surely the pitch glides on into it from the eighth before
-    std::array<double, kKeys> keysBefore{};  // the keys of the eighth before, as keys
+    std::array<double, kKeys> keysBefore{};  // the keys of the eighth before
     // The pitch tracker's confidence: its median through the middle of the eighth, its least
     // near the eighth's start, and how far it sank there below the note's own (see ConfidenceDip).
     double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
