@@ -49,6 +49,9 @@ constexpr double kStepTo = 0.5;
 // the pitch changes than where it stays; they are judged so from kMinChanges changes on.
 constexpr double kAttackContrast = 0.7;
 constexpr int kMinChanges = 4;
+// A tremolo's swings are taken out of the attacks where that keeps this much of the attacks
+// where the pitch changes.
+constexpr double kKeptAtChanges = 0.95;
 // The tracker's doubt (1 - confidence) counts from kSureDoubt: a pitch heard surer than that is
 // as sure as any.
 constexpr double kSureDoubt = 0.02;
@@ -115,6 +118,7 @@ struct CNoteDecoder::SSlot {
     std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
     std::vector<float> heard;          // the keys of the middle frames that sound
     double fAttack = 0;                // 0 to 1: how surely a note begins with the eighth
+    double fUnswung = 0;  // the level's attack, less what a tremolo swings of itself around it
     // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
     // wavering in its middle.
     double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
@@ -187,21 +191,77 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
     // A rise counts as far as the sound before did not rise as much of itself in the middle of
     // its last eighth, a sag as far as it does not sag as much in the middle of the eighths on
     // either side (a whistle's tremolo, a choir's swell; a slow attack still rises after the
-    // start of its eighth). The sharp notch between two notes always counts.
+    // start of its eighth). The sharp notch between two notes counts but for a tremolo's swing
+    // (see DropSwings).
     for (size_t s = slots.size(); s-- > 0;) {
         SSlot& slot = slots[s];
         const SSlot& before = s > 0 ? slots[s - 1] : slot;
-        slot.fAttack =
-            std::max({slot.fNotch, slot.fRise - before.fMiddleRise,
-                      slot.fSag - std::max(slot.fMiddleSag, before.fMiddleSag),
-                      slot.fValley - std::max(slot.fMiddleValley, before.fMiddleValley)});
+        slot.fAttack = LevelAttack(slot, before, 0);
+        slot.fUnswung = LevelAttack(slot, before, Swing(slot, before, bFades));
         slot.fConfidenceDip =
             ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence);
     }
+    DropSwings(slots);
     WeighAttacks(slots);
     WeighCue(slots, &SSlot::fConfidenceDip, kLeastDipAbove);
     WeighCue(slots, &SSlot::fStep, kLeastStepAbove);
     return slots;
+}
+
+// The level's cues of a note beginning with slot, less fSwing: what the sound wavers of itself.
+double CNoteDecoder::LevelAttack(const SSlot& slot, const SSlot& before, double fSwing) {
+    return std::max({slot.fNotch - fSwing, slot.fRise - std::max(before.fMiddleRise, fSwing),
+                     slot.fSag - std::max({slot.fMiddleSag, before.fMiddleSag, fSwing}),
+                     slot.fValley - std::max({slot.fMiddleValley, before.fMiddleValley, fSwing})});
+}
+
+// How far a tremolo swings the level of itself at the start of slot: as far as the level swings
+// in the middle of the eighths on either side, unless the pitch begins steadily there (a new
+// note's) rather than wavering on through the grid line. Where the pitch does not waver at all,
+// nothing tells a note played again after a held one with a tremolo (a sampler's, an organ's)
+// from the tremolo's own swing: none is taken out.
+double CNoteDecoder::Swing(const SSlot& slot, const SSlot& before, bool bWavers) {
+    if (!bWavers) {
+        return 0;
+    }
+    return (1 - slot.fSteady) *
+           std::max({slot.fMiddleRise, slot.fMiddleSag, before.fMiddleRise, before.fMiddleSag});
+}
+
+// The mean of a cue where the pitch class changes from one eighth to the next and where it
+// stays, with the number of each.
+CNoteDecoder::SContrast CNoteDecoder::Contrast(const std::vector<SSlot>& slots,
+                                               double SSlot::*pCue) {
+    SContrast contrast;
+    for (size_t s = 1; s < slots.size(); ++s) {
+        const int nBefore = ClassOf(slots[s - 1]), nNow = ClassOf(slots[s]);
+        if (nBefore >= 0 && nNow >= 0) {
+            (nBefore != nNow ? contrast.fChange : contrast.fStay) += slots[s].*pCue;
+            ++(nBefore != nNow ? contrast.nChanges : contrast.nStays);
+        }
+    }
+    contrast.fChange /= std::max(1, contrast.nChanges);
+    contrast.fStay /= std::max(1, contrast.nStays);
+    return contrast;
+}
+
+// A whistle's or a bow's tremolo may swing the level within a held note as deep as the notch
+// between two notes. Its swings are taken out of the attacks where that sets the eighths whose
+// pitch changes apart from those whose pitch stays better than before and leaves the attacks
+// where the pitch changes all but whole; a voice that swells after each of its attacks would
+// lose the attacks of its new notes as well.
+void CNoteDecoder::DropSwings(std::vector<SSlot>& slots) {
+    const SContrast plain = Contrast(slots, &SSlot::fAttack);
+    const SContrast unswung = Contrast(slots, &SSlot::fUnswung);
+    const auto separation = [](const SContrast& contrast) {
+        return (contrast.fChange - contrast.fStay) / contrast.fChange;
+    };
+    if (plain.fChange > 0 && unswung.fChange > kKeptAtChanges * plain.fChange &&
+        separation(unswung) > separation(plain)) {
+        for (SSlot& slot : slots) {
+            slot.fAttack = slot.fUnswung;
+        }
+    }
 }
 
 // Where the pitch changes from one eighth to the next a new note surely begins; where it stays,
@@ -212,20 +272,11 @@ std::vector<CNoteDecoder::SSlot> CNoteDecoder::Observe(const CPitchFrames& frame
 // saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
 // it. A vibrato that stops and a steady pitch after it mark a new note in any case.
 void CNoteDecoder::WeighAttacks(std::vector<SSlot>& slots) {
-    double fChange = 0, fStay = 0;
-    int nChanges = 0, nStays = 0;
-    for (size_t s = 1; s < slots.size(); ++s) {
-        const int nBefore = ClassOf(slots[s - 1]), nNow = ClassOf(slots[s]);
-        if (nBefore >= 0 && nNow >= 0) {
-            (nBefore != nNow ? fChange : fStay) += slots[s].fAttack;
-            ++(nBefore != nNow ? nChanges : nStays);
-        }
-    }
+    const SContrast contrast = Contrast(slots, &SSlot::fAttack);
     // Too few changes to judge by: the level's cues count.
     double fWeight = 1;
-    if (nChanges >= kMinChanges && nStays > 0) {
-        fChange /= nChanges;
-        fStay /= nStays;
+    if (contrast.nChanges >= kMinChanges && contrast.nStays > 0) {
+        const double fChange = contrast.fChange, fStay = contrast.fStay;
         fWeight = fChange > 0
                       ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
                       : 0.0;

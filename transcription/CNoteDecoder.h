@@ -36,6 +36,14 @@ private:
     using SFrom = std::array<int, kStates>;
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    struct SContrast {
+        double fChange = 0, fStay = 0;
+        int nChanges = 0, nStays = 0;
+    };
+    static double LevelAttack(const SSlot& slot, const SSlot& before, double fSwing);
+    static double Swing(const SSlot& slot, const SSlot& before, bool bWavers);
+    static SContrast Contrast(const std::vector<SSlot>& slots, double SSlot::*pCue);
+    static void DropSwings(std::vector<SSlot>& slots);
     static void WeighAttacks(std::vector<SSlot>& slots);
     static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove);
     static double ConfidenceDip(double fOwn, double fLeast);

@@ -115,3 +115,55 @@ TEST(TranscriptionTremolo, AFadingTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{81, 8}, {79, 4}, {79, 6}};
     EXPECT_EQ(HeardNotes(Detached(notes, 120, kRate, FadingTremolo), kRate, 120), notes);
 }
+
+namespace {
+
+// A tremolo only in the middle of a long note, from kSwingsFrom to kSwingsTo seconds into it: a
+// run too short to be taken for a tremolo's, so its troughs stay in the level, as deep as the
+// notch between two notes.
+constexpr double kSwingsFrom = 0.625;
+constexpr double kSwingsTo = 1.375;
+constexpr SSwing kShortRunSwing = {0.125, 14};
+// The pitch swings this far (semitones) 5.5 times a second from 0.2 s into each note on.
+constexpr double kVibrato = 0.2;
+
+double ShortTremolo(double fAt, const SSwing& swing) {
+    fAt -= kSwingsFrom;
+    if (fAt < 0 || fAt >= kSwingsTo - kSwingsFrom) {
+        return 1;
+    }
+    return SwingGain(swing, std::fmod(fAt, swing.fSeconds));
+}
+
+// The notes as Detached plays them, with a vibrato and the short tremolo in each.
+std::vector<float> Whistled(const std::vector<SPlayed>& notes, double fQuarters,
+                            const SSwing& swing) {
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    for (const SPlayed& note : notes) {
+        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
+        double fPhase = 0;
+        for (size_t i = 0; i < nSound; ++i) {
+            const double fAt = double(i) / kRate;
+            const double fKey =
+                note.nKey + kVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, fAt - 0.2));
+            fPhase += kTwoPi * EqualTemperedHz(fKey) / kRate;
+            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
+            samples.push_back(float(0.3 * fFade * ShortTremolo(fAt, swing) * std::sin(fPhase)));
+        }
+        samples.resize(samples.size() + size_t(fEighth * note.nEighths * kRate) - nSound);
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+}  // namespace
+
+// The level swings as deep in the middle of the eighths around a trough as at the trough, and
+// the pitch wavers on through it: the trough is the sound's own swing, and the note goes on; the
+// notes around it, which begin with a steady pitch, still begin where they were played.
+TEST(TranscriptionTremolo, SwingsAsDeepInTheMiddleOfEighthsDoNotSplitANote) {
+    const std::vector<SPlayed> notes = {{81, 2}, {79, 2}, {79, 8}, {83, 2},
+                                        {81, 2}, {84, 8}, {79, 2}, {81, 4}};
+    EXPECT_EQ(HeardNotes(Whistled(notes, 120, kShortRunSwing), kRate, 120), notes);
+}
