@@ -4,14 +4,14 @@
 #include <cmath>
 #include <utility>
 
-#include "COvertoneSpectrum.h"
+#include "COvertones.h"
 
 namespace {
 // Frames looked at for the ratio, spread over the recording: enough for a clear majority, and
 // cheap beside reading the pitch of every frame.
 constexpr size_t kMaxFrames = 100;
 constexpr size_t kMinFrames = 20;
-// The same ratio, within COvertoneSpectrum::kSameCents, in at least kShare of the frames that
+// The same ratio, within COvertones::kSameCents, in at least kShare of the frames that
 // show one, in kLeastShare of all the frames looked at and in kMinShown of them (once a bar's
 // strike partial has died away, YIN hears the pitch itself, with no partial below); and none
 // a harmonic sound could show, within kHarmonicCents of a whole multiple (a pitch read an
@@ -21,7 +21,7 @@ constexpr double kLeastShare = 0.15;
 constexpr size_t kMinShown = 10;
 constexpr double kHarmonicCents = 40;
 constexpr int kHighestHarmonic = 8;
-constexpr double kSameCents = COvertoneSpectrum::kSameCents;
+constexpr double kSameCents = COvertones::kSameCents;
 // Two frames read the same key within this many semitones.
 constexpr float kSameKey = 0.1f;
 
@@ -60,7 +60,7 @@ double Prevailing(std::vector<double> cents, size_t nLookedAt) {
 // heard surely show between the pitch heard and the strongest partial below it, the pitch tuned
 // to. Returned is the ratio from there up to the loudest partial in the same frames, 0 where
 // they show none.
-double StrikeRatio(COvertoneSpectrum& spectrum, uint32_t nHop,
+double StrikeRatio(COvertones& spectrum, uint32_t nHop,
                    const std::vector<CPitchFrames::SFrame>& frames) {
     std::vector<size_t> heard;
     for (size_t n = 0; n < frames.size(); ++n) {
@@ -98,7 +98,7 @@ double StrikeRatio(COvertoneSpectrum& spectrum, uint32_t nHop,
 
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
                        std::vector<CPitchFrames::SFrame>& frames) {
-    COvertoneSpectrum spectrum(recording);
+    COvertones spectrum(recording);
     const double fCents = StrikeRatio(spectrum, nHop, frames);
     if (fCents == 0) {
         return false;

@@ -13,12 +13,12 @@ class CRecording;
 
 // The magnitude spectrum of a recording around any sample, and the partials that stand out in
 // it: over its median by a wide margin, and not far below its loudest partial.
-class COvertoneSpectrum {
+class COvertones {
 public:
     // Partials this many cents apart are the same.
     static constexpr double kSameCents = 30;
 
-    explicit COvertoneSpectrum(const CRecording& recording);
+    explicit COvertones(const CRecording& recording);
     // Reads the spectrum of the window around sample nMiddle; false where the window does not
     // fit into the recording.
     bool Read(size_t nMiddle);

@@ -1,4 +1,4 @@
-#include "COvertoneSpectrum.h"
+#include "COvertones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,10 +28,10 @@ constexpr size_t kFloorStride = 4;
 constexpr double kBelowLoudest = 35;
 // dB each partial of a pair may lie below those of the strongest pair, on average.
 constexpr double kPairRange = 30;
-constexpr double kSameCents = COvertoneSpectrum::kSameCents;
+constexpr double kSameCents = COvertones::kSameCents;
 }  // namespace
 
-COvertoneSpectrum::COvertoneSpectrum(const CRecording& recording) : m_samples(recording.Samples()) {
+COvertones::COvertones(const CRecording& recording) : m_samples(recording.Samples()) {
     while (m_nWindow * 1.5 < recording.Rate() * kWindowSeconds) {
         m_nWindow *= 2;
     }
@@ -46,7 +46,7 @@ COvertoneSpectrum::COvertoneSpectrum(const CRecording& recording) : m_samples(re
     m_magnitudes.resize(m_nWindow / 2 + 1);
 }
 
-bool COvertoneSpectrum::Read(size_t nMiddle) {
+bool COvertones::Read(size_t nMiddle) {
     if (!m_pFft || !m_pIn || !m_pOut || nMiddle < m_nWindow / 2 ||
         nMiddle + m_nWindow / 2 > m_samples.size()) {
         return false;
@@ -75,13 +75,13 @@ bool COvertoneSpectrum::Read(size_t nMiddle) {
 }
 
 // The peak's bin, refined between its neighbours (a parabola through the three).
-double COvertoneSpectrum::Refined(size_t k) const {
+double COvertones::Refined(size_t k) const {
     const double a = m_norm[k - 1], b = m_norm[k], c = m_norm[k + 1];
     const double fDenominator = a - 2 * b + c;
     return double(k) + (fDenominator < 0 ? 0.5 * (a - c) / fDenominator : 0.0);
 }
 
-double COvertoneSpectrum::CentsBelow(double fHz) const {
+double COvertones::CentsBelow(double fHz) const {
     const size_t nHeard = Bin(fHz);
     const auto nFrom = std::max<size_t>(2, size_t(fHz / kLowestRatio / m_fBinHz));
     const auto nTo = size_t(fHz / kHighestRatio / m_fBinHz);
@@ -101,7 +101,7 @@ double COvertoneSpectrum::CentsBelow(double fHz) const {
     return 1200 * std::log2(fHz / (Refined(nPeak) * m_fBinHz));
 }
 
-double COvertoneSpectrum::CentsAbove(double fHz) const {
+double COvertones::CentsAbove(double fHz) const {
     const size_t nFrom = Bin(fHz * kHighestRatio);
     const size_t nTo = std::min(m_norm.size() - 2, Bin(fHz * kHighestPartial));
     if (nTo <= nFrom + 1) {
@@ -116,7 +116,7 @@ double COvertoneSpectrum::CentsAbove(double fHz) const {
     return 1200 * std::log2(Refined(nPeak) * m_fBinHz / fHz);
 }
 
-bool COvertoneSpectrum::Holds(double fKey) const {
+bool COvertones::Holds(double fKey) const {
     const double fReach = std::pow(2.0, kSameCents / 1200);
     const size_t nLow = Bin(CPitchFrames::HzOf(fKey) / fReach),
                  nHigh = Bin(CPitchFrames::HzOf(fKey) * fReach);
@@ -131,7 +131,7 @@ bool COvertoneSpectrum::Holds(double fKey) const {
     return false;
 }
 
-double COvertoneSpectrum::PairedKey(double fRatio) const {
+double COvertones::PairedKey(double fRatio) const {
     const auto nFrom = std::max<size_t>(2, Bin(CPitchFrames::HzOf(CPitchFrames::kLowestKey)));
     const size_t nTo = Bin(CPitchFrames::HzOf(CPitchFrames::kHighestKey));
     const double fReach = std::pow(2.0, kSameCents / 1200);
