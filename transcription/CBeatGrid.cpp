@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "COrderStatistics.h"
+#include "CPitchClass.h"
 #include "CPitchFrames.h"
 
 namespace {
@@ -74,20 +75,16 @@ struct SKeyTrack {
     size_t nSilent = kGapFrames;
 };
 
-// Semitones between two keys' pitch classes (0 to 6).
-float ClassDistance(float fA, float fB) {
-    const float d = fA - fB;
-    return std::abs(d - 12 * std::round(d / 12));
-}
-
 // Whether a key clearly off the last one (not a detuned or wavering tone of it) begins to
 // hold at frame n.
 bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
-    return held[n] >= 0 && (fLastKey < 0 || ClassDistance(held[n], fLastKey) > kNewKeyDistance) &&
+    return held[n] >= 0 &&
+           (fLastKey < 0 || CPitchClass::Distance(held[n], fLastKey) > kNewKeyDistance) &&
            n + kStableFrames <= held.size() &&
-           std::all_of(
-               held.begin() + std::ptrdiff_t(n), held.begin() + std::ptrdiff_t(n + kStableFrames),
-               [&](float f) { return f >= 0 && ClassDistance(f, held[n]) < kSameKeyDistance; });
+           std::all_of(held.begin() + std::ptrdiff_t(n),
+                       held.begin() + std::ptrdiff_t(n + kStableFrames), [&](float f) {
+                           return f >= 0 && CPitchClass::Distance(f, held[n]) < kSameKeyDistance;
+                       });
 }
 
 // Keeps the gap of frames without a key before frame n, and forgets the key after a silence.
@@ -111,7 +108,7 @@ void FollowGap(SKeyTrack& track, const std::vector<float>& held, float fLevel, s
 // heard before a short gap and the level hardly dipped in that gap.
 double NewKeyWeight(const SKeyTrack& track, const CPitchFrames& frames, float fKey, size_t n) {
     if (track.fKey >= 0 || track.fBeforeGap < 0 || track.nGap >= kReturnFrames ||
-        ClassDistance(fKey, track.fBeforeGap) >= kSameKeyDistance) {
+        CPitchClass::Distance(fKey, track.fBeforeGap) >= kSameKeyDistance) {
         return 1;
     }
     const auto& all = frames.Frames();
@@ -179,11 +176,12 @@ size_t KeyStart(const SKeyTrack& track, size_t n, size_t nEarliest) {
 // Follows the key heard at frame n: a new key, or the key held drifting (a scoop into the
 // note, a slow drift or vibrato).
 void FollowKey(SKeyTrack& track, float fHeld, bool bNewKey, size_t n) {
-    if (bNewKey ||
-        (fHeld >= 0 && track.fKey >= 0 && ClassDistance(fHeld, track.fKey) < kSameKeyDistance)) {
+    if (bNewKey || (fHeld >= 0 && track.fKey >= 0 &&
+                    CPitchClass::Distance(fHeld, track.fKey) < kSameKeyDistance)) {
         track.fKey = fHeld;
     }
-    if (track.fKey >= 0 && fHeld >= 0 && ClassDistance(fHeld, track.fKey) < kSameKeyDistance) {
+    if (track.fKey >= 0 && fHeld >= 0 &&
+        CPitchClass::Distance(fHeld, track.fKey) < kSameKeyDistance) {
         track.nLastHeld = n;
     }
 }

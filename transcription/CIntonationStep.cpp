@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "COrderStatistics.h"
+#include "CPitchClass.h"
 
 namespace {
 // The moment before: from kBeforeFrom seconds before the start to kBeforeTo (a player lets the
@@ -24,8 +25,8 @@ double CIntonationStep::At(double t) const {
     if (before.size() < kLeastHeard || after.size() < kLeastHeard) {
         return std::numeric_limits<double>::quiet_NaN();
     }
-    const double d = COrderStatistics::MeanMedian(after) - COrderStatistics::MeanMedian(before);
-    return d - 12 * std::round(d / 12);
+    return CPitchClass::Interval(COrderStatistics::MeanMedian(after) -
+                                 COrderStatistics::MeanMedian(before));
 }
 
 // The keys of the frames from fFrom to fTo seconds that sound as played.

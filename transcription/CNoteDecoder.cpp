@@ -8,6 +8,7 @@
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
 #include "COrderStatistics.h"
+#include "CPitchClass.h"
 #include "CPitchFrames.h"
 #include "CSteadyStart.h"
 
@@ -81,9 +82,7 @@ constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 // How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
 // quarter tone's half, not at all from three quarters of a semitone.
 double Vote(float fKey, int nClass) {
-    double d = double(fKey) - nClass;
-    d -= 12 * std::round(d / 12);
-    return std::clamp(1.5 - 2 * std::abs(d), 0.0, 1.0);
+    return std::clamp(1.5 - 2 * CPitchClass::Distance(double(fKey), double(nClass)), 0.0, 1.0);
 }
 
 // 1 where the pitch of one eighth's middle glides on into the next, 0 where it steps (apart by
@@ -92,15 +91,9 @@ double Glide(const std::vector<float>& before, const std::vector<float>& after) 
     if (before.empty() || after.empty()) {
         return 0;
     }
-    double d = COrderStatistics::MeanMedian(after) - COrderStatistics::MeanMedian(before);
-    d = std::abs(d - 12 * std::round(d / 12));
+    const double d = CPitchClass::Distance(COrderStatistics::MeanMedian(after),
+                                           COrderStatistics::MeanMedian(before));
     return std::clamp((kStepTo - d) / (kStepTo - kGlideFrom), 0.0, 1.0);
-}
-
-// How many semitones the pitch classes nFrom and nTo lie apart, up or down.
-int ClassDistance(int nFrom, int nTo) {
-    const int d = ((nTo - nFrom) % 12 + 12) % 12;
-    return std::min(d, 12 - d);
 }
 
 // States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
@@ -415,7 +408,7 @@ CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, S
             if (nKey == k) {
                 continue;
             }
-            const bool bNear = nKey >= 0 && ClassDistance(nKey, k) <= kNearClasses;
+            const bool bNear = nKey >= 0 && CPitchClass::Distance(nKey, k) <= kNearClasses;
             // A rest in an eighth that still sounds the key is no way around the attack its
             // note needs to begin again: a valley within a held note would part it in two.
             const double fRestSounded =

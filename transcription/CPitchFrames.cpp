@@ -12,6 +12,7 @@
 
 #include "CLevelCues.h"
 #include "COrderStatistics.h"
+#include "CPitchClass.h"
 #include "CRecording.h"
 #include "CStrikeTone.h"
 
@@ -358,8 +359,8 @@ float CPitchFrames::HeldKey(size_t n) const {
     for (size_t k = n >= kHoldReach ? n - kHoldReach : 0; k <= n + kHoldReach; ++k) {
         if (IsVoiced(k)) {
             // Folded into one octave around the frame's own key, so that a median is possible.
-            const float fKey = m_frames[k].fKey;
-            keys[nKeys++] = fKey + 12 * std::round((m_frames[n].fKey - fKey) / 12);
+            const double fKey = m_frames[n].fKey;
+            keys[nKeys++] = float(fKey - CPitchClass::Interval(fKey - m_frames[k].fKey));
         }
     }
     if (nKeys < kHoldReach + 1) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "COrderStatistics.h"
+#include "CPitchClass.h"
 
 namespace {
 // The moment looked at: from 20 ms after the start (the note before may still sound to then)
@@ -53,7 +54,7 @@ double CSteadyStart::RangeFrom(size_t nFirst) const {
         if (nHeard == 0) {
             fRef = fLow = fHigh = fKey;
         }
-        fKey -= 12 * std::round((fKey - fRef) / 12);
+        fKey = fRef + CPitchClass::Interval(fKey - fRef);
         fLow = std::min(fLow, fKey);
         fHigh = std::max(fHigh, fKey);
         ++nHeard;
