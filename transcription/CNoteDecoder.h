@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
+#include "CEighthCues.h"
 #include "CPitchFrames.h"
 
 class CBeatGrid;
@@ -28,32 +28,12 @@ public:
     static std::vector<SNote> Decode(const CPitchFrames& frames, const CBeatGrid& grid);
 
     // Rest, a new note of each pitch class, each class held.
-    static constexpr int kStates = 1 + 2 * 12;
+    static constexpr int kStates = 1 + 2 * CEighthCues::kKeys;
 
 private:
-    struct SSlot;
+    using SSlot = CEighthCues::SSlot;
     using SCosts = std::array<double, kStates>;
     using SFrom = std::array<int, kStates>;
     static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
-    static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
-    struct SContrast {
-        double fChange = 0, fStay = 0;
-        int nChanges = 0, nStays = 0;
-    };
-    static double LevelAttack(const SSlot& slot, const SSlot& before, double fSwing);
-    static double Swing(const SSlot& slot, const SSlot& before, bool bWavers);
-    static SContrast Contrast(const std::vector<SSlot>& slots, double SSlot::*pCue);
-    static void DropSwings(std::vector<SSlot>& slots);
-    static void WeighAttacks(std::vector<SSlot>& slots);
-    static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove);
-    static double ConfidenceDip(double fOwn, double fLeast);
-    static bool IsLost(double fConfidence);
-    static int ClassOf(const SSlot& slot);
-    static std::pair<size_t, size_t> FramesBetween(const std::vector<CPitchFrames::SFrame>& all,
-                                                   double fFrom, double fTo);
-    static double MedianConfidence(const CPitchFrames& frames, size_t nFirst, size_t nLast);
-    static double Least(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo);
-    static double Strongest(const std::vector<CPitchFrames::SFrame>& all, double fFrom, double fTo,
-                            float CPitchFrames::SFrame::*pCue, float fFloor);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
 };
