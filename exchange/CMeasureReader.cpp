@@ -317,8 +317,13 @@ void CMeasureReader::ReadNote(const pugi::xml_node& note, SCursor& cursor, SMeas
         Refuse("Triolen und andere N-tolen gibt es in Kantilo nicht.");
         return;
     }
+    AddEvent(note, *fQuarters, measure);
+}
+
+// The note or rest of our voice as an event of the measure, where its length is whole eighths.
+void CMeasureReader::AddEvent(const pugi::xml_node& note, double fQuarters, SMeasure& measure) {
     SEvent event;
-    const std::optional<int32_t> nEighths = Eighths(*fQuarters);
+    const std::optional<int32_t> nEighths = Eighths(fQuarters);
     event.nEighths = nEighths.value_or(0);
     ReadPitch(note, event);
     // A tie counts when both of its ends are there.

@@ -92,6 +92,7 @@ private:
     void ReadTime(const pugi::xml_node& time);
     void ReadKey(const pugi::xml_node& key);
     void ReadNote(const pugi::xml_node& note, SCursor& cursor, SMeasure& measure);
+    void AddEvent(const pugi::xml_node& note, double fQuarters, SMeasure& measure);
     void ReadPitch(const pugi::xml_node& note, SEvent& event);
     void ReadBarline(const pugi::xml_node& barline, SMarks& marks);
     static void ReadSound(const pugi::xml_node& sound, SMarks& marks);

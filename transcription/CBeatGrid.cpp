@@ -214,6 +214,15 @@ size_t RiseStart(const std::vector<CPitchFrames::SFrame>& all, size_t n, size_t 
     return nStart;
 }
 
+// The key each frame holds (see CPitchFrames::HeldKey).
+std::vector<float> HeldKeys(const CPitchFrames& frames) {
+    std::vector<float> held(frames.Frames().size());
+    for (size_t n = 0; n < held.size(); ++n) {
+        held[n] = frames.HeldKey(n);
+    }
+    return held;
+}
+
 }  // namespace
 
 CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters) {
@@ -235,10 +244,7 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
 // and where the level jumps while a key holds (a repeated note).
 void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     const auto& all = frames.Frames();
-    std::vector<float> held(all.size());
-    for (size_t n = 0; n < all.size(); ++n) {
-        held[n] = frames.HeldKey(n);
-    }
+    const std::vector<float> held = HeldKeys(frames);
     SKeyTrack track;
     size_t nLastOnset = 0;
     std::vector<size_t> keyStarts;

@@ -193,22 +193,8 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
         note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
         keys.push_back(note.nKey);
     }
-    std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
-    // A note heard an octave off (or a stray one) can make the melody too wide for Kantilo:
-    // the lowest note goes an octave up or the highest one down, whichever narrows the
-    // melody more, as long as that helps.
     size_t nFolded = 0;
-    while (!shift && nFolded < keys.size()) {
-        const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
-        const auto fold = FoldingNarrows(keys, low, high);
-        if (fold == keys.end()) {
-            break;
-        }
-        *fold += fold == low ? 12 : -12;
-        notes[size_t(fold - keys.begin())].nKey = *fold;
-        ++nFolded;
-        shift = CTransposition::IntoC(nFifths, keys);
-    }
+    const std::optional<int> shift = FoldIntoRange(notes, keys, nFifths, nFolded);
     if (!shift) {
         result.strMessage = "Die Melodie in " + Quoted(strName) +
                             " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
@@ -221,6 +207,35 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
     if (!strShift.empty()) {
         strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
     }
+    SayMoves(result, nFolded, nMoved);
+    return true;
+}
+
+// The shift into C of the notes' keys (in keys too), where need be after folding single notes
+// by an octave (counted in nFolded); none where no folding brings them into Kantilo's range.
+std::optional<int> CTranscriber::FoldIntoRange(std::vector<CNoteDecoder::SNote>& notes,
+                                               std::vector<int>& keys, int nFifths,
+                                               size_t& nFolded) {
+    std::optional<int> shift = CTransposition::IntoC(nFifths, keys);
+    // A note heard an octave off (or a stray one) can make the melody too wide for Kantilo:
+    // the lowest note goes an octave up or the highest one down, whichever narrows the
+    // melody more, as long as that helps.
+    while (!shift && nFolded < keys.size()) {
+        const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
+        const auto fold = FoldingNarrows(keys, low, high);
+        if (fold == keys.end()) {
+            break;
+        }
+        *fold += fold == low ? 12 : -12;
+        notes[size_t(fold - keys.begin())].nKey = *fold;
+        ++nFolded;
+        shift = CTransposition::IntoC(nFifths, keys);
+    }
+    return shift;
+}
+
+// The notices of notes folded by an octave and of notes moved into the scale.
+void CTranscriber::SayMoves(SResult& result, size_t nFolded, size_t nMoved) {
     if (nFolded > 0) {
         result.notices.push_back(std::to_string(nFolded) +
                                  (nFolded == 1 ? " Ton wurde" : " Töne wurden") +
@@ -232,7 +247,6 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
                                  " neben der Tonleiter und wurde" + (nMoved == 1 ? "" : "n") +
                                  " um einen Halbton tiefer gesetzt.");
     }
-    return true;
 }
 
 // Moves the notes into C and Kantilo's range, says so, and lets the importer enter them.

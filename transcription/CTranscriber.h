@@ -46,4 +46,7 @@ private:
     static void Enter(SResult& result, const SOptions& options, const std::string& strName);
     static bool MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
                           std::string& strNotice, const std::string& strName);
+    static std::optional<int> FoldIntoRange(std::vector<CNoteDecoder::SNote>& notes,
+                                            std::vector<int>& keys, int nFifths, size_t& nFolded);
+    static void SayMoves(SResult& result, size_t nFolded, size_t nMoved);
 };

@@ -69,6 +69,14 @@ QImage CToolbarIconPainter::Render(int commandId, qreal devicePixelRatio) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.scale(dpr, dpr);
     painter.setPen(Qt::black);
+    Draw(painter, commandId);
+    painter.end();
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
+// The picture of the command, on the kWidth by kHeight field.
+void CToolbarIconPainter::Draw(QPainter& painter, int commandId) {
     switch (commandId) {
         case ID_FILE_NEW:
             DrawNewPage(painter);
@@ -108,9 +116,6 @@ QImage CToolbarIconPainter::Render(int commandId, qreal devicePixelRatio) {
             DrawStop(painter);
             break;
     }
-    painter.end();
-    image.setDevicePixelRatio(dpr);
-    return image;
 }
 
 void CToolbarIconPainter::DrawNewPage(QPainter& painter) {

@@ -17,6 +17,7 @@ public:
     static QImage Render(int commandId, qreal devicePixelRatio);
 
 private:
+    static void Draw(QPainter& painter, int commandId);
     static void DrawNewPage(QPainter& painter);
     static void DrawOpenFolder(QPainter& painter);
     static void DrawDiskette(QPainter& painter);
