@@ -36,8 +36,8 @@ private slots:
     // No sound server can be reached: every sound fails with the message.
     void initTestCase() { qputenv("PULSE_SERVER", "unix:/nonexistent/kantilo-no-server"); }
 
-    // The new entries come after the specified ones, each text once; the preview button
-    // after the fifteen specified buttons.
+    // The preview's entries come after the sampler's first four, each text once; its button
+    // after the toolbar's first fifteen.
     void menuAndToolbar() {
         CPreviewFixture f;
         const QList<QAction*> menus = f.frame.menuBar()->actions();
