@@ -31,6 +31,11 @@ constexpr float kDipFloor = 6;
 // from kStepTo or more.
 constexpr double kGlideFrom = 0.3;
 constexpr double kStepTo = 0.5;
+// A step of the pitch by up to kRetuneFrom semitones at a grid line is the wobble of one tuning;
+// it is a note tuned afresh fully from kRetuneFrom + kRetuneSpan (below kStepTo: a larger step
+// within one pitch class is the tracker's misreading).
+constexpr double kRetuneFrom = 0.1;
+constexpr double kRetuneSpan = 0.1;
 // Attacks count fully where they are, on average, this much of their strength stronger where
 // the pitch changes than where it stays; they are judged so from kMinChanges changes on.
 constexpr double kAttackContrast = 0.7;
@@ -167,9 +172,11 @@ void CEighthCues::Compare(std::vector<SSlot>& slots, bool bFades) {
         }
     }
     DropSwings(slots);
-    WeighAttacks(slots);
+    const double fLevelWeight = WeighAttacks(slots);
     WeighCue(slots, &SSlot::fConfidenceDip, kLeastDipAbove);
     WeighCue(slots, &SSlot::fStep, kLeastStepAbove);
+    WeighLateRise(slots, fLevelWeight);
+    AddRetunings(slots);
 }
 
 // 1 where the pitch of one eighth's middle glides on into the next, 0 where it steps (apart by
@@ -245,20 +252,63 @@ void CEighthCues::DropSwings(std::vector<SSlot>& slots) {
 // choir singing a note again shows it in nothing else); where the level marks the notes (a
 // saxophone's tongue), a vibrato that pauses for a moment within a held note would only split
 // it. A vibrato that stops and a steady pitch after it mark a new note in any case.
-void CEighthCues::WeighAttacks(std::vector<SSlot>& slots) {
+double CEighthCues::WeighAttacks(std::vector<SSlot>& slots) {
     const SContrast contrast = Contrast(slots, &SSlot::fAttack);
     // Too few changes to judge by: the level's cues count.
-    double fWeight = 1;
-    if (contrast.nChanges >= kMinChanges && contrast.nStays > 0) {
-        const double fChange = contrast.fChange, fStay = contrast.fStay;
-        fWeight = fChange > 0
-                      ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
-                      : 0.0;
-    }
+    const double fWeight = IsJudged(contrast) ? ContrastWeight(contrast) : 1;
     for (SSlot& slot : slots) {
         slot.fAttack =
             std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});
     }
+    return fWeight;
+}
+
+// A note tuned afresh begins whatever the other cues say. It is added after the further cues
+// are judged: it rests on the pitch's step, which must not vouch for itself.
+void CEighthCues::AddRetunings(std::vector<SSlot>& slots) {
+    for (SSlot& slot : slots) {
+        slot.fAttack = std::max(slot.fAttack, Retuned(slot));
+    }
+}
+
+// How surely the note beginning with slot is tuned afresh: its pitch begins steadily a little off
+// where the note before was let go. Either alone is common within a held note (a vibrato not yet
+// set in, a whistle's or a bow's wobble); both at once mark a note played again.
+double CEighthCues::Retuned(const SSlot& slot) {
+    if (std::isnan(slot.fStep) || slot.fStep >= kStepTo) {
+        return 0;
+    }
+    return std::min(slot.fSteady, std::clamp((slot.fStep - kRetuneFrom) / kRetuneSpan, 0.0, 1.0));
+}
+
+// A voice that swells slowly into its notes rises, at a fast tempo, only in the middle of the
+// eighth its note begins with, too late for an attack; sung again on the same key without a
+// break, such a note shows nothing else. A late rise is a cue of the level: it counts as far as
+// the level's cues do (fLevelWeight), and as far as late rises set the eighths whose pitch
+// changes apart from those whose pitch stays (a tremolo or a choir's swell rises as late within
+// its notes).
+void CEighthCues::WeighLateRise(std::vector<SSlot>& slots, double fLevelWeight) {
+    const SContrast contrast = Contrast(slots, &SSlot::fMiddleRise);
+    if (!IsJudged(contrast)) {
+        return;
+    }
+    const double fWeight = fLevelWeight * ContrastWeight(contrast);
+    for (SSlot& slot : slots) {
+        slot.fAttack = std::max(slot.fAttack, fWeight * slot.fMiddleRise);
+    }
+}
+
+// Whether a contrast rests on enough eighths to judge a cue by.
+bool CEighthCues::IsJudged(const SContrast& contrast) {
+    return contrast.nChanges >= kMinChanges && contrast.nStays > 0;
+}
+
+// How fully a cue counts by its contrast: fully where it is kAttackContrast of its strength
+// stronger where the pitch changes than where it stays, not at all where it is no stronger.
+double CEighthCues::ContrastWeight(const SContrast& contrast) {
+    const double fChange = contrast.fChange, fStay = contrast.fStay;
+    return fChange > 0 ? std::clamp((fChange - fStay) / (kAttackContrast * fChange), 0.0, 1.0)
+                       : 0.0;
 }
 
 // A voice that sings a note again without a break may show it neither in its level nor in its

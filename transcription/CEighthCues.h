@@ -29,7 +29,7 @@ public:
         double fAttack = 0;                // 0 to 1: how surely a note begins with the eighth
         double fUnswung = 0;  // the level's attack, less what a tremolo swings of itself around it
         // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
-        // wavering in its middle.
+        // wavering in its middle (or a slow attack's late rise, see WeighLateRise).
         double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
                fMiddleValley = 0;
         double fSteady = 0;    // 0 to 1: how steadily the pitch begins after the eighth's start
@@ -64,7 +64,12 @@ private:
     static double Swing(const SSlot& slot, const SSlot& before, bool bWavers);
     static SContrast Contrast(const std::vector<SSlot>& slots, double SSlot::*pCue);
     static void DropSwings(std::vector<SSlot>& slots);
-    static void WeighAttacks(std::vector<SSlot>& slots);
+    static bool IsJudged(const SContrast& contrast);
+    static double ContrastWeight(const SContrast& contrast);
+    static double WeighAttacks(std::vector<SSlot>& slots);
+    static void AddRetunings(std::vector<SSlot>& slots);
+    static double Retuned(const SSlot& slot);
+    static void WeighLateRise(std::vector<SSlot>& slots, double fLevelWeight);
     static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove);
     static double Glide(const std::vector<float>& before, const std::vector<float>& after);
     static double ConfidenceDip(double fOwn, double fLeast);

@@ -19,9 +19,10 @@ constexpr double kTuning[] = {12, -10, 5, -14, 8};
 
 // The notes played on at an even level after half a second of silence, each tuned by kTuning;
 // before all but the slurred notes the level sinks for a moment (a breath). An unsteady player's
-// pitch also moves as much as from note to note at every eighth within a note.
+// pitch also moves as much as from note to note at every eighth within a note. A singer's
+// vibrato of fVibrato semitones at 5.5 Hz sets in 0.2 s into each note.
 std::vector<float> Played(const std::vector<SKeyLength>& notes, const std::vector<size_t>& slurs,
-                          bool bUnsteady) {
+                          bool bUnsteady, double fVibrato = 0) {
     std::vector<float> samples(kRate / 2);
     double fPhase = 0;
     for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
@@ -32,7 +33,8 @@ std::vector<float> Played(const std::vector<SKeyLength>& notes, const std::vecto
             const double t = double(i) / kRate;
             const auto nEighth = size_t(t / kEighth);
             const double fCents = kTuning[(nNote + (bUnsteady ? nEighth : 0)) % 5];
-            const double fKey = notes[nNote].nKey + fCents / 100;
+            const double fKey = notes[nNote].nKey + fCents / 100 +
+                                fVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, t - 0.2));
             fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey - 69) / 12) / kRate;
             const double fGain = bBreath && t > fLasts - kBreath ? 0.3 : 1.0;
             samples.push_back(float(0.3 * fGain * std::sin(fPhase)));
@@ -51,6 +53,14 @@ const std::vector<size_t> kSlurs = {3, 9};
 
 TEST(TranscriptionIntonationStep, NotesPlayedAgainInAFreshTuningAreHeardApart) {
     EXPECT_EQ(HeardNotes(Played(kNotes, kSlurs, false), kRate, kQuarters), kNotes);
+}
+
+// A singer slurs every note of the same key into the one before and breathes only where the pitch
+// changes: no level cue of a note sung again is there to learn the steps from, but each such note
+// begins steadily, before its vibrato, and a few cents away from the one before.
+TEST(TranscriptionIntonationStep, ASteadyStartTunedAfreshBeginsANoteSungAgain) {
+    const std::vector<size_t> repeats = {1, 3, 6, 9, 11};
+    EXPECT_EQ(HeardNotes(Played(kNotes, repeats, false, 0.2), kRate, kQuarters), kNotes);
 }
 
 // Where the pitch steps as much within the notes, its steps say nothing: no note begins within a

@@ -3,6 +3,7 @@
 // notes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "CRecording.h"
@@ -171,4 +172,48 @@ TEST(TranscriptionNoteDecoder, APitchDriftingOverTheQuarterToneIsOneNoteAStepIsT
     EXPECT_EQ(HeardNotes(Legato(stepped, kQuarters, [](double, double) { return 0.0; }), kRate,
                          kQuarters),
               stepped);
+}
+
+namespace {
+
+// Notes at fQuarters a minute after half a second of silence, as a voice sings them slowly
+// swelling in: each note sets off kSoft dB down and rises to its full level from kSwellFrom to
+// kSwellTo seconds into it. Where the pitch changes, the note before is let go 40 ms early;
+// where the same key comes again, the note before eases down into it over its last kEase
+// seconds, and no break tells the two apart.
+std::vector<float> SwellingIn(const std::vector<SKeyLength>& notes, double fQuarters) {
+    constexpr double kSoft = 10, kSwellFrom = 0.07, kSwellTo = 0.08, kEase = 0.15;
+    const double fEighth = 30.0 / fQuarters;
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (size_t n = 0; n < notes.size(); ++n) {
+        const double fHz = EqualTemperedHz(notes[n].nKey);
+        const double fLasts = fEighth * notes[n].nEighths;
+        const bool bAgain = n + 1 < notes.size() && notes[n + 1].nKey == notes[n].nKey;
+        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
+            const double t = double(i) / kRate;
+            const double fSwell = std::clamp((t - kSwellFrom) / (kSwellTo - kSwellFrom), 0.0, 1.0);
+            const double fEasing = bAgain ? std::clamp((t - fLasts + kEase) / kEase, 0.0, 1.0) : 0;
+            const double fDb = -kSoft * (1 - fSwell) - kSoft * fEasing;
+            const bool bLetGo = !bAgain && t > fLasts - 0.04;
+            fPhase += kTwoPi * fHz / kRate;
+            samples.push_back(float(bLetGo ? 0.0
+                                           : 0.3 * std::min(1.0, t / 0.005) *
+                                                 std::pow(10.0, fDb / 20) * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+
+}  // namespace
+
+// At a fast tempo a slowly swelling voice rises only in the middle of the eighth its note
+// begins with: where it does so at every change of pitch and never within a held note, a note
+// of the same key sung again is heard by its late rise.
+TEST(TranscriptionNoteDecoder, ASameKeySwellingInLateBeginsANote) {
+    constexpr double kQuarters = 160;
+    const std::vector<SKeyLength> notes = {{62, 2}, {62, 2}, {65, 3}, {64, 1}, {64, 2},
+                                           {60, 3}, {62, 2}, {62, 1}, {67, 3}, {65, 4}};
+    EXPECT_EQ(HeardNotes(SwellingIn(notes, kQuarters), kRate, kQuarters), notes);
 }
