@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "CBeatGrid.h"
+#include "CKeyFinder.h"
 #include "COrderStatistics.h"
 #include "CPitchClass.h"
 
@@ -19,6 +20,8 @@ constexpr double kNewNote = 0.3;
 // sings near the quarter tone between two keys drifts over it and back within one note.
 constexpr double kGlideChange = 0.5;
 constexpr int kNearClasses = 1;
+// What a pitch class off the melody's scale costs in each eighth it sounds.
+constexpr double kOffScale = 0.3;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
 // States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
@@ -33,14 +36,15 @@ int KeyOf(int nState) {
 
 // One eighth of the Viterbi pass: from the costs of the states so far to those after slot,
 // with the state each came from.
-CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot, SFrom& from) {
+CNoteDecoder::SCosts CNoteDecoder::Step(const SCosts& cost, const SSlot& slot,
+                                        const SClassCosts& offScale, SFrom& from) {
     const int nBest = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
     const double fGlideChange = kGlideChange * slot.fGlide * (1 - slot.fAttack);
     SCosts next;
     next[0] = cost[size_t(nBest)] + slot.fVoiced;
     from[0] = nBest;
     for (int k = 0; k < kKeys; ++k) {
-        const double fHeard = 1 - slot.keys[size_t(k)];
+        const double fHeard = 1 - slot.keys[size_t(k)] + offScale[size_t(k)];
         const size_t nNew = size_t(1 + k), nHeld = size_t(1 + kKeys + k);
         // The same key again: only where an attack shows.
         const int nSame = cost[nNew] <= cost[nHeld] ? int(nNew) : int(nHeld);
@@ -77,12 +81,31 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
         return notes;
     }
     const std::vector<SSlot> slots = CEighthCues::Observe(frames, grid);
+    // The melody keeps to one major scale: a class off it is heard only where its frames say so
+    // plainly, not where a voice arriving from the note before, or singing between two keys,
+    // leaves them in doubt.
+    SClassCosts offScale{};
+    const int nFifths = CKeyFinder::Fifths(Path(slots, offScale));
+    for (int k = 0; k < kKeys; ++k) {
+        offScale[size_t(k)] = CKeyFinder::InScale(k, nFifths) ? 0 : kOffScale;
+    }
+    notes = Path(slots, offScale);
+    for (SNote& note : notes) {
+        note.nKey = OctaveOf(slots, note);
+    }
+    return notes;
+}
+
+// The notes (as pitch classes) along the cheapest path of the Viterbi pass, where each class
+// costs offScale more in each eighth it sounds.
+std::vector<CNoteDecoder::SNote> CNoteDecoder::Path(const std::vector<SSlot>& slots,
+                                                    const SClassCosts& offScale) {
     std::vector<SFrom> from(slots.size());
     SCosts cost;
     cost.fill(kInfinite);
     cost[0] = 0;
     for (size_t s = 0; s < slots.size(); ++s) {
-        cost = Step(cost, slots[s], from[s]);
+        cost = Step(cost, slots[s], offScale, from[s]);
     }
     // Back from the cheapest last state; then the notes in order.
     std::vector<int> path(slots.size());
@@ -91,15 +114,13 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
         path[s] = nState;
         nState = from[s][size_t(nState)];
     }
+    std::vector<SNote> notes;
     for (size_t s = 0; s < path.size(); ++s) {
         if (path[s] >= 1 && path[s] <= kKeys) {
             notes.push_back(SNote{int64_t(s), 1, path[s] - 1});
         } else if (path[s] > kKeys && !notes.empty()) {
             ++notes.back().nLength;
         }
-    }
-    for (SNote& note : notes) {
-        note.nKey = OctaveOf(slots, note);
     }
     return notes;
 }

@@ -9,11 +9,12 @@
 
 class CBeatGrid;
 
-// Reads the melody off the grid of eighths with one Viterbi pass: in every eighth the voice
+// Reads the melody off the grid of eighths with a Viterbi pass: in every eighth the voice
 // rests, begins a note of some pitch class, or holds the note before; each note then takes the
 // octave most of its frames are heard in. A note must be heard through the
 // middle of its eighths; a note of the same key begins again only where an attack shows, a
 // held note pays for an attack it ignores, as far as attacks mark new notes in the recording.
+// A second pass makes the pitch classes off the major scale the first pass found cost more.
 class CNoteDecoder {
 public:
     // One sounding note: onset and length in eighths from the first grid line of the
@@ -34,6 +35,9 @@ private:
     using SSlot = CEighthCues::SSlot;
     using SCosts = std::array<double, kStates>;
     using SFrom = std::array<int, kStates>;
-    static SCosts Step(const SCosts& cost, const SSlot& slot, SFrom& from);
+    using SClassCosts = std::array<double, CEighthCues::kKeys>;
+    static SCosts Step(const SCosts& cost, const SSlot& slot, const SClassCosts& offScale,
+                       SFrom& from);
+    static std::vector<SNote> Path(const std::vector<SSlot>& slots, const SClassCosts& offScale);
     static int OctaveOf(const std::vector<SSlot>& slots, const SNote& note);
 };

@@ -217,3 +217,23 @@ TEST(TranscriptionNoteDecoder, ASameKeySwellingInLateBeginsANote) {
                                            {60, 3}, {62, 2}, {62, 1}, {67, 3}, {65, 4}};
     EXPECT_EQ(HeardNotes(SwellingIn(notes, kQuarters), kRate, kQuarters), notes);
 }
+
+// A melody in C major whose A is sung a little more than a quarter tone flat: that eighth reads
+// nearer G sharp than A, but G sharp is off the melody's scale and A on it, so it is heard as A.
+TEST(TranscriptionNoteDecoder, ANoteSungBetweenTwoKeysTakesTheOneOnTheMelodysScale) {
+    constexpr double kQuarters = 80;
+    const double fEighth = 30.0 / kQuarters;
+    const std::vector<SBowed> melody = {{60, 2}, {64, 2}, {67, 2}, {69, 2},
+                                        {67, 2}, {64, 2}, {60, 5}};
+    const auto sung = [&](double t) {
+        double fStart = 0;
+        for (const SBowed& note : melody) {
+            fStart += fEighth * note.nEighths;
+            if (t < fStart) {
+                return note.nKey == 69 ? 68.47 : double(note.nKey);
+            }
+        }
+        return double(melody.back().nKey);
+    };
+    EXPECT_EQ(HeardNotes(Sung(17 * fEighth, sung), kRate, kQuarters), melody);
+}
