@@ -36,6 +36,8 @@ constexpr double kStepTo = 0.5;
 // within one pitch class is the tracker's misreading).
 constexpr double kRetuneFrom = 0.1;
 constexpr double kRetuneSpan = 0.1;
+// A note tuned afresh begins steadier than kHalfSteady (see Retuned), fully so from 1.
+constexpr double kHalfSteady = 0.5;
 // Attacks count fully where they are, on average, this much of their strength stronger where
 // the pitch changes than where it stays; they are judged so from kMinChanges changes on.
 constexpr double kAttackContrast = 0.7;
@@ -273,12 +275,15 @@ void CEighthCues::AddRetunings(std::vector<SSlot>& slots) {
 
 // How surely the note beginning with slot is tuned afresh: its pitch begins steadily a little off
 // where the note before was let go. Either alone is common within a held note (a vibrato not yet
-// set in, a whistle's or a bow's wobble); both at once mark a note played again.
+// set in, a whistle's or a bow's wobble); both at once mark a note played again. A start only
+// half steady is no fresh tuning: it is a held note's pitch still settling into the first, shallow
+// swing of its vibrato, which steps off the note's steady start as far.
 double CEighthCues::Retuned(const SSlot& slot) {
     if (std::isnan(slot.fStep) || slot.fStep >= kStepTo) {
         return 0;
     }
-    return std::min(slot.fSteady, std::clamp((slot.fStep - kRetuneFrom) / kRetuneSpan, 0.0, 1.0));
+    const double fSteady = std::clamp((slot.fSteady - kHalfSteady) / (1 - kHalfSteady), 0.0, 1.0);
+    return std::min(fSteady, std::clamp((slot.fStep - kRetuneFrom) / kRetuneSpan, 0.0, 1.0));
 }
 
 // A voice that swells slowly into its notes rises, at a fast tempo, only in the middle of the

@@ -84,3 +84,38 @@ TEST(TranscriptionIntonationStep, AnUnsteadyPlayerSplitsNoHeldNote) {
     }
     EXPECT_EQ(nOnset, nEighths);
 }
+
+namespace {
+// Notes held on, each after a breath: each settles from fScoop semitones below its tuning to it
+// through its first eighth, and then a vibrato of fDepth semitones sets in at the grid line, its
+// swings growing to their full depth over fGrowing seconds.
+std::vector<float> Settling(const std::vector<SKeyLength>& notes, double fScoop, double fGrowing,
+                            double fDepth) {
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
+        const double fLasts = kEighth * notes[nNote].nEighths;
+        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
+            const double t = double(i) / kRate;
+            const double fSwung = std::max(0.0, t - kEighth);
+            const double fKey =
+                notes[nNote].nKey + kTuning[nNote % 5] / 100 +
+                fScoop * std::min(0.0, t / kEighth - 1) +
+                fDepth * std::min(1.0, fSwung / fGrowing) * std::sin(kTwoPi * 5.5 * fSwung);
+            fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey - 69) / 12) / kRate;
+            const double fGain = t > fLasts - kBreath ? 0.3 : 1.0;
+            samples.push_back(float(0.3 * fGain * std::sin(fPhase)));
+        }
+    }
+    samples.resize(samples.size() + kRate / 2);
+    return samples;
+}
+}  // namespace
+
+// The pitch, still settling as the second eighth begins, goes on into the first swing of a
+// vibrato growing in: a step off the note's start and a moment only half as unsteady as the
+// vibrato later on. A note tuned afresh begins wholly steady; this one is held on.
+TEST(TranscriptionIntonationStep, AVibratoGrowingInAfterASettlingStartSplitsNoNote) {
+    const std::vector<SKeyLength> notes = {{62, 4}, {64, 4}, {62, 4}, {65, 4}, {67, 4}, {64, 4}};
+    EXPECT_EQ(HeardNotes(Settling(notes, 0.5, 0.2, 0.3), kRate, kQuarters), notes);
+}
