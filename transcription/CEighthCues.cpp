@@ -45,6 +45,9 @@ constexpr int kMinChanges = 4;
 // A tremolo's swings are taken out of the attacks where that keeps this much of the attacks
 // where the pitch changes.
 constexpr double kKeptAtChanges = 0.95;
+// A voice swells after its attacks: its level rises in the middle of the eighths whose pitch
+// changes, by this contrast (see ContrastWeight) or more, than of those whose pitch stays.
+constexpr double kSwellsAfterAttacks = 0.5;
 // The tracker's doubt (1 - confidence) counts from kSureDoubt: a pitch heard surer than that is
 // as sure as any.
 constexpr double kSureDoubt = 0.02;
@@ -166,6 +169,7 @@ void CEighthCues::Compare(std::vector<SSlot>& slots, bool bFades) {
         const SSlot& before = s > 0 ? slots[s - 1] : slot;
         slot.fAttack = LevelAttack(slot, before, 0);
         slot.fUnswung = LevelAttack(slot, before, Swing(slot, before, bFades));
+        slot.fOwnSwung = LevelAttack(slot, before, OwnSwing(slot, bFades));
         slot.fConfidenceDip =
             ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence);
         if (s > 0) {
@@ -175,6 +179,7 @@ void CEighthCues::Compare(std::vector<SSlot>& slots, bool bFades) {
     }
     DropSwings(slots);
     const double fLevelWeight = WeighAttacks(slots);
+    DropOwnSwings(slots, fLevelWeight);
     WeighCue(slots, &SSlot::fConfidenceDip, kLeastDipAbove);
     WeighCue(slots, &SSlot::fStep, kLeastStepAbove);
     WeighLateRise(slots, fLevelWeight);
@@ -208,8 +213,14 @@ double CEighthCues::Swing(const SSlot& slot, const SSlot& before, bool bWavers) 
     if (!bWavers) {
         return 0;
     }
-    return (1 - slot.fSteady) *
-           std::max({slot.fMiddleRise, slot.fMiddleSag, before.fMiddleRise, before.fMiddleSag});
+    return std::max(OwnSwing(slot, bWavers),
+                    (1 - slot.fSteady) * std::max(before.fMiddleRise, before.fMiddleSag));
+}
+
+// How far a tremolo swings the level of itself in the middle of slot, unless its pitch begins
+// steadily (see Swing).
+double CEighthCues::OwnSwing(const SSlot& slot, bool bWavers) {
+    return bWavers ? (1 - slot.fSteady) * std::max(slot.fMiddleRise, slot.fMiddleSag) : 0;
 }
 
 // The mean of a cue where the pitch class changes from one eighth to the next and where it
@@ -259,10 +270,33 @@ double CEighthCues::WeighAttacks(std::vector<SSlot>& slots) {
     // Too few changes to judge by: the level's cues count.
     const double fWeight = IsJudged(contrast) ? ContrastWeight(contrast) : 1;
     for (SSlot& slot : slots) {
-        slot.fAttack =
-            std::max({fWeight * slot.fAttack, (1 - fWeight) * slot.fSteady, slot.fStopping});
+        slot.fAttack = Weighed(slot, slot.fAttack, fWeight);
     }
     return fWeight;
+}
+
+// The attack of slot from the level's cue fLevel, weighed by fWeight against its steady start.
+double CEighthCues::Weighed(const SSlot& slot, double fLevel, double fWeight) {
+    return std::max({fWeight * fLevel, (1 - fWeight) * slot.fSteady, slot.fStopping});
+}
+
+// Where the recording as a whole keeps the tremolo's swings (see DropSwings: the note before
+// swings as well where a new note begins), a held note's eighth whose level swings in its own
+// middle as deep as at its start, its pitch wavering on, is no new note either: a new note's
+// tremolo sets in only later. A voice that swells after each of its attacks swings so in the
+// eighths of its new notes: there nothing is taken out.
+void CEighthCues::DropOwnSwings(std::vector<SSlot>& slots, double fLevelWeight) {
+    const SContrast swell = Contrast(slots, &SSlot::fMiddleRise);
+    if (!IsJudged(swell) || ContrastWeight(swell) >= kSwellsAfterAttacks) {
+        return;
+    }
+    for (size_t s = 1; s < slots.size(); ++s) {
+        SSlot& slot = slots[s];
+        const int nClass = ClassOf(slot);
+        if (nClass >= 0 && nClass == ClassOf(slots[s - 1])) {
+            slot.fAttack = std::min(slot.fAttack, Weighed(slot, slot.fOwnSwung, fLevelWeight));
+        }
+    }
 }
 
 // A note tuned afresh begins whatever the other cues say. It is added after the further cues

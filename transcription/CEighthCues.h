@@ -27,7 +27,8 @@ public:
         std::array<double, kKeys> keys{};  // share of the middle frames that sound each class
         std::vector<float> heard;          // the keys of the middle frames that sound
         double fAttack = 0;                // 0 to 1: how surely a note begins with the eighth
-        double fUnswung = 0;  // the level's attack, less what a tremolo swings of itself around it
+        double fUnswung = 0;   // the level's attack, less what a tremolo swings of itself around it
+        double fOwnSwung = 0;  // the same, less only what it swings in the eighth's own middle
         // Each cue of a beginning near the eighth's start (0 to 1), and of the sound's own
         // wavering in its middle (or a slow attack's late rise, see WeighLateRise).
         double fNotch = 0, fRise = 0, fSag = 0, fMiddleRise = 0, fMiddleSag = 0, fValley = 0,
@@ -62,11 +63,14 @@ private:
     static void Compare(std::vector<SSlot>& slots, bool bFades);
     static double LevelAttack(const SSlot& slot, const SSlot& before, double fSwing);
     static double Swing(const SSlot& slot, const SSlot& before, bool bWavers);
+    static double OwnSwing(const SSlot& slot, bool bWavers);
     static SContrast Contrast(const std::vector<SSlot>& slots, double SSlot::*pCue);
     static void DropSwings(std::vector<SSlot>& slots);
     static bool IsJudged(const SContrast& contrast);
     static double ContrastWeight(const SContrast& contrast);
     static double WeighAttacks(std::vector<SSlot>& slots);
+    static double Weighed(const SSlot& slot, double fLevel, double fWeight);
+    static void DropOwnSwings(std::vector<SSlot>& slots, double fLevelWeight);
     static void AddRetunings(std::vector<SSlot>& slots);
     static double Retuned(const SSlot& slot);
     static void WeighLateRise(std::vector<SSlot>& slots, double fLevelWeight);
