@@ -57,12 +57,12 @@ constexpr double kSeparationSpan = 0.1;
 constexpr size_t kMinSaid = 2;
 // The other cues call a new note from this attack on.
 constexpr double kSaysNewNote = 0.5;
-// A cue counts from the size kQuietShare of the eighths held by the other cues stay below; fully
-// from kCueSpan of the way from there to the cue of an average new note, at least the cue's least
-// span above it: kLeastDipAbove for a dip (the doubt doubled), kLeastStepAbove for a step. Where
-// new notes show the cue less than that beyond that size, it is too like the wavering within
-// notes to tell anything.
-constexpr double kQuietShare = 0.95;
+// A cue counts from the size kQuietShare of kQuietParts of the eighths held by the other cues
+// stay below (see WeighCue); fully from kCueSpan of the way from there to the cue of an average
+// new note, at least the cue's least span above it: kLeastDipAbove for a dip (the doubt
+// doubled), kLeastStepAbove for a step. Where new notes show the cue less than that beyond that
+// size, it is too like the wavering within notes to tell anything.
+constexpr size_t kQuietShare = 19, kQuietParts = 20;
 constexpr double kCueSpan = 0.75;
 constexpr double kLeastDipAbove = 0.3;
 constexpr double kLeastStepAbove = 0.05;
@@ -322,9 +322,10 @@ double CEighthCues::ContrastWeight(const SContrast& contrast) {
 // class, those the other cues call new notes must show the cue larger than those they call held
 // (a whistle's, a cello's or a choir's confidence wavers as much within its notes, a struck or
 // tongued note shows no more than its level says). The cue counts from what the eighths held by
-// the other cues show, of the cue itself or of pQuiet, its like in their middle, whichever is
-// less: the notes sung again that the other cues missed are among the held eighths and raise
-// the cue there, not in the middle. It then adds where the others are silent.
+// the other cues show. The notes sung again that the other cues missed are among them, and raise
+// the cue of the few held eighths it counts from; they do not raise pQuiet, the cue's like in the
+// middle of those eighths, nor the cue of most of them (a voice that sinks at every grid line
+// does). It then adds where the others are silent.
 void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double SSlot::*pQuiet,
                            double fLeastAbove) {
     std::vector<double> said, held, quiet;
@@ -347,7 +348,8 @@ void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, doubl
     }
     const double fWeight =
         std::clamp((Separation(said, held) - kLeastSeparation) / kSeparationSpan, 0.0, 1.0);
-    const double fFloor = std::min(Quiet(held), Quiet(quiet));
+    const double fFloor = std::min(
+        Quiet(held), std::max(Quiet(quiet), COrderStatistics::Median(held.begin(), held.end())));
     const double fAbove =
         std::accumulate(said.begin(), said.end(), 0.0) / double(said.size()) - fFloor;
     if (fWeight <= 0 || fAbove < fLeastAbove) {
@@ -364,8 +366,7 @@ void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, doubl
 
 // What the share kQuietShare of the cues stay below.
 double CEighthCues::Quiet(std::vector<double> cues) {
-    std::sort(cues.begin(), cues.end());
-    return cues[std::min(cues.size() - 1, size_t(kQuietShare * double(cues.size())))];
+    return COrderStatistics::Quantile(cues.begin(), cues.end(), kQuietShare, kQuietParts);
 }
 
 // The share of the pairs of a said and a held cue in which the said one is the larger, ties

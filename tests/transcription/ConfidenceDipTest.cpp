@@ -89,3 +89,13 @@ TEST(TranscriptionConfidenceDip, AVoiceHoarseThroughoutSplitsNoHeldNote) {
     }
     EXPECT_EQ(nOnset, nEighths);
 }
+
+// A singer who sets off again without a break as often as with one: the notes the level misses
+// are too many among the held eighths to be told from them there, but the confidence does not
+// sink in the middle of the held eighths.
+TEST(TranscriptionConfidenceDip, ManyNotesSungAgainWithoutABreakAreHeardApart) {
+    const std::vector<SKeyLength> notes = {{62, 4}, {62, 4}, {62, 4}, {64, 4}, {64, 4},
+                                           {64, 4}, {60, 6}, {62, 4}, {62, 4}};
+    const SSinger singer{.slurs = {2, 5, 8}};
+    EXPECT_EQ(HeardNotes(Sung(notes, singer), kRate, kQuarters), notes);
+}
