@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
@@ -61,12 +62,12 @@ constexpr double kSeparationSpan = 0.1;
 constexpr size_t kMinSaid = 2;
 // The other cues call a new note from this attack on.
 constexpr double kSaysNewNote = 0.5;
-// A cue counts from the size kQuietShare of the eighths held by the other cues stay below; fully
-// from kCueSpan of the way from there to the cue of an average new note, at least the cue's least
-// span above it: kLeastDipAbove for a dip (the doubt doubled), kLeastStepAbove for a step. Where
-// new notes show the cue less than that beyond that size, it is too like the wavering within
-// notes to tell anything.
-constexpr double kQuietShare = 0.95;
+// A cue counts from the size kQuietShare of kQuietParts of the eighths held by the other cues
+// stay below (see WeighCue); fully from kCueSpan of the way from there to the cue of an average
+// new note, at least the cue's least span above it: kLeastDipAbove for a dip (the doubt
+// doubled), kLeastStepAbove for a step. Where new notes show the cue less than that beyond that
+// size, it is too like the wavering within notes to tell anything.
+constexpr size_t kQuietShare = 19, kQuietParts = 20;
 constexpr double kCueSpan = 0.75;
 constexpr double kLeastDipAbove = 0.3;
 constexpr double kLeastStepAbove = 0.05;
@@ -152,6 +153,8 @@ void CEighthCues::HearOnset(const SListener& listener, SSlot& slot, double t, do
     slot.fMiddleValley =
         strongest(kWaverFrom, kWaverTo, &CPitchFrames::SFrame::fValley, kValleyFloor);
     slot.fLeastConfidence = Least(all, t + kAttackFrom * e, t + kWaverFrom * e);
+    slot.fMiddleDip =
+        ConfidenceDip(slot.fConfidence, Least(all, t + kWaverFrom * e, t + kWaverTo * e));
     slot.fSteady = listener.steady.At(t);
     slot.fStopping = listener.steady.Stopping(t);
     slot.fStep = std::abs(listener.intonation.At(t));
@@ -171,7 +174,8 @@ void CEighthCues::Compare(std::vector<SSlot>& slots, bool bFades) {
         slot.fUnswung = LevelAttack(slot, before, Swing(slot, before, bFades));
         slot.fOwnSwung = LevelAttack(slot, before, OwnSwing(slot, bFades));
         slot.fConfidenceDip =
-            ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence);
+            ConfidenceDip(std::min(slot.fConfidence, before.fConfidence), slot.fLeastConfidence) -
+            (s > 0 ? Unsettled(before) : 0.0);
         if (s > 0) {
             slot.fGlide = Glide(before.heard, slot.heard);
             slot.keysBefore = before.keys;
@@ -180,8 +184,8 @@ void CEighthCues::Compare(std::vector<SSlot>& slots, bool bFades) {
     DropSwings(slots);
     const double fLevelWeight = WeighAttacks(slots);
     DropOwnSwings(slots, fLevelWeight);
-    WeighCue(slots, &SSlot::fConfidenceDip, kLeastDipAbove);
-    WeighCue(slots, &SSlot::fStep, kLeastStepAbove);
+    WeighCue(slots, &SSlot::fConfidenceDip, &SSlot::fMiddleDip, kLeastDipAbove);
+    WeighCue(slots, &SSlot::fStep, &SSlot::fStep, kLeastStepAbove);
     WeighLateRise(slots, fLevelWeight);
     AddRetunings(slots);
 }
@@ -356,31 +360,37 @@ double CEighthCues::ContrastWeight(const SContrast& contrast) {
 // recording is judged where the other cues already tell: among eighths that keep their pitch
 // class, those the other cues call new notes must show the cue larger than those they call held
 // (a whistle's, a cello's or a choir's confidence wavers as much within its notes, a struck or
-// tongued note shows no more than its level says). The cue then adds where the others are silent.
-void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove) {
-    std::vector<double> said, held;
+// tongued note shows no more than its level says). The cue counts from what the eighths held by
+// the other cues show. The notes sung again that the other cues missed are among them, and raise
+// the cue of the few held eighths it counts from; they do not raise pQuiet, the cue's like in the
+// middle of those eighths, nor the cue of most of them (a voice that sinks at every grid line
+// does). It then adds where the others are silent.
+void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double SSlot::*pQuiet,
+                           double fLeastAbove) {
+    std::vector<double> said, held, quiet;
     for (size_t s = 1; s < slots.size(); ++s) {
-        const int nClass = ClassOf(slots[s]);
-        if (nClass >= 0 && nClass == ClassOf(slots[s - 1]) && !std::isnan(slots[s].*pCue)) {
-            (slots[s].fAttack >= kSaysNewNote ? said : held).push_back(slots[s].*pCue);
+        const SSlot& slot = slots[s];
+        const int nClass = ClassOf(slot);
+        if (nClass < 0 || nClass != ClassOf(slots[s - 1])) {
+            continue;
+        }
+        const bool bSaid = slot.fAttack >= kSaysNewNote;
+        if (!bSaid && !std::isnan(slot.*pQuiet)) {
+            quiet.push_back(slot.*pQuiet);
+        }
+        if (!std::isnan(slot.*pCue)) {
+            (bSaid ? said : held).push_back(slot.*pCue);
         }
     }
-    if (said.size() < kMinSaid || held.empty()) {
+    if (said.size() < kMinSaid || held.empty() || quiet.empty()) {
         return;
     }
-    std::sort(held.begin(), held.end());
-    double fOrdered = 0, fSaid = 0;
-    for (const double fCue : said) {
-        const auto below = std::lower_bound(held.begin(), held.end(), fCue);
-        const auto upTo = std::upper_bound(below, held.end(), fCue);
-        fOrdered += double(below - held.begin()) + 0.5 * double(upTo - below);
-        fSaid += fCue;
-    }
-    const double fSeparation = fOrdered / double(said.size() * held.size());
-    const double fWeight = std::clamp((fSeparation - kLeastSeparation) / kSeparationSpan, 0.0, 1.0);
-    const double fFloor =
-        held[std::min(held.size() - 1, size_t(kQuietShare * double(held.size())))];
-    const double fAbove = fSaid / double(said.size()) - fFloor;
+    const double fWeight =
+        std::clamp((Separation(said, held) - kLeastSeparation) / kSeparationSpan, 0.0, 1.0);
+    const double fFloor = std::min(
+        Quiet(held), std::max(Quiet(quiet), COrderStatistics::Median(held.begin(), held.end())));
+    const double fAbove =
+        std::accumulate(said.begin(), said.end(), 0.0) / double(said.size()) - fFloor;
     if (fWeight <= 0 || fAbove < fLeastAbove) {
         return;
     }
@@ -391,6 +401,31 @@ void CEighthCues::WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, doubl
                                     fWeight * std::clamp((slot.*pCue - fFloor) / fSpan, 0.0, 1.0));
         }
     }
+}
+
+// What the share kQuietShare of the cues stay below.
+double CEighthCues::Quiet(std::vector<double> cues) {
+    return COrderStatistics::Quantile(cues.begin(), cues.end(), kQuietShare, kQuietParts);
+}
+
+// The share of the pairs of a said and a held cue in which the said one is the larger, ties
+// counting half.
+double CEighthCues::Separation(const std::vector<double>& said, std::vector<double> held) {
+    std::sort(held.begin(), held.end());
+    double fOrdered = 0;
+    for (const double fCue : said) {
+        const auto below = std::lower_bound(held.begin(), held.end(), fCue);
+        const auto upTo = std::upper_bound(below, held.end(), fCue);
+        fOrdered += double(below - held.begin()) + 0.5 * double(upTo - below);
+    }
+    return fOrdered / double(said.size() * held.size());
+}
+
+// A note just begun may still unsettle the tracker as the next eighth begins: a dip there counts
+// as far as the tracker did not sink as much in the middle of the eighth before, and not at all
+// where it lost the pitch there.
+double CEighthCues::Unsettled(const SSlot& before) {
+    return std::isnan(before.fMiddleDip) ? kUnknown : std::max(0.0, before.fMiddleDip);
 }
 
 // How far the tracker's confidence sank from fOwn, the note's own, to fLeast: in orders of

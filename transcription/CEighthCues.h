@@ -39,8 +39,9 @@ public:
         std::array<double, kKeys> keysBefore{};  // the keys of the eighth before
         // The pitch tracker's confidence: its median through the middle of the eighth, its least
         // near the eighth's start, and how far it sank there below the note's own (see
-        // ConfidenceDip).
-        double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0;
+        // ConfidenceDip), less what it sank of itself in the middle of the eighth before; and how
+        // far it sank in the eighth's own middle.
+        double fConfidence = 0, fLeastConfidence = 1, fConfidenceDip = 0, fMiddleDip = kUnknown;
         // How far the pitch steps at the eighth's start, semitones (see CIntonationStep).
         double fStep = kUnknown;
     };
@@ -74,9 +75,13 @@ private:
     static void AddRetunings(std::vector<SSlot>& slots);
     static double Retuned(const SSlot& slot);
     static void WeighLateRise(std::vector<SSlot>& slots, double fLevelWeight);
-    static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double fLeastAbove);
+    static void WeighCue(std::vector<SSlot>& slots, double SSlot::*pCue, double SSlot::*pQuiet,
+                         double fLeastAbove);
+    static double Quiet(std::vector<double> cues);
+    static double Separation(const std::vector<double>& said, std::vector<double> held);
     static double Glide(const std::vector<float>& before, const std::vector<float>& after);
     static double ConfidenceDip(double fOwn, double fLeast);
+    static double Unsettled(const SSlot& before);
     static bool IsLost(double fConfidence);
     static int ClassOf(const SSlot& slot);
     static std::pair<size_t, size_t> FramesBetween(const std::vector<CPitchFrames::SFrame>& all,
