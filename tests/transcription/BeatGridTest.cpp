@@ -11,38 +11,27 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
-
 using SPlayed = SKeyLength;
 
 // The notes at nQuarters a minute as Detached plays them; with fTremoloHz set, their level
 // swings that often a second between full and a tenth (20 dB).
 std::vector<float> Play(const std::vector<SPlayed>& notes, double fQuarters,
                         double fTremoloHz = 0) {
-    return Detached(notes, fQuarters, kRate, [fTremoloHz](size_t i) {
-        return 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * double(i) / kRate);
+    return Detached(notes, fQuarters, [fTremoloHz](double t) {
+        return 0.55 + 0.45 * std::cos(kTwoPi * fTremoloHz * t);
     });
 }
 
-// The notes at nQuarters a minute after half a second of silence, at a tenth of Play's level,
-// one after the other without a gap and with no jump of the wave where the key changes; the
-// sample each note begins at goes to pStarts.
+// The notes at nQuarters a minute at a sixth of Play's level, one after the other without a
+// gap; the sample each note begins at goes to pStarts.
 std::vector<float> Legato(const std::vector<SPlayed>& notes, double fQuarters,
                           std::vector<size_t>* pStarts = nullptr) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (const SPlayed& note : notes) {
-        if (pStarts != nullptr) {
-            pStarts->push_back(samples.size());
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        if (pStarts != nullptr && at.t == 0) {
+            pStarts->push_back(size_t(at.fAt * kRate));
         }
-        for (size_t k = 0; k < size_t(fEighth * note.nEighths * kRate); ++k) {
-            fPhase += kTwoPi * EqualTemperedHz(note.nKey) / kRate;
-            samples.push_back(float(0.05 * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+        return STone{double(notes[at.n].nKey), 1.0 / 6};
+    });
 }
 
 // A swell from sample nAt on: 10 ms up to four times the level, 50 ms held, 30 ms back down.
@@ -82,7 +71,7 @@ TEST(TranscriptionBeatGrid, ATremoloDoesNotSplitANote) {
                                         {72, 3}, {72, 1}, {71, 4}, {67, 8}};
     for (const double fTremoloHz : {8.0, 11.0}) {
         SCOPED_TRACE(fTremoloHz);
-        EXPECT_EQ(HeardNotes(Play(notes, 100, fTremoloHz), kRate, 100), notes);
+        EXPECT_EQ(HeardNotes(Play(notes, 100, fTremoloHz), 100), notes);
     }
 }
 
@@ -157,22 +146,10 @@ TEST(TranscriptionBeatGrid, AVibratoDoesNotSplitTheEighth) {
                                         {67, 2}, {64, 1}, {65, 1}, {67, 4}, {62, 2}, {64, 2}};
     for (const double fQuarters : {72.0, 80.0}) {
         SCOPED_TRACE(fQuarters);
-        const double fEighth = 30.0 / fQuarters;
-        std::vector<float> samples(kRate / 2);
-        double fPhase = 0;
-        for (const SPlayed& note : notes) {
-            const auto nLength = size_t(fEighth * note.nEighths * kRate);
-            const auto nSounding = nLength - size_t(0.04 * kRate);
-            for (size_t k = 0; k < nLength; ++k) {
-                const double fVibrato =
-                    0.5 * std::sin(kTwoPi * 5.5 * double(samples.size()) / kRate);
-                fPhase += kTwoPi * EqualTemperedHz(note.nKey + fVibrato) / kRate;
-                const double fFade = std::min(
-                    {1.0, double(k) / 300, std::max(0.0, double(nSounding) - double(k)) / 300});
-                samples.push_back(float(0.3 * fFade * std::sin(fPhase)));
-            }
-        }
-        samples.resize(samples.size() + kRate / 2);
+        const std::vector<float> samples = Performed(notes, fQuarters, [&](const SMoment& at) {
+            const double fVibrato = 0.5 * std::sin(kTwoPi * 5.5 * at.fAt);
+            return STone{notes[at.n].nKey + fVibrato, Detaching(at)};
+        });
         CTranscriber::SOptions options;
         options.bKeepKey = true;
         const CTranscriber::SResult result =

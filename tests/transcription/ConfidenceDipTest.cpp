@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "TranscriptionTestKit.h"
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 constexpr double kQuarters = 100;
 constexpr double kEighth = 30.0 / kQuarters;
 constexpr double kBreath = 0.04;  // seconds of breath noise as a note sets off
@@ -39,33 +37,18 @@ bool Slurred(const SSinger& singer, size_t nNote) {
 // with a moment of breath noise.
 std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SSinger& singer) {
     static constexpr double kCents[] = {12, -10, 5, -14, 8};
-    std::mt19937 noise(20);
-    std::uniform_real_distribution<double> white(-1.0, 1.0);
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
-        const double fKey = notes[nNote].nKey + kCents[nNote % 5] / 100;
-        const double fLasts = kEighth * notes[nNote].nEighths;
-        const bool bBreath = nNote + 1 < notes.size() && !Slurred(singer, nNote + 1);
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            const double fIntoEighth = std::fmod(t, kEighth);
-            const bool bSettling = singer.bUnsettled && nNote > 0 &&
-                                   notes[nNote - 1].nKey != notes[nNote].nKey &&
-                                   t > kSettleFrom * kEighth && t < kSettleTo * kEighth;
-            const bool bNoisy =
-                bSettling ||
-                (singer.bHoarse ? fIntoEighth < kBreath : Slurred(singer, nNote) && t < kBreath);
-            const double fGain = bBreath && t > fLasts - kBreath ? 0.4 : 1.0;
-            fPhase += kTwoPi * 440.0 *
-                      std::pow(2.0, (fKey + 0.2 * std::sin(kTwoPi * 5.5 * t) - 69) / 12) / kRate;
-            samples.push_back(
-                float(0.3 * fGain * std::sin(fPhase) +
-                      (bNoisy ? (bSettling ? kSettleNoise : 0.15) * white(noise) : 0.0)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, kQuarters, [&](const SMoment& at) {
+        const double t = at.t;
+        const bool bBreath = at.n + 1 < notes.size() && !Slurred(singer, at.n + 1);
+        const bool bSettling = singer.bUnsettled && at.n > 0 &&
+                               notes[at.n - 1].nKey != notes[at.n].nKey &&
+                               t > kSettleFrom * kEighth && t < kSettleTo * kEighth;
+        const bool bNoisy = bSettling || (singer.bHoarse ? std::fmod(t, kEighth) < kBreath
+                                                         : Slurred(singer, at.n) && t < kBreath);
+        return STone{notes[at.n].nKey + kCents[at.n % 5] / 100 + 0.2 * std::sin(kTwoPi * 5.5 * t),
+                     bBreath && t > at.fLasts - kBreath ? 0.4 : 1.0,
+                     bNoisy ? (bSettling ? kSettleNoise : 0.15) : 0.0};
+    });
 }
 
 // Three notes of one key sung again after a breath (the level tells them, as it tells every change
@@ -77,29 +60,16 @@ const SSinger kBreathing{.slurs = {3, 9}};
 }  // namespace
 
 TEST(TranscriptionConfidenceDip, NotesSungAgainWithoutABreakAreHeardApart) {
-    EXPECT_EQ(HeardNotes(Sung(kNotes, kBreathing), kRate, kQuarters), kNotes);
+    EXPECT_EQ(HeardNotes(Sung(kNotes, kBreathing), kQuarters), kNotes);
 }
 
 // Where the confidence sinks as much within the notes, its dips say nothing: no note begins
 // within a held note or where a note is sung on without a break.
 TEST(TranscriptionConfidenceDip, AVoiceHoarseThroughoutSplitsNoHeldNote) {
-    std::vector<int> begun;  // eighths at which a note begins after a breath
-    int nEighths = 0;
-    for (size_t n = 0; n < kNotes.size(); ++n) {
-        if (!Slurred(kBreathing, n)) {
-            begun.push_back(nEighths);
-        }
-        nEighths += kNotes[n].nEighths;
-    }
     SSinger hoarse = kBreathing;
     hoarse.bHoarse = true;
-    const std::vector<SKeyLength> heard = HeardNotes(Sung(kNotes, hoarse), kRate, kQuarters);
-    int nOnset = 0;
-    for (const SKeyLength& note : heard) {
-        EXPECT_NE(std::find(begun.begin(), begun.end(), nOnset), begun.end()) << nOnset;
-        nOnset += note.nEighths;
-    }
-    EXPECT_EQ(nOnset, nEighths);
+    ExpectOnsetsOnlyWhereNotSlurred(HeardNotes(Sung(kNotes, hoarse), kQuarters), kNotes,
+                                    kBreathing.slurs);
 }
 
 // A singer who sets off again without a break as often as with one: the notes the level misses
@@ -109,7 +79,7 @@ TEST(TranscriptionConfidenceDip, ManyNotesSungAgainWithoutABreakAreHeardApart) {
     const std::vector<SKeyLength> notes = {{62, 4}, {62, 4}, {62, 4}, {64, 4}, {64, 4},
                                            {64, 4}, {60, 6}, {62, 4}, {62, 4}};
     const SSinger singer{.slurs = {2, 5, 8}};
-    EXPECT_EQ(HeardNotes(Sung(notes, singer), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Sung(notes, singer), kQuarters), notes);
 }
 
 // A voice still unsettled by a change of pitch as the next eighth begins: that eighth shows the
@@ -117,5 +87,5 @@ TEST(TranscriptionConfidenceDip, ManyNotesSungAgainWithoutABreakAreHeardApart) {
 TEST(TranscriptionConfidenceDip, AVoiceUnsettledByAChangeOfPitchSplitsNoHeldNote) {
     SSinger unsettled = kBreathing;
     unsettled.bUnsettled = true;
-    EXPECT_EQ(HeardNotes(Sung(kNotes, unsettled), kRate, kQuarters), kNotes);
+    EXPECT_EQ(HeardNotes(Sung(kNotes, unsettled), kQuarters), kNotes);
 }

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 // A dip sinks this deep (dB) and takes this long (s) to fall to its bottom and as long again to
 // come back.
 constexpr double kDipDb = 30;
@@ -19,44 +18,29 @@ constexpr double kDipHalf = 0.015;
 // Where the dip of a note's swell lies, s after its start.
 constexpr double kSwellDip = 0.09;
 
-// The gain at fAt seconds of dips at the given times.
-double Dips(const std::vector<double>& times, double fAt) {
-    double fDb = 0;
-    for (const double fDip : times) {
-        fDb = std::max(fDb, kDipDb * (1 - std::abs(fAt - fDip) / kDipHalf));
-    }
-    return std::pow(10.0, -fDb / 20);
+// The gain at fAt seconds of a dip at fDip seconds.
+double Dip(double fDip, double fAt) {
+    return Gain(-kDipDb * std::max(0.0, 1 - std::abs(fAt - fDip) / kDipHalf));
 }
 
-// The notes at fQuarters a minute after half a second of silence, each swelling in over
-// 30 ms; with bGap each note ends 40 ms before the next begins, otherwise the next follows at
-// once. The level dips at the times given (s from the start of the recording) and, with
-// bSwellDip, kSwellDip after each note's start.
+// The notes at fQuarters a minute, with the octave above; with bGap each note swells in over
+// 30 ms and ends 40 ms before the next begins, otherwise the next follows at once. The level
+// dips at the times given (s from the start of the recording) and, with bSwellDip, kSwellDip
+// after each note's start.
 std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters,
-                        std::vector<double> dips, bool bGap, bool bSwellDip) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (const SKeyLength& note : notes) {
-        const auto nStart = samples.size();
-        const auto nLength = size_t(fEighth * note.nEighths * kRate);
-        const auto nSound = bGap ? nLength - size_t(0.04 * kRate) : nLength;
-        const double fHz = EqualTemperedHz(note.nKey);
-        if (bSwellDip) {
-            dips.push_back(double(nStart) / kRate + kSwellDip);
-        }
-        for (size_t i = 0; i < nSound; ++i) {
-            const double fSwell = bGap ? std::min(1.0, double(i) / (0.03 * kRate)) : 1.0;
-            const double fFade = bGap ? std::min(1.0, double(nSound - i) / 300) : 1.0;
-            fPhase += kTwoPi * fHz / kRate;
-            const double fAt = double(nStart + i) / kRate;
-            samples.push_back(float(0.3 * fSwell * fFade * Dips(dips, fAt) *
-                                    (std::sin(fPhase) + 0.3 * std::sin(2 * fPhase))));
-        }
-        samples.resize(nStart + nLength);
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+                        const std::vector<double>& dips, bool bGap, bool bSwellDip) {
+    return Performed(
+        notes, fQuarters,
+        [&](const SMoment& at) {
+            const double fLetGo = std::clamp((at.fLasts - 0.04 - at.t) * kRate / 300, 0.0, 1.0);
+            double fDips = bSwellDip ? Dip(at.fAt - at.t + kSwellDip, at.fAt) : 1.0;
+            for (const double fDip : dips) {
+                fDips = std::min(fDips, Dip(fDip, at.fAt));
+            }
+            const double fGain = bGap ? std::min(1.0, at.t / 0.03) * fLetGo : 1.0;
+            return STone{double(notes[at.n].nKey), fGain * fDips};
+        },
+        0.3);
 }
 
 // A tune of one-eighth and longer notes, some repeated.
@@ -90,7 +74,7 @@ TEST(TranscriptionFlutter, ADipInAHeldSoundPartsNotesOfOnePitch) {
         // Just before the second and the fourth note begin.
         const std::vector<double> dips = {0.5 + 8 * fEighth - kDipHalf,
                                           0.5 + 20 * fEighth - kDipHalf};
-        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, false), kRate, fQuarters), notes);
+        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, false), fQuarters), notes);
     }
 }
 
@@ -105,6 +89,6 @@ TEST(TranscriptionFlutter, ADipRightAfterTheStartBeginsNoTremolo) {
         // Just before each note that follows another begins.
         const std::vector<double> dips = {0.5 + fEighth - kDipHalf, 0.5 + 7 * fEighth - kDipHalf,
                                           0.5 + 8 * fEighth - kDipHalf};
-        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, true), kRate, fQuarters), notes);
+        EXPECT_EQ(HeardNotes(Play(notes, fQuarters, dips, false, true), fQuarters), notes);
     }
 }

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 constexpr double kQuarters = 100;
 constexpr double kEighth = 30.0 / kQuarters;
 constexpr double kBreath = 0.04;  // seconds a note sinks in level before the next after a breath
@@ -23,25 +22,15 @@ constexpr double kTuning[] = {12, -10, 5, -14, 8};
 // vibrato of fVibrato semitones at 5.5 Hz sets in 0.2 s into each note.
 std::vector<float> Played(const std::vector<SKeyLength>& notes, const std::vector<size_t>& slurs,
                           bool bUnsteady, double fVibrato = 0) {
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
-        const double fLasts = kEighth * notes[nNote].nEighths;
-        const bool bBreath = nNote + 1 < notes.size() &&
-                             std::find(slurs.begin(), slurs.end(), nNote + 1) == slurs.end();
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            const auto nEighth = size_t(t / kEighth);
-            const double fCents = kTuning[(nNote + (bUnsteady ? nEighth : 0)) % 5];
-            const double fKey = notes[nNote].nKey + fCents / 100 +
-                                fVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, t - 0.2));
-            fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey - 69) / 12) / kRate;
-            const double fGain = bBreath && t > fLasts - kBreath ? 0.3 : 1.0;
-            samples.push_back(float(0.3 * fGain * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, kQuarters, [&](const SMoment& at) {
+        const bool bBreath = at.n + 1 < notes.size() &&
+                             std::find(slurs.begin(), slurs.end(), at.n + 1) == slurs.end();
+        const auto nEighth = size_t(at.t / kEighth);
+        const double fCents = kTuning[(at.n + (bUnsteady ? nEighth : 0)) % 5];
+        return STone{notes[at.n].nKey + fCents / 100 +
+                         fVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, at.t - 0.2)),
+                     bBreath && at.t > at.fLasts - kBreath ? 0.3 : 1.0};
+    });
 }
 
 // Three notes of one key played again after a breath, two without one.
@@ -52,7 +41,7 @@ const std::vector<size_t> kSlurs = {3, 9};
 }  // namespace
 
 TEST(TranscriptionIntonationStep, NotesPlayedAgainInAFreshTuningAreHeardApart) {
-    EXPECT_EQ(HeardNotes(Played(kNotes, kSlurs, false), kRate, kQuarters), kNotes);
+    EXPECT_EQ(HeardNotes(Played(kNotes, kSlurs, false), kQuarters), kNotes);
 }
 
 // A singer slurs every note of the same key into the one before and breathes only where the pitch
@@ -60,29 +49,14 @@ TEST(TranscriptionIntonationStep, NotesPlayedAgainInAFreshTuningAreHeardApart) {
 // begins steadily, before its vibrato, and a few cents away from the one before.
 TEST(TranscriptionIntonationStep, ASteadyStartTunedAfreshBeginsANoteSungAgain) {
     const std::vector<size_t> repeats = {1, 3, 6, 9, 11};
-    EXPECT_EQ(HeardNotes(Played(kNotes, repeats, false, 0.2), kRate, kQuarters), kNotes);
+    EXPECT_EQ(HeardNotes(Played(kNotes, repeats, false, 0.2), kQuarters), kNotes);
 }
 
 // Where the pitch steps as much within the notes, its steps say nothing: no note begins within a
 // held note or where a note is played on without a breath.
 TEST(TranscriptionIntonationStep, AnUnsteadyPlayerSplitsNoHeldNote) {
-    std::vector<int> breathed;  // eighths at which a note begins after a breath
-    int nEighths = 0;
-    for (size_t n = 0; n < kNotes.size(); ++n) {
-        if (std::find(kSlurs.begin(), kSlurs.end(), n) == kSlurs.end()) {
-            breathed.push_back(nEighths);
-        }
-        nEighths += kNotes[n].nEighths;
-    }
-    const std::vector<SKeyLength> heard =
-        HeardNotes(Played(kNotes, kSlurs, true), kRate, kQuarters);
-    int nOnset = 0;
-    for (const SKeyLength& note : heard) {
-        EXPECT_TRUE(std::find(breathed.begin(), breathed.end(), nOnset) != breathed.end())
-            << "a note begins at eighth " << nOnset;
-        nOnset += note.nEighths;
-    }
-    EXPECT_EQ(nOnset, nEighths);
+    ExpectOnsetsOnlyWhereNotSlurred(HeardNotes(Played(kNotes, kSlurs, true), kQuarters), kNotes,
+                                    kSlurs);
 }
 
 namespace {
@@ -91,24 +65,13 @@ namespace {
 // swings growing to their full depth over fGrowing seconds.
 std::vector<float> Settling(const std::vector<SKeyLength>& notes, double fScoop, double fGrowing,
                             double fDepth) {
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
-        const double fLasts = kEighth * notes[nNote].nEighths;
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            const double fSwung = std::max(0.0, t - kEighth);
-            const double fKey =
-                notes[nNote].nKey + kTuning[nNote % 5] / 100 +
-                fScoop * std::min(0.0, t / kEighth - 1) +
-                fDepth * std::min(1.0, fSwung / fGrowing) * std::sin(kTwoPi * 5.5 * fSwung);
-            fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey - 69) / 12) / kRate;
-            const double fGain = t > fLasts - kBreath ? 0.3 : 1.0;
-            samples.push_back(float(0.3 * fGain * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, kQuarters, [&](const SMoment& at) {
+        const double fSwung = std::max(0.0, at.t - kEighth);
+        return STone{notes[at.n].nKey + kTuning[at.n % 5] / 100 +
+                         fScoop * std::min(0.0, at.t / kEighth - 1) +
+                         fDepth * std::min(1.0, fSwung / fGrowing) * std::sin(kTwoPi * 5.5 * fSwung),
+                     at.t > at.fLasts - kBreath ? 0.3 : 1.0};
+    });
 }
 }  // namespace
 
@@ -117,5 +80,5 @@ std::vector<float> Settling(const std::vector<SKeyLength>& notes, double fScoop,
 // vibrato later on. A note tuned afresh begins wholly steady; this one is held on.
 TEST(TranscriptionIntonationStep, AVibratoGrowingInAfterASettlingStartSplitsNoNote) {
     const std::vector<SKeyLength> notes = {{62, 4}, {64, 4}, {62, 4}, {65, 4}, {67, 4}, {64, 4}};
-    EXPECT_EQ(HeardNotes(Settling(notes, 0.5, 0.2, 0.3), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Settling(notes, 0.5, 0.2, 0.3), kQuarters), notes);
 }

@@ -12,47 +12,27 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 
 using SBowed = SKeyLength;
 
-// The notes at nQuarters a minute after half a second of silence, one after the other without
-// a gap and with no jump of the wave where the pitch changes; fGain(seconds into the note,
-// seconds the note lasts) gives each note's level in dB.
-template <typename FGain>
-std::vector<float> Legato(const std::vector<SBowed>& notes, double fQuarters, FGain fGain) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (const SBowed& note : notes) {
-        const double fHz = 440.0 * std::pow(2.0, (note.nKey - 69) / 12.0);
-        const double fLasts = fEighth * note.nEighths;
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            // Only the first note starts out of silence, in 10 ms.
-            const double fFadeIn = &note == &notes.front() ? std::min(1.0, t / 0.01) : 1.0;
-            fPhase += kTwoPi * fHz / kRate;
-            samples.push_back(
-                float(0.3 * fFadeIn * std::pow(10.0, fGain(t, fLasts) / 20) * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+// The notes at fQuarters a minute, one after the other without a gap; fDb(seconds into the
+// note, seconds the note lasts) gives each note's level in dB. Only the first note starts out of
+// silence, in 10 ms.
+template <typename FDb>
+std::vector<float> Legato(const std::vector<SBowed>& notes, double fQuarters, FDb fDb) {
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        const double fFadeIn = at.n == 0 ? std::min(1.0, at.t / 0.01) : 1.0;
+        return STone{double(notes[at.n].nKey), fFadeIn * Gain(fDb(at.t, at.fLasts))};
+    });
 }
 
-// fSeconds of a voice whose fractional key at t seconds is fKeyAt(t), at an even level, after
-// half a second of silence and before another.
+// nEighths at fQuarters a minute of a voice whose fractional key at t seconds is fKeyAt(t), at
+// an even level.
 template <typename FKeyAt>
-std::vector<float> Sung(double fSeconds, FKeyAt fKeyAt) {
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (size_t i = 0; i < size_t(fSeconds * kRate); ++i) {
-        const double t = double(i) / kRate;
-        fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKeyAt(t) - 69) / 12.0) / kRate;
-        samples.push_back(float(0.3 * std::min(1.0, t / 0.01) * std::sin(fPhase)));
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+std::vector<float> Sung(int nEighths, double fQuarters, FKeyAt fKeyAt) {
+    return Performed({{0, nEighths}}, fQuarters, [&](const SMoment& at) {
+        return STone{fKeyAt(at.t), std::min(1.0, at.t / 0.01)};
+    });
 }
 
 }  // namespace
@@ -65,7 +45,7 @@ TEST(TranscriptionNoteDecoder, BowedNotesOfOnePitchPartInTheValleyBetweenThem) {
     const auto bowed = [](double t, double fLasts) {
         return -16 * std::max({0.0, 1 - t / 0.4, 1 - (fLasts - t) / 0.3});
     };
-    EXPECT_EQ(HeardNotes(Legato(notes, 80, bowed), kRate, 80), notes);
+    EXPECT_EQ(HeardNotes(Legato(notes, 80, bowed), 80), notes);
 }
 
 // An ensemble swells and sinks by 14 dB for a moment now and then within its notes, as strongly
@@ -81,7 +61,7 @@ TEST(TranscriptionNoteDecoder, SwellsThatMarkNoNewNotesSplitNone) {
         const double x = (t - fFrom) / 0.08;
         return x > 0 && x < 1 ? 20 * std::log10(1 - 0.8 * 0.5 * (1 - std::cos(kTwoPi * x))) : 0.0;
     };
-    EXPECT_EQ(HeardNotes(Legato(notes, kQuarters, swelling), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Legato(notes, kQuarters, swelling), kQuarters), notes);
 }
 
 // A held note sinks by 20 dB for a quarter of a second across a grid line, as a voice taking
@@ -95,7 +75,7 @@ TEST(TranscriptionNoteDecoder, AHeldNoteSinkingForAMomentIsNeitherRestNorNewNote
         return x > 0 && x < 1 ? -10 * (1 - std::cos(kTwoPi * x)) : 0.0;
     };
     const std::vector<SBowed> held = {{62, 8}};
-    EXPECT_EQ(HeardNotes(Legato(held, kQuarters, sinking), kRate, kQuarters), held);
+    EXPECT_EQ(HeardNotes(Legato(held, kQuarters, sinking), kQuarters), held);
 }
 
 namespace {
@@ -142,15 +122,11 @@ void ExpectReleasesHeardRight(double fFade, double fVibrato) {
 // A voice lets each note go and fades by 1 dB every 10 ms, as a sung "Ooh" does: its release
 // still sounds the note's pitch well into the rest after it, yet the rest is heard, and the
 // note keeps its length; the last note's too, held longer than the half second a release is
-// measured against, and fading to the end.
-TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
-    ExpectReleasesHeardRight(100, 0);
-}
-
-// A voice singing with vibrato lets go more softly, fading evenly by 0.7 dB every 10 ms
+// measured against, and fading to the end. A voice singing with vibrato lets go more softly, fading evenly by 0.7 dB every 10 ms
 // without the sudden fall of a release: it is still no more than 16 dB down through most of
 // the eighth after the note, and yet that eighth is a rest.
-TEST(TranscriptionNoteDecoder, AVoiceFadingEvenlyEndsItsNoteAsAReleaseDoes) {
+TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
+    ExpectReleasesHeardRight(100, 0);
     ExpectReleasesHeardRight(70, 0.2);
 }
 
@@ -167,10 +143,9 @@ TEST(TranscriptionNoteDecoder, APitchDriftingOverTheQuarterToneIsOneNoteAStepIsT
         return x < 2 ? 60.0 : x < 5 ? 62.22 + 0.22 * (x - 2) : 65.0;
     };
     const std::vector<SBowed> drifted = {{60, 2}, {63, 3}, {65, 2}};
-    EXPECT_EQ(HeardNotes(Sung(7 * fEighth, drifting), kRate, kQuarters), drifted);
+    EXPECT_EQ(HeardNotes(Sung(7, kQuarters, drifting), kQuarters), drifted);
     const std::vector<SBowed> stepped = {{60, 2}, {62, 1}, {63, 2}, {65, 2}};
-    EXPECT_EQ(HeardNotes(Legato(stepped, kQuarters, [](double, double) { return 0.0; }), kRate,
-                         kQuarters),
+    EXPECT_EQ(HeardNotes(Legato(stepped, kQuarters, [](double, double) { return 0.0; }), kQuarters),
               stepped);
 }
 
@@ -183,27 +158,16 @@ namespace {
 // seconds, and no break tells the two apart.
 std::vector<float> SwellingIn(const std::vector<SKeyLength>& notes, double fQuarters) {
     constexpr double kSoft = 10, kSwellFrom = 0.07, kSwellTo = 0.08, kEase = 0.15;
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (size_t n = 0; n < notes.size(); ++n) {
-        const double fHz = EqualTemperedHz(notes[n].nKey);
-        const double fLasts = fEighth * notes[n].nEighths;
-        const bool bAgain = n + 1 < notes.size() && notes[n + 1].nKey == notes[n].nKey;
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            const double fSwell = std::clamp((t - kSwellFrom) / (kSwellTo - kSwellFrom), 0.0, 1.0);
-            const double fEasing = bAgain ? std::clamp((t - fLasts + kEase) / kEase, 0.0, 1.0) : 0;
-            const double fDb = -kSoft * (1 - fSwell) - kSoft * fEasing;
-            const bool bLetGo = !bAgain && t > fLasts - 0.04;
-            fPhase += kTwoPi * fHz / kRate;
-            samples.push_back(float(bLetGo ? 0.0
-                                           : 0.3 * std::min(1.0, t / 0.005) *
-                                                 std::pow(10.0, fDb / 20) * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        const bool bAgain = at.n + 1 < notes.size() && notes[at.n + 1].nKey == notes[at.n].nKey;
+        const double fSwell = std::clamp((at.t - kSwellFrom) / (kSwellTo - kSwellFrom), 0.0, 1.0);
+        const double fEasing =
+            bAgain ? std::clamp((at.t - at.fLasts + kEase) / kEase, 0.0, 1.0) : 0.0;
+        const double fDb = -kSoft * (1 - fSwell) - kSoft * fEasing;
+        const bool bLetGo = !bAgain && at.t > at.fLasts - 0.04;
+        return STone{double(notes[at.n].nKey),
+                     bLetGo ? 0.0 : std::min(1.0, at.t / 0.005) * Gain(fDb)};
+    });
 }
 
 }  // namespace
@@ -215,7 +179,7 @@ TEST(TranscriptionNoteDecoder, ASameKeySwellingInLateBeginsANote) {
     constexpr double kQuarters = 160;
     const std::vector<SKeyLength> notes = {{62, 2}, {62, 2}, {65, 3}, {64, 1}, {64, 2},
                                            {60, 3}, {62, 2}, {62, 1}, {67, 3}, {65, 4}};
-    EXPECT_EQ(HeardNotes(SwellingIn(notes, kQuarters), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(SwellingIn(notes, kQuarters), kQuarters), notes);
 }
 
 // A melody in C major whose A is sung a little more than a quarter tone flat: that eighth reads
@@ -235,5 +199,5 @@ TEST(TranscriptionNoteDecoder, ANoteSungBetweenTwoKeysTakesTheOneOnTheMelodysSca
         }
         return double(melody.back().nKey);
     };
-    EXPECT_EQ(HeardNotes(Sung(17 * fEighth, sung), kRate, kQuarters), melody);
+    EXPECT_EQ(HeardNotes(Sung(17, kQuarters, sung), kQuarters), melody);
 }

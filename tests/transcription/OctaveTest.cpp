@@ -9,8 +9,7 @@ namespace {
 // Sine tones at 120 quarters a minute, each ending 40 ms before the next begins so that a
 // repeated key is heard anew, transcribed.
 CTranscriber::SResult Transcribed(const std::vector<SKeyLength>& notes) {
-    constexpr uint32_t kRate = 22050;
-    const CRecording recording(kRate, Detached(notes, 120, kRate, [](size_t) { return 1.0; }));
+    const CRecording recording(kRate, Detached(notes, 120, [](double) { return 1.0; }));
     return CTranscriber::Transcribe(recording, {}, "t");
 }
 

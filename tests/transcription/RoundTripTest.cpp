@@ -155,19 +155,3 @@ TEST(TranscriptionRoundTrip, SilenceBeforeTheMelodyIsDropped) {
         }
     }
 }
-
-// A melody that begins on the third beat, recorded after some silence, comes back with its
-// pickup: the half rest the importer pads it with, then the same sounds.
-TEST(TranscriptionRoundTrip, AMelodyFromTheThirdBeatComesBackAsAPickup) {
-    const std::string strEntries = "C4/14 G4/2 G4/2 C5/4 G4/4 E5/4 C5/2 A4/2 G4/8";
-    ScratchDir dir;
-    CController entered;
-    Enter(entered, strEntries);
-    for (const double fSeconds : {0.3, 1.3}) {
-        const CTranscriber::SResult result = AfterSilence(dir, strEntries, fSeconds);
-        ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()))
-            << fSeconds;
-        EXPECT_EQ(result.nFirstInBar, 4);
-    }
-}

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 constexpr double kQuarters = 100;
 constexpr double kEighth = 30.0 / kQuarters;
 constexpr double kLead = 0.5;  // seconds of silence before the first note
@@ -34,34 +33,25 @@ struct SVoice {
 // the same key begins again) and with a vibrato of 5.5 Hz.
 std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voice) {
     static constexpr std::array<double, 5> kCents = {12, -10, 5, -14, 8};
-    std::vector<float> samples(size_t(kLead * kRate));
-    double fPhase = 0;
-    for (size_t nNote = 0; nNote < notes.size(); ++nNote) {
-        const SKeyLength& note = notes[nNote];
-        const double fKey = note.nKey + kCents[nNote % kCents.size()] / 100;
-        const auto detached = [&](size_t nNext) {
-            return voice.bDetached && nNext > 0 && nNext < notes.size() &&
-                   !(voice.bSlurred && notes[nNext].nKey == notes[nNext - 1].nKey);
-        };
-        const double fLasts = kEighth * note.nEighths;
-        const bool bPauses = note.nEighths >= 4 && voice.fPause > 0;
-        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const double t = double(i) / kRate;
-            const bool bPausing = bPauses && t >= kEighth && t < kEighth + voice.fPause;
-            const double fSwing =
-                bPausing ? 0
-                         : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) * voice.fDepth *
-                               (1 + voice.fWiden * std::max(0.0, t - voice.fDelay)) *
-                               std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
-            const double fFadeIn = nNote == 0 || detached(nNote) ? std::min(1.0, t / 0.01) : 1.0;
-            const double fLetGo =
-                detached(nNote + 1) ? std::clamp((fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;
-            fPhase += kTwoPi * 440.0 * std::pow(2.0, (fKey + fSwing - 69) / 12) / kRate;
-            samples.push_back(float(0.3 * fFadeIn * fLetGo * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    const auto detached = [&](size_t nNext) {
+        return voice.bDetached && nNext > 0 && nNext < notes.size() &&
+               !(voice.bSlurred && notes[nNext].nKey == notes[nNext - 1].nKey);
+    };
+    return Performed(notes, kQuarters, [&](const SMoment& at) {
+        const double t = at.t;
+        const bool bPausing = notes[at.n].nEighths >= 4 && voice.fPause > 0 && t >= kEighth &&
+                              t < kEighth + voice.fPause;
+        const double fSwing = bPausing ? 0
+                                       : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) *
+                                             voice.fDepth *
+                                             (1 + voice.fWiden * std::max(0.0, t - voice.fDelay)) *
+                                             std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
+        const double fFadeIn = at.n == 0 || detached(at.n) ? std::min(1.0, t / 0.01) : 1.0;
+        const double fLetGo =
+            detached(at.n + 1) ? std::clamp((at.fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;
+        return STone{notes[at.n].nKey + kCents[at.n % kCents.size()] / 100 + fSwing,
+                     fFadeIn * fLetGo};
+    });
 }
 
 const std::vector<SKeyLength> kRepeats = {{62, 4}, {62, 3}, {64, 4}, {64, 2}, {62, 4},
@@ -111,21 +101,14 @@ TEST(TranscriptionSteadyStart, SaysNothingWhereThePitchNeverWavers) {
 // Without any cue in the level, the notes of one key sung again are still heard apart, and the
 // held notes, wavering on, are not split.
 TEST(TranscriptionSteadyStart, NotesOfOneKeySungAgainWithoutABreakAreHeardApart) {
-    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{}), kRate, kQuarters), kRepeats);
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{}), kQuarters), kRepeats);
 }
 
 // A singer whose vibrato never stops gives no such cue: repeated notes merge, as nothing
 // tells them apart, but no held note is split on the vibrato either.
 TEST(TranscriptionSteadyStart, AVibratoThatNeverStopsSplitsNothing) {
-    std::vector<SKeyLength> merged;
-    for (const SKeyLength& note : kRepeats) {
-        if (!merged.empty() && merged.back().nKey == note.nKey) {
-            merged.back().nEighths += note.nEighths;
-        } else {
-            merged.push_back(note);
-        }
-    }
-    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{.fDelay = 0}), kRate, kQuarters), merged);
+    const std::vector<SKeyLength> merged = {{62, 7}, {64, 6}, {62, 4}, {60, 6}, {65, 4}, {64, 6}};
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, SVoice{.fDelay = 0}), kQuarters), merged);
 }
 
 // Where the level marks every note (a tongue, a bow lifted), that tells the notes; a vibrato
@@ -137,7 +120,7 @@ TEST(TranscriptionSteadyStart, APauseInTheVibratoSplitsNoNoteTheLevelHolds) {
     const CSteadyStart steady(frames);
     // The pause reads as steady as a start.
     EXPECT_EQ(steady.At(StartOf(0) + kEighth), 1.0);
-    EXPECT_EQ(HeardNotes(Sung(kRepeats, voice), kRate, kQuarters), kRepeats);
+    EXPECT_EQ(HeardNotes(Sung(kRepeats, voice), kQuarters), kRepeats);
 }
 
 // A player who lets go of every note but slurs the notes of one key played again, with a
@@ -156,12 +139,12 @@ TEST(TranscriptionSteadyStart, AVibratoStoppingTellsARepeatTheLevelDoesNotShow) 
     }
     // Out of silence nothing stops.
     EXPECT_EQ(steady.Stopping(StartOf(0)), 0.0);
-    EXPECT_EQ(HeardNotes(Sung(notes, voice), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Sung(notes, voice), kQuarters), notes);
 }
 
 // A tune of one note sung again and again without a break: no change of pitch tells how much the
 // level says, and the vibrato stopping still tells every note.
 TEST(TranscriptionSteadyStart, ATuneOfOneKeyIsHeardNoteByNote) {
     const std::vector<SKeyLength> notes = {{62, 4}, {62, 4}, {62, 5}, {62, 4}, {62, 6}};
-    EXPECT_EQ(HeardNotes(Sung(notes, SVoice{.fWiden = 0.5}), kRate, kQuarters), notes);
+    EXPECT_EQ(HeardNotes(Sung(notes, SVoice{.fWiden = 0.5}), kQuarters), notes);
 }

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 
 // A bar's partials as ratios to the pitch it is tuned to, how loud each is at the strike and
 // how many seconds it takes to fall by 20 dB: the strike partial rings loudest at first,

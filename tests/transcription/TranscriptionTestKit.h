@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #include "CController.h"
@@ -93,27 +94,69 @@ struct SKeyLength {
     }
 };
 
-// The notes at fQuarters a minute after half a second of silence at nRate samples a second,
-// each with a short fade in and ending 40 ms before the next begins; fGain(i) scales each note
-// i samples into it (a tremolo).
-template <typename FGain>
-std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarters, uint32_t nRate,
-                            FGain fGain) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(nRate / 2);
-    for (const SKeyLength& note : notes) {
-        const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * nRate);
-        const double fHz = EqualTemperedHz(note.nKey);
-        for (size_t i = 0; i < nSound; ++i) {
-            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            samples.push_back(
-                float(0.3 * fFade * fGain(i) * std::sin(kTwoPi * fHz * double(i) / nRate)));
+// The rate of the recordings made up for the tests.
+constexpr uint32_t kRate = 22050;
+
+// Where a performance is: t seconds into its note n, which lasts fLasts seconds, fAt seconds
+// into the recording.
+struct SMoment {
+    size_t n = 0;
+    double t = 0;
+    double fLasts = 0;
+    double fAt = 0;
+};
+
+// What a voice sounds at a moment: its key (equal-tempered, A4 = 69, fractions between keys),
+// its gain, and white noise of that amplitude over it.
+struct STone {
+    double fKey = 0;
+    double fGain = 1;
+    double fNoise = 0;
+};
+
+// The notes at fQuarters a minute after half a second of silence and before another, the wave
+// running on from note to note as tone(moment) says; fOctave adds the octave above at that
+// share of the level.
+template <typename FTone>
+std::vector<float> Performed(const std::vector<SKeyLength>& notes, double fQuarters, FTone tone,
+                             double fOctave = 0) {
+    std::mt19937 random(20);
+    std::uniform_real_distribution<double> white(-1.0, 1.0);
+    std::vector<float> samples(kRate / 2);
+    double fPhase = 0;
+    for (size_t n = 0; n < notes.size(); ++n) {
+        const double fLasts = 30.0 / fQuarters * notes[n].nEighths;
+        for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
+            const STone sound = tone(SMoment{n, double(i) / kRate, fLasts,
+                                             double(samples.size()) / kRate});
+            fPhase += kTwoPi * EqualTemperedHz(sound.fKey) / kRate;
+            const double fWave = std::sin(fPhase) + fOctave * std::sin(2 * fPhase);
+            const double fNoise = sound.fNoise > 0 ? sound.fNoise * white(random) : 0.0;
+            samples.push_back(float(0.3 * sound.fGain * fWave + fNoise));
         }
-        samples.resize(nStart + size_t(fEighth * note.nEighths * nRate));
     }
-    samples.resize(samples.size() + nRate / 2);
+    samples.resize(samples.size() + kRate / 2);
     return samples;
+}
+
+// The gain of a note let go 40 ms before the next begins, faded in and out over 300 samples.
+inline double Detaching(const SMoment& at) {
+    const double fSounding = at.fLasts - 0.04;
+    return std::clamp(std::min(at.t, fSounding - at.t) * kRate / 300, 0.0, 1.0);
+}
+
+// A level in dB as a gain.
+inline double Gain(double fDb) {
+    return std::pow(10.0, fDb / 20);
+}
+
+// The notes at fQuarters a minute, each let go 40 ms before the next begins; fGain(t) scales
+// each note t seconds into it (a tremolo).
+template <typename FGain>
+std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarters, FGain fGain) {
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        return STone{double(notes[at.n].nKey), Detaching(at) * fGain(at.t)};
+    });
 }
 
 // The notes a transcription heard.
@@ -125,14 +168,34 @@ inline std::vector<SKeyLength> Heard(const CTranscriber::SResult& result) {
     return heard;
 }
 
-// The notes transcribed from samples at nRate a second, the tempo given and the key kept.
-inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, uint32_t nRate,
-                                          double fQuarters) {
-    const CRecording recording(nRate, std::move(samples));
+// The notes transcribed from samples at kRate a second, the tempo given and the key kept.
+inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, double fQuarters) {
+    const CRecording recording(kRate, std::move(samples));
     CTranscriber::SOptions options;
     options.quarters = fQuarters;
     options.bKeepKey = true;
     return Heard(CTranscriber::Transcribe(recording, options, "t"));
+}
+
+// Every note heard begins where a played note begins that is not slurred into the one before
+// (its index is not in slurs), and the notes heard last as long as those played.
+inline void ExpectOnsetsOnlyWhereNotSlurred(const std::vector<SKeyLength>& heard,
+                                            const std::vector<SKeyLength>& played,
+                                            const std::vector<size_t>& slurs) {
+    std::vector<int> onsets;
+    int nEighths = 0;
+    for (size_t n = 0; n < played.size(); ++n) {
+        if (std::find(slurs.begin(), slurs.end(), n) == slurs.end()) {
+            onsets.push_back(nEighths);
+        }
+        nEighths += played[n].nEighths;
+    }
+    int nOnset = 0;
+    for (const SKeyLength& note : heard) {
+        EXPECT_NE(std::find(onsets.begin(), onsets.end(), nOnset), onsets.end()) << nOnset;
+        nOnset += note.nEighths;
+    }
+    EXPECT_EQ(nOnset, nEighths);
 }
 
 // A song by its name and as it is entered (a length of 10 more is a rest, "+" ties).

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 
 using SPlayed = SKeyLength;
 
@@ -33,9 +32,8 @@ double SwingGain(const SSwing& swing, double fAt) {
     return 1 - (1 - fLow) * (0.5 - 0.5 * std::cos(kTwoPi * fAt / swing.fSeconds));
 }
 
-// The gain of the tremolo i samples into a note: each note starts a new round of swings.
-double Tremolo(size_t i) {
-    double fAt = double(i) / kRate;
+// The gain of the tremolo fAt seconds into a note: each note starts a new round of swings.
+double Tremolo(double fAt) {
     for (size_t s = 0;; s = (s + 1) % kSwings.size()) {
         if (fAt < kSwings[s].fSeconds) {
             return SwingGain(kSwings[s], fAt);
@@ -53,7 +51,7 @@ TEST(TranscriptionTremolo, AnUnevenTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{79, 8}, {81, 6}, {83, 8}, {83, 8}, {79, 6}};
     for (const double fQuarters : {80.0, 90.0, 100.0, 110.0, 120.0, 140.0}) {
         SCOPED_TRACE(fQuarters);
-        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, kRate, Tremolo), kRate, fQuarters), notes);
+        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, Tremolo), fQuarters), notes);
     }
 }
 
@@ -65,8 +63,8 @@ constexpr double kHeldSeconds = 0.45;
 constexpr SSwing kFirstSwing = {0.22, 20};
 constexpr SSwing kLaterSwing = {0.13, 12};
 
-double LateTremolo(size_t i) {
-    const double fAt = double(i) / kRate - kHeldSeconds;
+double LateTremolo(double t) {
+    const double fAt = t - kHeldSeconds;
     if (fAt < 0) {
         return 1;
     }
@@ -85,7 +83,7 @@ TEST(TranscriptionTremolo, ALateTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{79, 8}, {79, 8}, {81, 6}, {83, 4}, {83, 8}};
     for (const double fQuarters : {80.0, 100.0, 120.0}) {
         SCOPED_TRACE(fQuarters);
-        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, kRate, LateTremolo), kRate, fQuarters),
+        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, LateTremolo), fQuarters),
                   notes);
     }
 }
@@ -98,8 +96,7 @@ constexpr double kDeepSeconds = 0.7;
 constexpr SSwing kDeepSwing = {0.08, 14};
 constexpr SSwing kFadedSwing = {0.05, 8};
 
-double FadingTremolo(size_t i) {
-    const double fAt = double(i) / kRate;
+double FadingTremolo(double fAt) {
     if (fAt < kDeepSeconds) {
         return SwingGain(kDeepSwing, std::fmod(fAt, kDeepSwing.fSeconds));
     }
@@ -113,7 +110,7 @@ double FadingTremolo(size_t i) {
 // it is the tremolo's: the note goes on.
 TEST(TranscriptionTremolo, AFadingTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{81, 8}, {79, 4}, {79, 6}};
-    EXPECT_EQ(HeardNotes(Detached(notes, 120, kRate, FadingTremolo), kRate, 120), notes);
+    EXPECT_EQ(HeardNotes(Detached(notes, 120, FadingTremolo), 120), notes);
 }
 
 namespace {
@@ -138,23 +135,10 @@ double ShortTremolo(double fAt, const SSwing& swing) {
 // The notes as Detached plays them, with a vibrato and the short tremolo in each.
 std::vector<float> Whistled(const std::vector<SPlayed>& notes, double fQuarters,
                             const SSwing& swing) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    for (const SPlayed& note : notes) {
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
-        double fPhase = 0;
-        for (size_t i = 0; i < nSound; ++i) {
-            const double fAt = double(i) / kRate;
-            const double fKey =
-                note.nKey + kVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, fAt - 0.2));
-            fPhase += kTwoPi * EqualTemperedHz(fKey) / kRate;
-            const double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            samples.push_back(float(0.3 * fFade * ShortTremolo(fAt, swing) * std::sin(fPhase)));
-        }
-        samples.resize(samples.size() + size_t(fEighth * note.nEighths * kRate) - nSound);
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        const double fVibrato = kVibrato * std::sin(kTwoPi * 5.5 * std::max(0.0, at.t - 0.2));
+        return STone{notes[at.n].nKey + fVibrato, Detaching(at) * ShortTremolo(at.t, swing)};
+    });
 }
 
 }  // namespace
@@ -165,7 +149,7 @@ std::vector<float> Whistled(const std::vector<SPlayed>& notes, double fQuarters,
 TEST(TranscriptionTremolo, SwingsAsDeepInTheMiddleOfEighthsDoNotSplitANote) {
     const std::vector<SPlayed> notes = {{81, 2}, {79, 2}, {79, 8}, {83, 2},
                                         {81, 2}, {84, 8}, {79, 2}, {81, 4}};
-    EXPECT_EQ(HeardNotes(Whistled(notes, 120, kShortRunSwing), kRate, 120), notes);
+    EXPECT_EQ(HeardNotes(Whistled(notes, 120, kShortRunSwing), 120), notes);
 }
 
 namespace {
@@ -175,20 +159,11 @@ namespace {
 std::vector<float> WhistledLegato(const std::vector<SPlayed>& notes, double fQuarters,
                                   double fDepth) {
     constexpr double kSetsIn = 0.1, kSwing = 0.17;
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0;
-    for (const SPlayed& note : notes) {
-        for (size_t i = 0; i < size_t(fEighth * note.nEighths * kRate); ++i) {
-            const double fInto = std::max(0.0, double(i) / kRate - kSetsIn);
-            const double fKey = note.nKey + 0.2 * std::sin(kTwoPi * 5.5 * fInto);
-            const double fDb = -fDepth / 2 * (1 - std::cos(kTwoPi * fInto / kSwing));
-            fPhase += kTwoPi * EqualTemperedHz(fKey) / kRate;
-            samples.push_back(float(0.3 * std::pow(10.0, fDb / 20) * std::sin(fPhase)));
-        }
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        const double fInto = std::max(0.0, at.t - kSetsIn);
+        const double fDb = -fDepth / 2 * (1 - std::cos(kTwoPi * fInto / kSwing));
+        return STone{notes[at.n].nKey + 0.2 * std::sin(kTwoPi * 5.5 * fInto), Gain(fDb)};
+    });
 }
 
 }  // namespace
@@ -203,7 +178,7 @@ TEST(TranscriptionTremolo, ASwingAsDeepInItsOwnEighthDoesNotSplitANote) {
     for (const double fQuarters : {130.0, 135.0}) {
         for (const double fDepth : {12.0, 16.0}) {
             SCOPED_TRACE(std::to_string(fQuarters) + " " + std::to_string(fDepth));
-            EXPECT_EQ(HeardNotes(WhistledLegato(notes, fQuarters, fDepth), kRate, fQuarters),
+            EXPECT_EQ(HeardNotes(WhistledLegato(notes, fQuarters, fDepth), fQuarters),
                       notes);
         }
     }

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kRate = 22050;
 constexpr double kVibratoSemitones = 0.2;
 // The vibrato sets in this long after the note's start, as a player's does.
 constexpr double kVibratoDelay = 0.2;
@@ -24,37 +23,24 @@ constexpr double kTroughDb = 12;
 // 20 dB down by its end.
 std::vector<float> Play(const std::vector<SKeyLength>& notes, double fQuarters, double fDelay,
                         double fDroop = 0, double fVibratoHz = 5.5) {
-    const double fEighth = 30.0 / fQuarters;
-    std::vector<float> samples(kRate / 2);
-    for (const SKeyLength& note : notes) {
-        const auto nStart = samples.size();
-        const auto nSound = size_t((fEighth * note.nEighths - 0.04) * kRate);
-        const double fHz = EqualTemperedHz(note.nKey);
-        const size_t nEnd = fDroop > 0 ? size_t(fEighth * note.nEighths * kRate) : nSound;
-        double fPhase = 0;
-        for (size_t i = 0; i < nEnd; ++i) {
-            const double fAt = double(i) / kRate;
-            double fSwing = 0;
-            if (fDelay >= 0 && fAt > fDelay) {
-                fSwing = std::sin(kTwoPi * fVibratoHz * (fAt - fDelay));
-            }
-            const double fEdge = std::max(0.0, 1 - std::min(fAt, double(nEnd - i) / kRate) / 0.05);
-            fPhase += kTwoPi * fHz *
-                      std::pow(2.0, (kVibratoSemitones * fSwing - fDroop * fEdge) / 12) / kRate;
+    return Performed(
+        notes, fQuarters,
+        [&](const SMoment& at) {
+            const double fSound = at.fLasts - 0.04, fEnd = fDroop > 0 ? at.fLasts : fSound;
+            const double fSwing = fDelay >= 0 && at.t > fDelay
+                                      ? std::sin(kTwoPi * fVibratoHz * (at.t - fDelay))
+                                      : 0.0;
+            const double fEdge = std::max(0.0, 1 - std::min(at.t, fEnd - at.t) / 0.05);
             // The body's resonance swallows the low end of the swing: a narrow, deep trough.
-            const double fDb = kTroughDb * std::pow(std::max(0.0, -fSwing), 4);
-            double fFade = std::min({1.0, double(i) / 300, double(nSound - i) / 300});
-            if (nEnd > nSound) {
-                fFade = i < nSound ? std::min(1.0, double(i) / 300)
-                                   : std::pow(10.0, -double(i - nSound) / double(nEnd - nSound));
-            }
-            samples.push_back(float(0.3 * fFade * std::pow(10.0, -fDb / 20) *
-                                    (std::sin(fPhase) + 0.4 * std::sin(2 * fPhase))));
-        }
-        samples.resize(nStart + size_t(fEighth * note.nEighths * kRate));
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
+            const double fTrough = Gain(-kTroughDb * std::pow(std::max(0.0, -fSwing), 4));
+            const double fFade = fDroop == 0 ? Detaching(at)
+                                 : at.t < fSound
+                                     ? std::min(1.0, at.t * kRate / 300)
+                                     : std::pow(10.0, -(at.t - fSound) / (fEnd - fSound));
+            return STone{notes[at.n].nKey + kVibratoSemitones * fSwing - fDroop * fEdge,
+                         fFade * fTrough};
+        },
+        0.4);
 }
 
 const std::vector<SKeyLength> kNotes = {{62, 8}, {62, 2}, {62, 2}, {74, 8}, {74, 2},
@@ -70,7 +56,7 @@ TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
          {std::pair(5.5, 80.0), {5.5, 100.0}, {5.5, 120.0}, {6.5, 80.0}, {6.5, 100.0}}) {
         SCOPED_TRACE(std::to_string(fVibratoHz) + " Hz at " + std::to_string(fQuarters));
         EXPECT_EQ(
-            HeardNotes(Play(kNotes, fQuarters, kVibratoDelay, 0, fVibratoHz), kRate, fQuarters),
+            HeardNotes(Play(kNotes, fQuarters, kVibratoDelay, 0, fVibratoHz), fQuarters),
             kNotes);
     }
 }
@@ -80,6 +66,6 @@ TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
 TEST(TranscriptionVibrato, NotesThatSinkInTheGapBetweenThemStayApart) {
     for (const double fQuarters : {80.0, 120.0}) {
         SCOPED_TRACE(fQuarters);
-        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, -1, 0.4), kRate, fQuarters), kNotes);
+        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, -1, 0.4), fQuarters), kNotes);
     }
 }
