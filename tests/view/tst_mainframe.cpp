@@ -229,8 +229,7 @@ private slots:
     }
 
     // What an import changed shows in one information box once the song does, and saving
-    // proposes the score's title. (A score that needed no change shows no box: see
-    // theTitleIsAFileName.)
+    // proposes the score's title; a score with a split bar needs no change and shows no box.
     void noticesFollowTheShownScore() {
         int shownBefore = -1;
         connect(&Flow(), &CDocumentFlow::DocumentReplaced, this,
@@ -246,6 +245,9 @@ private slots:
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QVERIFY(!Flow().FileSave());  // the save dialog is cancelled
         QCOMPARE(Dialogs().saveSuggestions, QStringList{u"Abendwalzer.kt"_s});
+        Dialogs().answer = IUserDialogs::Answer::No;
+        QVERIFY(Flow().OpenDocumentFile(Corpus(u"kurzer-takt.musicxml"_s)));
+        QCOMPARE(Dialogs().messages.size(), 1);
     }
 
     // A title is proposed as a file name: no folder or line break comes with it; a score
