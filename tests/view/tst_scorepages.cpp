@@ -38,24 +38,24 @@ class TestScorePages : public QObject {
 
     QTemporaryDir m_dir;
 
-    static int Rows(const CKantiloDoc& doc) {
-        return static_cast<int>(CEngraving(doc.GetSheet(), CScorePages::kRowWidth).Rows().size());
+    // A song of bars of quarter notes in the number of rows asked for, its last row as full
+    // as the others.
+    static std::unique_ptr<CKantiloDoc> Song(int rows) {
+        auto doc = std::make_unique<CKantiloDoc>();
+        CKantiloDoc longer;  // a bar ahead
+        Enter(longer, 4);
+        while (CEngraving(longer.GetSheet(), CScorePages::kRowWidth).Rows().size() <=
+               size_t(rows)) {
+            Enter(*doc, 4);
+            Enter(longer, 4);
+        }
+        return doc;
     }
 
-    // A song of bars of quarter notes in the number of rows asked for, its last row as full
-    // as the others, saved under name.
+    // That song saved under name; its path, or the error.
     QString Saved(int rows, const QString& title, const QString& name, Format format) {
-        const auto song = [](int bars) {
-            auto doc = std::make_unique<CKantiloDoc>();
-            Enter(*doc, 4 * bars);
-            return doc;
-        };
-        int bars = 1;
-        while (Rows(*song(bars + 1)) <= rows) {
-            ++bars;
-        }
         const QString path = m_dir.filePath(name);
-        const std::string error = CScorePages::Save(song(bars)->GetSheet(), title.toStdString(),
+        const std::string error = CScorePages::Save(Song(rows)->GetSheet(), title.toStdString(),
                                                     path.toStdString(), format);
         return error.empty() ? path : QString::fromStdString(error);
     }
@@ -162,12 +162,9 @@ private slots:
     void aFailedPageLeavesNoPicture() {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(u"lied-2.png"_s));
-        CKantiloDoc doc;
-        while (Rows(doc) <= CScorePages::kRowsOnFirstPage) {
-            Enter(doc, 4);
-        }
-        const std::string error = CScorePages::Save(
-            doc.GetSheet(), "Lied", dir.filePath(u"lied.png"_s).toStdString(), Format::png);
+        const std::string error =
+            CScorePages::Save(Song(CScorePages::kRowsOnFirstPage + 1)->GetSheet(), "Lied",
+                              dir.filePath(u"lied.png"_s).toStdString(), Format::png);
         QVERIFY(error.find("lied-2.png") != std::string::npos);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"lied-2.png"_s});

@@ -29,10 +29,9 @@ private slots:
         // Clicks: [s]hift [c]trl [a]lt, sheet height; t: tool.
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("notes");
-        QTest::newRow("A4 in the second space") << u"31"_s << u"440/4"_s;
         QTest::newRow("r=5, r=51 beside the bands; r=6 A5, r=50 C4")
             << u"5 6 50 51"_s << u"880/4 264/4"_s;
-        QTest::newRow("Shift ties, not with Ctrl or Alt")
+        QTest::newRow("A4 in the second space; Shift ties, not with Ctrl or Alt")
             << u"31 s31 sc31 sa31"_s << u"440/4> <440/4 440/4 440/4"_s;
         // A whole rest after an eighth is split into tied parts: 4 + 2 + 1 eighths fill the
         // bar, 1 opens the next.

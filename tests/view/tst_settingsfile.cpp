@@ -15,11 +15,6 @@ namespace {
 const QString kOrganization = u"Local AppWizard-Generated Applications"_s;
 const QString kApplication = u"Kantilo"_s;
 
-bool IsFifo(const QString& path) {
-    struct stat st {};
-    return lstat(path.toLocal8Bit().constData(), &st) == 0 && S_ISFIFO(st.st_mode);
-}
-
 }  // namespace
 
 class TestSettingsFile : public QObject {
@@ -49,7 +44,8 @@ private slots:
             pSettings->setValue(u"Recent File List/File1"_s, u"/tmp/b.kt"_s);
             pSettings->sync();
             QCOMPARE(pSettings->value(u"Recent File List/File1"_s).toString(), u"/tmp/b.kt"_s);
-            QVERIFY(IsFifo(fifo));
+            struct stat st {};
+            QVERIFY(lstat(fifo.toLocal8Bit().constData(), &st) == 0 && S_ISFIFO(st.st_mode));
             QVERIFY(QFile::remove(fifo));
         }
         QCOMPARE(QDir(m_dir.filePath(kOrganization))
