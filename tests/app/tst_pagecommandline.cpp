@@ -51,7 +51,8 @@ private:
 private slots:
     // The same bytes as the editor's export of the opened document, a picture of two pages
     // page by page; a PDF differs only in the moment it was made. Its fonts are listed in an
-    // order that once changed from process to process, so it is made several times.
+    // order that once changed from process to process, so it is made several times, under
+    // every platform a user may have set.
     void writesWhatTheExportWrites() {
         const QString song = m_dir.filePath(u"zwei.kt"_s);
         QCOMPARE(SaveSong(song, 500), song);
@@ -60,6 +61,9 @@ private slots:
         const QString title =
             QString::fromStdString(CExchangeFormat::TitleFromPath(doc.GetTitle()));
         QVERIFY(QDir(m_dir.path()).mkpath(u"vom-editor"_s));
+        // Pages are always drawn offscreen: a display out of reach or a platform Qt does not
+        // know changes nothing.
+        const QString platforms[] = {u"xcb"_s, u"wayland"_s, u"gibtsnicht"_s};
         using enum CScorePages::Format;
         for (const auto& [suffix, format, runs] :
              {std::tuple(u".pdf"_s, pdf, 4), std::tuple(u".svg"_s, svg, 1),
@@ -73,7 +77,12 @@ private slots:
             QVERIFY2(format == png ? files.size() >= 2 : files.size() == 1,
                      qPrintable(files.join(' ')));
             for (int i = 0; i < runs; ++i) {
-                QCOMPARE(Kantilo({song, u"-o"_s, m_dir.filePath(title + suffix)}), u"0 "_s);
+                const QString display =
+                    i == 0 ? QString()
+                           : u"export DISPLAY=:77 WAYLAND_DISPLAY=wayland-77 QT_QPA_PLATFORM="_s +
+                                 platforms[i - 1] + u';';
+                QCOMPARE(Kantilo({song, u"-o"_s, m_dir.filePath(title + suffix)}, display),
+                         u"0 "_s);
                 QCOMPARE(QDir(m_dir.path()).entryList({title + u"*"_s + suffix}), files);
                 for (const QString& file : files) {
                     QVERIFY(!FileBytes(m_dir.filePath(file)).isEmpty());
@@ -86,13 +95,13 @@ private slots:
     }
 
     // Files may grow to 8 KiB only (ulimit -f counts 512-byte blocks in sh), as on a full disk:
-    // in every format the program reports it instead of being killed by SIGXFSZ, and the old
-    // file survives.
+    // every writer (MIDI's is MusicXML's) reports it instead of being killed by SIGXFSZ, and the
+    // old file survives.
     void aFullDiskKeepsTheOldFile() {
         const QString page = SaveSong(m_dir.filePath(u"lied.kt"_s), 40);  // one picture, 20 s
         const QString song = SaveSong(m_dir.filePath(u"lang.kt"_s), 2000);
         for (const QString& name : {u"alt.pdf"_s, u"alt.svg"_s, u"alt.png"_s, u"alt.kt"_s,
-                                    u"alt.musicxml"_s, u"alt.mid"_s, u"alt.wav"_s}) {
+                                    u"alt.musicxml"_s, u"alt.wav"_s}) {
             const QString old = m_dir.filePath(name);
             const QByteArray oldBytes(4000, 'a');
             QVERIFY(WriteFile(old, oldBytes));
@@ -139,30 +148,14 @@ private slots:
         // (An SVG, written page by page, never asks for a block that large.)
         for (const QString& name : names) {
             const QString old = m_dir.filePath(name);
-            const QString input = name.endsWith(u".kt"_s)
-                                      ? m_dir.filePath(u"sehr-lang.musicxml"_s)
-                                      : song;
+            const QString input =
+                name.endsWith(u".kt"_s) ? m_dir.filePath(u"sehr-lang.musicxml"_s) : song;
             QVERIFY(WriteFile(old, "alt"));
             const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
             QCOMPARE(Kantilo({input, u"-o"_s, old}, limit).remove(warning),
                      u"1 Zu wenig Speicher vorhanden!\n"_s);
             QCOMPARE(FileBytes(old), QByteArray("alt"));
             QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
-        }
-    }
-
-    // Pages are always drawn offscreen: a display out of reach or a platform Qt does not know
-    // changes nothing.
-    void pagesNeedNoDisplayWhateverThePlatformSays() {
-        const QString song = m_dir.filePath(u"lied.kt"_s), pdf = m_dir.filePath(u"lied.pdf"_s);
-        QCOMPARE(SaveSong(song, 4), song);
-        for (const QString& platform : {u"xcb"_s, u"wayland"_s, u"gibtsnicht"_s}) {
-            QFile::remove(pdf);
-            QCOMPARE(Kantilo({song, u"-o"_s, pdf},
-                             u"export DISPLAY=:77 WAYLAND_DISPLAY=wayland-77 QT_QPA_PLATFORM="_s +
-                                 platform + u';'),
-                     u"0 "_s);
-            QVERIFY(FileBytes(pdf).startsWith("%PDF"));
         }
     }
 
@@ -192,7 +185,6 @@ private slots:
         for (const auto& [environment, message] : cases) {
             QCOMPARE(Kantilo({song}, environment), u"1 "_s + message + hint);
         }
-        QCOMPARE(Kantilo({}, u"export DISPLAY=:77;"_s), u"1 "_s + x11 + hint);
     }
 
     // A display that accepts the connection and hangs up at once passes the check; Qt's fatal

@@ -10,15 +10,14 @@
 namespace {
 
 // A score of one part; strAttributes open the first measure.
-std::string Score(const std::string& strAttributes, const std::vector<std::string>& measures,
-                  const std::string& strRoot = "score-partwise") {
-    std::string strText = "<" + strRoot + "><part id=\"P1\">";
+std::string Score(const std::string& strAttributes, const std::vector<std::string>& measures) {
+    std::string strText = "<score-partwise><part id=\"P1\">";
     for (size_t n = 0; n < measures.size(); ++n) {
         strText += "<measure number=\"" + std::to_string(n + 1) + "\">" +
                    (n == 0 ? "<attributes>" + strAttributes + "</attributes>" : "") + measures[n] +
                    "</measure>";
     }
-    return strText + "</part></" + strRoot + ">";
+    return strText + "</part></score-partwise>";
 }
 
 std::string Time(int nBeats, int nType) {
@@ -65,8 +64,8 @@ TEST(MusicXmlSound, AnyTimeSignatureIsLaidIntoFourFourBars) {
               "Die Taktart 2/4 wurde in 4/4-Takte umgeschrieben; die Melodie klingt gleich.");
 }
 
-// G major a fifth down, E minor to A minor a fifth down too, F major down a fourth, and a melody
-// in C that lies an octave too high comes down.
+// G major a fifth down, E minor to A minor a fifth down too, and a melody in C that lies an
+// octave too high comes down.
 TEST(MusicXmlSound, AnyKeyIsMovedIntoC) {
     const CMusicXmlReader::SResult g = Import(Score(Key(1), {Notes("G4/1 A4/1 B4/1 F#5/1")}));
     EXPECT_EQ(SoundsOf(g), Line(0, {{60, 2}, {62, 2}, {64, 2}, {71, 2}}));
@@ -78,8 +77,6 @@ TEST(MusicXmlSound, AnyKeyIsMovedIntoC) {
     EXPECT_EQ(e.notices, std::vector<std::string>{
                              "Die Melodie wurde von e-Moll nach a-Moll übertragen (eine Quinte "
                              "tiefer)."});
-    const CMusicXmlReader::SResult f = Import(Score(Key(-1), {Notes("F4/1 Bb4/1 C5/2")}));
-    EXPECT_EQ(SoundsOf(f), Line(0, {{60, 2}, {65, 2}, {67, 4}}));
     const CMusicXmlReader::SResult high = Import(Score(Key(0), {Notes("C6/2 G6/2")}));
     EXPECT_EQ(SoundsOf(high), Line(0, {{72, 4}, {79, 4}}));
     EXPECT_EQ(high.notices,

@@ -12,14 +12,13 @@ TEST(Transposition, ChoosesTheSmallestShiftThatFitsTheRange) {
         std::optional<int> shift;
     };
     const SCase cases[] = {
-        {0, {60, 81}, 0},           // C4 to A5: already there
-        {1, {55, 67}, 5},           // G major, G3 to G4: up a fourth
-        {-3, {63, 75}, -3},         // E flat major, Es4 to Es5
-        {6, {66, 78}, -6},          // F sharp major: a tritone either way, the lower one
-        {-6, {66, 78}, -6},         // G flat major: the same sounds
+        {0, {60, 81}, 0},             // C4 to A5: already there
+        {1, {55, 67}, 5},             // G major, G3 to G4: up a fourth
+        {-3, {63, 75}, -3},           // E flat major, Es4 to Es5
+        {6, {66, 78}, -6},            // F sharp major: a tritone either way, the lower one
         {0, {59, 72}, std::nullopt},  // B3 to C5 in C: no octave fits
         {2, {50, 86}, std::nullopt},  // three octaves: nothing fits
-        {3, {}, 0},                 // no notes: nothing to move
+        {3, {}, 0},                   // no notes: nothing to move
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.nFifths);

@@ -15,10 +15,6 @@
 
 namespace {
 
-fs::path SourceInstruments() {
-    return SourceFile("resources/instrumente");
-}
-
 // The frequency between fLow and fHigh (steps of a twentieth of a percent) at which the
 // samples have the most energy, by Goertzel's recurrence.
 double StrongestFrequency(const std::vector<double>& samples, double rate, double fLow,
@@ -47,7 +43,8 @@ double StrongestFrequency(const std::vector<double>& samples, double rate, doubl
 // from it at the default base frequency sounds at the note's own pitch, from C4 up to A5
 // (where the recording is played 3.33 times faster).
 TEST(ShippedInstruments, EachPlaysEveryPitchInTune) {
-    const std::vector<std::string> names = CShippedInstruments::Names(SourceInstruments());
+    const fs::path source = SourceFile("resources/instrumente");
+    const std::vector<std::string> names = CShippedInstruments::Names(source);
     ASSERT_GE(names.size(), 8u);
     // The build puts them beside the programs, where they are looked for first.
     const char* binary = std::getenv("KANTILO_BINARY_DIR");
@@ -55,7 +52,7 @@ TEST(ShippedInstruments, EachPlaysEveryPitchInTune) {
     EXPECT_EQ(CShippedInstruments::Names(fs::path(binary) / "instrumente"), names);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        CInstrument instrument(CShippedInstruments::PathOf(name, SourceInstruments()),
+        CInstrument instrument(CShippedInstruments::PathOf(name, source),
                                CInstrument::kStandardBase);
         ASSERT_EQ(FailureText([&] { CController::LoadInstrument(instrument); }), "");
         EXPECT_EQ(std::tuple(instrument.GetSampleRate(), instrument.GetBitsPerSample(),
@@ -75,7 +72,6 @@ TEST(ShippedInstruments, EachPlaysEveryPitchInTune) {
         }
     }
 }
-
 
 // Names are the .wav files of the folder; a name is never a path, and what the user gave stands
 // when it is "Standard" or a file that exists.
