@@ -67,10 +67,11 @@ std::vector<float> Settling(const std::vector<SKeyLength>& notes, double fScoop,
                             double fDepth) {
     return Performed(notes, kQuarters, [&](const SMoment& at) {
         const double fSwung = std::max(0.0, at.t - kEighth);
-        return STone{notes[at.n].nKey + kTuning[at.n % 5] / 100 +
-                         fScoop * std::min(0.0, at.t / kEighth - 1) +
-                         fDepth * std::min(1.0, fSwung / fGrowing) * std::sin(kTwoPi * 5.5 * fSwung),
-                     at.t > at.fLasts - kBreath ? 0.3 : 1.0};
+        return STone{
+            notes[at.n].nKey + kTuning[at.n % 5] / 100 +
+                fScoop * std::min(0.0, at.t / kEighth - 1) +
+                fDepth * std::min(1.0, fSwung / fGrowing) * std::sin(kTwoPi * 5.5 * fSwung),
+            at.t > at.fLasts - kBreath ? 0.3 : 1.0};
     });
 }
 }  // namespace

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 using SBowed = SKeyLength;
 
 // The notes at fQuarters a minute, one after the other without a gap; fDb(seconds into the
@@ -122,9 +121,9 @@ void ExpectReleasesHeardRight(double fFade, double fVibrato) {
 // A voice lets each note go and fades by 1 dB every 10 ms, as a sung "Ooh" does: its release
 // still sounds the note's pitch well into the rest after it, yet the rest is heard, and the
 // note keeps its length; the last note's too, held longer than the half second a release is
-// measured against, and fading to the end. A voice singing with vibrato lets go more softly, fading evenly by 0.7 dB every 10 ms
-// without the sudden fall of a release: it is still no more than 16 dB down through most of
-// the eighth after the note, and yet that eighth is a rest.
+// measured against, and fading to the end. A voice singing with vibrato lets go more softly, fading
+// evenly by 0.7 dB every 10 ms without the sudden fall of a release: it is still no more than 16 dB
+// down through most of the eighth after the note, and yet that eighth is a rest.
 TEST(TranscriptionNoteDecoder, AReleaseSoundingIntoTheRestAfterTheNoteIsNoPartOfIt) {
     ExpectReleasesHeardRight(100, 0);
     ExpectReleasesHeardRight(70, 0.2);

@@ -41,11 +41,11 @@ std::vector<float> Sung(const std::vector<SKeyLength>& notes, const SVoice& voic
         const double t = at.t;
         const bool bPausing = notes[at.n].nEighths >= 4 && voice.fPause > 0 && t >= kEighth &&
                               t < kEighth + voice.fPause;
-        const double fSwing = bPausing ? 0
-                                       : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) *
-                                             voice.fDepth *
-                                             (1 + voice.fWiden * std::max(0.0, t - voice.fDelay)) *
-                                             std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
+        const double fSwing = bPausing
+                                  ? 0
+                                  : std::clamp((t - voice.fDelay) / 0.05, 0.0, 1.0) * voice.fDepth *
+                                        (1 + voice.fWiden * std::max(0.0, t - voice.fDelay)) *
+                                        std::sin(kTwoPi * 5.5 * std::max(0.0, t - voice.fDelay));
         const double fFadeIn = at.n == 0 || detached(at.n) ? std::min(1.0, t / 0.01) : 1.0;
         const double fLetGo =
             detached(at.n + 1) ? std::clamp((at.fLasts - 0.04 - t) / 0.01, 0.0, 1.0) : 1.0;

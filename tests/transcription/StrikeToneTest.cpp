@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // A bar's partials as ratios to the pitch it is tuned to, how loud each is at the strike and
 // how many seconds it takes to fall by 20 dB: the strike partial rings loudest at first,
 // 20 dB above the pitch, the one eight times as high lasts longer, the pitch itself longest.

@@ -127,8 +127,8 @@ std::vector<float> Performed(const std::vector<SKeyLength>& notes, double fQuart
     for (size_t n = 0; n < notes.size(); ++n) {
         const double fLasts = 30.0 / fQuarters * notes[n].nEighths;
         for (size_t i = 0; i < size_t(fLasts * kRate); ++i) {
-            const STone sound = tone(SMoment{n, double(i) / kRate, fLasts,
-                                             double(samples.size()) / kRate});
+            const STone sound =
+                tone(SMoment{n, double(i) / kRate, fLasts, double(samples.size()) / kRate});
             fPhase += kTwoPi * EqualTemperedHz(sound.fKey) / kRate;
             const double fWave = std::sin(fPhase) + fOctave * std::sin(2 * fPhase);
             const double fNoise = sound.fNoise > 0 ? sound.fNoise * white(random) : 0.0;

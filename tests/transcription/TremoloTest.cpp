@@ -11,7 +11,6 @@
 
 namespace {
 
-
 using SPlayed = SKeyLength;
 
 // One swing of the tremolo: how long it takes and how deep (dB) its trough sinks.
@@ -83,8 +82,7 @@ TEST(TranscriptionTremolo, ALateTremoloDoesNotSplitANote) {
     const std::vector<SPlayed> notes = {{79, 8}, {79, 8}, {81, 6}, {83, 4}, {83, 8}};
     for (const double fQuarters : {80.0, 100.0, 120.0}) {
         SCOPED_TRACE(fQuarters);
-        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, LateTremolo), fQuarters),
-                  notes);
+        EXPECT_EQ(HeardNotes(Detached(notes, fQuarters, LateTremolo), fQuarters), notes);
     }
 }
 
@@ -178,8 +176,7 @@ TEST(TranscriptionTremolo, ASwingAsDeepInItsOwnEighthDoesNotSplitANote) {
     for (const double fQuarters : {130.0, 135.0}) {
         for (const double fDepth : {12.0, 16.0}) {
             SCOPED_TRACE(std::to_string(fQuarters) + " " + std::to_string(fDepth));
-            EXPECT_EQ(HeardNotes(WhistledLegato(notes, fQuarters, fDepth), fQuarters),
-                      notes);
+            EXPECT_EQ(HeardNotes(WhistledLegato(notes, fQuarters, fDepth), fQuarters), notes);
         }
     }
 }

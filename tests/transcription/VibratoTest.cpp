@@ -55,9 +55,8 @@ TEST(TranscriptionVibrato, TheTroughsOfAVibratoDoNotSplitANote) {
     for (const auto& [fVibratoHz, fQuarters] :
          {std::pair(5.5, 80.0), {5.5, 100.0}, {5.5, 120.0}, {6.5, 80.0}, {6.5, 100.0}}) {
         SCOPED_TRACE(std::to_string(fVibratoHz) + " Hz at " + std::to_string(fQuarters));
-        EXPECT_EQ(
-            HeardNotes(Play(kNotes, fQuarters, kVibratoDelay, 0, fVibratoHz), fQuarters),
-            kNotes);
+        EXPECT_EQ(HeardNotes(Play(kNotes, fQuarters, kVibratoDelay, 0, fVibratoHz), fQuarters),
+                  kNotes);
     }
 }
 

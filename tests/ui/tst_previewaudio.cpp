@@ -12,7 +12,9 @@ class TestPreviewAudio : public QObject {
     CPrivateSoundServer m_server;
 
     struct CPlayingFixture : CPreviewFixture {
-        explicit CPlayingFixture(const QString& instrument) { preview->ChooseInstrument(instrument); }
+        explicit CPlayingFixture(const QString& instrument) {
+            preview->ChooseInstrument(instrument);
+        }
     };
 
     static std::string Shipped(const char* name) {

@@ -257,8 +257,11 @@ private slots:
         const QByteArray body =
             "<part><measure><note><pitch><step>C</step><octave>4</octave></pitch>"
             "<duration>1</duration></note></measure></part></score-partwise>";
-        QVERIFY(WriteFile(score, "<score-partwise><movement-title>Nord/S\xc3\xbc" "d\nWest"
-                                 "</movement-title>" + body));
+        QVERIFY(WriteFile(score,
+                          "<score-partwise><movement-title>Nord/S\xc3\xbc"
+                          "d\nWest"
+                          "</movement-title>" +
+                              body));
         QVERIFY(Flow().OpenDocumentFile(score));
         QVERIFY(!Flow().FileSave());  // the save dialog is cancelled
         QVERIFY(WriteFile(score, "<score-partwise>" + body));

@@ -50,9 +50,10 @@ private slots:
         m_f->dialogs.answer = IUserDialogs::Answer::No;
         m_f->frame.Action(ID_FILE_TRANSCRIBE)->trigger();
         QCOMPARE(Sounds(m_f->doc.GetSheet()).size(), size_t(1));
-        QCOMPARE(m_f->dialogs.messages,
-                 QStringList{u"In der Aufnahme „"_s + m_f->dialogs.recordingPath +
-                             u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
+        QCOMPARE(
+            m_f->dialogs.messages,
+            QStringList{u"In der Aufnahme „"_s + m_f->dialogs.recordingPath +
+                        u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
     }
 
     // The recording becomes a new song, told its tempo. The dialog is titled and labelled as
@@ -124,9 +125,8 @@ private slots:
     // that, not the program.
     void runningOutOfMemoryIsSaid() {
         const std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
-            &m_f->frame, [](const CTranscriber::SOptions&) -> CTranscriber::SResult {
-                throw std::bad_alloc();
-            });
+            &m_f->frame,
+            [](const CTranscriber::SOptions&) -> CTranscriber::SResult { throw std::bad_alloc(); });
         QVERIFY(result.has_value());
         QCOMPARE(result->strMessage, std::string(CEngineFailure::kNoMemory));
         QVERIFY(!result->pController);
