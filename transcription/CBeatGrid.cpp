@@ -288,45 +288,55 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     }
 }
 
-// How well the onsets fall on a grid of this eighth (1 for all exactly on it), and the phase.
-double CBeatGrid::FitOf(double fEighth, double* pPhase) const {
+// Where each onset falls on a grid of this eighth, as a turn.
+std::vector<std::complex<double>> CBeatGrid::TurnsOf(double fEighth) const {
+    std::vector<std::complex<double>> turns(m_onsets.size());
+    for (size_t i = 0; i < turns.size(); ++i) {
+        turns[i] = std::polar(1.0, kTwoPi * m_onsets[i] / fEighth);
+    }
+    return turns;
+}
+
+// How well the onsets fall on the grid their turns are taken on (1 for all exactly on it), and
+// the phase of that grid as a share of its eighth.
+double CBeatGrid::FitOf(const std::vector<std::complex<double>>& turns, double* pTurn) const {
     std::complex<double> sum;
     double fWeights = 0;
-    for (size_t i = 0; i < m_onsets.size(); ++i) {
-        if (m_onsets[i] > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
-            break;
-        }
-        sum += std::polar(m_weights[i], kTwoPi * m_onsets[i] / fEighth);
+    for (size_t i = 0; i < turns.size(); ++i) {
+        sum += m_weights[i] * turns[i];
         fWeights += m_weights[i];
     }
-    if (pPhase != nullptr) {
-        const double fTurn = std::arg(sum) / kTwoPi;
-        *pPhase = fEighth * (fTurn - std::floor(fTurn));
-    }
+    const double fTurn = std::arg(sum) / kTwoPi;
+    *pTurn = fTurn - std::floor(fTurn);
     return fWeights <= 0 ? 0 : std::abs(sum) / fWeights;
 }
 
 // The (weighted) share of the onsets that fall on a grid of this eighth, each counted fully within
 // kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
-// sound's false attack) weigh no more against the right grid than against any other.
+// sound's false attack) weigh no more against the right grid than against any other. The tempo
+// is searched in the first minute's onsets; with pPhase, the phase is found from all of them.
+// The first guess of the phase is always taken from all of them.
 double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
-    double fPhase = 0;
-    FitOf(fEighth, &fPhase);
+    size_t nOnsets = m_onsets.size();
+    while (pPhase == nullptr && nOnsets > 0 &&
+           m_onsets[nOnsets - 1] > m_onsets.front() + kSearchSeconds) {
+        --nOnsets;
+    }
+    const std::vector<std::complex<double>> turns = TurnsOf(fEighth);
+    double fTurn = 0;
+    FitOf(turns, &fTurn);
+    double fPhase = fEighth * fTurn;
     double fSum = 0;
     for (int nPass = 0; nPass < 2; ++nPass) {
         // The second pass takes the phase from the onsets near the first pass's lines only.
         std::complex<double> near;
         fSum = 0;
         double fWeights = 0;
-        for (size_t i = 0; i < m_onsets.size(); ++i) {
-            const double t = m_onsets[i];
-            if (t > m_onsets.front() + kSearchSeconds && pPhase == nullptr) {
-                break;
-            }
-            const double fOff = (t - fPhase) / fEighth;
+        for (size_t i = 0; i < nOnsets; ++i) {
+            const double fOff = (m_onsets[i] - fPhase) / fEighth;
             const double fDeviation = std::abs(fOff - std::round(fOff));
             const double fWeight = m_weights[i] * std::clamp(2 - fDeviation / kInlier, 0.0, 1.0);
-            near += fWeight * std::polar(1.0, kTwoPi * t / fEighth);
+            near += fWeight * turns[i];
             fSum += fWeight;
             fWeights += m_weights[i];
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <complex>
 #include <optional>
 #include <vector>
 
@@ -37,7 +38,8 @@ public:
 private:
     void FindOnsets(const CPitchFrames& frames);
     double FindEighth() const;
-    double FitOf(double fEighth, double* pPhase) const;
+    std::vector<std::complex<double>> TurnsOf(double fEighth) const;
+    double FitOf(const std::vector<std::complex<double>>& turns, double* pTurn) const;
     double InlierShare(double fEighth, double* pPhase) const;
     void Refine();
 

@@ -1,25 +1,20 @@
 #include "CPitchFrames.h"
 
-#include <aubio/aubio.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
-#include <memory>
 #include <numbers>
 #include <utility>
 
 #include "CLevelCues.h"
 #include "COrderStatistics.h"
 #include "CPitchClass.h"
+#include "CPitchReader.h"
 #include "CRecording.h"
 #include "CStrikeTone.h"
 
 namespace {
-// A pitch whose first three harmonics hold less of the sound is no note of its own (a
-// clarinet's, with its strong fifth and seventh harmonics, holds a fifth of it).
-constexpr double kMinHarmonicShare = 0.1;
 // A frame this far below the loudest of the last half second is a dying tail, not a note.
 constexpr float kTailRange = 20;
 constexpr size_t kTailFrames = 50;
@@ -62,48 +57,8 @@ constexpr float kAboveQuiet = 10;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-struct SAubioDeleter {
-    void operator()(aubio_pitch_t* p) const { del_aubio_pitch(p); }
-    void operator()(fvec_t* p) const { del_fvec(p); }
-};
-
 // Frames on either side whose keys show what a frame read far too low should have read.
 constexpr size_t kRepairReach = 25;
-
-// Frames between two reports of the progress: ten seconds of sound.
-constexpr size_t kProgressFrames = 1000;
-
-// The analysis window: the power of two nearest to 46 ms, long enough for E2's period.
-// The share of a window's energy in the first three harmonics of fHz (1 for a pure tone of
-// that pitch). A chord makes YIN hear the common fundamental far below its notes, where
-// nothing sounds: that share is then near 0.
-double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nRate) {
-    // One pass with the three Goertzel filters side by side: their chains do not wait for
-    // one another.
-    std::array<double, 3> coefficients{}, s1{}, s2{};
-    for (size_t h = 0; h < coefficients.size(); ++h) {
-        coefficients[h] = 2 * std::cos(kTwoPi * double(h + 1) * fHz / nRate);
-    }
-    double fEnergy = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const double v = pSamples[i];
-        fEnergy += v * v;
-        for (size_t h = 0; h < coefficients.size(); ++h) {
-            const double s0 = v + coefficients[h] * s1[h] - s2[h];
-            s2[h] = s1[h];
-            s1[h] = s0;
-        }
-    }
-    if (fEnergy <= 0) {
-        return 0;
-    }
-    double fShare = 0;
-    for (size_t h = 0; h < coefficients.size(); ++h) {
-        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) /
-                  (double(n) * fEnergy);
-    }
-    return fShare;
-}
 
 // Where the stretch of frames that hold frame n's class ends, and how many of them hold it.
 std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
@@ -123,13 +78,6 @@ std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
     return {nEnd, nHeld};
 }
 
-uint32_t WindowFor(uint32_t nRate) {
-    uint32_t n = 256;
-    while (n < nRate / 22) {
-        n *= 2;
-    }
-    return n;
-}
 }  // namespace
 
 CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress) {
@@ -137,7 +85,7 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     m_fPeak = CLevelCues::Read(recording, nHop, m_frames);
-    if (!ReadPitches(recording, nHop, progress)) {
+    if (!CPitchReader::Read(recording, nHop, m_frames, progress)) {
         m_bCancelled = true;
         return;
     }
@@ -151,47 +99,6 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindPlayed();
     CLevelCues::DropVibrato(m_frames, m_played);
     FindFadedOut();
-}
-
-// aubio's window ends with the hop just given; the pitch is that of the window's middle, so
-// the results are written half a window earlier.
-bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
-                               const FProgress& progress) {
-    const uint32_t nWindow = WindowFor(recording.Rate());
-    std::unique_ptr<aubio_pitch_t, SAubioDeleter> pPitch(
-        new_aubio_pitch("yinfast", nWindow, nHop, recording.Rate()));
-    std::unique_ptr<fvec_t, SAubioDeleter> pIn(new_fvec(nHop));
-    std::unique_ptr<fvec_t, SAubioDeleter> pOut(new_fvec(1));
-    if (!pPitch || !pIn || !pOut) {
-        return true;
-    }
-    aubio_pitch_set_unit(pPitch.get(), "midi");
-    aubio_pitch_set_silence(pPitch.get(), -90);
-    const size_t nLag = (nWindow / 2 + nHop / 2) / nHop;
-    const float* pSamples = recording.Samples().data();
-    for (size_t n = 0; n < m_frames.size() + nLag; ++n) {
-        if (progress && n % kProgressFrames == kProgressFrames - 1 &&
-            !progress(double(n) / double(m_frames.size() + nLag))) {
-            return false;
-        }
-        for (uint32_t i = 0; i < nHop; ++i) {
-            const size_t nAt = n * nHop + i;
-            pIn->data[i] = nAt < recording.Samples().size() ? pSamples[nAt] : 0.0f;
-        }
-        aubio_pitch_do(pPitch.get(), pIn.get(), pOut.get());
-        if (n >= nLag && n - nLag < m_frames.size()) {
-            SFrame& frame = m_frames[n - nLag];
-            frame.fKey = pOut->data[0];
-            frame.fConfidence = aubio_pitch_get_confidence(pPitch.get());
-            const size_t nEnd = std::min(recording.Samples().size(), (n + 1) * nHop);
-            if (frame.fConfidence >= kMinConfidence && frame.fKey > 0 && nEnd >= nWindow &&
-                LowHarmonicShare(pSamples + nEnd - nWindow, nWindow, HzOf(frame.fKey),
-                                 recording.Rate()) < kMinHarmonicShare) {
-                frame.fConfidence = 0;
-            }
-        }
-    }
-    return true;
 }
 
 double CPitchFrames::HzOf(double fKey) {
