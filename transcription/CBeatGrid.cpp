@@ -297,25 +297,22 @@ std::vector<std::complex<double>> CBeatGrid::TurnsOf(double fEighth) const {
     return turns;
 }
 
-// How well the onsets fall on the grid their turns are taken on (1 for all exactly on it), and
-// the phase of that grid as a share of its eighth.
-double CBeatGrid::FitOf(const std::vector<std::complex<double>>& turns, double* pTurn) const {
+// The phase, as a share of the eighth, of the grid the turns are taken on that the onsets fit
+// best (as sure as they are).
+double CBeatGrid::PhaseTurn(const std::vector<std::complex<double>>& turns) const {
     std::complex<double> sum;
-    double fWeights = 0;
     for (size_t i = 0; i < turns.size(); ++i) {
         sum += m_weights[i] * turns[i];
-        fWeights += m_weights[i];
     }
     const double fTurn = std::arg(sum) / kTwoPi;
-    *pTurn = fTurn - std::floor(fTurn);
-    return fWeights <= 0 ? 0 : std::abs(sum) / fWeights;
+    return fTurn - std::floor(fTurn);
 }
 
 // The (weighted) share of the onsets that fall on a grid of this eighth, each counted fully within
 // kInlier eighths of a line and less up to twice that: onsets that fit no grid (a wavering
 // sound's false attack) weigh no more against the right grid than against any other. The tempo
-// is searched in the first minute's onsets; with pPhase, the phase is found from all of them.
-// The first guess of the phase is always taken from all of them.
+// is searched in the first minute's onsets; the first guess of the phase, and with pPhase the
+// phase, come from all of them.
 double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
     size_t nOnsets = m_onsets.size();
     while (pPhase == nullptr && nOnsets > 0 &&
@@ -323,9 +320,7 @@ double CBeatGrid::InlierShare(double fEighth, double* pPhase) const {
         --nOnsets;
     }
     const std::vector<std::complex<double>> turns = TurnsOf(fEighth);
-    double fTurn = 0;
-    FitOf(turns, &fTurn);
-    double fPhase = fEighth * fTurn;
+    double fPhase = fEighth * PhaseTurn(turns);
     double fSum = 0;
     for (int nPass = 0; nPass < 2; ++nPass) {
         // The second pass takes the phase from the onsets near the first pass's lines only.

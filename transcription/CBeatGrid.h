@@ -39,7 +39,7 @@ private:
     void FindOnsets(const CPitchFrames& frames);
     double FindEighth() const;
     std::vector<std::complex<double>> TurnsOf(double fEighth) const;
-    double FitOf(const std::vector<std::complex<double>>& turns, double* pTurn) const;
+    double PhaseTurn(const std::vector<std::complex<double>>& turns) const;
     double InlierShare(double fEighth, double* pPhase) const;
     void Refine();
 
