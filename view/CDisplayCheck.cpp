@@ -8,6 +8,7 @@
 #include <QLibraryInfo>
 #include <QtGlobal>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -208,6 +209,9 @@ std::string CDisplayCheck::Problem() {
 }
 
 void CDisplayCheck::Starting() {
+    // A display server that hangs up while the connection is being set up would end the
+    // program by SIGPIPE, silently; ignored, the write fails and Qt's fatal message follows.
+    std::signal(SIGPIPE, SIG_IGN);
     g_previousHandler = qInstallMessageHandler(EndOnFatal);
 }
 
