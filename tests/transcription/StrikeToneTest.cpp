@@ -53,42 +53,32 @@ std::vector<float> Strikes(const std::vector<SStrike>& strikes) {
 // The frames from nFrom to nTo all sound as played, and read key nKey.
 void ExpectKey(const CPitchFrames& frames, size_t nFrom, size_t nTo, int nKey) {
     for (size_t n = nFrom; n < nTo; ++n) {
-        ASSERT_TRUE(frames.IsPlayed(n)) << n;
-        EXPECT_NEAR(frames.Frames()[n].fKey, nKey, 0.3) << n;
+        ASSERT_TRUE(frames.IsPlayed(n)) << nKey << " at frame " << n;
+        EXPECT_NEAR(frames.Frames()[n].fKey, nKey, 0.3) << "at frame " << n;
     }
 }
 
 }  // namespace
 
-// Every bar of a melody reads the pitch it is tuned to from its strike on, where YIN alone
-// hears a partial or a subharmonic of two of them, another key or even another pitch class.
+// Every bar of a melody reads the pitch it is tuned to from its strike on, where YIN alone hears
+// a partial or a subharmonic of two of them, another key or even another pitch class; a bar held
+// for two seconds sounds its pitch long after its strike partial died away; a soft bar struck
+// right after a loud one was damped is measured from its own strike and sounds to its end.
 TEST(TranscriptionStrikeTone, StruckBarsReadThePitchTheyAreTunedTo) {
-    const std::vector<SStrike> strikes = {{62, 0.5}, {67, 0.5}, {71, 0.5}, {64, 0.5},
-                                          {72, 0.5}, {69, 0.5}, {65, 0.5}, {60, 0.5}};
-    const CPitchFrames frames(CRecording(kRate, Strikes(strikes)));
+    const std::vector<SStrike> melody = {{62, 0.5}, {67, 0.5}, {71, 0.5}, {64, 0.5},
+                                         {72, 0.5}, {69, 0.5}, {65, 0.5}, {60, 0.5}};
+    const CPitchFrames frames(CRecording(kRate, Strikes(melody)));
     // Frames of 10 ms after half a second of silence; a strike's first frames see the bar
     // before in part of the analysis window.
-    for (size_t i = 0; i < strikes.size(); ++i) {
-        SCOPED_TRACE(strikes[i].nKey);
-        ExpectKey(frames, 50 + 50 * i + 5, 50 + 50 * i + 45, strikes[i].nKey);
+    for (size_t i = 0; i < melody.size(); ++i) {
+        ExpectKey(frames, 50 + 50 * i + 5, 50 + 50 * i + 45, melody[i].nKey);
     }
-}
-
-// A bar held for two seconds sounds its pitch throughout, long after its strike partial has
-// died away, and in a recording of few strikes: none of its frames loses its pitch or counts
-// as a tail.
-TEST(TranscriptionStrikeTone, ALongNoteSoundsThroughout) {
-    const CPitchFrames frames(CRecording(kRate, Strikes({{64, 2.0}, {64, 0.5}, {62, 2.0}})));
-    ExpectKey(frames, 55, 245, 64);
-    ExpectKey(frames, 255, 295, 64);
-    ExpectKey(frames, 305, 495, 62);
-}
-
-// A soft bar struck right after a loud one was damped is measured from its own strike: it
-// sounds to its end, however far below the loud one it lies.
-TEST(TranscriptionStrikeTone, ASoftBarAfterADampedOneSounds) {
-    const CPitchFrames frames(CRecording(
+    const CPitchFrames held(CRecording(kRate, Strikes({{64, 2.0}, {64, 0.5}, {62, 2.0}})));
+    ExpectKey(held, 55, 245, 64);
+    ExpectKey(held, 255, 295, 64);
+    ExpectKey(held, 305, 495, 62);
+    const CPitchFrames soft(CRecording(
         kRate, Strikes({{60, 0.3, 0.2}, {67, 0.3, 0, 0.06}, {60, 0.3}, {69, 0.3, 0, 0.06}})));
-    ExpectKey(frames, 85, 105, 67);
-    ExpectKey(frames, 145, 165, 69);
+    ExpectKey(soft, 85, 105, 67);
+    ExpectKey(soft, 145, 165, 69);
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -159,22 +160,18 @@ std::vector<float> Detached(const std::vector<SKeyLength>& notes, double fQuarte
     });
 }
 
-// The notes a transcription heard.
+// The notes a transcription heard; a rest between two of them is a note of key 0.
 inline std::vector<SKeyLength> Heard(const CTranscriber::SResult& result) {
     std::vector<SKeyLength> heard;
-    for (const CNoteDecoder::SNote& note : result.notes) {
+    for (size_t n = 0; n < result.notes.size(); ++n) {
+        const CNoteDecoder::SNote& note = result.notes[n];
+        if (n > 0 && note.nOnset > result.notes[n - 1].nOnset + result.notes[n - 1].nLength) {
+            heard.push_back(
+                {0, int(note.nOnset - result.notes[n - 1].nOnset - result.notes[n - 1].nLength)});
+        }
         heard.push_back({int(note.nKey), int(note.nLength)});
     }
     return heard;
-}
-
-// The notes transcribed from samples at kRate a second, the tempo given and the key kept.
-inline std::vector<SKeyLength> HeardNotes(std::vector<float> samples, double fQuarters) {
-    const CRecording recording(kRate, std::move(samples));
-    CTranscriber::SOptions options;
-    options.quarters = fQuarters;
-    options.bKeepKey = true;
-    return Heard(CTranscriber::Transcribe(recording, options, "t"));
 }
 
 // Every note heard begins where a played note begins that is not slurred into the one before
@@ -220,3 +217,53 @@ inline constexpr STestSong kRoundTripSongs[] = {
      "C4/12 G4/1 G4/1 A4/2 G4/2 C5/2+ C5/2 B4/4 B4/1 G4/1 G4/1 A4/2 G4/2 D5/2 C5/4+ "
      "C5/2 C5/11 C5/1"},
 };
+
+// A way of playing a melody, at each of its tempi: the notes as played and the recording made of
+// them; what comes back is checked as check says.
+struct SStyle {
+    enum class ECheck {
+        kNotes,          // the notes come back as heard (as played when heard is empty)
+        kTempo,          // the tempo, not given, is found within 2 %
+        kNotesAndTempo,  // both
+        kNoOnsetInside,  // no note begins inside a note played or where one is slurred
+    };
+    const char* pName;
+    std::vector<double> tempi;
+    std::vector<SKeyLength> notes;
+    std::function<std::vector<float>(const std::vector<SKeyLength>& notes, double fQuarters)> play;
+    ECheck check = ECheck::kNotes;
+    std::vector<SKeyLength> heard = {};
+    std::vector<size_t> slurs = {};  // for kNoOnsetInside
+};
+
+// Every style at each of its tempi, transcribed with the key kept.
+inline void ExpectHeardAsPlayed(const std::vector<SStyle>& styles) {
+    using ECheck = SStyle::ECheck;
+    for (const SStyle& style : styles) {
+        for (const double fQuarters : style.tempi) {
+            SCOPED_TRACE(std::string(style.pName) + " at " + std::to_string(fQuarters));
+            CTranscriber::SOptions options;
+            options.bKeepKey = true;
+            const bool bFindTempo =
+                style.check == ECheck::kTempo || style.check == ECheck::kNotesAndTempo;
+            if (!bFindTempo) {
+                options.quarters = fQuarters;
+            }
+            const CTranscriber::SResult result = CTranscriber::Transcribe(
+                CRecording(kRate, style.play(style.notes, fQuarters)), options, "t");
+            if (bFindTempo) {
+                EXPECT_NEAR(result.fQuarters, fQuarters, 0.02 * fQuarters);
+            }
+            if (style.check == ECheck::kNoOnsetInside) {
+                ExpectOnsetsOnlyWhereNotSlurred(Heard(result), style.notes, style.slurs);
+            } else if (style.check != ECheck::kTempo) {
+                EXPECT_EQ(Heard(result), style.heard.empty() ? style.notes : style.heard);
+            }
+        }
+    }
+}
+
+// A vibrato of fDepth semitones either way, 5.5 times a second, t seconds after it set in.
+inline double Vibrato(double fDepth, double t) {
+    return t > 0 ? fDepth * std::sin(kTwoPi * 5.5 * t) : 0.0;
+}
