@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "COvertones.h"
@@ -24,6 +26,8 @@ constexpr int kHighestHarmonic = 8;
 constexpr double kSameCents = COvertones::kSameCents;
 // Two frames read the same key within this many semitones.
 constexpr float kSameKey = 0.1f;
+// Even frames (2 s) the second half of a recording is read from before its own.
+constexpr size_t kSeam = 100;
 
 bool NearHarmonic(double fCents) {
     for (int n = 2; n <= kHighestHarmonic; ++n) {
@@ -94,40 +98,95 @@ double StrikeRatio(COvertones& spectrum, uint32_t nHop,
     }
     return Prevailing(loudest, loudest.size());
 }
-}  // namespace
+// How a frame reads its key once the strike ratio is known.
+struct SReading {
+    const std::vector<CPitchFrames::SFrame>& frames;
+    uint32_t nHop;
+    float fPeak;
+    double fRatio;
 
-bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
-                       std::vector<CPitchFrames::SFrame>& frames) {
-    COvertones spectrum(recording);
-    const double fCents = StrikeRatio(spectrum, nHop, frames);
-    if (fCents == 0) {
-        return false;
-    }
-    const double fRatio = std::pow(2.0, fCents / 1200);
-    const auto read = [&](size_t n, float fLast) {
-        CPitchFrames::SFrame& frame = frames[n];
+    // The key frame n reads, the frame two before having read fLast; 0 for none: the pitch
+    // tuned to where it sounds with its partial, or still rings after it.
+    float Key(COvertones& spectrum, size_t n, float fLast) const {
         double fKey = -1;
-        if (frame.fLevel > fPeak - CPitchFrames::kVoicedRange &&
+        if (frames[n].fLevel > fPeak - CPitchFrames::kVoicedRange &&
             spectrum.Read(n * nHop + nHop / 2)) {
             fKey = spectrum.PairedKey(fRatio);
             // Long after the strike only the pitch itself still rings.
             fKey = fKey < 0 && fLast > 0 && spectrum.Holds(fLast) ? fLast : fKey;
         }
-        frame.fKey = fKey > 0 ? float(fKey) : 0;
-        frame.fConfidence = fKey > 0 ? 1 : 0;
+        return fKey > 0 ? float(fKey) : 0;
+    }
+
+    // Reads the keys of the even frames nFrom to nTo (frame 2i into pKeys[i - nFrom]), the one
+    // before nFrom having read fLast; returns the last key read.
+    float Run(COvertones& spectrum, size_t nFrom, size_t nTo, float fLast, float* pKeys) const {
+        for (size_t i = nFrom; i < nTo; ++i) {
+            fLast = pKeys[i - nFrom] = Key(spectrum, 2 * i, fLast);
+        }
+        return fLast;
+    }
+};
+
+// The keys of the even frames, frame 2i's at i. A key depends on its frame and the key before
+// only, and a key held on from frame to frame rings no longer than a bar does: the second half
+// is read at once, on a thread of its own, from kSeam frames before it on. Where that reading
+// and the first half's meet within the seam, every key after is the one a single reading gives;
+// where they do not (a bar ringing through the whole seam), the second half is read again.
+std::vector<float> EvenKeys(const CRecording& recording, COvertones& first, const SReading& reading,
+                            bool bInHalves) {
+    const size_t nEven = (reading.frames.size() + 1) / 2, nMiddle = nEven / 2;
+    std::vector<float> keys(nEven);
+    if (!bInHalves || nMiddle < kSeam) {
+        reading.Run(first, 0, nEven, 0, keys.data());
+        return keys;
+    }
+    COvertones second(recording);  // made here: aubio's FFT set-up is not thread-safe
+    std::vector<float> seam(kSeam);
+    {
+        std::jthread other;
+        try {
+            other = std::jthread([&] {
+                const float fLast = reading.Run(second, nMiddle - kSeam, nMiddle, 0, seam.data());
+                reading.Run(second, nMiddle, nEven, fLast, keys.data() + nMiddle);
+            });
+        } catch (const std::system_error&) {
+            reading.Run(first, 0, nEven, 0, keys.data());
+            return keys;
+        }
+        reading.Run(first, 0, nMiddle, 0, keys.data());
+    }
+    if (seam.back() != keys[nMiddle - 1]) {
+        reading.Run(first, nMiddle, nEven, keys[nMiddle - 1], keys.data() + nMiddle);
+    }
+    return keys;
+}
+}  // namespace
+
+bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
+                       std::vector<CPitchFrames::SFrame>& frames, bool bInHalves) {
+    COvertones spectrum(recording);
+    const double fCents = StrikeRatio(spectrum, nHop, frames);
+    if (fCents == 0) {
+        return false;
+    }
+    const SReading reading{frames, nHop, fPeak, std::pow(2.0, fCents / 1200)};
+    const auto keep = [&](size_t n, float fKey) {
+        frames[n].fKey = fKey;
+        frames[n].fConfidence = fKey > 0 ? 1 : 0;
     };
     // Every other frame first; a frame between two that read the same key (or none) reads it
     // too, as its window, ten times a frame long, is nearly theirs: that halves the reading.
-    for (size_t n = 0; n < frames.size(); n += 2) {
-        read(n, n >= 2 ? frames[n - 2].fKey : 0);
+    const std::vector<float> keys = EvenKeys(recording, spectrum, reading, bInHalves);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keep(2 * i, keys[i]);
     }
     for (size_t n = 1; n < frames.size(); n += 2) {
         const CPitchFrames::SFrame& before = frames[n - 1];
         if (n + 1 < frames.size() && std::abs(frames[n + 1].fKey - before.fKey) < kSameKey) {
-            frames[n].fKey = before.fKey;
-            frames[n].fConfidence = before.fConfidence;
+            keep(n, before.fKey);
         } else {
-            read(n, before.fKey);
+            keep(n, reading.Key(spectrum, n, before.fKey));
         }
     }
     return true;

@@ -17,7 +17,8 @@ class CStrikeTone {
 public:
     // Where the recording is such a one, every frame louder than fPeak - kVoicedRange is read
     // anew: the pitch tuned to with full confidence where it sounds with its partial, or still
-    // rings after it; no pitch elsewhere. Returns whether it was.
+    // rings after it; no pitch elsewhere. Returns whether it was. The two halves are read at
+    // once; without bInHalves, one after the other: the same pitches, slower.
     static bool Read(const CRecording& recording, uint32_t nHop, float fPeak,
-                     std::vector<CPitchFrames::SFrame>& frames);
+                     std::vector<CPitchFrames::SFrame>& frames, bool bInHalves = true);
 };

@@ -3,8 +3,11 @@
 
 #include <cmath>
 
+#include "CLevelCues.h"
 #include "CPitchFrames.h"
+#include "CPitchReader.h"
 #include "CRecording.h"
+#include "CStrikeTone.h"
 #include "TranscriptionTestKit.h"
 
 namespace {
@@ -81,4 +84,29 @@ TEST(TranscriptionStrikeTone, StruckBarsReadThePitchTheyAreTunedTo) {
         kRate, Strikes({{60, 0.3, 0.2}, {67, 0.3, 0, 0.06}, {60, 0.3}, {69, 0.3, 0, 0.06}})));
     ExpectKey(soft, 85, 105, 67);
     ExpectKey(soft, 145, 165, 69);
+}
+
+// The halves of a recording are read at once: every frame reads what one reading of everything
+// reads, to the bit, where a bar rings on through the middle for longer than the seam too.
+TEST(TranscriptionStrikeTone, HalvesReadAtOnceHearWhatOneReadingHears) {
+    for (const double fMiddleBar : {0.5, 8.0}) {
+        SCOPED_TRACE(fMiddleBar);
+        const std::vector<SStrike> melody = {{62, 0.5}, {67, 0.5},        {71, 0.5},
+                                             {64, 0.5}, {72, fMiddleBar}, {69, 0.5},
+                                             {65, 0.5}, {60, 0.5},        {62, 0.5}};
+        const CRecording recording(kRate, Strikes(melody));
+        // The frames as YIN hears them, before the strike tone is read.
+        const uint32_t nHop = kRate / 100;
+        std::vector<CPitchFrames::SFrame> halves(recording.Samples().size() / nHop);
+        const float fPeak = CLevelCues::Read(recording, nHop, halves);
+        ASSERT_TRUE(CPitchReader::Read(recording, nHop, halves, {}));
+        std::vector<CPitchFrames::SFrame> whole = halves;
+        ASSERT_TRUE(CStrikeTone::Read(recording, nHop, fPeak, halves));
+        ASSERT_TRUE(CStrikeTone::Read(recording, nHop, fPeak, whole, false));
+        for (size_t n = 0; n < whole.size(); ++n) {
+            ASSERT_EQ(std::pair(halves[n].fKey, halves[n].fConfidence),
+                      std::pair(whole[n].fKey, whole[n].fConfidence))
+                << n;
+        }
+    }
 }
