@@ -60,16 +60,20 @@ inline std::pair<qsizetype, qsizetype> LoudSpan(const QVector<double>& s, double
     return {first - s.begin(), s.rend() - last};
 }
 
-// The normalised correlation of the song with the recording at the best lag within ±lags of
-// where their loud parts begin, over the first nLength samples of the song (all when 0).
-inline double BestCorrelation(const QVector<double>& heard, const QVector<double>& song,
-                              qsizetype nLength = 0, qsizetype lags = 200) {
-    const qsizetype n = nLength > 0 ? std::min(nLength, song.size()) : song.size();
-    const qsizetype offset = LoudSpan(heard, 300).first - LoudSpan(song, 300).first;
+// "" when the recording is the song: its sound as long within 50 ms, and correlated by at
+// least 0.99 at the best lag within 200 samples of where their loud parts begin; otherwise
+// what differs.
+inline QString SoundsUnlike(const QVector<double>& heard, const QVector<double>& song) {
+    const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
+    const auto [songFirst, songEnd] = LoudSpan(song, 300);
+    if (std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) >= kRate / 20) {
+        return u"heard %1 samples, the song has %2"_s.arg(heardEnd - heardFirst)
+            .arg(songEnd - songFirst);
+    }
     double best = -1;
-    for (qsizetype lag = offset - lags; lag <= offset + lags; ++lag) {
+    for (qsizetype lag = heardFirst - songFirst - 200; lag <= heardFirst - songFirst + 200; ++lag) {
         double xy = 0, xx = 0, yy = 0;
-        for (qsizetype i = 0; i < n; ++i) {
+        for (qsizetype i = 0; i < song.size(); ++i) {
             const qsizetype j = i + lag;
             const double x = j >= 0 && j < heard.size() ? heard[j] : 0.0;
             xy += x * song[i];
@@ -80,18 +84,5 @@ inline double BestCorrelation(const QVector<double>& heard, const QVector<double
             best = std::max(best, xy / std::sqrt(xx * yy));
         }
     }
-    return best;
-}
-
-// "" when the recording is the song: its sound as long within 50 ms, and correlated by at
-// least 0.99 at the best lag; otherwise what differs.
-inline QString SoundsUnlike(const QVector<double>& heard, const QVector<double>& song) {
-    const auto [heardFirst, heardEnd] = LoudSpan(heard, 300);
-    const auto [songFirst, songEnd] = LoudSpan(song, 300);
-    if (std::abs((heardEnd - heardFirst) - (songEnd - songFirst)) >= kRate / 20) {
-        return u"heard %1 samples, the song has %2"_s.arg(heardEnd - heardFirst)
-            .arg(songEnd - songFirst);
-    }
-    const double correlation = BestCorrelation(heard, song);
-    return correlation >= 0.99 ? QString() : u"correlation %1"_s.arg(correlation);
+    return best >= 0.99 ? QString() : u"correlation %1"_s.arg(best);
 }

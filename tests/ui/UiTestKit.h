@@ -7,13 +7,13 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "CKantiloView.h"
-#include "CPreviewCommands.h"
 #include "CLied.h"
+#include "CPreviewCommands.h"
 #include "CSamplerCommands.h"
 #include "CSamplerDlg.h"
-#include "CSilentProgressSink.h"
 #include "CSongPlayer.h"
 #include "CommandIds.h"
 #include "ViewTestKit.h"
@@ -92,17 +92,12 @@ struct CEditorFixture : CFrameFixture {
 // The editor with the preview commands over its own settings.
 struct CPreviewFixture : CEditorFixture {
     CPreviewCommands* preview = CPreviewCommands::Attach(frame, *commands, settings);
-    // The song as "Lied generieren" writes it with instrumentPath; "" on a warning.
-    QString Generated(const std::string& instrumentPath) {
-        const QString path = Path(u"generiert.wav"_s);
-        CSilentProgressSink sink;
-        doc.Generate(sink, instrumentPath, QFile::encodeName(path).toStdString(), 10, 264);
-        return sink.Warning().empty() ? path : QString();
-    }
 };
 
 // The editor program and the example song, as a user calls them.
-inline QString KantiloProgram() { return qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s; }
+inline QString KantiloProgram() {
+    return qEnvironmentVariable("KANTILO_BINARY_DIR") + u"/kantilo"_s;
+}
 inline QString ExampleSong() {
     return qEnvironmentVariable("KANTILO_SOURCE_DIR") + u"/examples/beispiel.kt"_s;
 }

@@ -41,7 +41,8 @@ private slots:
                                                 u"master=kantilo_null.monitor"_s,
                                                 u"source_name=kantilo_mikrofon"_s}),
                  0);
-        QCOMPARE(QProcess::execute(u"pactl"_s, {u"set-default-source"_s, u"kantilo_mikrofon"_s}), 0);
+        QCOMPARE(QProcess::execute(u"pactl"_s, {u"set-default-source"_s, u"kantilo_mikrofon"_s}),
+                 0);
     }
 
     void cleanupTestCase() { QVERIFY(m_server.Stop()); }
@@ -71,15 +72,6 @@ private slots:
         const CTranscriber::SResult result = CTranscriber::Transcribe(*pRecording, {}, "Gesang");
         QVERIFY2(result.pController != nullptr, result.strMessage.c_str());
         QVERIFY(FromFirst(result.pController->GetSheet()) == FromFirst(song.GetSheet()));
-    }
-
-    // "Abbrechen" keeps nothing.
-    void cancelDiscards() {
-        CSingDlg dlg;
-        QVERIFY(dlg.Start());
-        QTest::qWait(300);
-        dlg.reject();
-        QVERIFY(dlg.TakeRecording() == nullptr);
     }
 };
 

@@ -4,7 +4,6 @@
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
 #include <tuple>
 
 #include "CDocumentFlow.h"
@@ -30,7 +29,6 @@ public:
                      QMessageBox::Icon icon) override {
         messages.append(text);
         boxes.append({owner, title, icon});
-        onMessage ? onMessage() : void();
     }
     Answer AskYesNoCancel(const QString& text) override {
         questions.append(text);
@@ -57,7 +55,6 @@ public:
     QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
     QList<Box> boxes;
     QList<Icon> icons;  // of the messages shown without an owner
-    std::function<void()> onMessage;
 };
 
 // The main window as the program builds it, over its own folder, settings and fake dialogs.

@@ -88,51 +88,6 @@ private slots:
         }
     }
 
-    // An empty song is one row of empty staff, clef and 4/4, no bar line.
-    void anEmptySongIsAnEmptyRow() {
-        const CKantiloDoc doc;
-        const CEngraving score = Engrave(doc);
-        QCOMPARE(score.Rows().size(), size_t(1));
-        const SRow& row = score.Rows().front();
-        QVERIFY(row.bTimeSignature && row.bars.empty() && row.notes.empty());
-        QCOMPARE(row.staffEnd, CScorePages::kRowWidth);
-    }
-
-    // A row of one bar at its natural spacing ends early; a last row as full as the others
-    // is justified like them.
-    void lastRowIsNaturalUnlessNearlyFull() {
-        CKantiloDoc doc;
-        Write(doc, "E4/2 G4/2 A4/2 C5/2", 20);
-        const size_t perRow = Engrave(doc).Rows()[1].bars.size();
-        while (Engrave(doc).Rows().size() < 3 || Engrave(doc).Rows().back().bars.size() != 1) {
-            Write(doc, "E4/2 G4/2 A4/2 C5/2");
-        }
-        const CEngraving natural = Engrave(doc);
-        const SRow& lone = natural.Rows().back();
-        QVERIFY(lone.staffEnd < 0.5 * CScorePages::kRowWidth);
-        for (size_t i = 1; i < lone.notes.size(); ++i) {
-            QCOMPARE(lone.notes[i].x - lone.notes[i - 1].x, CEngraving::NaturalSpace(2));
-        }
-        Write(doc, "E4/2 G4/2 A4/2 C5/2", static_cast<int>(perRow) - 1);
-        const CEngraving full = Engrave(doc);
-        QCOMPARE(full.Rows().size(), natural.Rows().size());
-        QCOMPARE(full.Rows().back().staffEnd, CScorePages::kRowWidth);
-        CheckBarsAndRows(doc, full, CScorePages::kRowWidth);
-    }
-
-    // A row narrower than a bar of eighths: each bar alone on its row, squeezed to fit,
-    // the last one too; a bar that just fits fills its row.
-    void aBarTooLongForTheRowIsCompressed() {
-        CKantiloDoc doc;
-        Write(doc, "C4/1 E4/1 G4/1 A4/1 C5/1 E5/1 G5/1 A5/1", 3);
-        for (const qreal width : {120.0, 200.0}) {
-            const CEngraving score = Engrave(doc, width);
-            QCOMPARE(score.Rows().size(), size_t(3));
-            CheckBarsAndRows(doc, score, width);
-            QCOMPARE(score.Rows().back().staffEnd, width);
-        }
-    }
-
     // Ties across bar lines and row breaks: each tie runs from just after its first head to
     // just before the next one, on the side away from the stem; at a row break the first
     // half runs to the row's end and the second starts before the note on the next row.

@@ -63,20 +63,6 @@ private slots:
         QVERIFY(question.contains(u"alt.musicxml"_s));
     }
 
-    // A typed extension of a format the program writes chooses that format whatever filter
-    // is selected, in any case; a new file is chosen without a question. A filter without an
-    // extension adds none.
-    void typedExtensionChoosesTheFormat() {
-        QString question;
-        for (const auto& [filter, typed] :
-             {std::pair(0, u"noten.svg"_s), {3, u"noten.MID"_s}, {1, u"noten.xml"_s}}) {
-            QCOMPARE(Choose(filter, typed, QMessageBox::No, question), m_dir.filePath(typed));
-            QCOMPARE(question, QString());
-        }
-        QCOMPARE(Choose(1, u"noten"_s, QMessageBox::No, question), m_dir.filePath(u"noten.mid"_s));
-        QCOMPARE(CExportFileDialog::WithFilterExtension(u"/a/lied"_s, u"?"_s), u"/a/lied"_s);
-    }
-
     // A picture of several pages goes to numbered files: the export asks before replacing
     // any of them, writes nothing on "Nein" and every page on "Ja".
     void asksBeforeReplacingNumberedPictures() {

@@ -1,4 +1,3 @@
-#include <QScrollBar>
 #include <QtTest>
 #include <memory>
 
@@ -60,49 +59,6 @@ private slots:
         const QPoint inWindow = m_view->viewport()->mapTo(m_view.get(), QPoint(200, 31));
         QTest::mouseDClick(m_view->windowHandle(), Qt::LeftButton, {}, inWindow);
         QCOMPARE(Notes(*m_doc), u"440/4"_s);
-    }
-
-    // The sheet reaches one row pitch below its last row, so every row can be clicked; a note
-    // that lands outside the window brings it into view, and no further; one that is in view
-    // moves nothing.
-    void rowsCanAllBeReachedAndNewNotesComeIntoView() {
-        m_view->SetTool(ETool::whole);
-        Enter(*m_doc, 200, 8);
-        m_view->OnUpdate();
-        // 20 rows: the last row's bottom (19 * 75 + 57) and one row pitch below it.
-        QCOMPARE(m_view->ScrollExtent(), QSize(650, 19 * 75 + 57 + 75));
-        QScrollBar* bar = m_view->verticalScrollBar();
-        bar->setValue(bar->maximum());
-        QCOMPARE(bar->value(), 1557 - 480);
-        // A click in row 20 (sheet y 1456, r = 31) appends to row 21, at sheet height 1500.
-        Click(200, 1456 - bar->value(), Qt::ShiftModifier);
-        QVERIFY(Notes(*m_doc).endsWith(u"440/8> <440/8"_s));
-        QCOMPARE(bar->value(), 1500 + 57 - 480);
-        for (int top : {bar->value(), 200}) {  // A4 in the row the window shows at its top
-            bar->setValue(top);
-            Click(200, ((31 - top) % 75 + 75) % 75);
-            QCOMPARE(bar->value(), 1500 + 57 - 480);
-        }
-        QCOMPARE(Notes(*m_doc).count(u"440/8"_s), 203);
-    }
-
-    // Deleting through the view takes the whole tie chain, even across a bar line, and shows
-    // the shorter song at once.
-    void deletingTheLastNoteThroughTheView() {
-        Enter(*m_doc, 1);
-        m_view->SetTool(ETool::whole);
-        Click(200, 31);  // 6 + 2 eighths over the bar line
-        m_view->OnUpdate();
-        m_doc->SetModifiedFlag(false);
-        const QImage before = m_view->viewport()->grab().toImage();
-        m_view->OnLoeschen();
-        QCOMPARE(Notes(*m_doc), u"440/2"_s);
-        QVERIFY(m_doc->IsModified());
-        QVERIFY(m_view->viewport()->grab().toImage() != before);
-        m_view->OnLoeschen();
-        QCOMPARE(Notes(*m_doc), QString());
-        m_view->OnLoeschen();  // nothing left: nothing happens
-        QCOMPARE(Notes(*m_doc), QString());
     }
 };
 
