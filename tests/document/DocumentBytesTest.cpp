@@ -29,19 +29,6 @@ TEST(DocumentBytes, UntouchedSongAndOneQuarterByteForByte) {
     EXPECT_EQ(ReadBytes(ExampleFile("example.kt")), kOneQuarter);
 }
 
-// Later bars name their class by number, as in the example; counts from 65535 on are escaped.
-TEST(DocumentBytes, LaterBarsUseClassNumbersAndCountsFrom65535AreEscaped) {
-    CController controller;
-    while (controller.GetNotenblatt()->GetBarCount() < 65535) {
-        Click(controller, 264, 8);
-    }
-    const Bytes bytes = CDocumentFile::Store(controller);
-    EXPECT_EQ(Bytes(bytes.begin() + 0x8B, bytes.begin() + 0x8B + 6), Hex("FF FF FF FF 00 00"));
-    std::unique_ptr<CController> pLoaded;
-    ASSERT_TRUE(CDocumentFile::Parse(bytes, pLoaded).Ok());
-    EXPECT_EQ(CDocumentFile::Store(*pLoaded), bytes);
-}
-
 // Cut anywhere, or with a class unknown, of another schema or missing, a song file is refused.
 TEST(DocumentRejection, TruncationsAndWrongRecordsAreFormatErrors) {
     const Bytes bytes = ReadBytes(ExampleFile("beispiel.kt"));

@@ -70,19 +70,6 @@ inline std::unique_ptr<CNotenblatt> SheetOf(const TestSong& song) {
     return pSheet;
 }
 
-// A score read back is the song those entries make (see Enter); one whose note is tied to a
-// rest only sounds the same, since the rest comes back as the note the sampler plays.
-inline void ExpectReadBack(const CMusicXmlReader::SResult& back, const std::string& strEntries,
-                           bool bSoundsOnly = false) {
-    ASSERT_NE(back.pController, nullptr) << back.strMessage;
-    CController entered;
-    Enter(entered, strEntries);
-    EXPECT_EQ(CScoreNotes(back.pController->GetSheet()).Sounds(),
-              CScoreNotes(entered.GetSheet()).Sounds());
-    EXPECT_TRUE(bSoundsOnly ||
-                CDocumentFile::Store(*back.pController) == CDocumentFile::Store(entered));
-}
-
 // "C4/2" is a C4 of two divisions; "r/1" a rest of one; "F#4" and "Bb4" carry their alter.
 inline std::string Notes(const std::string& strNotes, const std::string& strMore = "") {
     std::string strText;

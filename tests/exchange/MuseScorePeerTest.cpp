@@ -52,7 +52,15 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
             last.nLength = song.sounds.back().nLength;
         }
         EXPECT_EQ(fromMidi, song.sounds);
-        ExpectReadBack(CMusicXmlReader::Load(strBase + "-ms.musicxml"), song.strEntries,
-                       song.bTiedToRest);
+        // MuseScore's score comes back as the song those entries make; one whose note is tied
+        // to a rest only sounds the same, since the rest comes back as the note.
+        const CMusicXmlReader::SResult back = CMusicXmlReader::Load(strBase + "-ms.musicxml");
+        ASSERT_NE(back.pController, nullptr) << back.strMessage;
+        CController entered;
+        Enter(entered, song.strEntries);
+        EXPECT_EQ(CScoreNotes(back.pController->GetSheet()).Sounds(),
+                  CScoreNotes(entered.GetSheet()).Sounds());
+        EXPECT_TRUE(song.bTiedToRest ||
+                    CDocumentFile::Store(*back.pController) == CDocumentFile::Store(entered));
     }
 }

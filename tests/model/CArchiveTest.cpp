@@ -77,20 +77,3 @@ TEST(CArchive, RecordsAndBarsThatNoEntryCanMakeAreRejected) {
         }
     }
 }
-
-TEST(CArchive, UnpairedTiesAndUnknownGlyphsLoadAndStayHarmless) {
-    // The first note is tied from nothing, the last tied to nothing; glyphs without a picture
-    // are written back as they were.
-    Bytes data;
-    data.SheetHead().W(2).NewClass("CTakt").D(8).D(8).W(2);
-    data.W(0x8003).NoteBody(4, 440, 9999, 0, 1).W(0x8003).NoteBody(4, 396, 0x10000 + 4614, 0, 1);
-    data.W(0x8008).D(2).D(8).W(1).W(0x8003).NoteBody(2, 264, 5212, 1, 1);
-    std::unique_ptr<CNotenblatt> pSheet = LoadSheet(data.v);
-    EXPECT_EQ(StoreSheet(*pSheet), data.v);
-    Click(*pSheet, 264, 2, 1);
-    EXPECT_EQ(pSheet->GetLength(), 12);
-    pSheet->DeleteLastNote();  // the whole chain back to the first note
-    EXPECT_EQ(pSheet->GetBarCount(), 0u);
-    pSheet->DeleteLastNote();
-    EXPECT_EQ(pSheet->GetFirstNote(), nullptr);
-}

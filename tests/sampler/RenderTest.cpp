@@ -1,4 +1,4 @@
-// The built-in tone and the fade at the end of every recording spelled out; rendering the note
+// The fade at the end of every recording spelled out; rendering the note
 // sheet into the song: impossible sizes, and the plain array version on random sheets, which
 // covers every format, ties across bar lines and notes running past their recording.
 
@@ -91,28 +91,5 @@ TEST(Render, MatchesThePlainVersionOnRandomSheets) {
         const Rendered r = Render(rec, sheet);
         ASSERT_EQ(r.slots, expected.slots) << "round " << round;
         EXPECT_EQ(r.sink.samplerSteps, expected.steps) << "round " << round;
-    }
-}
-
-TEST(Instrument, StandardIsA264HzSineAndFadesTruncateTowardsTheCentre) {
-    CInstrument plain("Standard", 440);
-    plain.MakeStandard();
-    // Its rate, width and base show in the songs generated from it.
-    const std::vector<int16_t> a = Slots(plain);
-    EXPECT_EQ(std::pair(a.size(), std::vector<int16_t>(a.begin(), a.begin() + 6)),
-              std::pair(size_t{88200}, std::vector<int16_t>{0, 751, 1498, 2237, 2963, 3673}));
-    // Bits, stereo, rate, slots before and after. Three to five frames fade by 2/3 .. 0 or
-    // 4/5 .. 0; 8-bit values are centred on 127.
-    const std::tuple<int, int, uint32_t, std::vector<int16_t>, std::vector<int16_t>> kCases[] = {
-        {8, 0, 250, {0, 255, 255, 255, 0, 0, 0, 255}, {0, 255, 255, 229, 51, 77, 102, 127}},
-        {16, 1, 150, {1000, -1000, 1000, -1000, 1000, -1000}, {666, -666, 333, -333, 0, 0}},
-        {16, 0, 500, {-1001, -1001, -1001}, {-200, -100, 0}},  // only the tail of the ramp
-        {16, 0, 49, {5, 6, 7}, {5, 6, 7}},  // below 50 frames a second nothing fades
-    };
-    for (const auto& [bits, stereo, rate, in, out] : kCases) {
-        CInstrument instrument("x.wav", 264);
-        Record(instrument, bits, stereo, rate, in);
-        instrument.FadeOut();
-        EXPECT_EQ(Slots(instrument), out) << bits << " bits, rate " << rate;
     }
 }

@@ -24,19 +24,15 @@ struct NoteState {
     bool operator==(const NoteState&) const = default;
 };
 
-inline NoteState StateOf(const CNote& note, int32_t bNewBar = 0) {
-    const SNoteInfo info = note.Info();
-    return NoteState{info.nDuration,    info.nPitch,        info.bRest, info.bTieToNext,
-                     info.bTieFromPrev, note.GetBitmapId(), bNewBar};
-}
-
 // Every note in walk order; works on the sheet, the controller and the document alike.
 template <typename TSong>
 std::vector<NoteState> Walk(TSong& song) {
     std::vector<NoteState> notes;
     int32_t bNewBar = 0;
     for (CNote* p = song.GetFirstNote(); p != nullptr; p = song.GetNextNote(bNewBar)) {
-        notes.push_back(StateOf(*p, bNewBar));
+        const SNoteInfo info = p->Info();
+        notes.push_back(NoteState{info.nDuration, info.nPitch, info.bRest, info.bTieToNext,
+                                  info.bTieFromPrev, p->GetBitmapId(), bNewBar});
     }
     return notes;
 }
@@ -81,12 +77,6 @@ void Enter(TSong& song, const std::string& strEntries) {
         Click(song, CPitchTable::kScale[kNames.find(s.substr(0, 2)) / 2].nFrequency,
               std::stoi(s.substr(3)), s.back() == '+');
     }
-}
-
-inline std::vector<uint8_t> StoreSheet(const CNotenblatt& sheet) {
-    CArchive ar;
-    ar.WriteObject(&sheet);
-    return ar.GetBuffer();
 }
 
 inline std::unique_ptr<CNotenblatt> LoadSheet(const std::vector<uint8_t>& data) {
