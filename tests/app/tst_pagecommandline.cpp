@@ -99,6 +99,48 @@ private slots:
         }
     }
 
+    // Memory running out (every allocation from 4 MiB on fails, as the first big one of a long
+    // song's PDF does, a page picture's, or the reading of a large score): the program's
+    // own words and 1 instead of an abort or another message, and the older file stays alone.
+    void runningOutOfMemoryIsReported() {
+#ifdef __SANITIZE_ADDRESS__
+        // AddressSanitizer's allocator is the one to fail; it warns of each failure itself, and
+        // ends the program on a failed operator new instead of throwing, so the import (whose
+        // buffers come from new) is checked in the plain build only.
+        const QString limit =
+            u"export ASAN_OPTIONS=\"$ASAN_OPTIONS:allocator_may_return_null=1:"
+            u"max_allocation_size_mb=4\";"_s;
+        const QStringList names = {u"alt.pdf"_s, u"alt.png"_s};
+#else
+        const QString limit =
+            u"export "
+            u"LD_PRELOAD=" KANTILO_FAILING_ALLOCATION u" KANTILO_FAIL_ALLOCATION_FROM=4194304;"_s;
+        const QStringList names = {u"alt.pdf"_s, u"alt.png"_s, u"alt.kt"_s};
+#endif
+        static const QRegularExpression warning(
+            u"==[0-9]+==WARNING: AddressSanitizer failed to allocate 0x[0-9a-f]+ bytes\n"_s);
+        const QString song = m_dir.filePath(u"lang.kt"_s);
+        QCOMPARE(SaveSong(song, 1600), song);
+        // A score of more than 4 MiB to import, written while memory is still plentiful.
+        const QString longSong = m_dir.filePath(u"sehr-lang.kt"_s);
+        QCOMPARE(SaveSong(longSong, 24000), longSong);
+        QCOMPARE(Kantilo({longSong, u"-o"_s, m_dir.filePath(u"sehr-lang.musicxml"_s)}), u"0 "_s);
+        QVERIFY(QFileInfo(m_dir.filePath(u"sehr-lang.musicxml"_s)).size() > 4194304);
+        QVERIFY(QFile::remove(longSong));
+        // (An SVG, written page by page, never asks for a block that large.)
+        for (const QString& name : names) {
+            const QString old = m_dir.filePath(name);
+            const QString input =
+                name.endsWith(u".kt"_s) ? m_dir.filePath(u"sehr-lang.musicxml"_s) : song;
+            QVERIFY(WriteFile(old, "alt"));
+            const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(Kantilo({input, u"-o"_s, old}, limit).remove(warning),
+                     u"1 Zu wenig Speicher vorhanden!\n"_s);
+            QCOMPARE(FileBytes(old), QByteArray("alt"));
+            QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
+
     // The editor names the display it cannot reach and how to convert without one, instead of
     // Qt's abort in English.
     void editorNamesTheDisplayItCannotReach() {

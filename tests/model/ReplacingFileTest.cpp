@@ -57,6 +57,24 @@ TEST(ReplacingFile, RefusesFoldersFifosSocketsAndDevicesAlsoThroughLinks) {
     }
 }
 
+// Killed while the new contents are being written: the old file stays byte for byte, and
+// nothing else is in the folder.
+TEST(ReplacingFile, KilledPartWayLeavesOnlyTheOldFile) {
+    ScratchDir dir;
+    const std::string strPath = dir.File("lied.wav");
+    WriteBytes(strPath, kOld);
+    EXPECT_FALSE(PassesInChild([&] {
+        CReplacingFile file(strPath);
+        const Bytes big(8 << 20, 0x11);
+        if (file.Open() == 0 && file.Write(big.data(), big.size()) == 0) {
+            raise(SIGKILL);
+        }
+        return true;
+    }));
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"lied.wav"});
+    EXPECT_EQ(ReadBytes(strPath), kOld);
+}
+
 // A link is written through to its target, also one not there yet and one reached through a
 // dangling link; a new file gets what the umask allows.
 TEST(ReplacingFile, WritesThroughLinksAlsoToFilesNotThereYet) {
