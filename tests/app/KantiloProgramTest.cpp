@@ -9,6 +9,8 @@
 #include "CController.h"
 #include "CDocumentFile.h"
 #include "CLied.h"
+#include "CScoreNotes.h"
+#include "CSilentProgressSink.h"
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
@@ -131,6 +133,36 @@ TEST(KantiloProgram, ConvertsBetweenFormats) {
     const Bytes midi = ReadBytes(dir.File("lied.MIDI"));
     EXPECT_EQ(std::string(midi.begin(), midi.begin() + std::min<size_t>(4, midi.size())), "MThd");
     EXPECT_EQ(ReadBytes(dir.File("zurueck.kt")), ReadBytes(strSource));
+}
+
+// A recording, known by its content, converts like a document: the notices on the error
+// stream and 0; a recording refused (here an empty one; the other refusals are the
+// transcription's), its message, 1 and no output.
+TEST(KantiloProgram, RecordingsAreWrittenDownAsNotes) {
+    ScratchDir dir;
+    CController song;
+    Enter(song, "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8");
+    CSilentProgressSink sink;
+    song.Generate(sink, "Standard", dir.File("aufnahme.dat"), 10, 264);
+    ASSERT_EQ(sink.Warning(), "");
+    auto [nCode, strOut, strErr] = RunKantilo({"aufnahme.dat", "-o", "lied.kt"}, dir);
+    EXPECT_EQ(std::tuple(nCode, strOut, strErr),
+              std::tuple(0, std::string(), std::string("Tempo 120 Schläge pro Minute erkannt.\n")));
+    std::unique_ptr<CController> pBack;
+    ASSERT_TRUE(CDocumentFile::Load(dir.File("lied.kt"), pBack).Ok());
+    // Rests carry no height in a recording: the sounds are compared.
+    EXPECT_EQ(CScoreNotes(pBack->GetSheet()).Sounds(), CScoreNotes(song.GetSheet()).Sounds());
+    // With the tempo given nothing needs saying.
+    std::tie(nCode, strOut, strErr) =
+        RunKantilo({"aufnahme.dat", "--tempo", "120", "--key", "C", "-o", "lied.mid"}, dir);
+    EXPECT_EQ(std::tuple(nCode, strErr), std::tuple(0, std::string()));
+    EXPECT_TRUE(fs::exists(dir.File("lied.mid")));
+    // An empty file named like a recording is an empty recording, not an empty document.
+    WriteBytes(dir.File("leer.ogg"), {});
+    std::tie(nCode, strOut, strErr) = RunKantilo({"leer.ogg", "-o", "leer.kt"}, dir);
+    EXPECT_EQ(std::tuple(nCode, strErr),
+              std::tuple(1, std::string("Die Aufnahme „leer.ogg“ ist leer.\n")));
+    EXPECT_FALSE(fs::exists(dir.File("leer.kt")));
 }
 
 // What an import changed goes to standard error and the conversion succeeds; a refusal names
