@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(SoundsUnlike(recorder.Samples(), SongSamples(generated)), QString());
     }
 
-    // Stop silences the preview within a tenth of a second.
+    // Stop silences the preview within a tenth of a second; deleting, generating and a new song
+    // stop it too.
     void stopSilencesAtOnce() {
         CPreviewFixture f;  // the built-in tone
         f.EnterSong();
@@ -111,6 +112,21 @@ private slots:
         // The start waits for the stream as long as the end waits for the flush, at most.
         QVERIFY2(heardMs < played + 100 && heardMs > played - 300,
                  qPrintable(u"%1 ms heard, %2 ms played"_s.arg(heardMs).arg(played)));
+
+        // Anything that changes the song stops the preview first: the cursor never walks
+        // notes that are gone.
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        QVERIFY(f.preview->Player().IsPlaying());
+        f.Action(ID_LOESCHEN)->trigger();
+        QVERIFY(!f.preview->Player().IsPlaying());
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        bool bSilentInDialog = false;
+        QVERIFY(f.Generate(
+            [&](CSamplerDlg&) { bSilentInDialog = !f.preview->Player().IsPlaying(); }, "cancel"));
+        QVERIFY(bSilentInDialog);  // generating stops the preview before its dialog opens
+        f.Action(ID_LIED_VORHOEREN)->trigger();
+        f.Action(ID_FILE_NEW)->trigger();
+        QVERIFY(!f.preview->Player().IsPlaying());
     }
 
     // "kantilo --play" sounds until Ctrl+C, then exits with 130 at once. (That it plays what
