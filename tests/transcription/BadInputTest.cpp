@@ -59,9 +59,6 @@ TEST(TranscriptionBadInput, EmptyCutShortAndForeignFilesAreRefused) {
     WriteBytes(dir.File("halb.wav"), bytes);
     EXPECT_EQ(MessageFor(dir.File("halb.wav")),
               "Die Aufnahme „" + dir.File("halb.wav") + "“ ist unvollständig.");
-    bytes.resize(20);
-    WriteBytes(dir.File("kurz.wav"), bytes);
-    EXPECT_FALSE(MessageFor(dir.File("kurz.wav")).empty());
     // A document is no recording, whatever its name says.
     WriteBytes(dir.File("lied.wav"), Hex("0000"));
     EXPECT_EQ(MessageFor(dir.File("lied.wav")),
@@ -127,9 +124,6 @@ TEST(TranscriptionBadInput, FlacAndOggAreKnownByTheirContent) {
                        [&](sf_count_t f, int) { return samples[size_t(f / 2)]; });
         const CTranscriber::SResult result = CTranscriber::TranscribeFile(strPath, {});
         ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        CController entered;
-        Enter(entered, strEntries);
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), SoundsText(entered.GetSheet()))
-            << nFormat;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries)) << nFormat;
     }
 }

@@ -28,33 +28,6 @@ std::vector<float> Plain(const SNotes& notes, double fQuarters) {
     return Detached(notes, fQuarters, [](double) { return 1; });
 }
 
-// A bowed melody: the notes on every second line begin after a short silence (when the note
-// before began on such a line too), the ones between take over legato, fading in over 0.15 s
-// while the note before fades out, so that their key holds only well after their line.
-std::vector<float> CrossFaded(const SNotes& notes, double fQuarters) {
-    std::vector<float> samples(kRate / 2);
-    double fPhase = 0, fOldPhase = 0;
-    int nOldKey = notes.front().nKey, nEighth = 0;
-    for (const SKeyLength& note : notes) {
-        const bool bLegato = nEighth % 2 == 1;
-        nEighth += note.nEighths;
-        const bool bNextLegato = nEighth % 2 == 1;
-        const auto nLength = size_t(30 / fQuarters * note.nEighths * kRate);
-        const auto nSounding = bLegato || bNextLegato ? nLength : nLength - size_t(0.04 * kRate);
-        fOldPhase = fPhase;
-        for (size_t k = 0; k < nLength; ++k) {
-            const double fIn = std::min(1.0, double(k) / kRate / (bLegato ? 0.15 : 0.01));
-            fPhase += kTwoPi * EqualTemperedHz(note.nKey) / kRate;
-            fOldPhase += kTwoPi * EqualTemperedHz(nOldKey) / kRate;
-            const double fOld = bLegato ? (1 - fIn) * std::sin(fOldPhase) : 0;
-            samples.push_back(float(0.3 * ((k < nSounding ? fIn : 0) * std::sin(fPhase) + fOld)));
-        }
-        nOldKey = note.nKey;
-    }
-    samples.resize(samples.size() + kRate / 2);
-    return samples;
-}
-
 const SNotes kChanging = {{67, 2}, {72, 1}, {69, 3}, {65, 2}, {71, 1}, {67, 2}, {64, 4},
                           {69, 1}, {72, 2}, {65, 3}, {71, 2}, {67, 1}, {64, 4}};
 }  // namespace
@@ -69,14 +42,6 @@ TEST(TranscriptionBeatGrid, TheTempoIsTheNotesNotTheSoundsOwnSwings) {
         {"one key", {90, 120, 150}, oneKey, Plain, ECheck::kTempo},
         // The key taking over after a swell is the onset.
         {"swells ahead of the notes", {90, 110, 130}, kChanging, SwellingEarly, ECheck::kTempo},
-        // The onsets alone fit a grid of half the tempo; the keys between the lines split it.
-        {"keys taking over between the lines",
-         {160},
-         {{67, 2}, {64, 1}, {62, 1}, {67, 2}, {71, 1}, {69, 1}, {72, 4},
-          {71, 2}, {67, 1}, {64, 1}, {65, 2}, {69, 2}, {67, 3}, {64, 1},
-          {62, 2}, {65, 1}, {69, 1}, {67, 4}, {64, 2}, {65, 1}, {67, 1}},
-         CrossFaded,
-         ECheck::kTempo},
         // No onset follows the note's own: the grid is Kantilo's own eighth, 120 a minute, not
         // the slowest the search allows, and the note is a whole note on it.
         {"a single note", {120}, {{67, 8}}, Plain, ECheck::kNotesAndTempo},
