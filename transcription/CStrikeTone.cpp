@@ -98,6 +98,7 @@ double StrikeRatio(COvertones& spectrum, uint32_t nHop,
     }
     return Prevailing(loudest, loudest.size());
 }
+
 // How a frame reads its key once the strike ratio is known.
 struct SReading {
     const std::vector<CPitchFrames::SFrame>& frames;
