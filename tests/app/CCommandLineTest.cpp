@@ -14,7 +14,6 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndOptions) {
         {{"/P"}, Action::editor, "/P", "", Shell::none},
         {{"-automation", "/a/lied.kt"}, Action::editor, "/a/lied.kt", "", Shell::none},
         {{"--version", "--help"}, Action::help, "", "", Shell::none},
-        {{"lied.kt", "--play", "--instrument", "K"}, Action::play, "lied.kt", "", Shell::none},
     };
     for (const auto& [args, action, strDocument, strOutput, shell] : kCases) {
         const CCommandLine cmd = CCommandLine::Parse(args);
@@ -26,11 +25,6 @@ TEST(CCommandLine, ActionsDocumentsShellSwitchesAndOptions) {
     EXPECT_EQ(
         std::tuple(cmd.m_strInstrument, cmd.m_nBaseFrequency, cmd.m_nQuality, cmd.m_strOutput),
         std::tuple(std::string("/i/g.wav"), 263, 50, "x.wav"));
-    // A recording's tempo and key.
-    const CCommandLine rec =
-        CCommandLine::Parse(Args{"a.wav", "--tempo=96", "--key", "C", "-o", "b.kt"});
-    EXPECT_EQ(std::tuple(rec.m_action, rec.m_nTempo, rec.m_bKeepKey),
-              std::tuple(Action::convert, 96, true));
 }
 
 TEST(CCommandLine, BadUsageSaysWhatIsWrong) {

@@ -5,28 +5,17 @@
 #include "SheetProbe.h"
 #include "TestFiles.h"
 
-namespace {
-
-// The untouched song up to the bar count, offsets 0000 to 008A.
-const std::string kHead =
-    R"(FF FF 01 00 0B 00 "CController" FF FF 01 00 0B 00 "CNotenblatt" FF FF 01 00 05 00 "CNote")"
-    " 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 D4 12 00 00"
-    " 05 80 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 10 13 00 00"
-    " 05 80 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 C0 12 00 00"
-    " 05 80 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 CA 12 00 00 ";
-
-}  // namespace
-
+// The untouched song is the example (a song of one quarter) up to its bar count, at 008B,
+// with no bars.
 TEST(DocumentBytes, UntouchedSongAndOneQuarterByteForByte) {
-    EXPECT_EQ(CDocumentFile::Store(CController()), Hex(kHead + "00 00"));
-    const Bytes kOneQuarter = Hex(kHead + R"(01 00 FF FF 01 00 05 00 "CTakt")"
-                                          " 02 00 00 00 08 00 00 00 01 00 05 80"
-                                          " 00 00 00 00 00 00 00 00 00 00 00 00"
-                                          " 02 00 00 00 B8 01 10 10 00 00");
+    const Bytes kOneQuarter = ReadBytes(ExampleFile("example.kt"));
+    ASSERT_GT(kOneQuarter.size(), 0x8Bu);
+    Bytes untouched(kOneQuarter.begin(), kOneQuarter.begin() + 0x8B);
+    untouched.insert(untouched.end(), {0, 0});
+    EXPECT_EQ(CDocumentFile::Store(CController()), untouched);
     CController controller;
     Click(controller, 440, 2);
     EXPECT_EQ(CDocumentFile::Store(controller), kOneQuarter);
-    EXPECT_EQ(ReadBytes(ExampleFile("example.kt")), kOneQuarter);
 }
 
 // Cut anywhere, or with a class unknown, of another schema or missing, a song file is refused.

@@ -19,7 +19,8 @@ std::string Measure(const std::string& strContents) {
 }  // namespace
 
 // A reason without a measure is in measure 1. A pitch is named the German way, a sharp, B flat,
-// a flat of a consonant (and in MusicXmlSound one of a vowel) and B natural each by its rule.
+// a flat of a consonant and B natural each by its rule; one outside the key stays outside after
+// the key is moved into C, named as written.
 TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
     const std::string strQuarter = Notes("C4/1");
     const std::string strEighths = "<attributes><divisions>4</divisions></attributes>";
@@ -48,6 +49,10 @@ TEST(MusicXmlImport, RefusesWhatASongCannotHold) {
          "Akkorde gibt es in Kantilo nicht."},
         {Measure("<note><unpitched/><duration>1</duration></note>"),
          "Noten ohne Tonhöhe gibt es in Kantilo nicht."},
+        {Measure("<attributes><key><fifths>1</fifths></key></attributes>" + Notes("G4/1")) +
+             Measure(Notes("F4/1")),
+         "Takt 2: Die Tonhöhe F4 gibt es nach der Übertragung (eine Quarte höher) in Kantilo "
+         "nicht."},
     };
     for (const auto& [strMeasures, strReason] : cases) {
         EXPECT_EQ(Import(ScoreXml(strMeasures)).strMessage,

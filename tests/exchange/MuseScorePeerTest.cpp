@@ -10,26 +10,17 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     }
     // The job: each score to MIDI and to MuseScore's MusicXML, each MIDI file to MIDI.
     ScratchDir dir;
-    const auto save = [&](const CNotenblatt& sheet, const std::string& strName) {
-        EXPECT_TRUE(CMusicXmlWriter::Save(sheet, strName, dir.File(strName + ".musicxml")).Ok());
-        EXPECT_TRUE(CMidiWriter::Save(sheet, strName, dir.File(strName + ".mid")).Ok());
-        return dir.File(strName);
-    };
     std::string strJob = "[";
     for (const TestSong& song : TestSongs()) {
-        const std::string strBase = save(*SheetOf(song), song.strName);
+        const std::string strBase = dir.File(song.strName);
+        EXPECT_TRUE(
+            CMusicXmlWriter::Save(*SheetOf(song), song.strName, strBase + ".musicxml").Ok());
+        EXPECT_TRUE(CMidiWriter::Save(*SheetOf(song), song.strName, strBase + ".mid").Ok());
         strJob += "{\"in\": \"" + strBase + ".musicxml\", \"out\": [\"" + strBase +
                   "-xml.mid\", \"" + strBase + "-ms.musicxml\"]},";
         strJob += "{\"in\": \"" + strBase + ".mid\", \"out\": \"" + strBase + "-mid.mid\"},";
     }
-    // The example as a new user first tries it; MuseScore's picture of it for people to see.
-    std::unique_ptr<CController> pExample;
-    ASSERT_TRUE(CDocumentFile::Load(ExampleFile("beispiel.kt"), pExample).Ok());
-    const std::string strExample = save(pExample->GetSheet(), "beispiel");
-    const fs::path shots = ProgramFile().parent_path() / "screenshots";
-    fs::create_directories(shots);
-    strJob += "{\"in\": \"" + strExample + ".musicxml\", \"out\": [\"" + strExample +
-              "-xml.mid\", \"" + (shots / "musescore-beispiel.png").string() + "\"]}]";
+    strJob.back() = ']';
     std::ofstream(dir.File("job.json")) << strJob;
     ASSERT_EQ(std::system(("QT_QPA_PLATFORM=offscreen timeout 240 mscore3 -j " +
                            dir.File("job.json") + " >/dev/null 2>" + dir.File("mscore.log"))
@@ -38,7 +29,6 @@ TEST(MuseScorePeer, HearsAndWritesOurSongsAsTheSamplerPlaysThem) {
     // Every score names its instrument, so MuseScore finds one for the part.
     const Bytes log = ReadBytes(dir.File("mscore.log"));
     EXPECT_EQ(std::string(log.begin(), log.end()).find("no instrument found"), std::string::npos);
-    EXPECT_EQ(ReadMidi(strExample + "-xml.mid").sounds, ReadMidi(strExample + ".mid").sounds);
     for (const TestSong& song : TestSongs()) {
         SCOPED_TRACE(song.strName);
         const std::string strBase = dir.File(song.strName);

@@ -20,13 +20,12 @@
 
 class RecordingSink : public IProgressSink {
 public:
-    void SetProgressStatus(std::string text) override { texts.push_back(std::move(text)); }
+    void SetProgressStatus(std::string) override {}
     void StepSamplerProgress() override { ++samplerSteps; }
-    void StepFilterProgress() override { ++filterSteps; }
-    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+    void StepFilterProgress() override {}
+    void ShowWarning(const std::string&) override {}
 
-    std::vector<std::string> texts, warnings;
-    int samplerSteps = 0, filterSteps = 0;
+    int samplerSteps = 0;
 };
 
 inline std::vector<int16_t> Slots(const CWaveFile& wave) {
