@@ -28,11 +28,6 @@ inline void Click(QWidget& parent, const char* name) {
     QTest::mouseClick(Child<QPushButton>(parent, name), Qt::LeftButton);
 }
 
-inline void ChooseInstrument(QWidget& samplerDlg, const QString& name) {
-    auto* list = Child<QComboBox>(samplerDlg, "instrumentList");
-    list->setCurrentIndex(list->findText(name));
-}
-
 // The editor as the program builds it, with the sampler commands; songs are never saved on
 // the way out.
 struct CEditorFixture : CFrameFixture {

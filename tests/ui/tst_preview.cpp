@@ -1,5 +1,4 @@
 #include <QMenu>
-#include <QProcess>
 
 #include "CSamplerPaths.h"
 #include "UiTestKit.h"
@@ -65,26 +64,6 @@ private slots:
         QCOMPARE(f.View().PlayingNote(), -1);
         f.Click(190, 25);
         QCOMPARE(f.doc.GetSheet().GetLength(), 10);
-    }
-
-    // "kantilo --play" without an audio output: the message and exit 1; an empty song plays
-    // nothing.
-    void playWithoutAudioOutput() {
-        const QString example = ExampleSong();
-        QTemporaryDir dir;
-        const QString empty = dir.filePath(u"leer.kt"_s);
-        QVERIFY(WriteFile(empty, QByteArray()));
-        const std::tuple<QStringList, int, QString> cases[] = {
-            {{example, u"--play"_s}, 1, u"kantilo: Keine Audioausgabe gefunden.\n"_s},
-            {{empty, u"--play"_s}, 0, QString()},
-        };
-        for (const auto& [args, code, message] : cases) {
-            QProcess play;
-            play.start(KantiloProgram(), args);
-            QVERIFY(play.waitForFinished(30000));
-            QCOMPARE(play.exitCode(), code);
-            QCOMPARE(QString::fromUtf8(play.readAllStandardError()), message);
-        }
     }
 };
 

@@ -1,5 +1,5 @@
-// The printed pages' layout checked on the engraving itself: where rows break, where bar
-// lines stand, which notes share a beam, where ties run.
+// The printed pages' layout checked on the engraving itself: which notes share a beam, where
+// ties run.
 
 #include <QtTest>
 #include <cmath>
@@ -8,95 +8,27 @@
 #include "CEngraving.h"
 #include "CGlyphPainter.h"
 #include "CScorePages.h"
-#include "CTakt.h"
 #include "SheetProbe.h"
 #include "ViewTestKit.h"
 
-namespace {
-
 using SRow = CEngraving::SRow;
 using SNote = CEngraving::SNote;
-
-// Enters the song (see SheetProbe's Enter) times times.
-void Write(CKantiloDoc& doc, const std::string& song, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-        Enter(doc, song);
-    }
-}
-
-CEngraving Engrave(const CKantiloDoc& doc, qreal width = CScorePages::kRowWidth) {
-    return CEngraving(doc.GetSheet(), width);
-}
-
-// Every rule that holds for any song: bars whole and in order on the rows, their notes
-// inside them, a bar line where each ends, one final double bar after the last, 4/4 on the
-// first row only, every row but the last full, no note beyond its row.
-void CheckBarsAndRows(const CKantiloDoc& doc, const CEngraving& score, qreal width) {
-    const CNotenblatt& sheet = doc.GetSheet();
-    int32_t nextBar = 0;
-    int finals = 0;
-    for (size_t r = 0; r < score.Rows().size(); ++r) {
-        const SRow& row = score.Rows()[r];
-        QCOMPARE(row.bTimeSignature, r == 0);
-        QVERIFY(!row.bars.empty());
-        qreal previousEnd = CGlyphPainter::ClefWidth(row.bTimeSignature);
-        for (const CEngraving::SBar& bar : row.bars) {
-            QCOMPARE(bar.nIndex, nextBar++);
-            QCOMPARE(bar.nNoteCount, sheet.GetBar(static_cast<size_t>(bar.nIndex)).GetNoteCount());
-            for (size_t i = bar.nFirstNote; i < bar.nFirstNote + bar.nNoteCount; ++i) {
-                const SNote& note = row.notes[i];
-                QCOMPARE(note.nBar, bar.nIndex);
-                QVERIFY(note.x > previousEnd && note.x < bar.xEnd);
-                previousEnd = note.x;
-            }
-            QVERIFY(bar.xEnd > previousEnd);
-            previousEnd = bar.xEnd;
-            finals += bar.bFinal ? 1 : 0;
-        }
-        QCOMPARE(row.staffEnd, row.bars.back().xEnd);
-        QVERIFY(row.staffEnd <= width + 1e-6);
-        if (r + 1 < score.Rows().size()) {
-            QVERIFY(std::abs(row.staffEnd - width) < 1e-6);
-        }
-    }
-    QCOMPARE(size_t(nextBar), sheet.GetBarCount());
-    QCOMPARE(finals, 1);
-    QVERIFY(score.Rows().back().bars.back().bFinal);
-}
-
-}  // namespace
 
 class TestEngraving : public QObject {
     Q_OBJECT
 
 private slots:
-    // Songs of one, two and thirty pages, of quarters, eighths, rests and long notes.
-    void barsStayWholeOnTheirRows() {
-        for (const auto& [song, pages] :
-             {std::pair("E4/2 G4/2 B4/4", 1),
-              std::pair("C4/1 E4/1 G4/1 A4/1 C5/2 A4/12 E5/4 A5/8", 2),
-              std::pair("A4/2 A4/11 G4/1 F4/1 E4/1 D4/4 C4/8 D4/4+ E4/1 E4/1 F4/2 G4/1 A4/1",
-                        30)}) {
-            CKantiloDoc doc;
-            int pageCount = 0;
-            while (pageCount < pages) {
-                Write(doc, song);
-                pageCount = CScorePages::PageCount(static_cast<int>(Engrave(doc).Rows().size()));
-            }
-            CheckBarsAndRows(doc, Engrave(doc), CScorePages::kRowWidth);
-            QCOMPARE(pageCount, pages);
-        }
-    }
-
     // Ties across bar lines and row breaks: each tie runs from just after its first head to
     // just before the next one, on the side away from the stem; at a row break the first
     // half runs to the row's end and the second starts before the note on the next row.
     void tiesRunFromHeadToHead() {
         CKantiloDoc doc;
-        Write(doc, "F4/2");
-        Write(doc, "E5/4", 60);  // every second half crosses a bar line and is split
-        Write(doc, "D4/2 D4/2+ F5/4 F5/4+");
-        const CEngraving score = Engrave(doc);
+        Enter(doc, "F4/2");
+        for (int i = 0; i < 60; ++i) {
+            Enter(doc, "E5/4");  // every second half crosses a bar line and is split
+        }
+        Enter(doc, "D4/2 D4/2+ F5/4 F5/4+");
+        const CEngraving score(doc.GetSheet(), CScorePages::kRowWidth);
         int tied = 0, ties = 0, breaks = 0;
         for (size_t r = 0; r < score.Rows().size(); ++r) {
             const SRow& row = score.Rows()[r];
@@ -148,13 +80,13 @@ private slots:
     // line asks (down when one above and one below are equally far).
     void eighthsAreBeamedByBeat() {
         CKantiloDoc doc;
-        Write(doc, "C4/1 A5/1 D4/1 G5/1 E4/1 E5/1 A4/1 F4/1");  // two halves of four
-        Write(doc, "C4/1 E5/1 A4/11 G4/1 G4/2 C4/1 E4/1");      // a pair, a lone eighth, a pair
-        Write(doc, "G4/1 A4/2 B4/1 F4/1 G4/1 G4/2");            // lone, lone, pair
-        Write(doc, "A4/2 F4/1 G4/1 E5/1 B4/1 A4/2");            // two pairs, not across the middle
+        Enter(doc, "C4/1 A5/1 D4/1 G5/1 E4/1 E5/1 A4/1 F4/1");  // two halves of four
+        Enter(doc, "C4/1 E5/1 A4/11 G4/1 G4/2 C4/1 E4/1");      // a pair, a lone eighth, a pair
+        Enter(doc, "G4/1 A4/2 B4/1 F4/1 G4/1 G4/2");            // lone, lone, pair
+        Enter(doc, "A4/2 F4/1 G4/1 E5/1 B4/1 A4/2");            // two pairs, not across the middle
         std::vector<std::vector<int32_t>> groups;
         std::vector<bool> stemsUp;
-        const CEngraving score = Engrave(doc);
+        const CEngraving score(doc.GetSheet(), CScorePages::kRowWidth);
         for (const SRow& row : score.Rows()) {
             for (const SNote& note : row.notes) {
                 QCOMPARE(note.bFlag, !note.bRest && note.nLength == 1 && note.nBeam < 0);

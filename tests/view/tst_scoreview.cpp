@@ -11,10 +11,6 @@ private:
     std::unique_ptr<CKantiloDoc> m_doc;
     std::unique_ptr<CKantiloView> m_view;
 
-    void Click(int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::mouseClick(m_view->viewport(), Qt::LeftButton, modifiers, QPoint(x, y));
-    }
-
 private slots:
     void init() {
         m_doc = std::make_unique<CKantiloDoc>();
@@ -25,30 +21,24 @@ private slots:
     }
 
     void clicksEnterNotes_data() {
-        // Clicks: [s]hift [c]trl [a]lt, sheet height; t: tool.
+        // Clicks: [s]hift [c]trl [a]lt, sheet height.
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QString>("notes");
         QTest::newRow("r=5, r=51 beside the bands; r=6 A5, r=50 C4")
             << u"5 6 50 51"_s << u"880/4 264/4"_s;
         QTest::newRow("A4 in the second space; Shift ties, not with Ctrl or Alt")
             << u"31 s31 sc31 sa31"_s << u"440/4> <440/4 440/4 440/4"_s;
-        // A whole rest after an eighth is split into tied parts: 4 + 2 + 1 eighths fill the
-        // bar, 1 opens the next.
-        QTest::newRow("tools") << u"t1 31 t18 45"_s << u"440/1 r/4> <r/2> <r/1> <r/1"_s;
     }
     void clicksEnterNotes() {
         QFETCH(QString, clicks);
         QFETCH(QString, notes);
         for (QString click : clicks.split(' ')) {
-            if (click[0] == 't') {
-                m_view->SetTool(static_cast<ETool>(click.mid(1).toInt()));
-                continue;
-            }
             Qt::KeyboardModifiers modifiers;
             modifiers.setFlag(Qt::ShiftModifier, click.contains('s'));
             modifiers.setFlag(Qt::ControlModifier, click.contains('c'));
             modifiers.setFlag(Qt::AltModifier, click.contains('a'));
-            Click(300, click.remove(QRegularExpression(u"[sca]"_s)).toInt(), modifiers);
+            const int y = click.remove(QRegularExpression(u"[sca]"_s)).toInt();
+            QTest::mouseClick(m_view->viewport(), Qt::LeftButton, modifiers, QPoint(300, y));
         }
         QCOMPARE(Notes(*m_doc), notes);
         QVERIFY(m_doc->IsModified());

@@ -6,11 +6,8 @@
 #include <memory>
 
 #include "CController.h"
-#include "CEngineFailure.h"
 #include "CScoreNotes.h"
 #include "CSilentProgressSink.h"
-#include "CTranscriptionProgress.h"
-#include "CommandIds.h"
 #include "SheetProbe.h"
 #include "ViewTestKit.h"
 
@@ -40,31 +37,27 @@ private slots:
     void init() { m_f = std::make_unique<CFrameFixture>(); }
     void cleanup() { m_f.reset(); }
 
-    // Asked first whether to save the song; silence is refused in words naming the file.
-    void silenceLeavesTheSong() {
-        m_f->dialogs.recordingPath = Render("C4/18 C4/18", u"Stille.wav"_s);
-        Click(m_f->doc, 264, 2);
-        m_f->dialogs.answer = IUserDialogs::Answer::No;  // the song is not saved first
-        m_f->frame.Action(ID_FILE_TRANSCRIBE)->trigger();
-        QCOMPARE(m_f->dialogs.questions.size(), 1);
-        QCOMPARE(Sounds(m_f->doc.GetSheet()).size(), size_t(1));
-        QCOMPARE(
-            m_f->dialogs.messages,
-            QStringList{u"In der Aufnahme „"_s + m_f->dialogs.recordingPath +
-                        u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
-    }
-
-    // "Abbrechen" while the work runs: the song, its title and its modified flag stay, nothing
-    // is said, and the command reports that it did nothing.
-    void cancellingLeavesTheSong() {
+    // Asked first whether to save the song; silence is refused in words naming the file, and
+    // "Abbrechen" while the work runs says nothing: the song, its title and its modified flag
+    // stay, and the command reports that it did nothing.
+    void silenceAndCancellingLeaveTheSong() {
         const std::string strTune = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8 ";
-        const std::string strSong = strTune + strTune + strTune + strTune;
-        m_f->dialogs.recordingPath = Render(strSong, u"Lang.wav"_s);
+        const QString silence = Render("C4/18 C4/18", u"Stille.wav"_s);
+        const QString recording = Render(strTune + strTune + strTune + strTune, u"Lang.wav"_s);
         Click(m_f->doc, 264, 2);
         Click(m_f->doc, 330, 4);
         const std::vector<CScoreNotes::SSound> before = Sounds(m_f->doc.GetSheet());
         const std::string strTitle = m_f->doc.GetTitle();
         m_f->dialogs.answer = IUserDialogs::Answer::No;  // the song is not saved first
+        m_f->dialogs.recordingPath = silence;
+        QVERIFY(!m_f->frame.Flow().FileTranscribe());
+        QCOMPARE(m_f->dialogs.questions.size(), 1);
+        QCOMPARE(
+            m_f->dialogs.messages,
+            QStringList{u"In der Aufnahme „"_s + silence +
+                        u"“ ist keine Melodie zu hören (nur Stille, Rauschen oder Akkorde)."_s});
+        m_f->dialogs.messages.clear();
+        m_f->dialogs.recordingPath = recording;
         bool bShown = false;
         QTimer::singleShot(0, &m_f->frame, [&] {
             QProgressDialog* pDialog = Progress();
@@ -87,17 +80,6 @@ private slots:
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QCOMPARE(m_f->dialogs.messages.size(), 1);
         QCOMPARE(Progress(), nullptr);
-    }
-
-    // Memory running out on the worker thread ends the work with the program's message for
-    // that, not the program.
-    void runningOutOfMemoryIsSaid() {
-        const std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
-            &m_f->frame,
-            [](const CTranscriber::SOptions&) -> CTranscriber::SResult { throw std::bad_alloc(); });
-        QVERIFY(result.has_value());
-        QCOMPARE(result->strMessage, std::string(CEngineFailure::kNoMemory));
-        QVERIFY(!result->pController);
     }
 };
 
