@@ -1,6 +1,7 @@
 // Where the level of a sound tells notes apart: a short silence, a new attack, a dip before a
 // note of the same pitch; and where it does not, though it sinks as deep: a tremolo's troughs, a
-// voice's swells, a release sounding into the rest, breath.
+// voice's swells, a release sounding into the rest, breath. Where the notes begin gives the
+// tempo.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -103,7 +104,20 @@ TEST(TranscriptionLevelCues, TheSoundsOwnSwingsSplitNoNoteAndRepeatsStayApart) {
                             {60, 4}, {65, 6}, {64, 4}, {64, 4}, {67, 4}, {67, 5}};
     const SNotes slurredHeard = {{62, 6}, {62, 4}, {64, 9}, {62, 6}, {60, 4},
                                  {60, 4}, {65, 6}, {64, 8}, {67, 4}, {67, 5}};
+    SNotes oneKey;
+    for (const int nEighths : {1, 2, 1, 3, 2, 1, 1, 3, 2, 1, 2, 4}) {
+        oneKey.push_back({67, nEighths});
+    }
+    const auto plain = [](const SNotes& notes, double q) {
+        return Detached(notes, q, [](double) { return 1.0; });
+    };
     ExpectHeardAsPlayed({
+        // Only each note's return after its short silence says where it begins, and what the
+        // tempo is.
+        {"one key", {90, 120, 150}, oneKey, plain, ECheck::kNotesAndTempo},
+        // No onset follows the note's own: the grid is Kantilo's own eighth, 120 a minute, not
+        // the slowest the search allows, and the note is a whole note on it.
+        {"a single note", {120}, {{67, 8}}, plain, ECheck::kNotesAndTempo},
         {"uneven tremolo",
          {80, 100, 120, 140},
          {{79, 8}, {81, 6}, {83, 8}, {83, 8}, {79, 6}},
