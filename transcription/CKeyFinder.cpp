@@ -1,5 +1,6 @@
 #include "CKeyFinder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -25,25 +26,39 @@ int CKeyFinder::IntoScale(int nKey, int nFifths) {
 }
 
 int CKeyFinder::Fifths(const std::vector<CNoteDecoder::SNote>& notes) {
+    return EqualKeys(notes).front();
+}
+
+std::vector<int> CKeyFinder::EqualKeys(const std::vector<CNoteDecoder::SNote>& notes) {
     std::array<double, 12> time{};
     for (const CNoteDecoder::SNote& note : notes) {
         time[size_t(note.nKey % 12)] += double(note.nLength);
     }
-    int nChosen = 0;
-    double fHeld = -1, fTriad = -1;
+    struct SKey {
+        int nFifths;
+        double fInScale, fTonicTriad;  // sounding time
+    };
+    std::vector<SKey> keys;
     for (int f : {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, kMostFifths, kFewestFifths}) {
         double fIn = 0;
         for (int pc = 0; pc < 12; ++pc) {
             fIn += InScale(pc, f) ? time[size_t(pc)] : 0;
         }
         const int t = TonicOf(f);
-        const double fTonicTriad = time[size_t(t)] + time[size_t((t + 4) % 12)] + time[size_t((t + 7) % 12)];
-        // C major (tried first) keeps the melody wherever another key is not strictly better.
-        if (fIn > fHeld || (fIn == fHeld && nChosen != 0 && fTonicTriad > fTriad)) {
-            nChosen = f;
-            fHeld = fIn;
-            fTriad = fTonicTriad;
-        }
+        keys.push_back(
+            {f, fIn, time[size_t(t)] + time[size_t((t + 4) % 12)] + time[size_t((t + 7) % 12)]});
     }
-    return nChosen;
+    const double fBest =
+        std::max_element(keys.begin(), keys.end(), [](const SKey& a, const SKey& b) {
+            return a.fInScale < b.fInScale;
+        })->fInScale;
+    std::erase_if(keys, [fBest](const SKey& key) { return key.fInScale < fBest; });
+    // C major (tried first) keeps the melody wherever another key is not strictly better.
+    std::stable_sort(keys.begin() + (keys.front().nFifths == 0 ? 1 : 0), keys.end(),
+                     [](const SKey& a, const SKey& b) { return a.fTonicTriad > b.fTonicTriad; });
+    std::vector<int> fifths;
+    for (const SKey& key : keys) {
+        fifths.push_back(key.nFifths);
+    }
+    return fifths;
 }

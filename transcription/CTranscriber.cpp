@@ -182,33 +182,37 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording, cons
 }
 
 // Moves the notes into the key's scale, then into C and Kantilo's range, and says so in the
-// notice begun with the tempo; false (with the message set) when no octave holds them.
+// notice begun with the tempo; false (with the message set) when no octave holds them. A melody
+// that leaves out a degree of its scale holds as well in two keys whose C majors lie a fourth
+// apart: where the likelier one cannot bring it into the range, the other may.
 bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& notes,
                              std::string& strNotice, const std::string& strName) {
-    const int nFifths = CKeyFinder::Fifths(notes);
-    size_t nMoved = 0;
-    std::vector<int> keys;
-    for (CNoteDecoder::SNote& note : notes) {
-        nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
-        note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
-        keys.push_back(note.nKey);
+    for (const int nFifths : CKeyFinder::EqualKeys(notes)) {
+        std::vector<CNoteDecoder::SNote> moved = notes;
+        size_t nMoved = 0;
+        std::vector<int> keys;
+        for (CNoteDecoder::SNote& note : moved) {
+            nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
+            note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
+            keys.push_back(note.nKey);
+        }
+        size_t nFolded = 0;
+        if (const std::optional<int> shift = FoldIntoRange(moved, keys, nFifths, nFolded)) {
+            for (CNoteDecoder::SNote& note : moved) {
+                note.nKey += *shift;
+            }
+            notes = std::move(moved);
+            const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
+            if (!strShift.empty()) {
+                strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
+            }
+            SayMoves(result, nFolded, nMoved);
+            return true;
+        }
     }
-    size_t nFolded = 0;
-    const std::optional<int> shift = FoldIntoRange(notes, keys, nFifths, nFolded);
-    if (!shift) {
-        result.strMessage = "Die Melodie in " + Quoted(strName) +
-                            " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
-        return false;
-    }
-    for (CNoteDecoder::SNote& note : notes) {
-        note.nKey += *shift;
-    }
-    const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
-    if (!strShift.empty()) {
-        strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
-    }
-    SayMoves(result, nFolded, nMoved);
-    return true;
+    result.strMessage = "Die Melodie in " + Quoted(strName) +
+                        " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
+    return false;
 }
 
 // The shift into C of the notes' keys (in keys too), where need be after folding single notes

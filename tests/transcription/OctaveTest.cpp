@@ -38,3 +38,18 @@ TEST(TranscriptionOctaves, TwoOctavesOfTruePitchesStillDoNotFit) {
     EXPECT_EQ(result.pController, nullptr);
     EXPECT_NE(result.strMessage.find("reicht weiter"), std::string::npos) << result.strMessage;
 }
+
+TEST(TranscriptionOctaves, AMelodyOfTwoKeysAlikeIsReadInTheOneThatHoldsIt) {
+    // A major without its E and G sharp holds as well in D major, whose tonic triad sounds
+    // longer here. Moved from D major into C it would reach from G3 to C5 or G4 to C6, and no
+    // single note is astray; from A major it lies between C4 and F5.
+    const CTranscriber::SResult result =
+        Transcribed({{57, 2}, {59, 2}, {61, 2}, {57, 2}, {62, 2}, {66, 2}, {69, 2}, {74, 2},
+                     {71, 2}, {74, 2}, {61, 2}, {57, 4}});
+    ASSERT_NE(result.pController, nullptr) << result.strMessage;
+    EXPECT_EQ(SoundsText(result.pController->GetSheet(), true),
+              EnteredSounds("C4/2 D4/2 E4/2 C4/2 F4/2 A4/2 C5/2 F5/2 D5/2 F5/2 E4/2 C4/4", true));
+    EXPECT_EQ(result.notices,
+              (std::vector<std::string>{"Tempo 120 Schläge pro Minute erkannt; die Melodie wurde "
+                                        "von A-Dur nach C-Dur übertragen (eine kleine Terz höher)."}));
+}
