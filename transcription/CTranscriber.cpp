@@ -104,6 +104,18 @@ CBeatGrid FinerIfHeard(const CPitchFrames& frames, const CBeatGrid& coarse,
     return fine;
 }
 
+// Moves the notes into the scale of the major key with nFifths, counting those moved; their
+// keys.
+std::vector<int> IntoScale(std::vector<CNoteDecoder::SNote>& notes, int nFifths, size_t& nMoved) {
+    std::vector<int> keys;
+    for (CNoteDecoder::SNote& note : notes) {
+        nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
+        note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
+        keys.push_back(note.nKey);
+    }
+    return keys;
+}
+
 std::string Quoted(const std::string& strName) {
     return "„" + strName + "“";
 }
@@ -189,14 +201,8 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
                              std::string& strNotice, const std::string& strName) {
     for (const int nFifths : CKeyFinder::EqualKeys(notes)) {
         std::vector<CNoteDecoder::SNote> moved = notes;
-        size_t nMoved = 0;
-        std::vector<int> keys;
-        for (CNoteDecoder::SNote& note : moved) {
-            nMoved += CKeyFinder::InScale(note.nKey, nFifths) ? 0 : 1;
-            note.nKey = CKeyFinder::IntoScale(note.nKey, nFifths);
-            keys.push_back(note.nKey);
-        }
-        size_t nFolded = 0;
+        size_t nMoved = 0, nFolded = 0;
+        std::vector<int> keys = IntoScale(moved, nFifths, nMoved);
         if (const std::optional<int> shift = FoldIntoRange(moved, keys, nFifths, nFolded)) {
             for (CNoteDecoder::SNote& note : moved) {
                 note.nKey += *shift;
