@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <exception>
 #include <numbers>
+#include <system_error>
+#include <thread>
 
 #include "COrderStatistics.h"
 #include "CPitchClass.h"
@@ -364,10 +367,13 @@ double CBeatGrid::FindEighth() const {
     const double fLongest = 30.0 / kSlowest;
     const double fStep = 1.0 + 0.1 * fShortest / fSpan;
     std::vector<std::pair<double, double>> fits;
-    double fBest = 0;
     for (double e = fShortest; e <= fLongest; e *= fStep) {
-        fits.emplace_back(e, InlierShare(e, nullptr));
-        fBest = std::max(fBest, fits.back().second);
+        fits.emplace_back(e, 0.0);
+    }
+    FitAll(fits);
+    double fBest = 0;
+    for (const auto& fit : fits) {
+        fBest = std::max(fBest, fit.second);
     }
     std::pair<double, double> chosen(kKantiloEighth, 0);
     for (const auto& fit : fits) {
@@ -387,6 +393,37 @@ double CBeatGrid::FindEighth() const {
             return chosen.first;
         }
         chosen = twice;
+    }
+}
+
+// The share of the onsets each eighth of fits catches. Each fit depends on its eighth alone:
+// the two halves are fitted at once, the second on a thread of its own where one can be had. What
+// the second thread throws (no memory left) is thrown on from here.
+void CBeatGrid::FitAll(std::vector<std::pair<double, double>>& fits) const {
+    const auto fit = [this, &fits](size_t nFrom, size_t nTo) {
+        for (size_t i = nFrom; i < nTo; ++i) {
+            fits[i].second = InlierShare(fits[i].first, nullptr);
+        }
+    };
+    const size_t nHalf = fits.size() / 2;
+    std::exception_ptr failed;
+    {
+        std::jthread second;
+        try {
+            second = std::jthread([&] {
+                try {
+                    fit(nHalf, fits.size());
+                } catch (...) {
+                    failed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            fit(nHalf, fits.size());
+        }
+        fit(0, nHalf);
+    }
+    if (failed) {
+        std::rethrow_exception(failed);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <complex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class CPitchFrames;
@@ -38,6 +39,7 @@ public:
 private:
     void FindOnsets(const CPitchFrames& frames);
     double FindEighth() const;
+    void FitAll(std::vector<std::pair<double, double>>& fits) const;
     std::vector<std::complex<double>> TurnsOf(double fEighth) const;
     double PhaseTurn(const std::vector<std::complex<double>>& turns) const;
     double InlierShare(double fEighth, double* pPhase) const;
