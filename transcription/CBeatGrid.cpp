@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <exception>
 #include <numbers>
-#include <system_error>
-#include <thread>
 
 #include "COrderStatistics.h"
 #include "CPitchClass.h"
 #include "CPitchFrames.h"
+#include "CSecondThread.h"
 
 namespace {
 constexpr double kTwoPi = 2 * std::numbers::pi;
@@ -397,8 +395,7 @@ double CBeatGrid::FindEighth() const {
 }
 
 // The share of the onsets each eighth of fits catches. Each fit depends on its eighth alone:
-// the two halves are fitted at once, the second on a thread of its own where one can be had. What
-// the second thread throws (no memory left) is thrown on from here.
+// the two halves are fitted at once, the second on a thread of its own where one can be had.
 void CBeatGrid::FitAll(std::vector<std::pair<double, double>>& fits) const {
     const auto fit = [this, &fits](size_t nFrom, size_t nTo) {
         for (size_t i = nFrom; i < nTo; ++i) {
@@ -406,25 +403,12 @@ void CBeatGrid::FitAll(std::vector<std::pair<double, double>>& fits) const {
         }
     };
     const size_t nHalf = fits.size() / 2;
-    std::exception_ptr failed;
-    {
-        std::jthread second;
-        try {
-            second = std::jthread([&] {
-                try {
-                    fit(nHalf, fits.size());
-                } catch (...) {
-                    failed = std::current_exception();
-                }
-            });
-        } catch (const std::system_error&) {
-            fit(nHalf, fits.size());
-        }
-        fit(0, nHalf);
+    CSecondThread second([&] { fit(nHalf, fits.size()); });
+    if (!second.Started()) {
+        fit(nHalf, fits.size());
     }
-    if (failed) {
-        std::rethrow_exception(failed);
-    }
+    fit(0, nHalf);
+    second.Join();
 }
 
 // A least-squares line through the onsets (as sure as they are) and the eighths they fall on,

@@ -7,11 +7,11 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <span>
-#include <system_error>
-#include <thread>
 
 #include "CRecording.h"
+#include "CSecondThread.h"
 
 namespace {
 // A pitch whose first three harmonics hold less of the sound is no note of its own (a
@@ -102,18 +102,19 @@ bool CPitchReader::Read(const CRecording& recording, uint32_t nHop,
     std::atomic<bool> bStop = false;
     const PitchPtr pSecond =
         bInHalves ? NewTracker(reader.m_nWindow, nHop, recording.Rate()) : nullptr;
-    std::jthread second;  // joined however this function is left
+    std::optional<CSecondThread> second;  // joined however this function is left
     if (pSecond) {
-        try {
-            second = std::jthread(
-                [&] { reader.ReadPart(pSecond.get(), nCalls / 2, nCalls, {}, bStop); });
-        } catch (const std::system_error&) {
-            // No second thread to be had: the first tracker reads everything.
-        }
+        second.emplace([&] { reader.ReadPart(pSecond.get(), nCalls / 2, nCalls, {}, bStop); });
     }
-    // Both halves go at the same pace: the first one's share is the whole's.
-    return reader.ReadPart(pFirst.get(), 0, second.joinable() ? nCalls / 2 : nCalls, progress,
-                           bStop);
+    // Both halves go at the same pace: the first one's share is the whole's. Without a second
+    // thread, the first tracker reads everything.
+    const bool bHalves = second && second->Started();
+    const bool bRead =
+        reader.ReadPart(pFirst.get(), 0, bHalves ? nCalls / 2 : nCalls, progress, bStop);
+    if (second) {
+        second->Join();
+    }
+    return bRead;
 }
 
 // Calls nFrom to nTo of a tracker, each with the hop of its number. A tracker starting

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "COvertones.h"
+#include "CSecondThread.h"
 
 namespace {
 // Frames looked at for the ratio, spread over the recording: enough for a clear majority, and
@@ -144,19 +143,16 @@ std::vector<float> EvenKeys(const CRecording& recording, COvertones& first, cons
     }
     COvertones second(recording);  // made here: aubio's FFT set-up is not thread-safe
     std::vector<float> seam(kSeam);
-    {
-        std::jthread other;
-        try {
-            other = std::jthread([&] {
-                const float fLast = reading.Run(second, nMiddle - kSeam, nMiddle, 0, seam.data());
-                reading.Run(second, nMiddle, nEven, fLast, keys.data() + nMiddle);
-            });
-        } catch (const std::system_error&) {
-            reading.Run(first, 0, nEven, 0, keys.data());
-            return keys;
-        }
-        reading.Run(first, 0, nMiddle, 0, keys.data());
+    CSecondThread other([&] {
+        const float fLast = reading.Run(second, nMiddle - kSeam, nMiddle, 0, seam.data());
+        reading.Run(second, nMiddle, nEven, fLast, keys.data() + nMiddle);
+    });
+    if (!other.Started()) {
+        reading.Run(first, 0, nEven, 0, keys.data());
+        return keys;
     }
+    reading.Run(first, 0, nMiddle, 0, keys.data());
+    other.Join();
     if (seam.back() != keys[nMiddle - 1]) {
         reading.Run(first, nMiddle, nEven, keys[nMiddle - 1], keys.data() + nMiddle);
     }
