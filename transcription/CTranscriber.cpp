@@ -203,18 +203,20 @@ bool CTranscriber::MoveIntoC(SResult& result, std::vector<CNoteDecoder::SNote>& 
         std::vector<CNoteDecoder::SNote> moved = notes;
         size_t nMoved = 0, nFolded = 0;
         std::vector<int> keys = IntoScale(moved, nFifths, nMoved);
-        if (const std::optional<int> shift = FoldIntoRange(moved, keys, nFifths, nFolded)) {
-            for (CNoteDecoder::SNote& note : moved) {
-                note.nKey += *shift;
-            }
-            notes = std::move(moved);
-            const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
-            if (!strShift.empty()) {
-                strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
-            }
-            SayMoves(result, nFolded, nMoved);
-            return true;
+        const std::optional<int> shift = FoldIntoRange(moved, keys, nFifths, nFolded);
+        if (!shift) {
+            continue;
         }
+        for (CNoteDecoder::SNote& note : moved) {
+            note.nKey += *shift;
+        }
+        notes = std::move(moved);
+        const std::string strShift = CTransposition::Notice(nFifths, false, *shift);
+        if (!strShift.empty()) {
+            strNotice += strNotice.empty() ? strShift : "; " + Lowered(strShift);
+        }
+        SayMoves(result, nFolded, nMoved);
+        return true;
     }
     result.strMessage = "Die Melodie in " + Quoted(strName) +
                         " reicht weiter, als Kantilos Töne von C4 bis A5 reichen.";
