@@ -60,6 +60,30 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // Frames on either side whose keys show what a frame read far too low should have read.
 constexpr size_t kRepairReach = 25;
 
+// Struck bars are read anew from their spectrum, every frame: when kLooks stretches of
+// kLookFrames frames (2 s), spread evenly over the recording, already show them, YIN need not
+// read the rest. A recording too short for twice as much is read whole before it is asked.
+constexpr size_t kLooks = 10;
+constexpr size_t kLookFrames = 200;
+// A few seconds of a bowed string can show a partial at one ratio below the pitch heard as
+// struck bars do, so what the stretches show counts only where the sound dies away as struck
+// bars do: the level falls from one frame to the next in at least kDyingShare of the frames
+// within kDyingRange dB of the loudest (a glockenspiel in 0.84 of them, with noise at 30 dB
+// too; a bowed, blown or sung melody, holding its level, in 0.4 to 0.56).
+constexpr double kDyingShare = 0.7;
+constexpr float kDyingRange = 20;
+
+bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
+    size_t nLoud = 0, nFalling = 0;
+    for (size_t n = 1; n < frames.size(); ++n) {
+        if (frames[n].fLevel > fPeak - kDyingRange) {
+            ++nLoud;
+            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
+        }
+    }
+    return double(nFalling) >= kDyingShare * double(nLoud);
+}
+
 // Where the stretch of frames that hold frame n's class ends, and how many of them hold it.
 std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
     size_t nEnd = n, nHeld = 0;
@@ -85,11 +109,10 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
         std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
     m_frames.resize(recording.Samples().size() / nHop);
     m_fPeak = CLevelCues::Read(recording, nHop, m_frames);
-    if (!CPitchReader::Read(recording, nHop, m_frames, progress)) {
+    if (!ReadPitches(recording, nHop, progress)) {
         m_bCancelled = true;
         return;
     }
-    m_bStruck = CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
     Tune();
     RepairSubharmonics();
     FindVoiced();
@@ -99,6 +122,50 @@ CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progres
     FindPlayed();
     CLevelCues::DropVibrato(m_frames, m_played);
     FindFadedOut();
+}
+
+// The pitch of every frame: YIN's, or the struck bars' (m_bStruck); false when cancelled.
+bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
+                               const FProgress& progress) {
+    const size_t nFrames = m_frames.size();
+    std::vector<std::pair<size_t, size_t>> looks;  // each from its first frame to its end
+    for (size_t i = 0; nFrames >= 2 * kLooks * kLookFrames && i < kLooks; ++i) {
+        looks.emplace_back(i * nFrames / kLooks, i * nFrames / kLooks + kLookFrames);
+    }
+    size_t nRead = 0;  // frames read so far, for the progress
+    const auto read = [&](size_t nFrom, size_t nTo) {
+        FProgress part;
+        if (progress) {
+            part = [&, nFrom, nTo](double fShare) {
+                return progress((double(nRead) + fShare * double(nTo - nFrom)) / double(nFrames));
+            };
+        }
+        const bool bRead = CPitchReader::Read(recording, nHop, m_frames, part, true, nFrom, nTo);
+        nRead += nTo - nFrom;
+        return bRead;
+    };
+    for (const auto& [nFrom, nTo] : looks) {
+        if (!read(nFrom, nTo)) {
+            return false;
+        }
+    }
+    if (!looks.empty() && DiesAway(m_frames, m_fPeak) &&
+        CStrikeTone::Read(recording, nHop, m_fPeak, m_frames)) {
+        m_bStruck = true;
+        return true;
+    }
+    size_t nGap = 0;  // where the stretch not yet read begins
+    for (const auto& [nFrom, nTo] : looks) {
+        if (!read(nGap, nFrom)) {
+            return false;
+        }
+        nGap = nTo;
+    }
+    if (!read(nGap, nFrames)) {
+        return false;
+    }
+    m_bStruck = CStrikeTone::Read(recording, nHop, m_fPeak, m_frames);
+    return true;
 }
 
 double CPitchFrames::HzOf(double fKey) {

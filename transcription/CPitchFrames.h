@@ -67,6 +67,7 @@ public:
     static constexpr float kHighestKey = 100;  // E7
 
 private:
+    bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void RepairSubharmonics();
     void FindVoiced();

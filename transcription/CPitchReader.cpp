@@ -92,25 +92,29 @@ CPitchReader::CPitchReader(const CRecording& recording, uint32_t nHop,
 
 bool CPitchReader::Read(const CRecording& recording, uint32_t nHop,
                         std::vector<CPitchFrames::SFrame>& frames,
-                        const CPitchFrames::FProgress& progress, bool bInHalves) {
+                        const CPitchFrames::FProgress& progress, bool bInHalves, size_t nFrom,
+                        size_t nTo) {
     CPitchReader reader(recording, nHop, frames);
     const PitchPtr pFirst = NewTracker(reader.m_nWindow, nHop, recording.Rate());
-    if (!pFirst) {
+    if (!pFirst || nFrom >= std::min(nTo, frames.size())) {
         return true;
     }
-    const size_t nCalls = frames.size() + reader.m_nLag;
+    // Call n tells frame n - m_nLag; the calls before the first frame's warm the tracker.
+    const size_t nFirstCall = nFrom + reader.m_nLag;
+    const size_t nEndCall = std::min(nTo, frames.size()) + reader.m_nLag;
+    const size_t nMiddle = nFirstCall + (nEndCall - nFirstCall) / 2;
     std::atomic<bool> bStop = false;
     const PitchPtr pSecond =
         bInHalves ? NewTracker(reader.m_nWindow, nHop, recording.Rate()) : nullptr;
     std::optional<CSecondThread> second;  // joined however this function is left
     if (pSecond) {
-        second.emplace([&] { reader.ReadPart(pSecond.get(), nCalls / 2, nCalls, {}, bStop); });
+        second.emplace([&] { reader.ReadPart(pSecond.get(), nMiddle, nEndCall, {}, bStop); });
     }
     // Both halves go at the same pace: the first one's share is the whole's. Without a second
     // thread, the first tracker reads everything.
     const bool bHalves = second && second->Started();
-    const bool bRead =
-        reader.ReadPart(pFirst.get(), 0, bHalves ? nCalls / 2 : nCalls, progress, bStop);
+    const bool bRead = reader.ReadPart(pFirst.get(), nFirstCall, bHalves ? nMiddle : nEndCall,
+                                       progress, bStop);
     if (second) {
         second->Join();
     }
@@ -130,7 +134,7 @@ bool CPitchReader::ReadPart(aubio_pitch_t* pPitch, size_t nFrom, size_t nTo,
     const std::span<const float> samples = m_recording.Samples();
     const size_t nWarm = std::min<size_t>(nFrom, m_nWindow / m_nHop + 1);
     for (size_t n = nFrom - nWarm; n < nTo && !bStop; ++n) {
-        if (progress && n % kProgressFrames == kProgressFrames - 1 &&
+        if (progress && n >= nFrom && n % kProgressFrames == kProgressFrames - 1 &&
             !progress(double(n - nFrom) / double(nTo - nFrom))) {
             bStop = true;
             return false;

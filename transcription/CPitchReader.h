@@ -16,12 +16,14 @@ struct _aubio_pitch_t;
 // half the time on two cores.
 class CPitchReader {
 public:
-    // Fills fKey and fConfidence of the frames, nHop samples apart; false when progress (told
-    // the share read so far now and then) answered false. Without bInHalves one tracker reads
-    // all of it: the same pitches, slower.
+    // Fills fKey and fConfidence of the frames nFrom to nTo (all of them by default), nHop
+    // samples apart; false when progress (told the share of them read so far now and then)
+    // answered false. Frames read in parts read what one reading of all of them reads. Without
+    // bInHalves one tracker reads the part: the same pitches, slower.
     static bool Read(const CRecording& recording, uint32_t nHop,
                      std::vector<CPitchFrames::SFrame>& frames,
-                     const CPitchFrames::FProgress& progress, bool bInHalves = true);
+                     const CPitchFrames::FProgress& progress, bool bInHalves = true,
+                     size_t nFrom = 0, size_t nTo = SIZE_MAX);
 
 private:
     CPitchReader(const CRecording& recording, uint32_t nHop,

@@ -54,6 +54,28 @@ TEST(TranscriptionRoundTrip, StandardAndEveryInstrumentComeBackExactly) {
     }
 }
 
+// A struck melody of more than 40 s is asked whether it is struck after ten stretches of it are
+// read, and the rest is read from its spectrum alone: it comes back as exactly as a short one.
+TEST(TranscriptionRoundTrip, ALongGlockenspielMelodyComesBackExactly) {
+    std::string strEntries;
+    for (int nTimes = 0; nTimes < 2; ++nTimes) {
+        for (const STestSong& song : kRoundTripSongs) {
+            strEntries += std::string(song.pEntries) + " ";
+        }
+    }
+    ScratchDir dir;
+    Render(strEntries,
+           CShippedInstruments::PathOf("Glockenspiel",
+                                       SourceFile("resources/instrumente").string()),
+           dir.File("lang.wav"));
+    const CRecording::SLoad load = CRecording::Load(dir.File("lang.wav"));
+    ASSERT_NE(load.pRecording, nullptr) << load.strMessage;
+    ASSERT_GT(load.pRecording->Seconds(), 40);
+    const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("lang.wav"), {});
+    ASSERT_NE(result.pController, nullptr) << result.strMessage;
+    EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+}
+
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
 // back into C and says so; kept in its key, the importer refuses its F sharp.
 TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
