@@ -33,9 +33,8 @@ constexpr float kFasterFall = 3;
 constexpr size_t kEvenFrames = 20;
 constexpr float kEvenRange = 12;
 constexpr float kEvenRise = 0.5f;
-// A bar is struck where the level rises by kStrikeRise dB or the pitch changes by more than
-// kStrikeStep semitones.
-constexpr float kStrikeRise = 6;
+// A bar is struck where the level rises by CStrikeTone::kStrikeRise dB or the pitch changes by
+// more than kStrikeStep semitones.
 constexpr float kStrikeStep = 0.5f;
 // Frames within this many dB of the loudest are as loud as it.
 constexpr float kAsLoud = 1;
@@ -65,24 +64,6 @@ constexpr size_t kRepairReach = 25;
 // read the rest. A recording too short for twice as much is read whole before it is asked.
 constexpr size_t kLooks = 10;
 constexpr size_t kLookFrames = 200;
-// A few seconds of a bowed string can show a partial at one ratio below the pitch heard as
-// struck bars do, so what the stretches show counts only where the sound dies away as struck
-// bars do: the level falls from one frame to the next in at least kDyingShare of the frames
-// within kDyingRange dB of the loudest (a glockenspiel in 0.84 of them, with noise at 30 dB
-// too; a bowed, blown or sung melody, holding its level, in 0.4 to 0.56).
-constexpr double kDyingShare = 0.7;
-constexpr float kDyingRange = 20;
-
-bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
-    size_t nLoud = 0, nFalling = 0;
-    for (size_t n = 1; n < frames.size(); ++n) {
-        if (frames[n].fLevel > fPeak - kDyingRange) {
-            ++nLoud;
-            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
-        }
-    }
-    return double(nFalling) >= kDyingShare * double(nLoud);
-}
 
 // Where the stretch of frames that hold frame n's class ends, and how many of them hold it.
 std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
@@ -149,8 +130,7 @@ bool CPitchFrames::ReadPitches(const CRecording& recording, uint32_t nHop,
             return false;
         }
     }
-    if (!looks.empty() && DiesAway(m_frames, m_fPeak) &&
-        CStrikeTone::Read(recording, nHop, m_fPeak, m_frames)) {
+    if (!looks.empty() && CStrikeTone::Read(recording, nHop, m_fPeak, m_frames)) {
         m_bStruck = true;
         return true;
     }
@@ -271,7 +251,7 @@ size_t CPitchFrames::TailFrom(size_t n) const {
     const size_t nFrom = n >= kTailFrames ? n - kTailFrames : 0;
     for (size_t k = n; m_bStruck && k > nFrom; --k) {
         const float fKey = m_frames[k].fKey, fBefore = m_frames[k - 1].fKey;
-        if (m_frames[k].fRise >= kStrikeRise ||
+        if (m_frames[k].fRise >= CStrikeTone::kStrikeRise ||
             (fKey > 0 && fBefore > 0 && std::abs(fKey - fBefore) > kStrikeStep)) {
             return k;
         }

@@ -8,9 +8,11 @@
 #include "CSecondThread.h"
 
 namespace {
-// Frames looked at for the ratio, spread over the recording: enough for a clear majority, and
+// Frames looked at for the ratio, spread over the recording: enough for a clear majority where
+// the bars ring on for a whole note each (after the strike partial has died away, YIN hears the
+// pitch itself, with no partial below: only about a sixth of the frames show the ratio), and
 // cheap beside reading the pitch of every frame.
-constexpr size_t kMaxFrames = 100;
+constexpr size_t kMaxFrames = 200;
 constexpr size_t kMinFrames = 20;
 // The same ratio, within COvertones::kSameCents, in at least kShare of the frames that
 // show one, in kLeastShare of all the frames looked at and in kMinShown of them (once a bar's
@@ -23,10 +25,32 @@ constexpr size_t kMinShown = 10;
 constexpr double kHarmonicCents = 40;
 constexpr int kHighestHarmonic = 8;
 constexpr double kSameCents = COvertones::kSameCents;
+// Struck bars die away from the strike on: the level falls from one frame to the next in at
+// least kDyingShare of the frames within kDyingRange dB of the loudest (a glockenspiel in 0.84
+// of them, with noise at 30 dB too; a bowed, blown or sung melody, holding its level, in 0.4 to
+// 0.56). A bowed string can show a partial at one ratio below the pitch heard as struck bars
+// do, over a few seconds and now and then over a whole recording.
+constexpr double kDyingShare = 0.7;
+constexpr float kDyingRange = 20;
+// A pair found more than kOtherKey semitones off the bar still ringing, and no rise of
+// CStrikeTone::kStrikeRise within kStruckFrames frames before, is that bar's own.
+constexpr float kOtherKey = 0.5f;
+constexpr size_t kStruckFrames = 4;
 // Two frames read the same key within this many semitones.
 constexpr float kSameKey = 0.1f;
 // Even frames (2 s) the second half of a recording is read from before its own.
 constexpr size_t kSeam = 100;
+
+bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
+    size_t nLoud = 0, nFalling = 0;
+    for (size_t n = 1; n < frames.size(); ++n) {
+        if (frames[n].fLevel > fPeak - kDyingRange) {
+            ++nLoud;
+            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
+        }
+    }
+    return double(nFalling) >= kDyingShare * double(nLoud);
+}
 
 bool NearHarmonic(double fCents) {
     for (int n = 2; n <= kHighestHarmonic; ++n) {
@@ -112,10 +136,22 @@ struct SReading {
         if (frames[n].fLevel > fPeak - CPitchFrames::kVoicedRange &&
             spectrum.Read(n * nHop + nHop / 2)) {
             fKey = spectrum.PairedKey(fRatio);
-            // Long after the strike only the pitch itself still rings.
-            fKey = fKey < 0 && fLast > 0 && spectrum.Holds(fLast) ? fLast : fKey;
+            // Long after the strike only the pitch itself still rings; and a bar ringing long
+            // pairs its own faint partials as if another bar rang, where none was struck.
+            const bool bOther = fKey > 0 && std::abs(fKey - fLast) > kOtherKey && !Struck(n);
+            fKey = (fKey < 0 || bOther) && fLast > 0 && spectrum.Holds(fLast) ? fLast : fKey;
         }
         return fKey > 0 ? float(fKey) : 0;
+    }
+
+    // Whether a bar was struck within kStruckFrames frames up to frame n.
+    bool Struck(size_t n) const {
+        for (size_t k = n >= kStruckFrames ? n - kStruckFrames : 0; k <= n; ++k) {
+            if (frames[k].fRise >= CStrikeTone::kStrikeRise) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // Reads the keys of the even frames nFrom to nTo (frame 2i into pKeys[i - nFrom]), the one
@@ -162,6 +198,9 @@ std::vector<float> EvenKeys(const CRecording& recording, COvertones& first, cons
 
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
                        std::vector<CPitchFrames::SFrame>& frames, bool bInHalves) {
+    if (!DiesAway(frames, fPeak)) {
+        return false;
+    }
     COvertones spectrum(recording);
     const double fCents = StrikeRatio(spectrum, nHop, frames);
     if (fCents == 0) {

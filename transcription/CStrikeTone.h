@@ -15,6 +15,9 @@ class CRecording;
 // whose partial at that ratio sounds with it.
 class CStrikeTone {
 public:
+    // A bar is struck where the level rises by this many dB.
+    static constexpr float kStrikeRise = 6;
+
     // Where the recording is such a one, every frame louder than fPeak - kVoicedRange is read
     // anew: the pitch tuned to with full confidence where it sounds with its partial, or still
     // rings after it; no pitch elsewhere. Returns whether it was. The two halves are read at

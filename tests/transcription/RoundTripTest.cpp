@@ -76,6 +76,29 @@ TEST(TranscriptionRoundTrip, ALongGlockenspielMelodyComesBackExactly) {
     EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
 }
 
+// Glockenspiel bars held for whole notes ring mostly after their strike partial has died away,
+// where only the pitch itself is heard; a D5 held long pairs its own partials an octave up.
+TEST(TranscriptionRoundTrip, GlockenspielBarsHeldLongComeBackExactly) {
+    const std::string strFolder = SourceFile("resources/instrumente").string();
+    for (const std::string strEntries :
+         {"C4/2 D4/2 C4/8 D4/8 E4/8 F4/8 G4/8 A4/8 B4/8 C5/8 C4/2 D4/2 E4/2",
+          "C4/12 C5/4+ C5/2 D5/2 D5/4+ D5/2 B4/2+ B4/1 B4/2 C5/2+ C5/1+ C5/4+ C5/1 B4/1 C5/2 "
+          "C5/2 D5/2+ D5/1 F5/1 C4/11 F5/1+ F5/2 D5/4+ D5/2"}) {
+        for (const int32_t nQuality : {CSamplerDefaults::kMinQuality,
+                                       CSamplerDefaults::kDefaultQuality,
+                                       CSamplerDefaults::kMaxQuality}) {
+            SCOPED_TRACE(strEntries + ", quality " + std::to_string(nQuality));
+            ScratchDir dir;
+            Render(strEntries, CShippedInstruments::PathOf("Glockenspiel", strFolder),
+                   dir.File("lang.wav"), nQuality);
+            const CTranscriber::SResult result =
+                CTranscriber::TranscribeFile(dir.File("lang.wav"), {});
+            ASSERT_NE(result.pController, nullptr) << result.strMessage;
+            EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+        }
+    }
+}
+
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
 // back into C and says so; kept in its key, the importer refuses its F sharp.
 TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {

@@ -27,7 +27,8 @@ struct SStrike {
     double fSeconds;
 };
 
-std::vector<float> Strikes(const std::vector<SStrike>& strikes) {
+// With bHeld, each note holds the loudness of its strike instead of dying away.
+std::vector<float> Strikes(const std::vector<SStrike>& strikes, bool bHeld = false) {
     std::vector<float> samples(kRate / 2);
     for (const SStrike& strike : strikes) {
         const double fHz = EqualTemperedHz(strike.nKey);
@@ -35,7 +36,7 @@ std::vector<float> Strikes(const std::vector<SStrike>& strikes) {
             const double fTime = double(i) / kRate;
             double fSample = 0;
             for (const SPartial& partial : kPartials) {
-                fSample += partial.fAmplitude * std::pow(10.0, -fTime / partial.fFall) *
+                fSample += partial.fAmplitude * std::pow(10.0, bHeld ? 0 : -fTime / partial.fFall) *
                            std::sin(kTwoPi * fHz * partial.fRatio * fTime);
             }
             samples.push_back(float(fSample));
@@ -69,5 +70,22 @@ TEST(TranscriptionStrikeTone, HalvesReadAtOnceHearWhatOneReadingHears) {
                       std::pair(whole[n].fKey, whole[n].fConfidence))
                 << n;
         }
+    }
+}
+
+// The same partials held at one loudness are no struck bars, whatever their ratio: a bowed
+// string can show such a partial below the pitch heard for a while. Dying away, they are.
+TEST(TranscriptionStrikeTone, OnlyASoundThatDiesAwayIsStruck) {
+    std::vector<SStrike> melody;
+    for (const int nKey : {62, 67, 71, 64, 72, 69, 65, 60, 62, 67, 71, 64}) {
+        melody.push_back({nKey, 0.5});
+    }
+    for (const bool bHeld : {false, true}) {
+        const CRecording recording(kRate, Strikes(melody, bHeld));
+        const uint32_t nHop = kRate / 100;
+        std::vector<CPitchFrames::SFrame> frames(recording.Samples().size() / nHop);
+        const float fPeak = CLevelCues::Read(recording, nHop, frames);
+        ASSERT_TRUE(CPitchReader::Read(recording, nHop, frames, {}));
+        EXPECT_EQ(CStrikeTone::Read(recording, nHop, fPeak, frames), !bHeld) << bHeld;
     }
 }
