@@ -201,9 +201,10 @@ void CPitchFrames::RepairSubharmonics() {
 
 void CPitchFrames::FindVoiced() {
     m_voiced.assign(m_frames.size(), false);
+    const float fFloor = m_bStruck ? CStrikeTone::Floor(m_frames, m_fPeak) : m_fPeak - kVoicedRange;
     for (size_t n = 0; n < m_frames.size(); ++n) {
         const SFrame& frame = m_frames[n];
-        m_voiced[n] = frame.fLevel > m_fPeak - kVoicedRange && !IsTail(n, kTailRange) &&
+        m_voiced[n] = frame.fLevel > fFloor && !IsTail(n, kTailRange) &&
                       frame.fConfidence >= kMinConfidence && frame.fKey >= kLowestKey &&
                       frame.fKey <= kHighestKey;
     }

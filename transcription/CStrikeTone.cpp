@@ -36,6 +36,9 @@ constexpr float kDyingRange = 20;
 // CStrikeTone::kStrikeRise within kStruckFrames frames before, is that bar's own.
 constexpr float kOtherKey = 0.5f;
 constexpr size_t kStruckFrames = 4;
+// Bars still ring where they sound this far (dB) above the recording's quietest frame: its
+// noise, where it has some.
+constexpr float kAboveQuietest = 10;
 // Two frames read the same key within this many semitones.
 constexpr float kSameKey = 0.1f;
 // Even frames (2 s) the second half of a recording is read from before its own.
@@ -126,15 +129,14 @@ double StrikeRatio(COvertones& spectrum, uint32_t nHop,
 struct SReading {
     const std::vector<CPitchFrames::SFrame>& frames;
     uint32_t nHop;
-    float fPeak;
+    float fFloor;
     double fRatio;
 
     // The key frame n reads, the frame two before having read fLast; 0 for none: the pitch
     // tuned to where it sounds with its partial, or still rings after it.
     float Key(COvertones& spectrum, size_t n, float fLast) const {
         double fKey = -1;
-        if (frames[n].fLevel > fPeak - CPitchFrames::kVoicedRange &&
-            spectrum.Read(n * nHop + nHop / 2)) {
+        if (frames[n].fLevel > fFloor && spectrum.Read(n * nHop + nHop / 2)) {
             fKey = spectrum.PairedKey(fRatio);
             // Long after the strike only the pitch itself still rings; and a bar ringing long
             // pairs its own faint partials as if another bar rang, where none was struck.
@@ -196,6 +198,15 @@ std::vector<float> EvenKeys(const CRecording& recording, COvertones& first, cons
 }
 }  // namespace
 
+float CStrikeTone::Floor(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
+    float fQuietest = fPeak;
+    for (const CPitchFrames::SFrame& frame : frames) {
+        fQuietest = std::min(fQuietest, frame.fLevel);
+    }
+    return std::min(fPeak - CPitchFrames::kVoicedRange,
+                    std::max(fPeak - kRingRange, fQuietest + kAboveQuietest));
+}
+
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
                        std::vector<CPitchFrames::SFrame>& frames, bool bInHalves) {
     if (!DiesAway(frames, fPeak)) {
@@ -206,7 +217,7 @@ bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
     if (fCents == 0) {
         return false;
     }
-    const SReading reading{frames, nHop, fPeak, std::pow(2.0, fCents / 1200)};
+    const SReading reading{frames, nHop, Floor(frames, fPeak), std::pow(2.0, fCents / 1200)};
     const auto keep = [&](size_t n, float fKey) {
         frames[n].fKey = fKey;
         frames[n].fConfidence = fKey > 0 ? 1 : 0;

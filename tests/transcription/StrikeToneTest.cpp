@@ -7,8 +7,6 @@
 #include "CPitchFrames.h"
 #include "CPitchReader.h"
 #include "CRecording.h"
-#include "CSamplerDefaults.h"
-#include "CShippedInstruments.h"
 #include "CStrikeTone.h"
 #include "TranscriptionTestKit.h"
 
@@ -95,20 +93,4 @@ TEST(TranscriptionStrikeTone, OnlyASoundThatDiesAwayIsStruck) {
         const float fPeak = HeardFrames(recording, kRate / 100, frames);
         EXPECT_EQ(CStrikeTone::Read(recording, kRate / 100, fPeak, frames), !bHeld) << bHeld;
     }
-}
-
-// The glockenspiel's bars held for whole notes ring on long after their strike partial, the
-// high ones until they have died away: a sixth of the frames heard show the strike.
-TEST(TranscriptionStrikeTone, GlockenspielWholeNotesAreStruck) {
-    ScratchDir dir;
-    Render(
-        "C4/2 D4/2 C4/8 D4/8 E4/8 F4/8 G4/8 A4/8 B4/8 C5/8 D5/8 E5/8 F5/8 G5/8 A5/8 C4/2",
-        CShippedInstruments::PathOf("Glockenspiel", SourceFile("resources/instrumente").string()),
-        dir.File("ganze.wav"), CSamplerDefaults::kMaxQuality);
-    const CRecording::SLoad load = CRecording::Load(dir.File("ganze.wav"));
-    ASSERT_NE(load.pRecording, nullptr);
-    const uint32_t nHop = load.pRecording->Rate() / 100;
-    std::vector<CPitchFrames::SFrame> frames;
-    const float fPeak = HeardFrames(*load.pRecording, nHop, frames);
-    EXPECT_TRUE(CStrikeTone::Read(*load.pRecording, nHop, fPeak, frames));
 }
