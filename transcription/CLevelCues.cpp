@@ -28,6 +28,13 @@ constexpr float kNotchSteep = 6;
 constexpr size_t kValleyBefore = 20;
 constexpr size_t kValleyAfter = 40;
 constexpr size_t kValleyNear = kValleyBefore / 4;
+// A note dying away (a piano's strings beating) swells a little now and then, or holds its
+// level for a moment, long after it began: a valley counts where it lies within
+// kValleySwellRange dB of the loudest of the kValleyNote frames before, and the level swells by
+// kValleySwell dB or more within kValleyAfter / 2 frames after it.
+constexpr size_t kValleyNote = 150;
+constexpr float kValleySwellRange = 30;
+constexpr float kValleySwell = 1;
 // A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
 // either side; kTremoloTroughs troughs or more one after another, each kTremoloFrames after
 // the last or sooner, are a tremolo when one of them sinks kClearTrough dB or deeper: even at
@@ -212,6 +219,10 @@ void CLevelCues::FindValleys() {
     for (size_t n = kValleyBefore; n + kValleyAfter < levels.size(); ++n) {
         const auto near = levels.begin() + std::ptrdiff_t(n - kValleyNear);
         if (*std::min_element(near, near + 2 * kValleyNear + 1) < levels[n]) {
+            continue;
+        }
+        if (levels[n] < Loudest(levels, n - std::min(n, kValleyNote), n) - kValleySwellRange ||
+            Loudest(levels, n + 1, n + kValleyAfter / 2) < levels[n] + kValleySwell) {
             continue;
         }
         const float fSides = std::min(Loudest(levels, n - kValleyBefore, n - kValleyNear),
