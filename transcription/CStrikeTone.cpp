@@ -44,17 +44,6 @@ constexpr float kSameKey = 0.1f;
 // Even frames (2 s) the second half of a recording is read from before its own.
 constexpr size_t kSeam = 100;
 
-bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
-    size_t nLoud = 0, nFalling = 0;
-    for (size_t n = 1; n < frames.size(); ++n) {
-        if (frames[n].fLevel > fPeak - kDyingRange) {
-            ++nLoud;
-            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
-        }
-    }
-    return double(nFalling) >= kDyingShare * double(nLoud);
-}
-
 bool NearHarmonic(double fCents) {
     for (int n = 2; n <= kHighestHarmonic; ++n) {
         if (std::abs(fCents - 1200 * std::log2(double(n))) < kHarmonicCents) {
@@ -205,6 +194,17 @@ float CStrikeTone::Floor(const std::vector<CPitchFrames::SFrame>& frames, float 
     }
     return std::min(fPeak - CPitchFrames::kVoicedRange,
                     std::max(fPeak - kRingRange, fQuietest + kAboveQuietest));
+}
+
+bool CStrikeTone::DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
+    size_t nLoud = 0, nFalling = 0;
+    for (size_t n = 1; n < frames.size(); ++n) {
+        if (frames[n].fLevel > fPeak - kDyingRange) {
+            ++nLoud;
+            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
+        }
+    }
+    return double(nFalling) >= kDyingShare * double(nLoud);
 }
 
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,

@@ -24,10 +24,14 @@ public:
     // without bInHalves, one after the other: the same pitches, slower.
     static bool Read(const CRecording& recording, uint32_t nHop, float fPeak,
                      std::vector<CPitchFrames::SFrame>& frames, bool bInHalves = true);
-    // The level (dB) down to which struck bars still sound: CPitchFrames::kVoicedRange below
-    // the peak fPeak, and further, up to kRingRange below it, where the recording's quietest
-    // frame lies further below still (a clean render). A high bar held for a whole note has
-    // died away by more than 60 dB before it is let go.
+    // Whether the sound dies away from every attack on, as struck bars, plucked and struck
+    // strings do; a bowed, blown or sung one holds its level.
+    static bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak);
+    // The level (dB) down to which a sound that dies away still sounds: CPitchFrames::
+    // kVoicedRange below the peak fPeak, and further, up to kRingRange below it, where the
+    // recording's quietest frame lies further below still (a clean render). A glockenspiel's
+    // high bar or a harp's high string held for a whole note has died away by more than 60 dB
+    // before it is let go.
     static float Floor(const std::vector<CPitchFrames::SFrame>& frames, float fPeak);
     static constexpr float kRingRange = 80;
 };

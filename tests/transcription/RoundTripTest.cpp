@@ -57,9 +57,9 @@ TEST(TranscriptionRoundTrip, StandardAndEveryInstrumentComeBackExactly) {
 // Notes held long, where a dying sound gives itself away: glockenspiel bars ring mostly after
 // their strike partial has died away, where only the pitch itself is heard, show faint partials
 // of their own that pair up as if another bar rang, and the high ones have died away by more
-// than 60 dB before they are let go; a piano's strings beat as they die away. A melody of more
-// than 40 s is asked whether it is struck after ten stretches of it are read, the rest is read
-// from its spectrum alone.
+// than 60 dB before they are let go, as have a harp's high strings; a piano's strings beat as
+// they die away. A melody of more than 40 s is asked whether it is struck after ten stretches
+// of it are read, the rest is read from its spectrum alone.
 TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
     std::string strLong;
     for (int nTimes = 0; nTimes < 2; ++nTimes) {
@@ -81,6 +81,7 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
         {"Klavier",
          "A4/4 A4/2+ B4/2 G5/4 E4/4 E4/2+ B4/2 A5/2 A5/1+ C4/2 C4/1+ F5/2 C5/4 C4/12 D4/2 C4/12 "
          "A4/2 D5/1 B4/2 C5/4 C5/2+ D5/1 A5/2"},
+        {"Harfe", "C4/2 D4/2 E4/2 A5/4 A5/2+ G5/2 D5/2 C5/2 G5/4 G5/2+ C4/2 E4/2 G4/2"},
     };
     for (const auto& [pInstrument, strEntries] : kSongs) {
         for (const int32_t nQuality :
