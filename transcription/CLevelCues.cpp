@@ -35,6 +35,16 @@ constexpr size_t kValleyNear = kValleyBefore / 4;
 constexpr size_t kValleyNote = 150;
 constexpr float kValleySwellRange = 30;
 constexpr float kValleySwell = 1;
+// A sound that dies away (struck bars, a plucked string) falls from one frame to the next in at
+// least kDyingShare of the frames within kDyingRange dB of the loudest (a glockenspiel in 0.84
+// of them, with noise at 30 dB too; a bowed, blown or sung melody, holding its level, in 0.4 to
+// 0.56).
+constexpr double kDyingShare = 0.7;
+constexpr float kDyingRange = 20;
+// It still sounds down to kRingRange dB below the loudest, and kAboveQuietest dB above the
+// recording's quietest frame: its noise, where it has some.
+constexpr float kRingRange = 80;
+constexpr float kAboveQuietest = 10;
 // A trough of the level is kTroughDepth dB below the loudest frames within kTroughReach on
 // either side; kTremoloTroughs troughs or more one after another, each kTremoloFrames after
 // the last or sooner, are a tremolo when one of them sinks kClearTrough dB or deeper: even at
@@ -394,4 +404,24 @@ std::vector<float> CLevelCues::Levels(const std::vector<SFrame>& frames) {
         levels.push_back(frame.fLevel);
     }
     return levels;
+}
+
+float CLevelCues::Floor(const std::vector<SFrame>& frames, float fPeak) {
+    float fQuietest = fPeak;
+    for (const SFrame& frame : frames) {
+        fQuietest = std::min(fQuietest, frame.fLevel);
+    }
+    return std::min(fPeak - CPitchFrames::kVoicedRange,
+                    std::max(fPeak - kRingRange, fQuietest + kAboveQuietest));
+}
+
+bool CLevelCues::DiesAway(const std::vector<SFrame>& frames, float fPeak) {
+    size_t nLoud = 0, nFalling = 0;
+    for (size_t n = 1; n < frames.size(); ++n) {
+        if (frames[n].fLevel > fPeak - kDyingRange) {
+            ++nLoud;
+            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
+        }
+    }
+    return double(nFalling) >= kDyingShare * double(nLoud);
 }

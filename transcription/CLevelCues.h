@@ -24,6 +24,15 @@ public:
     static void DropFlutter(std::vector<SFrame>& frames);
     // The frames' levels, dB.
     static std::vector<float> Levels(const std::vector<SFrame>& frames);
+    // Whether the sound dies away from every attack on, as struck bars, plucked and struck
+    // strings do; a bowed, blown or sung one holds its level. fPeak: the loudest frame's level.
+    static bool DiesAway(const std::vector<SFrame>& frames, float fPeak);
+    // The level (dB) down to which a sound that dies away still sounds: CPitchFrames::
+    // kVoicedRange below fPeak, and further, up to kRingRange below it, where the recording's
+    // quietest frame lies further below still (a clean render). A glockenspiel's high bar or a
+    // harp's high string held for a whole note has died away by more than 60 dB before it is
+    // let go.
+    static float Floor(const std::vector<SFrame>& frames, float fPeak);
 
 private:
     explicit CLevelCues(std::vector<SFrame>& frames) : m_frames(frames) {}

@@ -201,8 +201,8 @@ void CPitchFrames::RepairSubharmonics() {
 
 void CPitchFrames::FindVoiced() {
     m_voiced.assign(m_frames.size(), false);
-    const float fFloor = m_bStruck || CStrikeTone::DiesAway(m_frames, m_fPeak)
-                             ? CStrikeTone::Floor(m_frames, m_fPeak)
+    const float fFloor = m_bStruck || CLevelCues::DiesAway(m_frames, m_fPeak)
+                             ? CLevelCues::Floor(m_frames, m_fPeak)
                              : m_fPeak - kVoicedRange;
     for (size_t n = 0; n < m_frames.size(); ++n) {
         const SFrame& frame = m_frames[n];

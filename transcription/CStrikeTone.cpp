@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "CLevelCues.h"
 #include "COvertones.h"
 #include "CSecondThread.h"
 
@@ -25,20 +26,10 @@ constexpr size_t kMinShown = 10;
 constexpr double kHarmonicCents = 40;
 constexpr int kHighestHarmonic = 8;
 constexpr double kSameCents = COvertones::kSameCents;
-// Struck bars die away from the strike on: the level falls from one frame to the next in at
-// least kDyingShare of the frames within kDyingRange dB of the loudest (a glockenspiel in 0.84
-// of them, with noise at 30 dB too; a bowed, blown or sung melody, holding its level, in 0.4 to
-// 0.56). A bowed string can show a partial at one ratio below the pitch heard as struck bars
-// do, over a few seconds and now and then over a whole recording.
-constexpr double kDyingShare = 0.7;
-constexpr float kDyingRange = 20;
 // A pair found more than kOtherKey semitones off the bar still ringing, and no rise of
 // CStrikeTone::kStrikeRise within kStruckFrames frames before, is that bar's own.
 constexpr float kOtherKey = 0.5f;
 constexpr size_t kStruckFrames = 4;
-// Bars still ring where they sound this far (dB) above the recording's quietest frame: its
-// noise, where it has some.
-constexpr float kAboveQuietest = 10;
 // Two frames read the same key within this many semitones.
 constexpr float kSameKey = 0.1f;
 // Even frames (2 s) the second half of a recording is read from before its own.
@@ -187,29 +178,11 @@ std::vector<float> EvenKeys(const CRecording& recording, COvertones& first, cons
 }
 }  // namespace
 
-float CStrikeTone::Floor(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
-    float fQuietest = fPeak;
-    for (const CPitchFrames::SFrame& frame : frames) {
-        fQuietest = std::min(fQuietest, frame.fLevel);
-    }
-    return std::min(fPeak - CPitchFrames::kVoicedRange,
-                    std::max(fPeak - kRingRange, fQuietest + kAboveQuietest));
-}
-
-bool CStrikeTone::DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak) {
-    size_t nLoud = 0, nFalling = 0;
-    for (size_t n = 1; n < frames.size(); ++n) {
-        if (frames[n].fLevel > fPeak - kDyingRange) {
-            ++nLoud;
-            nFalling += frames[n].fLevel < frames[n - 1].fLevel ? 1 : 0;
-        }
-    }
-    return double(nFalling) >= kDyingShare * double(nLoud);
-}
-
 bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
                        std::vector<CPitchFrames::SFrame>& frames, bool bInHalves) {
-    if (!DiesAway(frames, fPeak)) {
+    // A bowed string can show a partial at one ratio below the pitch heard as struck bars do,
+    // over a few seconds and now and then over a whole recording; struck bars die away.
+    if (!CLevelCues::DiesAway(frames, fPeak)) {
         return false;
     }
     COvertones spectrum(recording);
@@ -217,7 +190,8 @@ bool CStrikeTone::Read(const CRecording& recording, uint32_t nHop, float fPeak,
     if (fCents == 0) {
         return false;
     }
-    const SReading reading{frames, nHop, Floor(frames, fPeak), std::pow(2.0, fCents / 1200)};
+    const SReading reading{frames, nHop, CLevelCues::Floor(frames, fPeak),
+                           std::pow(2.0, fCents / 1200)};
     const auto keep = [&](size_t n, float fKey) {
         frames[n].fKey = fKey;
         frames[n].fConfidence = fKey > 0 ? 1 : 0;

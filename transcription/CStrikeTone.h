@@ -18,20 +18,10 @@ public:
     // A bar is struck where the level rises by this many dB.
     static constexpr float kStrikeRise = 6;
 
-    // Where the recording is such a one, every frame louder than Floor() is read anew: the
-    // pitch tuned to with full confidence where it sounds with its partial, or still rings
-    // after it; no pitch elsewhere. Returns whether it was. The two halves are read at once;
-    // without bInHalves, one after the other: the same pitches, slower.
+    // Where the recording is such a one, every frame louder than CLevelCues::Floor() is read
+    // anew: the pitch tuned to with full confidence where it sounds with its partial, or still
+    // rings after it; no pitch elsewhere. Returns whether it was. The two halves are read at
+    // once; without bInHalves, one after the other: the same pitches, slower.
     static bool Read(const CRecording& recording, uint32_t nHop, float fPeak,
                      std::vector<CPitchFrames::SFrame>& frames, bool bInHalves = true);
-    // Whether the sound dies away from every attack on, as struck bars, plucked and struck
-    // strings do; a bowed, blown or sung one holds its level.
-    static bool DiesAway(const std::vector<CPitchFrames::SFrame>& frames, float fPeak);
-    // The level (dB) down to which a sound that dies away still sounds: CPitchFrames::
-    // kVoicedRange below the peak fPeak, and further, up to kRingRange below it, where the
-    // recording's quietest frame lies further below still (a clean render). A glockenspiel's
-    // high bar or a harp's high string held for a whole note has died away by more than 60 dB
-    // before it is let go.
-    static float Floor(const std::vector<CPitchFrames::SFrame>& frames, float fPeak);
-    static constexpr float kRingRange = 80;
 };
