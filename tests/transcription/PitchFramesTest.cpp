@@ -24,7 +24,7 @@ TEST(TranscriptionPitchFrames, HalvesReadAtOnceHearWhatOneTrackerHears) {
     ASSERT_TRUE(CPitchReader::Read(recording, nHop, whole, {}, false));
     // In parts, as the stretches asked whether the bars are struck and the gaps between them.
     std::vector<CPitchFrames::SFrame> parts(whole.size());
-    for (const auto [nFrom, nTo] : {std::pair<size_t, size_t>{7, 60}, {0, 7}, {60, SIZE_MAX}}) {
+    for (const auto& [nFrom, nTo] : {std::pair<size_t, size_t>{7, 60}, {0, 7}, {60, SIZE_MAX}}) {
         ASSERT_TRUE(CPitchReader::Read(recording, nHop, parts, {}, true, nFrom, nTo));
     }
     size_t nHeard = 0;
