@@ -192,11 +192,23 @@ void CPitchFrames::RepairSubharmonics() {
         }
         const float fMedian = COrderStatistics::Median(keys.begin(), keys.end());
         for (const float fBelow : {19.02f, 31.02f}) {
-            if (std::abs(fMedian - fBelow - frame.fKey) < 0.5f) {
+            if (std::abs(fMedian - fBelow - frame.fKey) < 0.5f && HeardAfter(n, fMedian)) {
                 frame.fKey += fBelow;
             }
         }
     }
+}
+
+// Whether a frame after frame n, within kRepairReach, hears fKey: a lock onto a longer period
+// comes and goes within a note, while a note a twelfth below the note before (an organ's C4
+// after G5) lies as far below the keys around its first frames, and rightly.
+bool CPitchFrames::HeardAfter(size_t n, float fKey) const {
+    for (size_t k = n + 1; k < std::min(m_frames.size(), n + kRepairReach + 1); ++k) {
+        if (m_frames[k].fConfidence >= kMinConfidence && std::abs(m_frames[k].fKey - fKey) < 0.5f) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CPitchFrames::FindVoiced() {

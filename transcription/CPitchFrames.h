@@ -70,6 +70,7 @@ private:
     bool ReadPitches(const CRecording& recording, uint32_t nHop, const FProgress& progress);
     void Tune();
     void RepairSubharmonics();
+    bool HeardAfter(size_t n, float fKey) const;
     void FindVoiced();
     void FindPlayed();
     void FindFadedOut();

@@ -105,6 +105,20 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
     }
 }
 
+// In just intonation G5 is the third harmonic of C4: the organ's C4 after a G5 lies a twelfth
+// below the keys around its first frames, as YIN locked onto three times the period would, yet
+// it is a note of its own.
+TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
+    const std::string strEntries = "G5/2 C4/2 C4/2 E4/2 G5/4 C4/4 G5/2 C5/2 G4/4";
+    ScratchDir dir;
+    Render(strEntries,
+           CShippedInstruments::PathOf("Orgel", SourceFile("resources/instrumente").string()),
+           dir.File("orgel.wav"), CSamplerDefaults::kDefaultQuality);
+    const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("orgel.wav"), {});
+    ASSERT_NE(result.pController, nullptr) << result.strMessage;
+    EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+}
+
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
 // back into C and says so; kept in its key, the importer refuses its F sharp.
 TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
