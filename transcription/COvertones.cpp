@@ -28,7 +28,6 @@ constexpr size_t kFloorStride = 4;
 constexpr double kBelowLoudest = 35;
 // dB each partial of a pair may lie below those of the strongest pair, on average.
 constexpr double kPairRange = 30;
-constexpr double kSameCents = COvertones::kSameCents;
 }  // namespace
 
 COvertones::COvertones(const CRecording& recording) : m_samples(recording.Samples()) {
