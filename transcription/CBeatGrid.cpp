@@ -262,7 +262,9 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bOnset = NewKeyHolds(held, n, track.fKey);
         const double fKeyWeight = bOnset ? NewKeyWeight(track, frames, held[n], n) : 0;
         const size_t nEarliest = m_onsets.empty() ? 0 : nLastOnset + 1;
-        const size_t nStart = bOnset ? KeyStart(track, n, nEarliest) : n;
+        const size_t nStart = bOnset ? frames.KeyRiseStart(KeyStart(track, n, nEarliest), held[n],
+                                                           track.fKey, nEarliest)
+                                     : n;
         FollowKey(track, held[n], bOnset, n);
         if (bOnset) {
             keyStarts.push_back(nStart);

@@ -83,11 +83,17 @@ std::pair<size_t, size_t> StretchOf(const std::vector<int>& held, size_t n) {
     return {nEnd, nHeld};
 }
 
+// Samples from one frame to the next.
+uint32_t HopOf(const CRecording& recording) {
+    return std::max<uint32_t>(
+        1, uint32_t(std::lround(recording.Rate() * CPitchFrames::kFrameSeconds)));
+}
+
 }  // namespace
 
-CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress) {
-    const uint32_t nHop =
-        std::max<uint32_t>(1, uint32_t(std::lround(recording.Rate() * kFrameSeconds)));
+CPitchFrames::CPitchFrames(const CRecording& recording, const FProgress& progress)
+    : m_keyRise(recording, HopOf(recording)) {
+    const uint32_t nHop = HopOf(recording);
     m_frames.resize(recording.Samples().size() / nHop);
     m_fPeak = CLevelCues::Read(recording, nHop, m_frames);
     if (!ReadPitches(recording, nHop, progress)) {

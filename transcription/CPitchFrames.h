@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "CKeyRise.h"
+
 class CRecording;
 
 // The recording cut into frames of a hundredth of a second: per frame its loudness, the
@@ -28,6 +30,8 @@ public:
     // work stops and Cancelled() says so.
     using FProgress = std::function<bool(double fShare)>;
 
+    // The recording is read again where a note's start is looked for (KeyRiseStart): it must
+    // outlive the frames.
     explicit CPitchFrames(const CRecording& recording, const FProgress& progress = {});
 
     bool Cancelled() const { return m_bCancelled; }
@@ -52,6 +56,11 @@ public:
     int HeldClass(size_t n) const;
     // The same as a fractional key in frame n's octave; -1 where too little sounds.
     float HeldKey(size_t n) const;
+    // Where a note of key fKey, held from frame n on, began to sound (see CKeyRise); not
+    // before frame nEarliest.
+    size_t KeyRiseStart(size_t n, float fKey, float fKeyBefore, size_t nEarliest) const {
+        return m_keyRise.Start(n, fKey, fKeyBefore, nEarliest);
+    }
     // The rise (dB) that nine in ten sounding frames stay below: how unsteady the sound is of
     // itself (a choir, a whistle's tremolo), which no attack of a new note is.
     float SteadyRise() const { return m_fSteadyRise; }
@@ -79,6 +88,7 @@ private:
     void BridgeSlowStarts();
     void FindSteadyRise();
 
+    CKeyRise m_keyRise;
     std::vector<SFrame> m_frames;
     std::vector<bool> m_voiced;
     std::vector<bool> m_played;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 
+#include "CGoertzel.h"
 #include "CRecording.h"
 #include "CSecondThread.h"
 
@@ -34,29 +35,21 @@ using VectorPtr = std::unique_ptr<fvec_t, SAubioDeleter>;
 // that pitch). A chord makes YIN hear the common fundamental far below its notes, where
 // nothing sounds: that share is then near 0.
 double LowHarmonicShare(const float* pSamples, size_t n, double fHz, uint32_t nRate) {
-    // One pass with the three Goertzel filters side by side: their chains do not wait for
-    // one another.
-    std::array<double, 3> coefficients{}, s1{}, s2{};
-    for (size_t h = 0; h < coefficients.size(); ++h) {
-        coefficients[h] = 2 * std::cos(kTwoPi * double(h + 1) * fHz / nRate);
-    }
     double fEnergy = 0;
     for (size_t i = 0; i < n; ++i) {
-        const double v = pSamples[i];
-        fEnergy += v * v;
-        for (size_t h = 0; h < coefficients.size(); ++h) {
-            const double s0 = v + coefficients[h] * s1[h] - s2[h];
-            s2[h] = s1[h];
-            s1[h] = s0;
-        }
+        fEnergy += double(pSamples[i]) * pSamples[i];
     }
     if (fEnergy <= 0) {
         return 0;
     }
+    std::array<double, 3> radians{};
+    for (size_t h = 0; h < radians.size(); ++h) {
+        radians[h] = kTwoPi * double(h + 1) * fHz / nRate;
+    }
+    const CGoertzel::Powers powers = CGoertzel::Measure({pSamples, n}, {}, radians);
     double fShare = 0;
-    for (size_t h = 0; h < coefficients.size(); ++h) {
-        fShare += 2 * (s1[h] * s1[h] + s2[h] * s2[h] - coefficients[h] * s1[h] * s2[h]) /
-                  (double(n) * fEnergy);
+    for (size_t h = 0; h < radians.size(); ++h) {
+        fShare += 2 * powers[h] / (double(n) * fEnergy);
     }
     return fShare;
 }
