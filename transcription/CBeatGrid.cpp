@@ -233,12 +233,12 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
     }
     if (quarters && *quarters > 0) {
         m_fEighth = 30.0 / *quarters;
+    } else {
+        m_fEighth = FindEighth();
         InlierShare(m_fEighth, &m_fPhase);
-        return;
+        Refine();
     }
-    m_fEighth = FindEighth();
-    InlierShare(m_fEighth, &m_fPhase);
-    Refine();
+    PhaseOfHeard();
 }
 
 // A sound begins where a key starts to hold for a while after silence or after another key,
@@ -250,11 +250,13 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     size_t nLastOnset = 0;
     std::vector<size_t> keyStarts;
     std::vector<size_t> levelOnsets;  // indices into m_onsets
+    size_t nHeard = 0;                // where the tracker heard the key that takes over begin
     const auto add = [&](size_t nFrame, double fWeight, bool bLevel) {
         if (bLevel) {
             levelOnsets.push_back(m_onsets.size());
         }
         m_onsets.push_back(double(nFrame) * CPitchFrames::kFrameSeconds);
+        m_heard.push_back(double(bLevel ? nFrame : nHeard) * CPitchFrames::kFrameSeconds);
         m_weights.push_back(bLevel ? kLevelOnsetWeight : fWeight);
     };
     for (size_t n = 0; n < all.size(); ++n) {
@@ -262,9 +264,9 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
         const bool bOnset = NewKeyHolds(held, n, track.fKey);
         const double fKeyWeight = bOnset ? NewKeyWeight(track, frames, held[n], n) : 0;
         const size_t nEarliest = m_onsets.empty() ? 0 : nLastOnset + 1;
-        const size_t nStart = bOnset ? frames.KeyRiseStart(KeyStart(track, n, nEarliest), held[n],
-                                                           track.fKey, nEarliest)
-                                     : n;
+        nHeard = bOnset ? KeyStart(track, n, nEarliest) : n;
+        const size_t nStart =
+            bOnset ? frames.KeyRiseStart(nHeard, held[n], track.fKey, nEarliest) : n;
         FollowKey(track, held[n], bOnset, n);
         if (bOnset) {
             keyStarts.push_back(nStart);
@@ -289,6 +291,15 @@ void CBeatGrid::FindOnsets(const CPitchFrames& frames) {
     for (const size_t i : levelOnsets) {
         m_weights[i] *= fLevelWeight;
     }
+}
+
+// The grid's lines where the pitch tracker and the level heard the notes begin: the eighths
+// are read by those (CEighthCues), which follow a slow attack as late as the tracker does. The
+// onsets where the notes' own partials began to rise found the tempo, more surely.
+void CBeatGrid::PhaseOfHeard() {
+    std::swap(m_onsets, m_heard);
+    InlierShare(m_fEighth, &m_fPhase);
+    std::swap(m_onsets, m_heard);
 }
 
 // Where each onset falls on a grid of this eighth, as a turn.

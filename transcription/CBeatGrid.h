@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <complex>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -44,8 +44,12 @@ private:
     double PhaseTurn(const std::vector<std::complex<double>>& turns) const;
     double InlierShare(double fEighth, double* pPhase) const;
     void Refine();
+    void PhaseOfHeard();
 
     std::vector<double> m_onsets;
+    // The same onsets where the tracker heard each key that took over begin (CKeyRise found
+    // it earlier in m_onsets).
+    std::vector<double> m_heard;
     // How sure each onset is (0 to 1): how much it counts when the grid is looked for.
     std::vector<double> m_weights;
     double m_fEighth = 0;
