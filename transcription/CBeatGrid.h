@@ -33,7 +33,8 @@ public:
     double Quarters() const { return 30.0 / m_fEighth; }
     // The (weighted) share of the onsets that fall on this grid's lines.
     double Share() const;
-    // Onset times in seconds, in order.
+    // Onset times in seconds, in order: a slow attack's from where its partials began to rise
+    // (CKeyRise); these find the tempo, the tracker's later onsets the grid's lines.
     const std::vector<double>& Onsets() const { return m_onsets; }
 
 private:
