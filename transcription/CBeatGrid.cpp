@@ -241,6 +241,15 @@ CBeatGrid::CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters)
     PhaseOfHeard();
 }
 
+CBeatGrid CBeatGrid::AtTempo(double fQuarters) const {
+    CBeatGrid grid = *this;
+    if (!m_onsets.empty() && fQuarters > 0) {
+        grid.m_fEighth = 30.0 / fQuarters;
+        grid.PhaseOfHeard();
+    }
+    return grid;
+}
+
 // A sound begins where a key starts to hold for a while after silence or after another key,
 // and where the level jumps while a key holds (a repeated note).
 void CBeatGrid::FindOnsets(const CPitchFrames& frames) {

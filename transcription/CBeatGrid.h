@@ -21,6 +21,9 @@ public:
     // With nQuarters set, the tempo is given and only the phase is looked for.
     CBeatGrid(const CPitchFrames& frames, std::optional<double> quarters);
 
+    // The same onsets on a grid of the given tempo: the onsets depend on the frames alone.
+    CBeatGrid AtTempo(double fQuarters) const;
+
     bool HasGrid() const { return m_fEighth > 0; }
     double Eighth() const { return m_fEighth; }  // seconds
     double Phase() const { return m_fPhase; }    // seconds; a grid line, within [0, Eighth)

@@ -93,7 +93,7 @@ CBeatGrid FinerIfHeard(const CPitchFrames& frames, const CBeatGrid& coarse,
     if (!coarse.HasGrid() || 2 * coarse.Quarters() > CBeatGrid::kFastest) {
         return coarse;
     }
-    CBeatGrid fine(frames, 2 * coarse.Quarters());
+    const CBeatGrid fine = coarse.AtTempo(2 * coarse.Quarters());
     std::vector<CNoteDecoder::SNote> fineNotes = CNoteDecoder::Decode(frames, fine);
     const size_t nBetween = KeyChangesBetweenLines(coarse, fine, fineNotes);
     if (nBetween < kLeastBetween || double(nBetween) < kBetweenShare * double(fineNotes.size()) ||
