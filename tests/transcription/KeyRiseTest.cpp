@@ -1,11 +1,11 @@
 // Where a slow attack began, read by the partials its note does not share with the note it
-// grows under.
+// grows under. CGoertzel, which measures them, is covered here for many partials at once, and by
+// the pitch tests (the chord check's three) for the scale of its powers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "CGoertzel.h"
 #include "CKeyRise.h"
 #include "CPitchFrames.h"
 #include "CRecording.h"
@@ -76,29 +76,4 @@ TEST(TranscriptionKeyRise, EdgesOfTheRecording) {
     const size_t nStart = rise.Start(100, 64, -1, 0);
     EXPECT_GE(nStart, 60u);
     EXPECT_LE(nStart, 100u);
-}
-
-// A sine of amplitude 1 over whole periods measures (N/2)^2 at its frequency and nothing at
-// the others of whole periods (and (N/pi)^2 half a period beside it), by itself as among more
-// frequencies than the three most callers ask for; under a window the power is that of the windowed
-// sine's sum.
-TEST(TranscriptionGoertzel, SineMeasuredAtItsFrequencyAlone) {
-    constexpr size_t kLength = 1000;
-    std::vector<float> samples(kLength), window(kLength, 0.5f);
-    const auto angle = [](double fPeriods) { return kTwoPi * fPeriods / double(kLength); };
-    for (size_t i = 0; i < kLength; ++i) {
-        samples[i] = float(std::sin(angle(40) * double(i)));
-    }
-    const std::vector<double> few = {angle(40), angle(20), angle(80)};
-    const std::vector<double> many = {angle(40), angle(20), angle(80), angle(40.5), angle(120)};
-    const CGoertzel::Powers fromFew = CGoertzel::Measure(samples, {}, few);
-    const CGoertzel::Powers fromMany = CGoertzel::Measure(samples, {}, many);
-    for (const CGoertzel::Powers& powers : {fromFew, fromMany}) {
-        EXPECT_NEAR(powers[0], 500.0 * 500.0, 1.0);
-        EXPECT_LT(powers[1], 1e-3);
-        EXPECT_LT(powers[2], 1e-3);
-    }
-    EXPECT_NEAR(fromMany[3], std::pow(kLength / kTwoPi * 2, 2), 3e3);  // half a bin beside
-    EXPECT_EQ(fromMany[5], 0.0);  // no sixth frequency asked for
-    EXPECT_NEAR(CGoertzel::Measure(samples, window, few)[0], 250.0 * 250.0, 1.0);
 }
