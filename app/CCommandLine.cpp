@@ -9,6 +9,7 @@
 
 #include "CSamplerDefaults.h"
 #include "CShippedInstruments.h"
+#include "CTranscriber.h"
 
 namespace {
 
@@ -72,9 +73,8 @@ std::string ApplyPlay(CCommandLine& cmd, const std::string&) {
     return "";
 }
 
-// The tempi a recording may be said to have, in quarters per minute.
-constexpr int32_t kMinTempo = 40;
-constexpr int32_t kMaxTempo = 300;
+constexpr int32_t kMinTempo = CTranscriber::kLeastGivenTempo;
+constexpr int32_t kMaxTempo = CTranscriber::kMostGivenTempo;
 
 std::string ApplyTempo(CCommandLine& cmd, const std::string& strValue) {
     cmd.m_bTranscriptionOption = true;

@@ -16,6 +16,11 @@ class CRecording;
 // range with the one shift the MusicXML import uses, and entered by the importer.
 class CTranscriber {
 public:
+    // The tempi a user may give (quarters per minute): far beyond those looked for, since a
+    // melody may as well be read at half or twice the tempo it was played at.
+    static constexpr int kLeastGivenTempo = 40;
+    static constexpr int kMostGivenTempo = 300;
+
     struct SOptions {
         std::optional<double> quarters;  // the tempo, quarters per minute; found when unset
         bool bKeepKey = false;           // take the melody as it is, in C major

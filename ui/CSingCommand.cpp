@@ -39,8 +39,10 @@ void CSingCommand::OnSing() {
     if (!pRecording) {
         return;
     }
-    std::optional<CTranscriber::SResult> result =
-        CTranscriptionProgress::Run(&m_frame, [&pRecording](const CTranscriber::SOptions& options) {
+    const std::optional<double> quarters = dlg.Quarters();
+    std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
+        &m_frame, [&pRecording, quarters](CTranscriber::SOptions options) {
+            options.quarters = quarters;
             return CTranscriber::Transcribe(*pRecording, options,
                                             QStringLiteral("Gesang").toStdString());
         });

@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioSource>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QMediaDevices>
 #include <QProgressBar>
@@ -13,6 +14,7 @@
 #include <cmath>
 
 #include "CRecording.h"
+#include "CTempoBox.h"
 
 namespace {
 // The level bar shows the loudest sample in dB from this much below full scale.
@@ -21,7 +23,10 @@ constexpr int kDisplayMilliseconds = 100;
 }  // namespace
 
 CSingDlg::CSingDlg(QWidget* parent)
-    : QDialog(parent), m_pLevel(new QProgressBar(this)), m_pTime(new QLabel(this)) {
+    : QDialog(parent),
+      m_pLevel(new QProgressBar(this)),
+      m_pTime(new QLabel(this)),
+      m_pTempo(new CTempoBox(this)) {
     setWindowTitle(QStringLiteral("Melodie einsingen"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Singen oder spielen Sie die Melodie."), this));
@@ -29,6 +34,9 @@ CSingDlg::CSingDlg(QWidget* parent)
     m_pLevel->setTextVisible(false);
     layout->addWidget(m_pLevel);
     layout->addWidget(m_pTime);
+    auto* tempo = new QFormLayout;
+    tempo->addRow(QStringLiteral("Tem&po:"), m_pTempo);
+    layout->addLayout(tempo);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("Fertig"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
@@ -77,7 +85,8 @@ void CSingDlg::ReadInput() {
     const QByteArray data = m_pending + m_pInput->readAll();
     m_pending = data.right(data.size() % nFrameBytes);
     const size_t nLimit = size_t(CRecording::kMaxSeconds * m_format.sampleRate());
-    for (qsizetype at = 0; at + nFrameBytes <= data.size() && m_samples.size() < nLimit; at += nFrameBytes) {
+    for (qsizetype at = 0; at + nFrameBytes <= data.size() && m_samples.size() < nLimit;
+         at += nFrameBytes) {
         float fSum = 0;
         for (int c = 0; c < m_format.channelCount(); ++c) {
             fSum += m_format.normalizedSampleValue(data.constData() + at + c * nSampleBytes);
@@ -106,6 +115,10 @@ double CSingDlg::Seconds() const {
     return m_format.sampleRate() > 0 ? double(m_samples.size()) / m_format.sampleRate() : 0;
 }
 
+std::optional<double> CSingDlg::Quarters() const {
+    return m_pTempo->Quarters();
+}
+
 void CSingDlg::StopInput() {
     m_display.stop();
     if (m_pSource != nullptr) {
@@ -122,7 +135,8 @@ void CSingDlg::accept() {
     }
     StopInput();
     if (!m_samples.empty()) {
-        m_pRecording = std::make_unique<CRecording>(uint32_t(m_format.sampleRate()), std::move(m_samples));
+        m_pRecording =
+            std::make_unique<CRecording>(uint32_t(m_format.sampleRate()), std::move(m_samples));
     }
     m_samples.clear();
     QDialog::accept();

@@ -130,13 +130,14 @@ bool CDocumentFlow::FileTranscribe() {
     if (!SaveModified()) {
         return false;
     }
-    const QString path = m_dialogs.GetRecordingFileName();
-    if (path.isEmpty()) {
+    const IUserDialogs::SRecordingChoice choice = m_dialogs.ChooseRecording();
+    if (choice.path.isEmpty()) {
         return false;
     }
-    const std::string strPath = ToUtf8(path);
+    const std::string strPath = ToUtf8(choice.path);
     std::optional<CTranscriber::SResult> result = CTranscriptionProgress::Run(
-        qobject_cast<QWidget*>(parent()), [&strPath](const CTranscriber::SOptions& options) {
+        qobject_cast<QWidget*>(parent()), [&strPath, &choice](CTranscriber::SOptions options) {
+            options.quarters = choice.quarters;
             return CTranscriber::TranscribeFile(strPath, options);
         });
     return result && TakeTranscription(std::move(*result), CExchangeFormat::TitleFromPath(strPath));

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "CExportFileDialog.h"
+#include "CRecordingFileDialog.h"
 #include "CSongFileDialog.h"
 
 const char* const CQtUserDialogs::kFileFilter = "Dateityp Kantil (*.kt);;Alle Dateien (*.*)";
@@ -62,16 +63,10 @@ QString CQtUserDialogs::GetOpenFileName() {
     return dialog.selectedFiles().constFirst();
 }
 
-QString CQtUserDialogs::GetRecordingFileName() {
-    // Recordings are told by their content; other names can be chosen with "Alle Dateien".
-    QFileDialog dialog(m_pParent, QStringLiteral("Aus Aufnahme übernehmen"), QString(),
-                       QStringLiteral("Aufnahmen (*.wav *.flac *.ogg *.oga);;Alle Dateien (*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return QString();
-    }
-    return dialog.selectedFiles().constFirst();
+IUserDialogs::SRecordingChoice CQtUserDialogs::ChooseRecording() {
+    CRecordingFileDialog dialog(m_pParent);
+    dialog.exec();
+    return dialog.Choice();
 }
 
 QString CQtUserDialogs::GetSaveFileName(const QString& suggestedName) {

@@ -16,7 +16,7 @@ public:
     QString GetOpenFileName() override;
     QString GetSaveFileName(const QString& suggestedName) override;
     QString GetExportFileName(const QString& suggestedName) override;
-    QString GetRecordingFileName() override;
+    SRecordingChoice ChooseRecording() override;
     void ShowMessage(QWidget* owner, const QString& title, const QString& text,
                      QMessageBox::Icon icon) override;
     QString ChooseSongFile(QWidget* owner, const QString& initialDir) override;

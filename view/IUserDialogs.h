@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Everything the program asks or tells the user outside its own windows: message boxes and the
@@ -28,9 +30,14 @@ public:
     // the extension of the chosen format; empty when cancelled.
     virtual QString GetExportFileName(const QString& suggestedName) = 0;
 
-    // The path of a recording (WAV, FLAC, Ogg) chosen to be transcribed, or empty when
-    // cancelled; a program without the chooser always cancels.
-    virtual QString GetRecordingFileName() { return QString(); }
+    // A recording (WAV, FLAC, Ogg) chosen to be transcribed, and the tempo it was played at
+    // when the user gave one.
+    struct SRecordingChoice {
+        QString path;                    // empty when cancelled
+        std::optional<double> quarters;  // quarters per minute; found in the recording when unset
+    };
+    // A program without the chooser always cancels.
+    virtual SRecordingChoice ChooseRecording() { return {}; }
 
     // A message box with its own title and a single OK button, modal over owner.
     virtual void ShowMessage(QWidget* owner, const QString& title, const QString& text,

@@ -41,7 +41,7 @@ public:
     QString GetExportFileName(const QString& suggested) override {
         return exportSuggestions.append(suggested), exportPath;
     }
-    QString GetRecordingFileName() override { return recordingPath; }
+    SRecordingChoice ChooseRecording() override { return {recordingPath, recordingQuarters}; }
     // Whether one box was shown, over owner, with that title and icon.
     bool OneBox(QWidget* owner, const QString& title, QMessageBox::Icon icon) const {
         return boxes == QList<Box>{{owner, title, icon}};
@@ -52,6 +52,7 @@ public:
 
     Answer answer = Answer::Cancel;
     QString openPath, savePath, exportPath, songFileAnswer, recordingPath;  // empty: cancel
+    std::optional<double> recordingQuarters;
     QStringList messages, questions, saveSuggestions, exportSuggestions, chooserDirs;
     QList<Box> boxes;
     QList<Icon> icons;  // of the messages shown without an owner

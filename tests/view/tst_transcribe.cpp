@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "CController.h"
+#include "CRecordingFileDialog.h"
 #include "CScoreNotes.h"
 #include "CSilentProgressSink.h"
+#include "CTempoBox.h"
 #include "SheetProbe.h"
 #include "ViewTestKit.h"
 
@@ -80,6 +82,55 @@ private slots:
         QVERIFY(m_f->doc.IsModified() && m_f->doc.GetPathName().empty());
         QCOMPARE(m_f->dialogs.messages.size(), 1);
         QCOMPARE(Progress(), nullptr);
+    }
+
+    // The tempo given in the chooser is the one the recording is read at, and no tempo is
+    // then told as found: a tune played at 120 quarters per minute, read at 60, comes in with
+    // every length halved; left "automatisch", as played.
+    void givenTempoReadsTheRecordingAtIt() {
+        const QString recording = Render("C4/2 E4/2 G4/4 E4/2 C4/2 G4/4", u"Melodie.wav"_s);
+        CController halved;
+        Enter(halved, "C4/1 E4/1 G4/2 E4/1 C4/1 G4/2");
+        CController played;
+        Enter(played, "C4/2 E4/2 G4/4 E4/2 C4/2 G4/4");
+        m_f->dialogs.recordingPath = recording;
+        m_f->dialogs.recordingQuarters = 60;
+        QVERIFY(m_f->frame.Flow().FileTranscribe());
+        QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(halved.GetSheet()));
+        QVERIFY(m_f->dialogs.messages.isEmpty());
+        m_f->dialogs.recordingQuarters.reset();
+        m_f->dialogs.answer = IUserDialogs::Answer::No;  // the melody read before is not saved
+        QVERIFY(m_f->frame.Flow().FileTranscribe());
+        QVERIFY(Sounds(m_f->doc.GetSheet()) == Sounds(played.GetSheet()));
+        QCOMPARE(m_f->dialogs.messages, QStringList{u"Tempo 120 Schläge pro Minute erkannt."_s});
+    }
+
+    // The chooser starts at "automatisch", one step below the least tempo the command line
+    // takes too, and tells the file and tempo chosen once accepted, nothing before.
+    void chooserTakesTheTempo() {
+        const QString recording = Render("C4/2 E4/2", u"Kurz.wav"_s);
+        CRecordingFileDialog dialog(&m_f->frame);
+        auto* pTempo = dialog.findChild<CTempoBox*>();
+        QVERIFY(pTempo != nullptr);
+        QCOMPARE(pTempo->text(), u"automatisch"_s);
+        QVERIFY(!pTempo->Quarters());
+        pTempo->setValue(300);
+        QCOMPARE(pTempo->text(), u"300 Viertel pro Minute"_s);
+        pTempo->setValue(301);
+        QCOMPARE(pTempo->Quarters(), std::optional<double>(300));
+        pTempo->setValue(40);
+        QCOMPARE(pTempo->Quarters(), std::optional<double>(40));
+        pTempo->stepDown();
+        QVERIFY(!pTempo->Quarters());
+        pTempo->selectAll();
+        QTest::keyClicks(pTempo, u"96"_s);
+        pTempo->interpretText();
+        QVERIFY(dialog.Choice().path.isEmpty());
+        dialog.selectFile(recording);
+        static_cast<QDialog&>(dialog).accept();
+        const IUserDialogs::SRecordingChoice choice = dialog.Choice();
+        QCOMPARE(QFileInfo(choice.path), QFileInfo(recording));
+        QCOMPARE(choice.quarters, std::optional<double>(96));
     }
 };
 
