@@ -38,8 +38,11 @@ CSingDlg::CSingDlg(QWidget* parent)
     tempo->addRow(QStringLiteral("Tem&po:"), m_pTempo);
     layout->addLayout(tempo);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Fertig"), QDialogButtonBox::AcceptRole);
+    QPushButton* done = buttons->addButton(QStringLiteral("Fertig"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    // The singer ends with Enter or the space bar; the tempo is set before, if at all.
+    done->setDefault(true);
+    done->setFocus();
     connect(buttons, &QDialogButtonBox::accepted, this, &CSingDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CSingDlg::reject);
     layout->addWidget(buttons);

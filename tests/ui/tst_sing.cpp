@@ -1,6 +1,7 @@
 // "Melodie einsingen": a song played into a private sound server's null sink is recorded from
 // its monitor as the default input, and transcribed to the notes it was rendered from.
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 #include "CController.h"
@@ -61,6 +62,9 @@ private slots:
         QVERIFY(dlg.Start());
         dlg.show();
         QTest::qWait(500);
+        // Enter or the space bar ends the recording, as before there was a tempo to set.
+        auto* focused = qobject_cast<QPushButton*>(dlg.focusWidget());
+        QVERIFY(focused != nullptr && focused->text() == u"Fertig"_s && focused->isDefault());
         QProcess player;
         player.start(u"paplay"_s, {u"--device=kantilo_null"_s, wave});
         QVERIFY(QTest::qWaitFor([&] { return player.state() == QProcess::NotRunning; }, 30000));
