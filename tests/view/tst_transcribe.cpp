@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CController.h"
+#include "CQtUserDialogs.h"
 #include "CRecordingFileDialog.h"
 #include "CScoreNotes.h"
 #include "CSilentProgressSink.h"
@@ -105,32 +106,43 @@ private slots:
         QCOMPARE(m_f->dialogs.messages, QStringList{u"Tempo 120 Schläge pro Minute erkannt."_s});
     }
 
-    // The chooser starts at "automatisch", one step below the least tempo the command line
-    // takes too, and tells the file and tempo chosen once accepted, nothing before.
+    // The chooser the editor shows starts at "automatisch", one step below the least tempo the
+    // command line takes too, and tells the file and tempo chosen once accepted; cancelled, it
+    // tells nothing.
     void chooserTakesTheTempo() {
         const QString recording = Render("C4/2 E4/2", u"Kurz.wav"_s);
-        CRecordingFileDialog dialog(&m_f->frame);
-        auto* pTempo = dialog.findChild<CTempoBox*>();
-        QVERIFY(pTempo != nullptr);
-        QCOMPARE(pTempo->text(), u"automatisch"_s);
-        QVERIFY(!pTempo->Quarters());
-        pTempo->setValue(300);
-        QCOMPARE(pTempo->text(), u"300 Viertel pro Minute"_s);
-        pTempo->setValue(301);
-        QCOMPARE(pTempo->Quarters(), std::optional<double>(300));
-        pTempo->setValue(40);
-        QCOMPARE(pTempo->Quarters(), std::optional<double>(40));
-        pTempo->stepDown();
-        QVERIFY(!pTempo->Quarters());
-        pTempo->selectAll();
-        QTest::keyClicks(pTempo, u"96"_s);
-        pTempo->interpretText();
-        QVERIFY(dialog.Choice().path.isEmpty());
-        dialog.selectFile(recording);
-        static_cast<QDialog&>(dialog).accept();
-        const IUserDialogs::SRecordingChoice choice = dialog.Choice();
+        CQtUserDialogs dialogs;
+        dialogs.SetParent(&m_f->frame);
+        bool bChecked = false;
+        QTimer::singleShot(0, &m_f->frame, [&] {
+            auto* pDialog = qobject_cast<CRecordingFileDialog*>(QApplication::activeModalWidget());
+            auto* pTempo = pDialog != nullptr ? pDialog->findChild<CTempoBox*>() : nullptr;
+            if (pTempo == nullptr) {
+                return;
+            }
+            bChecked = pTempo->text() == u"automatisch"_s && !pTempo->Quarters();
+            pTempo->setValue(301);
+            bChecked = bChecked && pTempo->text() == u"300 Viertel pro Minute"_s;
+            pTempo->setValue(40);
+            pTempo->stepDown();
+            bChecked = bChecked && !pTempo->Quarters();
+            pTempo->selectAll();
+            QTest::keyClicks(pTempo, u"96"_s);
+            pTempo->interpretText();
+            pDialog->selectFile(recording);
+            static_cast<QDialog*>(pDialog)->accept();
+        });
+        const IUserDialogs::SRecordingChoice choice = dialogs.ChooseRecording();
+        QVERIFY(bChecked);
         QCOMPARE(QFileInfo(choice.path), QFileInfo(recording));
         QCOMPARE(choice.quarters, std::optional<double>(96));
+        QTimer::singleShot(0, &m_f->frame, [] {
+            if (QWidget* pDialog = QApplication::activeModalWidget()) {
+                static_cast<QDialog*>(pDialog)->reject();
+            }
+        });
+        const IUserDialogs::SRecordingChoice cancelled = dialogs.ChooseRecording();
+        QVERIFY(cancelled.path.isEmpty() && !cancelled.quarters);
     }
 };
 
