@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "CGoertzel.h"
+#include "CHannWindow.h"
 #include "CPitchFrames.h"
 #include "CRecording.h"
 
@@ -32,15 +33,10 @@ constexpr size_t kReach = 40;
 }  // namespace
 
 CKeyRise::CKeyRise(const CRecording& recording, uint32_t nHop)
-    : m_recording(recording), m_nHop(nHop) {
-    const size_t nLength =
-        std::max<size_t>(16, size_t(std::lround(kWindowSeconds * recording.Rate())));
-    m_window.resize(nLength);
-    for (size_t i = 0; i < nLength; ++i) {
-        m_window[i] =
-            float(0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(nLength)));
-    }
-}
+    : m_recording(recording),
+      m_nHop(nHop),
+      m_window(CHannWindow::Of(
+          std::max<size_t>(16, size_t(std::lround(kWindowSeconds * recording.Rate()))))) {}
 
 // The power of each partial at these angular frequencies (radians per sample) in the window
 // around frame n; outside the recording is silence.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
+#include "CHannWindow.h"
 #include "COrderStatistics.h"
 #include "CPitchFrames.h"
 #include "CRecording.h"
@@ -35,10 +35,7 @@ COvertones::COvertones(const CRecording& recording) : m_samples(recording.Sample
         m_nWindow *= 2;
     }
     m_fBinHz = double(recording.Rate()) / m_nWindow;
-    m_hann.resize(m_nWindow);
-    for (uint32_t k = 0; k < m_nWindow; ++k) {
-        m_hann[k] = float(0.5 - 0.5 * std::cos(2 * std::numbers::pi * k / m_nWindow));
-    }
+    m_hann = CHannWindow::Of(m_nWindow);
     m_pFft.reset(new_aubio_fft(m_nWindow));
     m_pIn.reset(new_fvec(m_nWindow));
     m_pOut.reset(new_fvec(m_nWindow));
@@ -68,7 +65,8 @@ bool COvertones::Read(size_t nMiddle) {
         m_sorted.push_back(m_norm[k]);
     }
     m_fFloor = std::max(
-        COrderStatistics::Median(m_sorted.begin(), m_sorted.end()) * std::pow(10.0, kAboveFloor / 20),
+        COrderStatistics::Median(m_sorted.begin(), m_sorted.end()) *
+            std::pow(10.0, kAboveFloor / 20),
         *std::max_element(m_norm.begin(), m_norm.end()) * std::pow(10.0, -kBelowLoudest / 20));
     return true;
 }
