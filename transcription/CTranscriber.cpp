@@ -6,6 +6,7 @@
 
 #include "CBarPhase.h"
 #include "CBeatGrid.h"
+#include "CBrokenOff.h"
 #include "CController.h"
 #include "CKeyFinder.h"
 #include "CMelodyScore.h"
@@ -176,6 +177,7 @@ CTranscriber::SResult CTranscriber::Transcribe(const CRecording& recording, cons
         result.notes = CNoteDecoder::Decode(frames, coarse);
         const CBeatGrid grid =
             options.quarters ? coarse : FinerIfHeard(frames, coarse, result.notes);
+        CBrokenOff::HoldOver(result.notes, frames, grid);
         result.fQuarters = grid.HasGrid() ? grid.Quarters() : 0;
         result.nFirstInBar =
             CBarPhase::OfFirstNote(result.notes, grid.HasGrid() && StartsOnGridLine(grid));

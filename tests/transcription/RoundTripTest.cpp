@@ -119,6 +119,25 @@ TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
     EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
 }
 
+// The built-in sine lasts four seconds at C4, a third of that at G5 and less at A5: a note held
+// longer breaks off at its full level before it ends, and silence fills the rest of it. Where
+// the silence ends at the next note within an eighth and a half, the note holds on to that one
+// (the G5 of six eighths breaks off a third into its last eighth, the A5 a fifth before it); a
+// note cut where it was written to end, on a grid line, keeps the rest that follows it.
+TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
+    const std::string strEntries =
+        "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8";
+    for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
+        SCOPED_TRACE("quality " + std::to_string(nQuality));
+        ScratchDir dir;
+        Render(strEntries, "Standard", dir.File("sinus.wav"), nQuality);
+        const CTranscriber::SResult result =
+            CTranscriber::TranscribeFile(dir.File("sinus.wav"), {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+    }
+}
+
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
 // back into C and says so; kept in its key, the importer refuses its F sharp.
 TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {
