@@ -7,6 +7,7 @@
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
 #include "COrderStatistics.h"
+#include "CReplayedStart.h"
 #include "CPitchClass.h"
 #include "CSteadyStart.h"
 
@@ -101,6 +102,7 @@ std::vector<CEighthCues::SSlot> CEighthCues::Observe(const CPitchFrames& frames,
         slots.push_back(std::move(slot));
     }
     Compare(slots, listener.bFades);
+    CReplayedStart::Mark(frames, grid, slots);
     return slots;
 }
 

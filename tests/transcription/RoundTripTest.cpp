@@ -138,6 +138,25 @@ TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
     }
 }
 
+// The violin's own swells sink as deep as the notch where its note is played again, after a
+// long note above all; but the sampler plays each note from the recording's start, so a note
+// played again sounds its start again, as no held note does.
+TEST(TranscriptionRoundTrip, ANotePlayedAgainBeginsAgainHoweverTheSoundSwells) {
+    const std::string strEntries = "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 "
+                                   "C4/4 C4/2+ C4/2 D5/1 G5/4 G5/2+ G5/2";
+    for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
+        SCOPED_TRACE("quality " + std::to_string(nQuality));
+        ScratchDir dir;
+        Render(strEntries,
+               CShippedInstruments::PathOf("Violine", SourceFile("resources/instrumente").string()),
+               dir.File("violine.wav"), nQuality);
+        const CTranscriber::SResult result =
+            CTranscriber::TranscribeFile(dir.File("violine.wav"), {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+    }
+}
+
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
 // back into C and says so; kept in its key, the importer refuses its F sharp.
 TEST(TranscriptionRoundTrip, OtherKeysAreMovedIntoCAndSaySo) {

@@ -1,0 +1,67 @@
+#include "CReplayedStart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CBeatGrid.h"
+#include "CPitchFrames.h"
+
+namespace {
+// The frames after a start, from kAfterFrom to kAfterTo (the grid line is found within a frame
+// or two), repeat an earlier start's within kSame dB each, and their level moves by kMoving dB
+// at least (a steady tone repeats itself anywhere); of the frames before, from kBeforeFrom to
+// kBeforeTo, one differs from those before the earlier start by kOther dB or more.
+constexpr long kAfterFrom = 2, kAfterTo = 10;
+constexpr long kBeforeFrom = -6, kBeforeTo = -2;
+constexpr float kSame = 0.2F;
+constexpr float kMoving = 3;
+constexpr float kOther = 3;
+// Earlier starts are looked for up to kEighthsBack eighths back.
+constexpr size_t kEighthsBack = 32;
+}  // namespace
+
+void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
+                          std::vector<CEighthCues::SSlot>& slots) {
+    const double fFrames = grid.Eighth() / CPitchFrames::kFrameSeconds;
+    std::vector<bool> replayed(slots.size());
+    for (size_t s = 1; s < slots.size(); ++s) {
+        const auto nStart = std::lround(grid.EighthStart(int64_t(s)) / CPitchFrames::kFrameSeconds);
+        for (size_t k = 1; k <= std::min(kEighthsBack, s) && !replayed[s]; ++k) {
+            // A note played again after a note as long as before the earlier start replays
+            // what came before it too: that start must have been replayed itself.
+            const long nLag = std::lround(double(k) * fFrames);
+            replayed[s] = Replays(frames, nStart, nLag) &&
+                          (replayed[s - k] || FollowsOther(frames, nStart, nLag));
+        }
+        slots[s].fAttack = replayed[s] ? 1 : slots[s].fAttack;
+    }
+}
+
+// Whether the frames from nStart on repeat those nLag frames earlier, and move.
+bool CReplayedStart::Replays(const CPitchFrames& frames, long nStart, long nLag) {
+    const auto& all = frames.Frames();
+    if (nStart - nLag + kBeforeFrom < 0 || nStart + kAfterTo > long(all.size())) {
+        return false;
+    }
+    const auto [low, high] =
+        std::minmax_element(all.begin() + nStart + kAfterFrom, all.begin() + nStart + kAfterTo,
+                            [](const auto& a, const auto& b) { return a.fLevel < b.fLevel; });
+    return high->fLevel - low->fLevel >= kMoving &&
+           Farthest(frames, nStart + kAfterFrom, nStart + kAfterTo, nLag) <= kSame;
+}
+
+// Whether the frames before nStart differ from those before the start nLag frames earlier.
+bool CReplayedStart::FollowsOther(const CPitchFrames& frames, long nStart, long nLag) {
+    return Farthest(frames, nStart + kBeforeFrom, nStart + kBeforeTo, nLag) >= kOther;
+}
+
+// The largest difference between the levels of frames [nFrom, nTo) and those nLag earlier.
+float CReplayedStart::Farthest(const CPitchFrames& frames, long nFrom, long nTo, long nLag) {
+    const auto& all = frames.Frames();
+    float fFarthest = 0;
+    for (long n = nFrom; n < nTo; ++n) {
+        fFarthest =
+            std::max(fFarthest, std::abs(all[size_t(n)].fLevel - all[size_t(n - nLag)].fLevel));
+    }
+    return fFarthest;
+}
