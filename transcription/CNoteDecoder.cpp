@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "CBeatGrid.h"
 #include "CKeyFinder.h"
@@ -22,6 +23,13 @@ constexpr double kGlideChange = 0.5;
 constexpr int kNearClasses = 1;
 // What a pitch class off the melody's scale costs in each eighth it sounds.
 constexpr double kOffScale = 0.3;
+// An eighth is plainly heard in one octave where kPlainShare of kLeastPlain frames or more of its
+// class are, and the tracker's confidence through its middle reaches kSurePitch: a choir's or a
+// cello's eighths read an octave off are heard less surely (0.94 at most in the performances),
+// a violin's or a flute's leaps at 0.97 and more.
+constexpr double kPlainShare = 0.8;
+constexpr size_t kLeastPlain = 4;
+constexpr double kSurePitch = 0.95;
 constexpr double kInfinite = std::numeric_limits<double>::infinity();
 
 // States per eighth: 0 rest, 1 + k a new note of class k, 1 + kKeys + k class k held.
@@ -89,7 +97,7 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Decode(const CPitchFrames& frames
     for (int k = 0; k < kKeys; ++k) {
         offScale[size_t(k)] = CKeyFinder::InScale(k, nFifths) ? 0 : kOffScale;
     }
-    notes = Path(slots, offScale);
+    notes = SplitAtLeaps(slots, Path(slots, offScale));
     for (SNote& note : notes) {
         note.nKey = OctaveOf(slots, note);
     }
@@ -123,6 +131,47 @@ std::vector<CNoteDecoder::SNote> CNoteDecoder::Path(const std::vector<SSlot>& sl
         }
     }
     return notes;
+}
+
+// The octave (counted from nClass's own) the slot's frames of class nClass are plainly heard in;
+// none where they are not.
+std::optional<int> CNoteDecoder::PlainOctave(const SSlot& slot, int nClass) {
+    if (slot.fConfidence < kSurePitch) {
+        return std::nullopt;
+    }
+    std::map<int, size_t> counts;
+    size_t nAll = 0;
+    for (const float fKey : slot.heard) {
+        if (CEighthCues::Vote(fKey, nClass) > 0) {
+            ++counts[int(std::lround((double(fKey) - nClass) / 12))];
+            ++nAll;
+        }
+    }
+    for (const auto& [nOctave, nCount] : counts) {
+        if (nAll >= kLeastPlain && double(nCount) >= kPlainShare * double(nAll)) {
+            return nOctave;
+        }
+    }
+    return std::nullopt;
+}
+
+// The notes, each parted where its class leaps an octave from one eighth plainly heard to the
+// next: a slurred octave has no attack, and the pitch classes alone would hold it as one note.
+std::vector<CNoteDecoder::SNote> CNoteDecoder::SplitAtLeaps(const std::vector<SSlot>& slots,
+                                                            const std::vector<SNote>& notes) {
+    std::vector<SNote> parted;
+    for (const SNote& note : notes) {
+        parted.push_back(note);
+        for (int64_t s = note.nOnset + 1; s < note.nOnset + note.nLength; ++s) {
+            const auto before = PlainOctave(slots[size_t(s - 1)], note.nKey);
+            const auto after = PlainOctave(slots[size_t(s)], note.nKey);
+            if (before && after && std::abs(*before - *after) == 1) {
+                parted.back().nLength = s - parted.back().nOnset;
+                parted.push_back(SNote{s, note.nOnset + note.nLength - s, note.nKey});
+            }
+        }
+    }
+    return parted;
 }
 
 // The key of the note's class in the octave most of its frames are heard in (their median).
