@@ -9,9 +9,9 @@
 
 namespace {
 // A break falls kDrop dB or more within kDropFrames frames, from a level no more than
-// kBelowHeld dB below the sound held over the kHeldFrames frames before it. A release (and the
-// echo of a room) falls far slower: a voice's or an instrument's let go loses 30 dB in a tenth
-// of a second at the fastest.
+// kBelowHeld dB below the sound held over the kHeldFrames frames before it. A release, and the
+// echo of a room after it, falls slower: no note of the performances (voices, winds, bowed
+// strings, with reverb) breaks off so.
 constexpr float kDrop = 30;
 constexpr size_t kDropFrames = 2;
 constexpr float kBelowHeld = 3;
@@ -26,17 +26,26 @@ constexpr double kOffLine = 0.15;
 
 void CBrokenOff::HoldOver(std::vector<CNoteDecoder::SNote>& notes, const CPitchFrames& frames,
                           const CBeatGrid& grid) {
-    for (size_t i = 1; i < notes.size(); ++i) {
-        CNoteDecoder::SNote& note = notes[i - 1];
+    for (size_t i = 0; i < notes.size(); ++i) {
+        CNoteDecoder::SNote& note = notes[i];
         const int64_t nRest = note.nOnset + note.nLength;
-        if (notes[i].nOnset == nRest + 1 && BreaksOff(frames, grid, nRest)) {
+        const bool bLast = i + 1 == notes.size();
+        if (!bLast && notes[i + 1].nOnset == nRest) {
+            continue;
+        }
+        const std::optional<double> at = BreakAt(frames, grid, nRest);
+        // Broken off within the rest's first eighth, the note sounded into it; before its line,
+        // the note sounded to the line already, and only a rest of one eighth is taken.
+        if (at && (*at > 0 || (!bLast && notes[i + 1].nOnset == nRest + 1))) {
             ++note.nLength;
         }
     }
 }
 
-// Whether the sound breaks off off the grid lines around the rest beginning with eighth nRest.
-bool CBrokenOff::BreaksOff(const CPitchFrames& frames, const CBeatGrid& grid, int64_t nRest) {
+// Where (in eighths from the rest's grid line) the sound breaks off off the grid lines around
+// the rest beginning with eighth nRest; none where it does not.
+std::optional<double> CBrokenOff::BreakAt(const CPitchFrames& frames, const CBeatGrid& grid,
+                                          int64_t nRest) {
     const double e = grid.Eighth(), fLine = grid.EighthStart(nRest);
     const double fFrame = CPitchFrames::kFrameSeconds;
     const double fFrom = fLine + kFrom * e, fTo = fLine + kTo * e;
@@ -46,10 +55,10 @@ bool CBrokenOff::BreaksOff(const CPitchFrames& frames, const CBeatGrid& grid, in
         // The break lies between frame n and the next.
         const double fOff = ((double(n) + 1) * fFrame - fLine) / e;
         if (std::abs(fOff) >= kOffLine && std::abs(fOff - 1) >= kOffLine && IsBreak(frames, n)) {
-            return true;
+            return fOff;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 // Whether the sound held up to frame n breaks off after it (the tracker, which hears a frame

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "CNoteDecoder.h"
@@ -10,15 +11,17 @@ class CPitchFrames;
 
 // A held sound that breaks off between two grid lines at its full level, with no release: a
 // sample that ran out before its note ended (a high note played from a short recording), a
-// breath snatched before the next note. The silence it leaves before the next note is shorter
-// than an eighth and was never played as a rest: the note holds on to the next one.
+// breath snatched before the next note. Its note lasted at least to the next grid line; and where
+// the next note follows one eighth after the note's last line, the silence was never played as a
+// rest: the note holds on to the next one.
 class CBrokenOff {
 public:
-    // Gives each note followed by a rest of one eighth that eighth where its sound broke off.
+    // Lengthens by an eighth each note followed by a rest whose sound broke off so.
     static void HoldOver(std::vector<CNoteDecoder::SNote>& notes, const CPitchFrames& frames,
                          const CBeatGrid& grid);
 
 private:
-    static bool BreaksOff(const CPitchFrames& frames, const CBeatGrid& grid, int64_t nRest);
+    static std::optional<double> BreakAt(const CPitchFrames& frames, const CBeatGrid& grid,
+                                         int64_t nRest);
     static bool IsBreak(const CPitchFrames& frames, size_t n);
 };

@@ -10,7 +10,9 @@ namespace {
 // The frames after a start, from kAfterFrom to kAfterTo (the grid line is found within a frame
 // or two), repeat an earlier start's within kSame dB each, and their level moves by kMoving dB
 // at least (a steady tone repeats itself anywhere); of the frames before, from kBeforeFrom to
-// kBeforeTo, one differs from those before the earlier start by kOther dB or more.
+// kBeforeTo, one differs from those before the earlier start by kOther dB or more. A sampler's
+// replay matches within hundredths of a dB; noise 30 dB below the sound already moves a frame's
+// level by tenths, and from a dB on, swells within held notes match by chance.
 constexpr long kAfterFrom = 2, kAfterTo = 10;
 constexpr long kBeforeFrom = -6, kBeforeTo = -2;
 constexpr float kSame = 0.2F;

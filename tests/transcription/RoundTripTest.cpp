@@ -120,13 +120,16 @@ TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
 }
 
 // The built-in sine lasts four seconds at C4, a third of that at G5 and less at A5: a note held
-// longer breaks off at its full level before it ends, and silence fills the rest of it. Where
-// the silence ends at the next note within an eighth and a half, the note holds on to that one
-// (the G5 of six eighths breaks off a third into its last eighth, the A5 a fifth before it); a
-// note cut where it was written to end, on a grid line, keeps the rest that follows it.
+// longer breaks off at its full level before it ends, and silence fills the rest of it. Broken
+// off within an eighth, the note lasted to that eighth's end at least (the G5 of six eighths
+// breaks off a third into its last one, before a rest too and at the very end); where the next
+// note begins an eighth after the last line it sounded to, it holds on to that one (the A5 of
+// six eighths, broken off a fifth before its last line). A note cut where it was written to
+// end, on a grid line, keeps the rest that follows it.
 TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
     const std::string strEntries =
-        "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8";
+        "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8 G5/4 G5/2+ "
+        "C4/12 E4/2 G5/4 G5/2+";
     for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
         SCOPED_TRACE("quality " + std::to_string(nQuality));
         ScratchDir dir;
@@ -143,8 +146,9 @@ TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
 // played again sounds its start again, as no held note does. A leap by an octave within one
 // pitch class shows no attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
 TEST(TranscriptionRoundTrip, TheViolinsRepeatsAndOctaveLeapsStayApart) {
-    const std::string strEntries = "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 "
-                                   "C4/4 C4/2+ C4/2 D5/1 G5/4 G5/2+ G5/2 F5/2 F4/2 A4/2 G5/1 G4/2";
+    const std::string strEntries =
+        "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 "
+        "C4/4 C4/2+ C4/2 D5/1 G5/4 G5/2+ G5/2 F5/2 F4/2 A4/2 G5/1 G4/2";
     for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
         SCOPED_TRACE("quality " + std::to_string(nQuality));
         ScratchDir dir;
