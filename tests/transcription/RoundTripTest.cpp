@@ -105,18 +105,35 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
     }
 }
 
+namespace {
+
+// strEntries rendered with strInstrument ("Standard" or a shipped instrument's name) at each of
+// nQualities comes back as entered.
+void ExpectEntered(const std::string& strEntries, const std::string& strInstrument,
+                   std::initializer_list<int32_t> nQualities) {
+    const std::string strPath =
+        strInstrument == "Standard"
+            ? strInstrument
+            : CShippedInstruments::PathOf(strInstrument,
+                                          SourceFile("resources/instrumente").string());
+    for (const int32_t nQuality : nQualities) {
+        SCOPED_TRACE(strInstrument + ", quality " + std::to_string(nQuality));
+        ScratchDir dir;
+        Render(strEntries, strPath, dir.File("lied.wav"), nQuality);
+        const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("lied.wav"), {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+    }
+}
+
+}  // namespace
+
 // In just intonation G5 is the third harmonic of C4: the organ's C4 after a G5 lies a twelfth
 // below the keys around its first frames, as YIN locked onto three times the period would, yet
 // it is a note of its own.
 TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
-    const std::string strEntries = "G5/2 C4/2 C4/2 E4/2 G5/4 C4/4 G5/2 C5/2 G4/4";
-    ScratchDir dir;
-    Render(strEntries,
-           CShippedInstruments::PathOf("Orgel", SourceFile("resources/instrumente").string()),
-           dir.File("orgel.wav"), CSamplerDefaults::kDefaultQuality);
-    const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("orgel.wav"), {});
-    ASSERT_NE(result.pController, nullptr) << result.strMessage;
-    EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+    ExpectEntered("G5/2 C4/2 C4/2 E4/2 G5/4 C4/4 G5/2 C5/2 G4/4", "Orgel",
+                  {CSamplerDefaults::kDefaultQuality});
 }
 
 // The built-in sine lasts four seconds at C4, a third of that at G5 and less at A5: a note held
@@ -127,18 +144,10 @@ TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
 // six eighths, broken off a fifth before its last line). A note cut where it was written to
 // end, on a grid line, keeps the rest that follows it.
 TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
-    const std::string strEntries =
-        "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8 G5/4 G5/2+ "
-        "C4/12 E4/2 G5/4 G5/2+";
-    for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
-        SCOPED_TRACE("quality " + std::to_string(nQuality));
-        ScratchDir dir;
-        Render(strEntries, "Standard", dir.File("sinus.wav"), nQuality);
-        const CTranscriber::SResult result =
-            CTranscriber::TranscribeFile(dir.File("sinus.wav"), {});
-        ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
-    }
+    ExpectEntered(
+        "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8 "
+        "G5/4 G5/2+ C4/12 E4/2 G5/4 G5/2+",
+        "Standard", {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality});
 }
 
 // The violin's own swells sink as deep as the notch where its note is played again, after a
@@ -146,20 +155,10 @@ TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
 // played again sounds its start again, as no held note does. A leap by an octave within one
 // pitch class shows no attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
 TEST(TranscriptionRoundTrip, TheViolinsRepeatsAndOctaveLeapsStayApart) {
-    const std::string strEntries =
-        "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 "
-        "C4/4 C4/2+ C4/2 D5/1 G5/4 G5/2+ G5/2 F5/2 F4/2 A4/2 G5/1 G4/2";
-    for (const int32_t nQuality : {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality}) {
-        SCOPED_TRACE("quality " + std::to_string(nQuality));
-        ScratchDir dir;
-        Render(strEntries,
-               CShippedInstruments::PathOf("Violine", SourceFile("resources/instrumente").string()),
-               dir.File("violine.wav"), nQuality);
-        const CTranscriber::SResult result =
-            CTranscriber::TranscribeFile(dir.File("violine.wav"), {});
-        ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
-    }
+    ExpectEntered(
+        "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 C4/4 C4/2+ C4/2 D5/1 "
+        "G5/4 G5/2+ G5/2 F5/2 F4/2 A4/2 G5/1 G4/2",
+        "Violine", {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality});
 }
 
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
