@@ -14,8 +14,13 @@ namespace {
 constexpr size_t kHeadBytes = 64 * 1024;
 // Frames read from libsndfile at a time.
 constexpr sf_count_t kBlockFrames = 16384;
+// Channels cancel each other out where their mean keeps less than this share of a channel's
+// energy (10 dB below it): channels alike keep all of it, unrelated ones half.
+constexpr double kCancelled = 0.1;
 
-std::string Quoted(const std::string& strName) { return "„" + strName + "“"; }
+std::string Quoted(const std::string& strName) {
+    return "„" + strName + "“";
+}
 
 // A view of bytes in memory that libsndfile reads like a file.
 struct SMemoryFile {
@@ -23,11 +28,13 @@ struct SMemoryFile {
     sf_count_t nAt = 0;
 };
 
-sf_count_t MemoryLength(void* pUser) { return sf_count_t(static_cast<SMemoryFile*>(pUser)->data.size()); }
+sf_count_t MemoryLength(void* pUser) {
+    return sf_count_t(static_cast<SMemoryFile*>(pUser)->data.size());
+}
 
 sf_count_t MemorySeek(sf_count_t nOffset, int nWhence, void* pUser) {
     auto& file = *static_cast<SMemoryFile*>(pUser);
-    const sf_count_t nBase = nWhence == SEEK_CUR ? file.nAt
+    const sf_count_t nBase = nWhence == SEEK_CUR   ? file.nAt
                              : nWhence == SEEK_END ? sf_count_t(file.data.size())
                                                    : 0;
     file.nAt = std::clamp<sf_count_t>(nBase + nOffset, 0, sf_count_t(file.data.size()));
@@ -42,9 +49,13 @@ sf_count_t MemoryRead(void* pTo, sf_count_t nCount, void* pUser) {
     return n;
 }
 
-sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t MemoryWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
 
-sf_count_t MemoryTell(void* pUser) { return static_cast<SMemoryFile*>(pUser)->nAt; }
+sf_count_t MemoryTell(void* pUser) {
+    return static_cast<SMemoryFile*>(pUser)->nAt;
+}
 
 uint32_t LittleEndian32(std::span<const uint8_t> bytes, size_t nAt) {
     return uint32_t(bytes[nAt]) | uint32_t(bytes[nAt + 1]) << 8 | uint32_t(bytes[nAt + 2]) << 16 |
@@ -68,40 +79,76 @@ bool IsCutShortWave(std::span<const uint8_t> head, uint64_t nFileSize) {
     return false;
 }
 
-// Reads every frame as the mean of its channels; refuses what holds no melody to look for.
-CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::string& strName,
-                             const std::function<bool(double)>& progress) {
-    CRecording::SLoad load;
+// Whether a recording of info's size and rate is read at all; the German message why not.
+bool Readable(const SF_INFO& info, const std::string& strName, std::string& strMessage) {
     if (info.frames <= 0) {
-        load.strMessage = "Die Aufnahme " + Quoted(strName) + " ist leer.";
-        return load;
+        strMessage = "Die Aufnahme " + Quoted(strName) + " ist leer.";
+    } else if (info.samplerate < int(CRecording::kMinRate) ||
+               info.samplerate > int(CRecording::kMaxRate) || info.channels <= 0) {
+        strMessage = "Die Aufnahme " + Quoted(strName) +
+                     " hat eine Abtastrate, die Kantilo nicht auswertet (8000 bis 192000 Hz).";
+    } else if (double(info.frames) > CRecording::kMaxSeconds * info.samplerate) {
+        strMessage = "Die Aufnahme " + Quoted(strName) +
+                     " ist länger als 30 Minuten; so lange Aufnahmen werden nicht übertragen.";
     }
-    if (info.samplerate < int(CRecording::kMinRate) || info.samplerate > int(CRecording::kMaxRate) ||
-        info.channels <= 0) {
-        load.strMessage = "Die Aufnahme " + Quoted(strName) +
-                          " hat eine Abtastrate, die Kantilo nicht auswertet (8000 bis 192000 Hz).";
-        return load;
-    }
-    if (double(info.frames) > CRecording::kMaxSeconds * info.samplerate) {
-        load.strMessage = "Die Aufnahme " + Quoted(strName) +
-                          " ist länger als 30 Minuten; so lange Aufnahmen werden nicht übertragen.";
-        return load;
-    }
-    std::vector<float> samples;
-    samples.reserve(size_t(info.frames));
+    return strMessage.empty();
+}
+
+// The energy of the channels' mean and the mean energy of a channel.
+struct SEnergy {
+    double fMean = 0;
+    double fChannel = 0;
+};
+
+// Reads every frame into samples as the mean of its channels, or as channel nOnly alone;
+// false when cancelled by progress.
+bool ReadFrames(SNDFILE* pFile, const SF_INFO& info, int nOnly,
+                const std::function<bool(double)>& progress, std::vector<float>& samples,
+                SEnergy& energy) {
     std::vector<float> block(size_t(kBlockFrames) * size_t(info.channels));
     for (sf_count_t n; (n = sf_readf_float(pFile, block.data(), kBlockFrames)) > 0;) {
         for (sf_count_t f = 0; f < n && sf_count_t(samples.size()) < info.frames; ++f) {
             float fSum = 0;
             for (int c = 0; c < info.channels; ++c) {
-                fSum += block[size_t(f * info.channels + c)];
+                const float fSample = block[size_t(f * info.channels + c)];
+                fSum += fSample;
+                energy.fChannel += double(fSample) * fSample / info.channels;
             }
-            samples.push_back(std::clamp(fSum / float(info.channels), -1.0f, 1.0f));
+            const float fMean = fSum / float(info.channels);
+            energy.fMean += double(fMean) * fMean;
+            samples.push_back(std::clamp(
+                nOnly < 0 ? fMean : block[size_t(f * info.channels + nOnly)], -1.0f, 1.0f));
         }
         if (progress && !progress(double(samples.size()) / double(info.frames))) {
-            load.bCancelled = true;
-            return load;
+            return false;
         }
+    }
+    return true;
+}
+
+// Reads every frame as the mean of its channels; refuses what holds no melody to look for.
+// Channels that cancel each other out in their mean (one wired the wrong way round, a recording
+// made wider by turning one side over) are heard through their first channel alone.
+CRecording::SLoad ReadOpened(SNDFILE* pFile, const SF_INFO& info, const std::string& strName,
+                             const std::function<bool(double)>& progress) {
+    CRecording::SLoad load;
+    if (!Readable(info, strName, load.strMessage)) {
+        return load;
+    }
+    std::vector<float> samples;
+    samples.reserve(size_t(info.frames));
+    SEnergy energy;
+    bool bRead = ReadFrames(pFile, info, -1, progress, samples, energy);
+    if (bRead && info.channels > 1 && energy.fMean < kCancelled * energy.fChannel &&
+        sf_seek(pFile, 0, SEEK_SET) == 0) {
+        // Read again, the progress shown staying full.
+        samples.clear();
+        const auto full = [&progress](double) { return !progress || progress(1); };
+        bRead = ReadFrames(pFile, info, 0, full, samples, energy);
+    }
+    if (!bRead) {
+        load.bCancelled = true;
+        return load;
     }
     if (sf_count_t(samples.size()) < info.frames || sf_error(pFile) != SF_ERR_NO_ERROR) {
         load.strMessage = "Die Aufnahme " + Quoted(strName) + " ist unvollständig.";
@@ -152,7 +199,7 @@ CRecording::SLoad CRecording::Read(std::span<const uint8_t> data, const std::str
     if (data.empty()) {
         return {nullptr, "Die Aufnahme " + Quoted(strName) + " ist leer."};
     }
-    if (!IsRecording(data) ) {
+    if (!IsRecording(data)) {
         return ReadWith(nullptr, {}, strName);
     }
     if (IsCutShortWave(data.first(std::min(data.size(), kHeadBytes)), data.size())) {
@@ -167,7 +214,8 @@ CRecording::SLoad CRecording::Read(std::span<const uint8_t> data, const std::str
 CRecording::SLoad CRecording::Load(const std::string& strPath,
                                    const std::function<bool(double)>& progress) {
     std::error_code error;
-    if (std::filesystem::exists(strPath, error) && !std::filesystem::is_regular_file(strPath, error)) {
+    if (std::filesystem::exists(strPath, error) &&
+        !std::filesystem::is_regular_file(strPath, error)) {
         return ReadWith(nullptr, {}, strPath);
     }
     std::ifstream in(strPath, std::ios::binary | std::ios::ate);

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-// A recording as the transcriber hears it: one channel (the mean of all channels) of samples
-// in [-1, 1] at the recording's rate. WAV, FLAC and Ogg are told apart by their content, so
-// any file name works. What cannot be a melody recording is refused with a German message
-// before its samples are held: no known format, no samples, a file cut short, more than
-// kMaxSeconds.
+// A recording as the transcriber hears it: one channel (the mean of all channels, the first
+// alone where they cancel each other out in their mean) of samples in [-1, 1] at the
+// recording's rate. WAV, FLAC and Ogg are told apart by their content, so any file name works.
+// What cannot be a melody recording is refused with a German message before its samples are
+// held: no known format, no samples, a file cut short, more than kMaxSeconds.
 class CRecording {
 public:
     // Longer recordings are refused; held as floats, this keeps a recording under some 500 MB.

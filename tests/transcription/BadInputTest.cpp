@@ -109,19 +109,24 @@ TEST(TranscriptionBadInput, TwoHoursAreRefusedInBoundedMemory) {
 }
 
 // FLAC and Ogg Vorbis, stereo, at another rate, under names that say nothing: the same notes.
-TEST(TranscriptionBadInput, FlacAndOggAreKnownByTheirContent) {
+// Two channels wired against each other (the right one turned over, as a miswired microphone
+// does) cancel out in their mean, which would be silence: the first channel is heard alone.
+TEST(TranscriptionBadInput, FlacOggAndOpposedChannelsAreHeard) {
     ScratchDir dir;
     const std::string strEntries = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8";
     Render(strEntries, "Standard", dir.File("lied.wav"));
     const CRecording::SLoad wave = CRecording::Load(dir.File("lied.wav"));
     ASSERT_NE(wave.pRecording, nullptr);
     const auto samples = wave.pRecording->Samples();
-    for (const int nFormat :
-         {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, SF_FORMAT_OGG | SF_FORMAT_VORBIS}) {
+    const std::pair<int, float> kFormats[] = {{SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0F},
+                                              {SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1.0F},
+                                              {kWave, -1.0F}};
+    for (const auto& [nFormat, fRight] : kFormats) {
         const std::string strPath = dir.File("aufnahme-" + std::to_string(nFormat));
-        // Twice the rate, each sample twice; both channels alike.
-        WriteRecording(strPath, nFormat, 44100, 2, sf_count_t(2 * samples.size()),
-                       [&](sf_count_t f, int) { return samples[size_t(f / 2)]; });
+        // Twice the rate, each sample twice; the right channel times fRight.
+        WriteRecording(
+            strPath, nFormat, 44100, 2, sf_count_t(2 * samples.size()),
+            [&](sf_count_t f, int c) { return (c == 1 ? fRight : 1.0F) * samples[size_t(f / 2)]; });
         const CTranscriber::SResult result = CTranscriber::TranscribeFile(strPath, {});
         ASSERT_NE(result.pController, nullptr) << result.strMessage;
         EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries)) << nFormat;
