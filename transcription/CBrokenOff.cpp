@@ -34,11 +34,14 @@ void CBrokenOff::HoldOver(std::vector<CNoteDecoder::SNote>& notes, const CPitchF
             continue;
         }
         const std::optional<double> at = BreakAt(frames, grid, nRest);
-        // Broken off within the rest's first eighth, the note sounded into it; before its line,
-        // the note sounded to the line already, and only a rest of one eighth is taken.
-        if (at && (*at > 0 || (!bLast && notes[i + 1].nOnset == nRest + 1))) {
-            ++note.nLength;
+        if (!at) {
+            continue;
         }
+        // Broken off within the rest's first eighth, the note sounded to its end; a rest of
+        // one eighth left after the line it sounded to is taken too.
+        const int64_t nSounded = nRest + (*at > 0 ? 1 : 0);
+        const bool bOneLeft = !bLast && notes[i + 1].nOnset == nSounded + 1;
+        note.nLength = nSounded + (bOneLeft ? 1 : 0) - note.nOnset;
     }
 }
 

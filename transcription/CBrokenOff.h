@@ -11,12 +11,12 @@ class CPitchFrames;
 
 // A held sound that breaks off between two grid lines at its full level, with no release: a
 // sample that ran out before its note ended (a high note played from a short recording), a
-// breath snatched before the next note. Its note lasted at least to the next grid line; and where
-// the next note follows one eighth after the note's last line, the silence was never played as a
+// breath snatched before the next note. Its note sounded at least to the next grid line; and
+// where the next note begins one eighth after that line, the silence was never played as a
 // rest: the note holds on to the next one.
 class CBrokenOff {
 public:
-    // Lengthens by an eighth each note followed by a rest whose sound broke off so.
+    // Lengthens each note followed by a rest whose sound broke off so.
     static void HoldOver(std::vector<CNoteDecoder::SNote>& notes, const CPitchFrames& frames,
                          const CBeatGrid& grid);
 

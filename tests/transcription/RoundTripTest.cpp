@@ -141,12 +141,13 @@ TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
 // off within an eighth, the note lasted to that eighth's end at least (the G5 of six eighths
 // breaks off a third into its last one, before a rest too and at the very end); where the next
 // note begins an eighth after the last line it sounded to, it holds on to that one (the A5 of
-// six eighths, broken off a fifth before its last line). A note cut where it was written to
-// end, on a grid line, keeps the rest that follows it.
+// six eighths, broken off a fifth before its last line; the E5 whole note, broken off after six
+// eighths and two fifths). A note cut where it was written to end, on a grid line, keeps the
+// rest that follows it.
 TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
     ExpectEntered(
         "G5/4 G5/2+ G5/2 A5/4 A5/2+ C4/2 G5/4 G5/1+ C4/11 G5/2 A5/4 C4/11 A5/2 C5/8 "
-        "G5/4 G5/2+ C4/12 E4/2 G5/4 G5/2+",
+        "G5/4 G5/2+ C4/12 E4/2 E5/8 C4/2 G5/4 G5/2+",
         "Standard", {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality});
 }
 
