@@ -7,8 +7,8 @@
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
 #include "COrderStatistics.h"
-#include "CReplayedStart.h"
 #include "CPitchClass.h"
+#include "CReplayedStart.h"
 #include "CSteadyStart.h"
 
 namespace {
