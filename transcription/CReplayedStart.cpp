@@ -28,7 +28,8 @@ void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
     std::vector<bool> replayed(slots.size());
     for (size_t s = 1; s < slots.size(); ++s) {
         const auto nStart = std::lround(grid.EighthStart(int64_t(s)) / CPitchFrames::kFrameSeconds);
-        for (size_t k = 1; k <= std::min(kEighthsBack, s) && !replayed[s]; ++k) {
+        const bool bMoves = Moves(frames, nStart);
+        for (size_t k = 1; bMoves && k <= std::min(kEighthsBack, s) && !replayed[s]; ++k) {
             // A note played again after a note as long as before the earlier start replays
             // what came before it too: that start must have been replayed itself.
             const long nLag = std::lround(double(k) * fFrames);
@@ -39,16 +40,21 @@ void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
     }
 }
 
-// Whether the frames from nStart on repeat those nLag frames earlier, and move.
-bool CReplayedStart::Replays(const CPitchFrames& frames, long nStart, long nLag) {
+// Whether the frames after nStart lie within the recording and their level moves.
+bool CReplayedStart::Moves(const CPitchFrames& frames, long nStart) {
     const auto& all = frames.Frames();
-    if (nStart - nLag + kBeforeFrom < 0 || nStart + kAfterTo > long(all.size())) {
+    if (nStart + kAfterFrom < 0 || nStart + kAfterTo > long(all.size())) {
         return false;
     }
     const auto [low, high] =
         std::minmax_element(all.begin() + nStart + kAfterFrom, all.begin() + nStart + kAfterTo,
                             [](const auto& a, const auto& b) { return a.fLevel < b.fLevel; });
-    return high->fLevel - low->fLevel >= kMoving &&
+    return high->fLevel - low->fLevel >= kMoving;
+}
+
+// Whether the frames from nStart on (which move) repeat those nLag frames earlier.
+bool CReplayedStart::Replays(const CPitchFrames& frames, long nStart, long nLag) {
+    return nStart - nLag + kBeforeFrom >= 0 &&
            Farthest(frames, nStart + kAfterFrom, nStart + kAfterTo, nLag) <= kSame;
 }
 

@@ -18,6 +18,7 @@ public:
                      std::vector<CEighthCues::SSlot>& slots);
 
 private:
+    static bool Moves(const CPitchFrames& frames, long nStart);
     static bool Replays(const CPitchFrames& frames, long nStart, long nLag);
     static bool FollowsOther(const CPitchFrames& frames, long nStart, long nLag);
     static float Farthest(const CPitchFrames& frames, long nFrom, long nTo, long nLag);
