@@ -3,10 +3,13 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numbers>
+#include <numeric>
 
 namespace {
 
@@ -17,6 +20,19 @@ constexpr sf_count_t kBlockFrames = 16384;
 // Channels cancel each other out where their mean keeps less than this share of a channel's
 // energy (10 dB below it): channels alike keep all of it, unrelated ones half.
 constexpr double kCancelled = 0.1;
+// A microphone's or a sound card's DC offset shifts every sample alike, or drifts slowly. The
+// level's measures would hear it as sound where there is silence, and an offset of a tenth of
+// full scale hides every note. A one-pole high-pass at kOffsetCutoff Hz, far below any note and
+// any mains hum, takes it out.
+constexpr double kOffsetCutoff = 5;
+// It is taken out where the mean of some second (kOffsetSeconds) of the recording comes within
+// kNoticeable dB of the recording's RMS. An offset that leads notes astray comes near the RMS
+// itself; the small one that every recording has (Kantilo's renders, FluidSynth's) lies 35 dB
+// or more below it. That much still lifts a bell's last moments, 60 dB below its strike, by a
+// few tenths of a dB, and the end of a long note with them: such recordings are heard as they
+// are, as they always were.
+constexpr double kNoticeable = 20;
+constexpr double kOffsetSeconds = 1;
 
 std::string Quoted(const std::string& strName) {
     return "„" + strName + "“";
@@ -169,10 +185,48 @@ CRecording::SLoad ReadWith(SNDFILE* pFile, const SF_INFO& info, const std::strin
     return load;
 }
 
+// Whether some second of the samples is offset noticeably (see kNoticeable): the second's
+// mean against the RMS of all.
+bool IsOffset(const std::vector<float>& samples, uint32_t nRate) {
+    const size_t nBlock =
+        std::max<size_t>(1, std::min(samples.size(), size_t(kOffsetSeconds * nRate)));
+    double fEnergy = 0, fLargest = 0;
+    for (size_t n = 0; n + nBlock <= samples.size(); n += nBlock) {
+        const auto block = samples.begin() + std::ptrdiff_t(n);
+        const auto end = block + std::ptrdiff_t(nBlock);
+        fLargest = std::max(fLargest, std::abs(std::accumulate(block, end, 0.0)) / double(nBlock));
+        fEnergy += std::inner_product(block, end, block, 0.0);
+    }
+    const double fRms = std::sqrt(fEnergy / double(samples.size() - samples.size() % nBlock));
+    return fLargest > fRms * std::pow(10, -kNoticeable / 20);
+}
+
+// The samples without their offset (see kOffsetCutoff), in place. The filter starts as if the
+// mean of the first samples (over its time constant) had always been there, so that an offset
+// already present does not step in as a sound, nor a single sample of noise for one.
+void RemoveOffset(std::vector<float>& samples, uint32_t nRate) {
+    if (samples.empty() || nRate == 0 || !IsOffset(samples, nRate)) {
+        return;
+    }
+    const double fTurn = 2 * std::numbers::pi * kOffsetCutoff / nRate;
+    const auto settled =
+        samples.begin() + std::ptrdiff_t(std::min(samples.size(), size_t(std::ceil(1 / fTurn))));
+    const double fPole = std::exp(-fTurn);
+    double fIn = std::accumulate(samples.begin(), settled, 0.0) / double(settled - samples.begin());
+    double fOut = 0;
+    for (float& fSample : samples) {
+        fOut = fPole * fOut + double(fSample) - fIn;
+        fIn = fSample;
+        fSample = std::clamp(float(fOut), -1.0F, 1.0F);
+    }
+}
+
 }  // namespace
 
 CRecording::CRecording(uint32_t nRate, std::vector<float> samples)
-    : m_nRate(nRate), m_samples(std::move(samples)) {}
+    : m_nRate(nRate), m_samples(std::move(samples)) {
+    RemoveOffset(m_samples, m_nRate);
+}
 
 bool CRecording::IsRecording(std::span<const uint8_t> head) {
     const auto starts = [head](const char* pMagic, size_t nAt = 0) {

@@ -9,7 +9,8 @@
 
 // A recording as the transcriber hears it: one channel (the mean of all channels, the first
 // alone where they cancel each other out in their mean) of samples in [-1, 1] at the
-// recording's rate. WAV, FLAC and Ogg are told apart by their content, so any file name works.
+// recording's rate, without the recording device's DC offset. WAV, FLAC and Ogg are told apart
+// by their content, so any file name works.
 // What cannot be a melody recording is refused with a German message before its samples are
 // held: no known format, no samples, a file cut short, more than kMaxSeconds.
 class CRecording {

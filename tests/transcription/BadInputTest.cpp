@@ -110,25 +110,36 @@ TEST(TranscriptionBadInput, TwoHoursAreRefusedInBoundedMemory) {
 
 // FLAC and Ogg Vorbis, stereo, at another rate, under names that say nothing: the same notes.
 // Two channels wired against each other (the right one turned over, as a miswired microphone
-// does) cancel out in their mean, which would be silence: the first channel is heard alone.
-TEST(TranscriptionBadInput, FlacOggAndOpposedChannelsAreHeard) {
+// does) cancel out in their mean, which would be silence: the first channel is heard alone. A
+// sound card's DC offset of 0.3 (the sound at half its level, so that nothing clips) would be
+// heard as loud as the notes.
+TEST(TranscriptionBadInput, FlacOggOpposedChannelsAndOffsetsAreHeard) {
     ScratchDir dir;
     const std::string strEntries = "C4/2 C4/2 G4/1 A4/1 G4/4 E4/12 D4/2 C4/8";
     Render(strEntries, "Standard", dir.File("lied.wav"));
     const CRecording::SLoad wave = CRecording::Load(dir.File("lied.wav"));
     ASSERT_NE(wave.pRecording, nullptr);
     const auto samples = wave.pRecording->Samples();
-    const std::pair<int, float> kFormats[] = {{SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0F},
-                                              {SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1.0F},
-                                              {kWave, -1.0F}};
-    for (const auto& [nFormat, fRight] : kFormats) {
-        const std::string strPath = dir.File("aufnahme-" + std::to_string(nFormat));
+    struct SWay {
+        int nFormat;
+        float fRight, fScale, fOffset;
+    };
+    const SWay kWays[] = {{SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0F, 1.0F, 0.0F},
+                          {SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1.0F, 1.0F, 0.0F},
+                          {kWave, -1.0F, 1.0F, 0.0F},
+                          {kWave, 1.0F, 0.5F, 0.3F}};
+    for (size_t i = 0; i < std::size(kWays); ++i) {
+        const SWay& way = kWays[i];
+        const std::string strPath = dir.File("aufnahme-" + std::to_string(i));
         // Twice the rate, each sample twice; the right channel times fRight.
-        WriteRecording(
-            strPath, nFormat, 44100, 2, sf_count_t(2 * samples.size()),
-            [&](sf_count_t f, int c) { return (c == 1 ? fRight : 1.0F) * samples[size_t(f / 2)]; });
+        WriteRecording(strPath, way.nFormat, 44100, 2, sf_count_t(2 * samples.size()),
+                       [&](sf_count_t f, int c) {
+                           return (c == 1 ? way.fRight : 1.0F) * way.fScale *
+                                      samples[size_t(f / 2)] +
+                                  way.fOffset;
+                       });
         const CTranscriber::SResult result = CTranscriber::TranscribeFile(strPath, {});
         ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries)) << nFormat;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries)) << i;
     }
 }
