@@ -12,6 +12,7 @@ work=$(mktemp -d)
 passed=0
 failed=0
 trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/xvfb_display.sh"
 
 check() {  # check NAME COMMAND...: runs the command, counts and reports it
     local name=$1
@@ -161,17 +162,11 @@ check "kantilo.desktop öffnet MusicXML" grep -q 'application/vnd.recordare.musi
 # private X server; the editor's window must show the document.
 opens_on_double_click() {
     local xvfb_pid opener_pid window="" app_pid status=1
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    # Xvfb names its display once it takes connections: on a busy machine that can take a while.
-    for _ in $(seq 1 600); do [[ -s $work/display ]] && break; sleep 0.1; done
-    if [[ ! -s $work/display ]]; then
-        echo "Xvfb meldet nach 60 s keine Anzeige:"
-        cat "$work/xvfb.log"
+    if ! xvfb_display "$work"; then
+        echo "Xvfb meldet nach 60 s keine Anzeige."
         kill "$xvfb_pid" 2>/dev/null
         return 1
     fi
-    export DISPLAY=":$(head -n 1 "$work/display")"
     # xdg-open waits for the editor; both get a process group of their own, ended together.
     setsid "${desktop[@]}" xdg-open "$work/lied.kt" >"$work/open.log" 2>&1 &
     opener_pid=$!

@@ -14,16 +14,8 @@ finish() {
 trap finish EXIT
 fail() { echo "FEHLER: $*" >&2; exit 1; }
 
-# The server picks a free display number itself and writes it to fd 3 once it takes
-# connections: on a busy machine that can take a while.
+. "$(dirname "$0")/xvfb_display.sh"
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for i in $(seq 1 600); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xvfb startet nicht: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$work/display")"
+    xvfb_display "$work" || fail "Xvfb startet nicht"
     xdpyinfo >/dev/null 2>&1 || fail "Xvfb startet nicht"
 }
