@@ -44,6 +44,30 @@ void ExpectRoundTrip(const std::string& strInstrument, int32_t nQuality) {
     }
 }
 
+// strEntries rendered with strInstrument ("Standard" or a shipped instrument's name) at each of
+// nQualities comes back as entered; with pSeconds, how long the rendering lasts is kept there.
+void ExpectEntered(const std::string& strEntries, const std::string& strInstrument,
+                   std::initializer_list<int32_t> nQualities, double* pSeconds = nullptr) {
+    const std::string strPath =
+        strInstrument == "Standard"
+            ? strInstrument
+            : CShippedInstruments::PathOf(strInstrument,
+                                          SourceFile("resources/instrumente").string());
+    for (const int32_t nQuality : nQualities) {
+        SCOPED_TRACE(strInstrument + ": " + strEntries + ", quality " + std::to_string(nQuality));
+        ScratchDir dir;
+        Render(strEntries, strPath, dir.File("lied.wav"), nQuality);
+        const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("lied.wav"), {});
+        ASSERT_NE(result.pController, nullptr) << result.strMessage;
+        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
+        if (pSeconds != nullptr) {
+            const CRecording::SLoad load = CRecording::Load(dir.File("lied.wav"));
+            ASSERT_NE(load.pRecording, nullptr);
+            *pSeconds = load.pRecording->Seconds();
+        }
+    }
+}
+
 }  // namespace
 
 TEST(TranscriptionRoundTrip, StandardAndEveryInstrumentComeBackExactly) {
@@ -84,49 +108,14 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
         {"Harfe", "C4/2 D4/2 E4/2 A5/4 A5/2+ G5/2 D5/2 C5/2 G5/4 G5/2+ C4/2 E4/2 G4/2"},
     };
     for (const auto& [pInstrument, strEntries] : kSongs) {
-        for (const int32_t nQuality :
-             {CSamplerDefaults::kMinQuality, CSamplerDefaults::kDefaultQuality,
-              CSamplerDefaults::kMaxQuality}) {
-            SCOPED_TRACE(std::string(pInstrument) + ": " + strEntries + ", quality " +
-                         std::to_string(nQuality));
-            ScratchDir dir;
-            Render(strEntries,
-                   CShippedInstruments::PathOf(pInstrument,
-                                               SourceFile("resources/instrumente").string()),
-                   dir.File("lang.wav"), nQuality);
-            const CTranscriber::SResult result =
-                CTranscriber::TranscribeFile(dir.File("lang.wav"), {});
-            ASSERT_NE(result.pController, nullptr) << result.strMessage;
-            EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
-            const CRecording::SLoad load = CRecording::Load(dir.File("lang.wav"));
-            ASSERT_NE(load.pRecording, nullptr);
-            EXPECT_TRUE(strEntries != strLong || load.pRecording->Seconds() > 40);
-        }
+        double fSeconds = 0;
+        ExpectEntered(strEntries, pInstrument,
+                      {CSamplerDefaults::kMinQuality, CSamplerDefaults::kDefaultQuality,
+                       CSamplerDefaults::kMaxQuality},
+                      &fSeconds);
+        EXPECT_TRUE(strEntries != strLong || fSeconds > 40);
     }
 }
-
-namespace {
-
-// strEntries rendered with strInstrument ("Standard" or a shipped instrument's name) at each of
-// nQualities comes back as entered.
-void ExpectEntered(const std::string& strEntries, const std::string& strInstrument,
-                   std::initializer_list<int32_t> nQualities) {
-    const std::string strPath =
-        strInstrument == "Standard"
-            ? strInstrument
-            : CShippedInstruments::PathOf(strInstrument,
-                                          SourceFile("resources/instrumente").string());
-    for (const int32_t nQuality : nQualities) {
-        SCOPED_TRACE(strInstrument + ", quality " + std::to_string(nQuality));
-        ScratchDir dir;
-        Render(strEntries, strPath, dir.File("lied.wav"), nQuality);
-        const CTranscriber::SResult result = CTranscriber::TranscribeFile(dir.File("lied.wav"), {});
-        ASSERT_NE(result.pController, nullptr) << result.strMessage;
-        EXPECT_EQ(SoundsText(result.pController->GetSheet()), EnteredSounds(strEntries));
-    }
-}
-
-}  // namespace
 
 // In just intonation G5 is the third harmonic of C4: the organ's C4 after a G5 lies a twelfth
 // below the keys around its first frames, as YIN locked onto three times the period would, yet
