@@ -11,6 +11,7 @@
 #include "CKeyFinder.h"
 #include "CMelodyScore.h"
 #include "CMusicXmlReader.h"
+#include "CPitchClass.h"
 #include "CPitchFrames.h"
 #include "CRecording.h"
 #include "CTransposition.h"
@@ -33,6 +34,10 @@ constexpr double kOnGridLine = 0.12;
 constexpr size_t kLeastBetween = 2;
 constexpr double kBetweenShare = 0.125;
 constexpr double kFinerShareLoss = 0.15;
+// An onset within this share of a coarse eighth of a line, and this much after the start of the
+// note heard there, began a note whose key is heard to take over later: a choir's new note
+// swells slowly under the old one, which the tracker keeps hearing for half an eighth at 80.
+constexpr double kLedTakeOver = 0.25;
 // Where each step of the work has brought it, in percent, for SOptions::progress: reading the
 // file, then the pitch of every frame (the longest step), the grid, the notes, the score.
 constexpr int kRead = 20;
@@ -70,17 +75,35 @@ bool StartsOnGridLine(const CBeatGrid& grid) {
     return std::min(fPhase, grid.Eighth() - fPhase) <= kOnGridLine * grid.Eighth();
 }
 
+// Whether a note began at the coarse line before fOff (in coarse eighths) after fSince: then the
+// key heard to change at fOff only took that long to take over (a choir's slow crossfade).
+bool BeganOnLineBefore(const CBeatGrid& coarse, double fOff, double fSince) {
+    const double fLine = std::floor(fOff);
+    return std::any_of(coarse.Onsets().begin(), coarse.Onsets().end(), [&](double t) {
+        const double f = (t - coarse.Phase()) / coarse.Eighth();
+        return std::abs(f - fLine) <= kLedTakeOver && f > fSince + kLedTakeOver;
+    });
+}
+
 // Notes (of the finer grid) that take over from the note before with another key halfway
-// between two of the coarse grid's lines.
+// between two of the coarse grid's lines. Not counted: a step of a semitone (a voice settling
+// from a neighbouring key, or wavering between two), and a key taking over after a note began
+// on the coarse line before.
 size_t KeyChangesBetweenLines(const CBeatGrid& coarse, const CBeatGrid& fine,
                               const std::vector<CNoteDecoder::SNote>& notes) {
+    const auto offOf = [&](int64_t nEighth) {
+        return (fine.EighthStart(nEighth) - coarse.Phase()) / coarse.Eighth();
+    };
     size_t nBetween = 0;
     for (size_t i = 1; i < notes.size(); ++i) {
-        const double fOff = (fine.EighthStart(notes[i].nOnset) - coarse.Phase()) / coarse.Eighth();
+        const double fOff = offOf(notes[i].nOnset);
         const bool bBetween = std::abs(fOff - std::floor(fOff) - 0.5) < 0.25;
         const bool bTakesOver = notes[i - 1].nOnset + notes[i - 1].nLength == notes[i].nOnset &&
-                                notes[i].nKey != notes[i - 1].nKey;
-        nBetween += bBetween && bTakesOver ? 1 : 0;
+                                CPitchClass::Distance(notes[i].nKey, notes[i - 1].nKey) > 1;
+        nBetween +=
+            bBetween && bTakesOver && !BeganOnLineBefore(coarse, fOff, offOf(notes[i - 1].nOnset))
+                ? 1
+                : 0;
     }
     return nBetween;
 }

@@ -16,14 +16,14 @@
 
 namespace {
 
-// Two corpora (performances.py corpus DIR SEED): 36 recordings by six instruments at three
+// Four corpora (performances.py corpus DIR SEED): 72 recordings by six instruments at three
 // tempi. The goal is 95 % of the sounds and every tempo within 2 %. What the transcriber
 // reaches is less (bowed strings, choirs and whistles: slow or wavering attacks): the bounds
 // below are the figures reached, a few points lower, to catch a regression; they are not the
 // goal.
-constexpr int kSeeds[] = {20, 3};
-constexpr double kReachedMeasure = 0.81;  // reached: 81.8 %
-constexpr size_t kReachedTempi = 33;      // reached: 33 of 36
+constexpr int kSeeds[] = {20, 3, 14, 12};
+constexpr double kReachedMeasure = 0.78;  // reached: 79.5 %
+constexpr size_t kReachedTempi = 66;      // reached: 66 of 72
 constexpr double kTempoTolerance = 0.02;
 
 struct Played {
@@ -87,6 +87,10 @@ void ScoreCorpus(const fs::path& dir, SCorpusScore& score) {
         const bool bTempoRight =
             std::abs(result.fQuarters - played.fQuarters) <= kTempoTolerance * played.fQuarters;
         score.nTempiRight += bTempoRight ? 1 : 0;
+        // A choir's slow takeover of a key, heard halfway between two beats, is no note of its
+        // own: a melody is never read at twice the tempo it was played at.
+        EXPECT_GT(std::abs(result.fQuarters - 2 * played.fQuarters),
+                  kTempoTolerance * 2 * played.fQuarters);
         ++score.nRecordings;
         score.nPlayed += played.notes.size();
         score.nHeard += nSounds;
@@ -98,10 +102,12 @@ void ScoreCorpus(const fs::path& dir, SCorpusScore& score) {
             (*pGroup)[strKey].first += 2 * n;
             (*pGroup)[strKey].second += played.notes.size() + nSounds;
         }
-        std::printf("%-16s tempo %6.1f (gespielt %3.0f)%s  F %5.1f %%  %s\n", strName.c_str(),
-                    result.fQuarters, played.fQuarters, bTempoRight ? "" : " falsch",
-                    100.0 * 2 * double(n) / double(played.notes.size() + nSounds),
-                    result.strMessage.c_str());
+        // Per recording: the sounds right, played and heard, so that corpora can be pooled.
+        std::printf("%-16s tempo %6.1f (gespielt %3.0f)%s  F %5.1f %% (%zu/%zu/%zu)  %s\n",
+                    strName.c_str(), result.fQuarters, played.fQuarters,
+                    bTempoRight ? "" : " falsch",
+                    100.0 * 2 * double(n) / double(played.notes.size() + nSounds), n,
+                    played.notes.size(), nSounds, result.strMessage.c_str());
     }
 }
 
