@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "CAttackModel.h"
 #include "CBeatGrid.h"
 #include "CIntonationStep.h"
 #include "COrderStatistics.h"
@@ -88,6 +89,13 @@ struct CEighthCues::SListener {
 
 std::vector<CEighthCues::SSlot> CEighthCues::Observe(const CPitchFrames& frames,
                                                      const CBeatGrid& grid) {
+    std::vector<SSlot> slots = Hear(frames, grid);
+    CAttackModel::Blend(frames, grid, slots);
+    return slots;
+}
+
+std::vector<CEighthCues::SSlot> CEighthCues::Hear(const CPitchFrames& frames,
+                                                  const CBeatGrid& grid) {
     SListener listener{frames, CSteadyStart(frames), CIntonationStep(frames),
                        std::max(kAttackFloor, frames.SteadyRise())};
     listener.bFades = listener.steady.Wavering() >= CSteadyStart::kLeastWavering;

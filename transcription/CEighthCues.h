@@ -48,6 +48,8 @@ public:
 
     // The eighths from the grid's first line on, as long as their middle lies within the recording.
     static std::vector<SSlot> Observe(const CPitchFrames& frames, const CBeatGrid& grid);
+    // The same before the attack model (CAttackModel) is blended in: what it was fitted to.
+    static std::vector<SSlot> Hear(const CPitchFrames& frames, const CBeatGrid& grid);
 
     // How much a frame of fractional key fKey speaks for the pitch class nClass: wholly within a
     // quarter tone's half, not at all from three quarters of a semitone.

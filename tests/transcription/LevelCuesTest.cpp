@@ -95,7 +95,40 @@ auto Breathing(bool bHoarse) {
     };
 }
 
+// A sampled whistle whose loop clicks: the level drops 25 dB for a few milliseconds every 0.16 s
+// within each note (the clicks falling elsewhere in each), which swells in over 60 ms and is let
+// go over 30 ms, 40 ms before the next.
+std::vector<float> Clicking(const SNotes& notes, double fQuarters) {
+    return Performed(notes, fQuarters, [&](const SMoment& at) {
+        const double fClick = std::fmod(at.t + 0.05 * double(at.n), 0.16) - 0.08;
+        const double fLetGo = std::clamp((at.fLasts - 0.04 - at.t) / 0.03, 0.0, 1.0);
+        return STone{notes[at.n].nKey + Vibrato(0.2, at.t - 0.2),
+                     std::min(1.0, at.t / 0.06) * fLetGo *
+                         Gain(-25 * std::max(0.0, 1 - std::abs(fClick) / 0.012)),
+                     0.003};
+    });
+}
+
 }  // namespace
+
+// The clicks sink as deep as the gaps before repeated notes, and more often: only the shape of
+// the level around a grid line, a sound let go and a new one swelling in, tells them apart.
+TEST(TranscriptionLevelCues, ALoopsClicksSplitNoNoteAndRepeatsAreHeardByTheirShape) {
+    ExpectHeardAsPlayed({{"clicking loop",
+                          {80, 100, 120, 140, 160},
+                          {{72, 3},
+                           {72, 8},
+                           {72, 1},
+                           {74, 3},
+                           {74, 1},
+                           {76, 2},
+                           {76, 2},
+                           {76, 4},
+                           {74, 6},
+                           {74, 2},
+                           {72, 8}},
+                          Clicking}});
+}
 
 TEST(TranscriptionLevelCues, TheSoundsOwnSwingsSplitNoNoteAndRepeatsStayApart) {
     // The last note held longer than the half second a release is measured against, fading on.

@@ -22,7 +22,7 @@ namespace {
 // below are the figures reached, a few points lower, to catch a regression; they are not the
 // goal.
 constexpr int kSeeds[] = {20, 3, 14, 12};
-constexpr double kReachedMeasure = 0.78;  // reached: 79.5 %
+constexpr double kReachedMeasure = 0.81;  // reached: 81.8 %
 constexpr size_t kReachedTempi = 66;      // reached: 66 of 72
 constexpr double kTempoTolerance = 0.02;
 

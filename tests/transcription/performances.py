@@ -8,6 +8,9 @@ performances.py corpus DIR [SEED]
     "tempo Q", then "note ONSET LENGTH KEY" per note, in eighths from the first note.
     SEED (20 unless given) chooses the melodies, keys and the musician's deviations: another
     seed gives a second corpus to check that a change does not merely fit the first.
+performances.py training DIR SEED
+    the same, played by sixteen other instruments and voices, to fit the transcriber's attack
+    model to (tools/fit-attack-model.py): none of them is measured by the tests.
 """
 import os
 import random
@@ -25,6 +28,12 @@ TICKS = 480  # per quarter
 BEND_RANGE = 200.0  # cents, the General MIDI default
 # Voice "Oohs", choir "Aahs", alto saxophone, cello, whistle, recorder: none of them shipped.
 PROGRAMS = {"oohs": 53, "chor": 52, "saxophon": 65, "cello": 42, "pfeifen": 78, "blockfloete": 74}
+# Violin, viola, trumpet, trombone, horn, oboe, English horn, bassoon, clarinet, flute, pan
+# flute, soprano and tenor saxophone, synth voice, ocarina, slow strings.
+TRAINING_PROGRAMS = {"violine": 40, "bratsche": 41, "trompete": 56, "posaune": 57, "horn": 60,
+                     "oboe": 68, "englhorn": 69, "fagott": 70, "klarinette": 71, "floete": 73,
+                     "panfloete": 75, "sopransax": 64, "tenorsax": 66, "synthstimme": 54,
+                     "okarina": 79, "streicher": 49}
 TEMPI = [80, 120, 160]
 MAJOR = [0, 2, 4, 5, 7, 9, 11]
 
@@ -114,10 +123,10 @@ def add_noise(in_wav, out_wav, rng, snr_db=30.0):
         w.writeframes(mixed.tobytes())
 
 
-def corpus(folder, seed=20):
+def corpus(folder, seed=20, programs=None):
     rng = random.Random(seed)
     os.makedirs(folder, exist_ok=True)
-    for name, program in PROGRAMS.items():
+    for name, program in (programs or PROGRAMS).items():
         for quarters in TEMPI:
             fifths = rng.randint(-5, 5)
             tonic = 60 + (fifths * 7) % 12
@@ -141,5 +150,7 @@ def corpus(folder, seed=20):
 if __name__ == "__main__":
     if len(sys.argv) in (3, 4) and sys.argv[1] == "corpus":
         corpus(sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 20)
+    elif len(sys.argv) == 4 and sys.argv[1] == "training":
+        corpus(sys.argv[2], int(sys.argv[3]), TRAINING_PROGRAMS)
     else:
         sys.exit(__doc__)

@@ -1,0 +1,134 @@
+#include "CAttackModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CBeatGrid.h"
+#include "CPitchFrames.h"
+
+namespace {
+// The model's weights: of the cues in the order Features() gives them, of the levels around the
+// line (each in tens of dB), and its bias. Fitted by tools/fit-attack-model.py.
+constexpr std::array<double, CAttackModel::kCues> kCueWeights = {
+    2.137652,  -1.029804, 0.533752,  0.183368, -0.240407, 1.857228,  -0.288023,
+    -0.422542, -0.518643, -0.207939, 0.554922, 3.659519,  -0.051300, -0.834781,
+    -0.991208, -2.354216, 0.859361,  0.809681, -0.094834,
+};
+constexpr std::array<double, CAttackModel::kLevels> kLevelWeights = {
+    0.524330, 0.450586,  0.248857,  0.122624,  0.202073,  0.464216,  0.425735,
+    0.509001, -0.232664, -1.017325, -1.813695, -1.398715, -0.302659, 0.268671,
+    0.104106, -0.104264, -0.076798, -0.249352, -0.497094, -0.619270, -0.154117,
+    0.010011, -0.217663, -0.304889, 0.017312,  -0.218652, -0.009813, 1.025439,
+};
+constexpr double kBias = -1.284317;
+// The levels are taken against the loudest frame within kPeakFrames of the line, no lower than
+// kLevelFloor dB below it, in units of kLevelUnit dB.
+constexpr long kPeakFrames = 25;
+constexpr float kLevelFloor = -40;
+constexpr double kLevelUnit = 10;
+// An attack the cues are this sure of stays as it is: the renders of Kantilo's own sampler, whose
+// cues are plain, come back as before.
+constexpr double kSure = 0.9;
+// Two eighths are a change of key, or a key held (or begun again), where each sounds its
+// strongest class through at least kKeyShare of its middle.
+constexpr double kKeyShare = 0.5;
+// How far the changes of key must at least rise above the held keys, and how steeply a reading
+// that tells them apart better is preferred.
+constexpr double kLeastContrast = 0.05;
+constexpr double kContrastPower = 3;
+
+// An unknown cue reads as -1, as it was fitted.
+double Known(double f) {
+    return std::isnan(f) ? -1.0 : f;
+}
+
+// The pitch class heard most in the slot's middle and its share there.
+std::pair<size_t, double> Strongest(const CEighthCues::SSlot& slot) {
+    const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
+    return {size_t(it - slot.keys.begin()), *it};
+}
+}  // namespace
+
+CAttackModel::SFeatures CAttackModel::Features(const CPitchFrames& frames, double fLine,
+                                               const CEighthCues::SSlot& slot) {
+    const std::array<double, kCues> cues = {
+        slot.fAttack,        slot.fVoiced,    slot.fUnswung,      slot.fOwnSwung,
+        slot.fNotch,         slot.fRise,      slot.fSag,          slot.fMiddleRise,
+        slot.fMiddleSag,     slot.fValley,    slot.fMiddleValley, slot.fSteady,
+        slot.fStopping,      slot.fGlide,     slot.fConfidence,   slot.fLeastConfidence,
+        slot.fConfidenceDip, slot.fMiddleDip, slot.fStep};
+    SFeatures features{};
+    std::transform(cues.begin(), cues.end(), features.begin(), Known);
+    const auto& all = frames.Frames();
+    const long nLine = std::lround(fLine / CPitchFrames::kFrameSeconds);
+    const auto level = [&](long n) {
+        return n >= 0 && n < long(all.size()) ? all[size_t(n)].fLevel : -1000.0f;
+    };
+    float fPeak = -1000;
+    for (long n = nLine - kPeakFrames; n <= nLine + kPeakFrames; ++n) {
+        fPeak = std::max(fPeak, level(n));
+    }
+    for (long k = kLevelFrom; k <= kLevelTo; ++k) {
+        features[kCues + size_t(k - kLevelFrom)] =
+            std::max(kLevelFloor, level(nLine + k) - fPeak) / kLevelUnit;
+    }
+    return features;
+}
+
+double CAttackModel::Probability(const SFeatures& features) {
+    double z = kBias;
+    for (size_t i = 0; i < kCues; ++i) {
+        z += kCueWeights[i] * features[i];
+    }
+    for (size_t i = 0; i < kLevels; ++i) {
+        z += kLevelWeights[i] * features[kCues + i];
+    }
+    return 1 / (1 + std::exp(-z));
+}
+
+void CAttackModel::Blend(const CPitchFrames& frames, const CBeatGrid& grid,
+                         std::vector<CEighthCues::SSlot>& slots) {
+    std::vector<double> model(slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        model[i] = Probability(Features(frames, grid.EighthStart(int64_t(i)), slots[i]));
+    }
+    // A recording that never changes key gives nothing to judge the model by: its cues stand.
+    const SContrast contrast = Contrast(slots, model);
+    if (!contrast.bJudged) {
+        return;
+    }
+    const double fCues = std::pow(contrast.fCues, kContrastPower);
+    const double fModel = std::pow(contrast.fModel, kContrastPower);
+    for (size_t i = 0; i < slots.size(); ++i) {
+        double& fAttack = slots[i].fAttack;
+        if (fAttack < kSure) {
+            fAttack = (fCues * fAttack + fModel * model[i]) / (fCues + fModel);
+        }
+    }
+}
+
+// How far the cues' attack and the model's rise, on average, from the eighths that hold a key to
+// those that change it.
+CAttackModel::SContrast CAttackModel::Contrast(const std::vector<CEighthCues::SSlot>& slots,
+                                               const std::vector<double>& model) {
+    std::array<double, 2> cues{}, modelled{}, counts{};  // [0] key held, [1] key changed
+    for (size_t i = 1; i < slots.size(); ++i) {
+        const auto [nKey, fShare] = Strongest(slots[i]);
+        const auto [nBefore, fBefore] = Strongest(slots[i - 1]);
+        if (fShare < kKeyShare || fBefore < kKeyShare) {
+            continue;
+        }
+        const size_t nChange = nKey != nBefore ? 1 : 0;
+        cues[nChange] += slots[i].fAttack;
+        modelled[nChange] += model[i];
+        counts[nChange] += 1;
+    }
+    SContrast contrast;
+    contrast.bJudged = counts[0] > 0 && counts[1] > 0;
+    if (contrast.bJudged) {
+        contrast.fCues = std::max(kLeastContrast, cues[1] / counts[1] - cues[0] / counts[0]);
+        contrast.fModel =
+            std::max(kLeastContrast, modelled[1] / counts[1] - modelled[0] / counts[0]);
+    }
+    return contrast;
+}
