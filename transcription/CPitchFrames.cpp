@@ -58,6 +58,9 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 
 // Frames on either side whose keys show what a frame read far too low should have read.
 constexpr size_t kRepairReach = 25;
+// A key heard surely for this many frames in a row is a note of its own, not such a lock: an
+// eighth of C4 between two G5s lies a twelfth below the keys around it throughout.
+constexpr size_t kOwnNoteFrames = 15;
 
 // Struck bars are read anew from their spectrum, every frame: when kLooks stretches of
 // kLookFrames frames (2 s), spread evenly over the recording, already show them, YIN need not
@@ -183,6 +186,7 @@ void CPitchFrames::Tune() {
 // the key then reads a twelfth or a twelfth and an octave low, another pitch class. A frame
 // that lies so far below the keys around it takes their key back.
 void CPitchFrames::RepairSubharmonics() {
+    const std::vector<size_t> runs = SteadyRuns();
     std::vector<float> keys;
     for (size_t n = 0; n < m_frames.size(); ++n) {
         keys.clear();
@@ -193,7 +197,7 @@ void CPitchFrames::RepairSubharmonics() {
             }
         }
         SFrame& frame = m_frames[n];
-        if (keys.size() < kRepairReach || frame.fKey <= 0) {
+        if (keys.size() < kRepairReach || frame.fKey <= 0 || runs[n] >= kOwnNoteFrames) {
             continue;
         }
         const float fMedian = COrderStatistics::Median(keys.begin(), keys.end());
@@ -203,6 +207,22 @@ void CPitchFrames::RepairSubharmonics() {
             }
         }
     }
+}
+
+// For each frame, how many frames in a row around it the tracker hears surely in its key.
+std::vector<size_t> CPitchFrames::SteadyRuns() const {
+    std::vector<size_t> runs(m_frames.size(), 0);
+    const auto sure = [&](size_t n) { return m_frames[n].fConfidence >= kMinConfidence; };
+    for (size_t n = 0; n < m_frames.size();) {
+        size_t nEnd = n + 1;
+        while (nEnd < m_frames.size() && sure(n) && sure(nEnd) &&
+               std::abs(m_frames[nEnd].fKey - m_frames[n].fKey) < 0.5f) {
+            ++nEnd;
+        }
+        std::fill(runs.begin() + std::ptrdiff_t(n), runs.begin() + std::ptrdiff_t(nEnd), nEnd - n);
+        n = nEnd;
+    }
+    return runs;
 }
 
 // Whether a frame after frame n, within kRepairReach, hears fKey: a lock onto a longer period

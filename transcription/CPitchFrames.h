@@ -80,6 +80,7 @@ private:
     void Tune();
     void RepairSubharmonics();
     bool HeardAfter(size_t n, float fKey) const;
+    std::vector<size_t> SteadyRuns() const;
     void FindVoiced();
     void FindPlayed();
     void FindFadedOut();

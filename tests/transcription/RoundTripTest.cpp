@@ -119,10 +119,15 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
 
 // In just intonation G5 is the third harmonic of C4: the organ's C4 after a G5 lies a twelfth
 // below the keys around its first frames, as YIN locked onto three times the period would, yet
-// it is a note of its own.
+// it is a note of its own; so is an eighth of C4 between two G5s, a twelfth below the keys on
+// either side throughout.
 TEST(TranscriptionRoundTrip, ANoteATwelfthBelowTheOneBeforeIsHeardAsItself) {
-    ExpectEntered("G5/2 C4/2 C4/2 E4/2 G5/4 C4/4 G5/2 C5/2 G4/4", "Orgel",
+    ExpectEntered("G5/2 C4/2 C4/2 E4/2 G5/4 C4/4 G5/2 C5/2 G4/4 G5/2 C4/1 G5/3 D5/2", "Orgel",
                   {CSamplerDefaults::kDefaultQuality});
+    for (const char* pInstrument : {"Violine", "Trompete", "Gitarre"}) {
+        ExpectEntered("A4/2 G5/2 C4/1 G5/3 D5/2 G5/1 C4/1 G5/2", pInstrument,
+                      {CSamplerDefaults::kDefaultQuality});
+    }
 }
 
 // The built-in sine lasts four seconds at C4, a third of that at G5 and less at A5: a note held
