@@ -17,11 +17,12 @@ constexpr size_t kMaxFrames = 200;
 constexpr size_t kMinFrames = 20;
 // The same ratio, within COvertones::kSameCents, in at least kShare of the frames that
 // show one, in kLeastShare of all the frames looked at and in kMinShown of them (once a bar's
-// strike partial has died away, YIN hears the pitch itself, with no partial below); and none
+// strike partial has died away, YIN hears the pitch itself, with no partial below: a melody of
+// whole notes and long rests shows it in an eighth of the frames or less); and none
 // a harmonic sound could show, within kHarmonicCents of a whole multiple (a pitch read an
 // octave high is no strike tone).
 constexpr double kShare = 0.4;
-constexpr double kLeastShare = 0.15;
+constexpr double kLeastShare = 0.05;
 constexpr size_t kMinShown = 10;
 constexpr double kHarmonicCents = 40;
 constexpr int kHighestHarmonic = 8;

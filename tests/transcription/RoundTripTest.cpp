@@ -99,6 +99,10 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
          "C4/12 C5/4 C5/2+ D5/2 D5/4 D5/2+ B4/2 B4/1+ B4/2 C5/2 C5/1+ C5/4+ C5/1+ B4/1 C5/2 "
          "C5/2 D5/2 D5/1+ F5/1 C4/11 F5/1 F5/2+ D5/4 D5/2+"},
         {"Glockenspiel", strLong},
+        // Whole notes and rests of up to a bar: few frames show the strike partial.
+        {"Glockenspiel",
+         "F5/4 C4/18 C4/6 F5/8 E5/4 A5/5 C4/12 C4/13 B4/1 F4/7 C4/12 F5/8 A4/3 C4/15 C4/14 D4/5 "
+         "E5/8 C4/11 D5/6"},
         {"Klavier",
          "C5/1 C4/14 G4/1 C5/2 F5/2 G4/2 G4/1+ C4/11 C4/2 C4/1+ E4/2 F5/4 F5/2+ A4/2 G5/1 B4/4 "
          "B4/2+ G4/2 D5/1 C4/2 E5/4 E5/2+ A5/1 C5/2 A5/2"},
