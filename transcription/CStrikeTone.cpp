@@ -18,7 +18,7 @@ constexpr size_t kMinFrames = 20;
 // The same ratio, within COvertones::kSameCents, in at least kShare of the frames that
 // show one, in kLeastShare of all the frames looked at and in kMinShown of them (once a bar's
 // strike partial has died away, YIN hears the pitch itself, with no partial below: a melody of
-// whole notes and long rests shows it in an eighth of the frames or less); and none
+// whole notes and long rests shows it in about an eighth of the frames); and none
 // a harmonic sound could show, within kHarmonicCents of a whole multiple (a pitch read an
 // octave high is no strike tone).
 constexpr double kShare = 0.4;

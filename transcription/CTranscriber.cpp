@@ -87,8 +87,8 @@ bool BeganOnLineBefore(const CBeatGrid& coarse, double fOff, double fSince) {
 
 // Notes (of the finer grid) that take over from the note before with another key halfway
 // between two of the coarse grid's lines. Not counted: a step of a semitone (a voice settling
-// from a neighbouring key, or wavering between two), and a key taking over after a note began
-// on the coarse line before.
+// from a neighbouring key, or wavering between two) or of octaves (a key read an octave off),
+// and a key taking over after a note began on the coarse line before.
 size_t KeyChangesBetweenLines(const CBeatGrid& coarse, const CBeatGrid& fine,
                               const std::vector<CNoteDecoder::SNote>& notes) {
     const auto offOf = [&](int64_t nEighth) {
