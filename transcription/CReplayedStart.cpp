@@ -54,7 +54,7 @@ bool CReplayedStart::Moves(const CPitchFrames& frames, long nStart) {
 
 // Whether the frames from nStart on (which move) repeat those nLag frames earlier.
 bool CReplayedStart::Replays(const CPitchFrames& frames, long nStart, long nLag) {
-    return nStart - nLag + kBeforeFrom >= 0 &&
+    return nStart - nLag + kAfterFrom >= 0 &&
            Farthest(frames, nStart + kAfterFrom, nStart + kAfterTo, nLag) <= kSame;
 }
 
@@ -63,13 +63,16 @@ bool CReplayedStart::FollowsOther(const CPitchFrames& frames, long nStart, long 
     return Farthest(frames, nStart + kBeforeFrom, nStart + kBeforeTo, nLag) >= kOther;
 }
 
-// The largest difference between the levels of frames [nFrom, nTo) and those nLag earlier.
+// The largest difference between the levels of frames [nFrom, nTo) and those nLag earlier. Before
+// the recording began it was silent: a melody's first note, played again, follows that silence.
 float CReplayedStart::Farthest(const CPitchFrames& frames, long nFrom, long nTo, long nLag) {
     const auto& all = frames.Frames();
+    const auto level = [&](long n) {
+        return n >= 0 ? all[size_t(n)].fLevel : CPitchFrames::SFrame().fLevel;
+    };
     float fFarthest = 0;
     for (long n = nFrom; n < nTo; ++n) {
-        fFarthest =
-            std::max(fFarthest, std::abs(all[size_t(n)].fLevel - all[size_t(n - nLag)].fLevel));
+        fFarthest = std::max(fFarthest, std::abs(level(n) - level(n - nLag)));
     }
     return fFarthest;
 }

@@ -151,13 +151,16 @@ TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
 
 // The violin's own swells sink as deep as the notch where its note is played again, after a
 // long note above all; but the sampler plays each note from the recording's start, so a note
-// played again sounds its start again, as no held note does. A leap by an octave within one
-// pitch class shows no attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
+// played again sounds its start again, as no held note does; the first note of the recording
+// too, which follows the silence before it. A leap by an octave within one pitch class shows no
+// attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
 TEST(TranscriptionRoundTrip, TheViolinsRepeatsAndOctaveLeapsStayApart) {
     ExpectEntered(
         "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 C4/4 C4/2+ C4/2 D5/1 "
         "G5/4 G5/2+ G5/2 F5/2 F4/2 A4/2 G5/1 G4/2",
         "Violine", {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality});
+    ExpectEntered("E5/2 E5/7 C4/18 E5/5 F5/8 E5/4 G5/7 C4/18 A4/7 C5/5 A5/8 G5/2", "Violine",
+                  {CSamplerDefaults::kMinQuality, CSamplerDefaults::kDefaultQuality});
 }
 
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
