@@ -29,9 +29,6 @@ constexpr double kLevelUnit = 10;
 // An attack the cues are this sure of stays as it is: the renders of Kantilo's own sampler, whose
 // cues are plain, come back as before.
 constexpr double kSure = 0.9;
-// Two eighths are a change of key, or a key held (or begun again), where each sounds its
-// strongest class through at least kKeyShare of its middle.
-constexpr double kKeyShare = 0.5;
 // How far the changes of key must at least rise above the held keys, and how steeply a reading
 // that tells them apart better is preferred.
 constexpr double kLeastContrast = 0.05;
@@ -40,12 +37,6 @@ constexpr double kContrastPower = 3;
 // An unknown cue reads as -1, as it was fitted.
 double Known(double f) {
     return std::isnan(f) ? -1.0 : f;
-}
-
-// The pitch class heard most in the slot's middle and its share there.
-std::pair<size_t, double> Strongest(const CEighthCues::SSlot& slot) {
-    const auto it = std::max_element(slot.keys.begin(), slot.keys.end());
-    return {size_t(it - slot.keys.begin()), *it};
 }
 }  // namespace
 
@@ -92,43 +83,21 @@ void CAttackModel::Blend(const CPitchFrames& frames, const CBeatGrid& grid,
     for (size_t i = 0; i < slots.size(); ++i) {
         model[i] = Probability(Features(frames, grid.EighthStart(int64_t(i)), slots[i]));
     }
+    // How far each rises, on average, from the eighths that hold a key to those that change it.
     // A recording that never changes key gives nothing to judge the model by: its cues stand.
-    const SContrast contrast = Contrast(slots, model);
-    if (!contrast.bJudged) {
+    const auto cues = CEighthCues::Contrast(slots, [&](size_t s) { return slots[s].fAttack; });
+    const auto modelled = CEighthCues::Contrast(slots, [&](size_t s) { return model[s]; });
+    if (cues.nChanges == 0 || cues.nStays == 0) {
         return;
     }
-    const double fCues = std::pow(contrast.fCues, kContrastPower);
-    const double fModel = std::pow(contrast.fModel, kContrastPower);
+    const double fCues =
+        std::pow(std::max(kLeastContrast, cues.fChange - cues.fStay), kContrastPower);
+    const double fModel =
+        std::pow(std::max(kLeastContrast, modelled.fChange - modelled.fStay), kContrastPower);
     for (size_t i = 0; i < slots.size(); ++i) {
         double& fAttack = slots[i].fAttack;
         if (fAttack < kSure) {
             fAttack = (fCues * fAttack + fModel * model[i]) / (fCues + fModel);
         }
     }
-}
-
-// How far the cues' attack and the model's rise, on average, from the eighths that hold a key to
-// those that change it.
-CAttackModel::SContrast CAttackModel::Contrast(const std::vector<CEighthCues::SSlot>& slots,
-                                               const std::vector<double>& model) {
-    std::array<double, 2> cues{}, modelled{}, counts{};  // [0] key held, [1] key changed
-    for (size_t i = 1; i < slots.size(); ++i) {
-        const auto [nKey, fShare] = Strongest(slots[i]);
-        const auto [nBefore, fBefore] = Strongest(slots[i - 1]);
-        if (fShare < kKeyShare || fBefore < kKeyShare) {
-            continue;
-        }
-        const size_t nChange = nKey != nBefore ? 1 : 0;
-        cues[nChange] += slots[i].fAttack;
-        modelled[nChange] += model[i];
-        counts[nChange] += 1;
-    }
-    SContrast contrast;
-    contrast.bJudged = counts[0] > 0 && counts[1] > 0;
-    if (contrast.bJudged) {
-        contrast.fCues = std::max(kLeastContrast, cues[1] / counts[1] - cues[0] / counts[0]);
-        contrast.fModel =
-            std::max(kLeastContrast, modelled[1] / counts[1] - modelled[0] / counts[0]);
-    }
-    return contrast;
 }

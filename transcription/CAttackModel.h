@@ -37,12 +37,4 @@ public:
     // from the recording's held keys to its changes of key.
     static void Blend(const CPitchFrames& frames, const CBeatGrid& grid,
                       std::vector<CEighthCues::SSlot>& slots);
-
-private:
-    struct SContrast {
-        double fCues = 0, fModel = 0;
-        bool bJudged = false;
-    };
-    static SContrast Contrast(const std::vector<CEighthCues::SSlot>& slots,
-                              const std::vector<double>& model);
 };

@@ -240,11 +240,16 @@ double CEighthCues::OwnSwing(const SSlot& slot, bool bWavers) {
 // The mean of a cue where the pitch class changes from one eighth to the next and where it
 // stays, with the number of each.
 CEighthCues::SContrast CEighthCues::Contrast(const std::vector<SSlot>& slots, double SSlot::*pCue) {
+    return Contrast(slots, [&](size_t s) { return slots[s].*pCue; });
+}
+
+CEighthCues::SContrast CEighthCues::Contrast(const std::vector<SSlot>& slots,
+                                             const std::function<double(size_t)>& cue) {
     SContrast contrast;
     for (size_t s = 1; s < slots.size(); ++s) {
         const int nBefore = ClassOf(slots[s - 1]), nNow = ClassOf(slots[s]);
         if (nBefore >= 0 && nNow >= 0) {
-            (nBefore != nNow ? contrast.fChange : contrast.fStay) += slots[s].*pCue;
+            (nBefore != nNow ? contrast.fChange : contrast.fStay) += cue(s);
             ++(nBefore != nNow ? contrast.nChanges : contrast.nStays);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -55,12 +56,17 @@ public:
     // quarter tone's half, not at all from three quarters of a semitone.
     static double Vote(float fKey, int nClass);
 
-private:
-    struct SListener;
+    // The mean of a cue (cue(s) for slot s) over the eighths whose pitch class changes from the
+    // eighth before, and over those that keep it; with how many of each there are.
     struct SContrast {
         double fChange = 0, fStay = 0;
         int nChanges = 0, nStays = 0;
     };
+    static SContrast Contrast(const std::vector<SSlot>& slots,
+                              const std::function<double(size_t)>& cue);
+
+private:
+    struct SListener;
     static void HearPitch(const SListener& listener, SSlot& slot, double t, double e);
     static void HearOnset(const SListener& listener, SSlot& slot, double t, double e);
     static void Compare(std::vector<SSlot>& slots, bool bFades);
