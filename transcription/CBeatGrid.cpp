@@ -34,8 +34,8 @@ constexpr size_t kGapFrames = 3;
 // rise by kRiseStart dB or more, one after another.
 constexpr size_t kRiseFrames = 8;
 constexpr float kRiseStart = 3;
-// Semitones a held key must move to be a new note, and may waver within a steady one.
-constexpr float kNewKeyDistance = 0.7f;
+// Semitones a held key may waver within a steady note (CPitchFrames::kNewKeyDistance makes
+// a new one).
 constexpr float kSameKeyDistance = 0.5f;
 // A level sinking this many dB below the sound on both sides for a moment parts two notes.
 constexpr float kNotchDip = 12;
@@ -80,7 +80,8 @@ struct SKeyTrack {
 // hold at frame n.
 bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
     return held[n] >= 0 &&
-           (fLastKey < 0 || CPitchClass::Distance(held[n], fLastKey) > kNewKeyDistance) &&
+           (fLastKey < 0 ||
+            CPitchClass::Distance(held[n], fLastKey) > CPitchFrames::kNewKeyDistance) &&
            n + kStableFrames <= held.size() &&
            std::all_of(held.begin() + std::ptrdiff_t(n),
                        held.begin() + std::ptrdiff_t(n + kStableFrames), [&](float f) {

@@ -67,12 +67,13 @@ constexpr double kSaysNewNote = 0.5;
 // A cue counts from the size kQuietShare of kQuietParts of the eighths held by the other cues
 // stay below (see WeighCue); fully from kCueSpan of the way from there to the cue of an average
 // new note, at least the cue's least span above it: kLeastDipAbove for a dip (the doubt
-// doubled), kLeastStepAbove for a step. Where new notes show the cue less than that beyond that
+// doubled), kLeastStepAbove for a step (a tenth of a semitone: a bowed or a fading piano string
+// drifts by as much within its note). Where new notes show the cue less than that beyond that
 // size, it is too like the wavering within notes to tell anything.
 constexpr size_t kQuietShare = 19, kQuietParts = 20;
 constexpr double kCueSpan = 0.75;
 constexpr double kLeastDipAbove = 0.3;
-constexpr double kLeastStepAbove = 0.05;
+constexpr double kLeastStepAbove = 0.1;
 }  // namespace
 
 // What the whole recording tells of each eighth's cues.

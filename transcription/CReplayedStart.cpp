@@ -10,11 +10,12 @@ namespace {
 // The frames after a start, from kAfterFrom to kAfterTo (the grid line is found within a frame
 // or two), repeat an earlier start's within kSame dB each, and their level moves by kMoving dB
 // at least (a steady tone repeats itself anywhere); of the frames before, from kBeforeFrom to
-// kBeforeTo, one differs from those before the earlier start by kOther dB or more. A sampler's
+// kBeforeTo (a tenth of a second: two notes' sounds may swell alike for a few frames), one
+// differs from those before the earlier start by kOther dB or more. A sampler's
 // replay matches within hundredths of a dB; noise 30 dB below the sound already moves a frame's
 // level by tenths, and from a dB on, swells within held notes match by chance.
 constexpr long kAfterFrom = 2, kAfterTo = 10;
-constexpr long kBeforeFrom = -6, kBeforeTo = -2;
+constexpr long kBeforeFrom = -12, kBeforeTo = -2;
 constexpr float kSame = 0.2F;
 constexpr float kMoving = 3;
 constexpr float kOther = 3;
@@ -25,6 +26,7 @@ constexpr size_t kEighthsBack = 32;
 void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
                           std::vector<CEighthCues::SSlot>& slots) {
     const double fFrames = grid.Eighth() / CPitchFrames::kFrameSeconds;
+    const long nEighth = std::lround(fFrames);
     std::vector<bool> replayed(slots.size());
     for (size_t s = 1; s < slots.size(); ++s) {
         const auto nStart = std::lround(grid.EighthStart(int64_t(s)) / CPitchFrames::kFrameSeconds);
@@ -33,11 +35,26 @@ void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
             // A note played again after a note as long as before the earlier start replays
             // what came before it too: that start must have been replayed itself.
             const long nLag = std::lround(double(k) * fFrames);
-            replayed[s] = Replays(frames, nStart, nLag) &&
+            replayed[s] = BeganNote(frames, nStart - nLag, nEighth, replayed[s - k]) &&
+                          Replays(frames, nStart, nLag) &&
                           (replayed[s - k] || FollowsOther(frames, nStart, nLag));
         }
         slots[s].fAttack = replayed[s] ? 1 : slots[s].fAttack;
     }
+}
+
+// Whether a note began at the grid line nStart: the key held in the middle of the eighth it
+// begins differs from the one in the middle of the eighth before (or sounds after silence), or
+// that start was replayed. Only a note's start is replayed: a looped sound repeats itself from
+// further on in its note, and a later note of its key repeats that as exactly.
+bool CReplayedStart::BeganNote(const CPitchFrames& frames, long nStart, long nEighth,
+                               bool bReplayed) {
+    const long nMiddle = nStart + nEighth / 2, nBefore = nMiddle - nEighth;
+    if (bReplayed || nBefore < 0) {
+        return true;
+    }
+    const float fKey = frames.HeldKey(size_t(nMiddle)), fBefore = frames.HeldKey(size_t(nBefore));
+    return fKey >= 0 && (fBefore < 0 || std::abs(fKey - fBefore) >= CPitchFrames::kNewKeyDistance);
 }
 
 // Whether the frames after nStart lie within the recording and their level moves.

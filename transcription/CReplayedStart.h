@@ -8,8 +8,8 @@ class CBeatGrid;
 class CPitchFrames;
 
 // A note a sampler or synthesizer plays again begins as the same sound again: the levels after
-// its start repeat, frame for frame, those after an earlier start, while the sound before it
-// does not repeat what came before that start. However deep the sound's own swings, such a
+// its start repeat, frame for frame, those after an earlier note's start, while the sound before
+// it does not repeat what came before that start. However deep the sound's own swings, such a
 // replayed start is a new note.
 class CReplayedStart {
 public:
@@ -18,6 +18,7 @@ public:
                      std::vector<CEighthCues::SSlot>& slots);
 
 private:
+    static bool BeganNote(const CPitchFrames& frames, long nStart, long nEighth, bool bReplayed);
     static bool Moves(const CPitchFrames& frames, long nStart);
     static bool Replays(const CPitchFrames& frames, long nStart, long nLag);
     static bool FollowsOther(const CPitchFrames& frames, long nStart, long nLag);

@@ -121,6 +121,30 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
     }
 }
 
+// A held note's pitch drifts by a tenth of a semitone as it sounds on: a bowed string's, a
+// piano string's as it fades. Where the few notes played again in a song step by hardly more,
+// such a drift must not begin a new note (the cello's E5 half and E4 whole note, the piano's A5
+// whole notes).
+TEST(TranscriptionRoundTrip, AHeldNotesDriftingPitchBeginsNoNote) {
+    const std::pair<const char*, const char*> kSongs[] = {
+        {"Cello",
+         "G5/7 C4/12 D4/3 F4/3 C5/1 G5/3 A4/2 E5/4 C5/1 A5/2 C4/16 C4/12 G4/4 B4/7 F5/4 F5/8 F4/6 "
+         "C4/1"},
+        {"Cello",
+         "D5/3 A5/6 D4/4 B4/3 F4/4 F5/1 B4/2 F4/3 F4/1 E4/8 F4/6 C4/3 G4/5 A5/6 G4/8 G4/7 F4/1 "
+         "C4/14 G5/1 C4/11 F4/8"},
+        {"Klavier",
+         "A5/8 A4/7 E5/8 C4/17 F4/3 G4/5 G4/6 D5/8 D4/8 C4/17 A4/1 E4/5 D4/7 C4/15 C4/16 D5/6 "
+         "F5/3 A5/6 F4/4 G5/6 E4/5 C4/6 B4/4 A5/6 D5/7 D5/6 E4/1"},
+        {"Klavier",
+         "A5/8 B4/6 E5/8 A5/3 A5/7 E5/1 A5/4 C4/1 D5/2 D4/1 A5/2 E5/2 A4/4 C4/12 B4/8 C4/3 F4/2 "
+         "E4/8 F5/3 C4/14 E5/8 E4/4 G5/8 F4/4 E5/4 C4/4 B4/7 C4/13 E5/8"},
+    };
+    for (const auto& [pInstrument, pEntries] : kSongs) {
+        ExpectEntered(pEntries, pInstrument, {CSamplerDefaults::kDefaultQuality});
+    }
+}
+
 // In just intonation G5 is the third harmonic of C4: the organ's C4 after a G5 lies a twelfth
 // below the keys around its first frames, as YIN locked onto three times the period would, yet
 // it is a note of its own; so is an eighth of C4 between two G5s, a twelfth below the keys on
@@ -152,8 +176,12 @@ TEST(TranscriptionRoundTrip, ANoteWhoseSoundRanOutHoldsOnToTheNext) {
 // The violin's own swells sink as deep as the notch where its note is played again, after a
 // long note above all; but the sampler plays each note from the recording's start, so a note
 // played again sounds its start again, as no held note does; the first note of the recording
-// too, which follows the silence before it. A leap by an octave within one pitch class shows no
-// attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
+// too, which follows the silence before it, and a note played again whose first sounding
+// followed another key, however alike the two sounds before happen to swell (F5 after A5, then
+// F5 again; A5 after A4 an octave below, then A5 again). Only a note's start is replayed: the
+// violin's sound loops, so that a note held on repeats, further on, what a later note of its
+// key repeats as exactly (G5/5 G5/4 stays two notes, not three). A leap by an octave within one
+// pitch class shows no attack either (F5 to F4, G5 to G4): its pitch, plainly heard, parts it.
 TEST(TranscriptionRoundTrip, TheViolinsRepeatsAndOctaveLeapsStayApart) {
     ExpectEntered(
         "E5/2 G5/2 G5/1 D5/2 G5/4 G5/2+ G5/2 D5/4 D5/2+ D5/4 C5/2 C4/4 C4/2+ C4/2 D5/1 "
@@ -161,6 +189,14 @@ TEST(TranscriptionRoundTrip, TheViolinsRepeatsAndOctaveLeapsStayApart) {
         "Violine", {CSamplerDefaults::kMinQuality, CSamplerDefaults::kMaxQuality});
     ExpectEntered("E5/2 E5/7 C4/18 E5/5 F5/8 E5/4 G5/7 C4/18 A4/7 C5/5 A5/8 G5/2", "Violine",
                   {CSamplerDefaults::kMinQuality, CSamplerDefaults::kDefaultQuality});
+    ExpectEntered("B4/2 A5/2 F5/1 F5/1 G4/1 G4/1 G5/1 D5/1 D4/4", "Violine",
+                  {CSamplerDefaults::kMaxQuality});
+    ExpectEntered(
+        "G4/2 E4/4 D5/7 C4/12 G5/2 G5/3 B4/6 A4/8 A5/2 G5/7 A5/3 A5/8 G4/8 G4/8 C4/6 "
+        "D5/7 D5/8 D4/7 F4/4 G4/5 D4/6",
+        "Violine", {CSamplerDefaults::kDefaultQuality});
+    ExpectEntered("D4/3 F5/6 F4/5 G4/3 F4/7 E5/8 E4/5 G5/6 C4/6 C4/3 C4/6 G5/5 G5/4", "Violine",
+                  {CSamplerDefaults::kDefaultQuality});
 }
 
 // A 264 Hz sine said to be 235 Hz plays the song a whole tone higher, in D major: it is moved
