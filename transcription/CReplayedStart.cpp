@@ -35,8 +35,8 @@ void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
             // A note played again after a note as long as before the earlier start replays
             // what came before it too: that start must have been replayed itself.
             const long nLag = std::lround(double(k) * fFrames);
-            replayed[s] = BeganNote(frames, nStart - nLag, nEighth, replayed[s - k]) &&
-                          Replays(frames, nStart, nLag) &&
+            replayed[s] = Replays(frames, nStart, nLag) &&
+                          BeganNote(frames, nStart - nLag, nEighth, replayed[s - k]) &&
                           (replayed[s - k] || FollowsOther(frames, nStart, nLag));
         }
         slots[s].fAttack = replayed[s] ? 1 : slots[s].fAttack;
