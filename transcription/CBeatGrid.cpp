@@ -34,9 +34,6 @@ constexpr size_t kGapFrames = 3;
 // rise by kRiseStart dB or more, one after another.
 constexpr size_t kRiseFrames = 8;
 constexpr float kRiseStart = 3;
-// Semitones a held key may waver within a steady note (CPitchFrames::kNewKeyDistance makes
-// a new one).
-constexpr float kSameKeyDistance = 0.5f;
 // A level sinking this many dB below the sound on both sides for a moment parts two notes.
 constexpr float kNotchDip = 12;
 // Onsets closer than this (frames; well below the shortest eighth) belong to one note.
@@ -85,7 +82,8 @@ bool NewKeyHolds(const std::vector<float>& held, size_t n, float fLastKey) {
            n + kStableFrames <= held.size() &&
            std::all_of(held.begin() + std::ptrdiff_t(n),
                        held.begin() + std::ptrdiff_t(n + kStableFrames), [&](float f) {
-                           return f >= 0 && CPitchClass::Distance(f, held[n]) < kSameKeyDistance;
+                           return f >= 0 && CPitchClass::Distance(f, held[n]) <
+                                                CPitchFrames::kSameKeyDistance;
                        });
 }
 
@@ -110,7 +108,7 @@ void FollowGap(SKeyTrack& track, const std::vector<float>& held, float fLevel, s
 // heard before a short gap and the level hardly dipped in that gap.
 double NewKeyWeight(const SKeyTrack& track, const CPitchFrames& frames, float fKey, size_t n) {
     if (track.fKey >= 0 || track.fBeforeGap < 0 || track.nGap >= kReturnFrames ||
-        CPitchClass::Distance(fKey, track.fBeforeGap) >= kSameKeyDistance) {
+        CPitchClass::Distance(fKey, track.fBeforeGap) >= CPitchFrames::kSameKeyDistance) {
         return 1;
     }
     const auto& all = frames.Frames();
@@ -179,11 +177,11 @@ size_t KeyStart(const SKeyTrack& track, size_t n, size_t nEarliest) {
 // note, a slow drift or vibrato).
 void FollowKey(SKeyTrack& track, float fHeld, bool bNewKey, size_t n) {
     if (bNewKey || (fHeld >= 0 && track.fKey >= 0 &&
-                    CPitchClass::Distance(fHeld, track.fKey) < kSameKeyDistance)) {
+                    CPitchClass::Distance(fHeld, track.fKey) < CPitchFrames::kSameKeyDistance)) {
         track.fKey = fHeld;
     }
     if (track.fKey >= 0 && fHeld >= 0 &&
-        CPitchClass::Distance(fHeld, track.fKey) < kSameKeyDistance) {
+        CPitchClass::Distance(fHeld, track.fKey) < CPitchFrames::kSameKeyDistance) {
         track.nLastHeld = n;
     }
 }

@@ -202,7 +202,8 @@ void CPitchFrames::RepairSubharmonics() {
         }
         const float fMedian = COrderStatistics::Median(keys.begin(), keys.end());
         for (const float fBelow : {19.02f, 31.02f}) {
-            if (std::abs(fMedian - fBelow - frame.fKey) < 0.5f && HeardAfter(n, fMedian)) {
+            if (std::abs(fMedian - fBelow - frame.fKey) < kSameKeyDistance &&
+                HeardAfter(n, fMedian)) {
                 frame.fKey += fBelow;
             }
         }
@@ -215,8 +216,8 @@ std::vector<size_t> CPitchFrames::SteadyRuns() const {
     const auto sure = [&](size_t n) { return m_frames[n].fConfidence >= kMinConfidence; };
     for (size_t n = 0; n < m_frames.size();) {
         size_t nEnd = n + 1;
-        while (nEnd < m_frames.size() && sure(n) && sure(nEnd) &&
-               std::abs(m_frames[nEnd].fKey - m_frames[n].fKey) < 0.5f) {
+        while (sure(n) && nEnd < m_frames.size() && sure(nEnd) &&
+               std::abs(m_frames[nEnd].fKey - m_frames[n].fKey) < kSameKeyDistance) {
             ++nEnd;
         }
         std::fill(runs.begin() + std::ptrdiff_t(n), runs.begin() + std::ptrdiff_t(nEnd), nEnd - n);
@@ -230,7 +231,8 @@ std::vector<size_t> CPitchFrames::SteadyRuns() const {
 // after G5) lies as far below the keys around its first frames, and rightly.
 bool CPitchFrames::HeardAfter(size_t n, float fKey) const {
     for (size_t k = n + 1; k < std::min(m_frames.size(), n + kRepairReach + 1); ++k) {
-        if (m_frames[k].fConfidence >= kMinConfidence && std::abs(m_frames[k].fKey - fKey) < 0.5f) {
+        if (m_frames[k].fConfidence >= kMinConfidence &&
+            std::abs(m_frames[k].fKey - fKey) < kSameKeyDistance) {
             return true;
         }
     }

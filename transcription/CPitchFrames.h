@@ -56,8 +56,9 @@ public:
     int HeldClass(size_t n) const;
     // The same as a fractional key in frame n's octave; -1 where too little sounds.
     float HeldKey(size_t n) const;
-    // Semitones a held key must move to be a new note.
+    // Semitones a held key must move to be a new note, and may waver within one.
     static constexpr float kNewKeyDistance = 0.7f;
+    static constexpr float kSameKeyDistance = 0.5f;
     // Where a note of key fKey, held from frame n on, began to sound (see CKeyRise); not
     // before frame nEarliest.
     size_t KeyRiseStart(size_t n, float fKey, float fKeyBefore, size_t nEarliest) const {
