@@ -33,10 +33,34 @@ constexpr double kSure = 0.9;
 // that tells them apart better is preferred.
 constexpr double kLeastContrast = 0.05;
 constexpr double kContrastPower = 3;
+// Where a note this many dB louder than every frame the model reads follows within kPeakFrames,
+// all it reads lies near its floor: a piano's dying strings swell again with their beat 35 dB
+// below the next strike, which the model, fitted to lines heard at their own loudness, takes
+// for a note begun softly. There the cues decide alone.
+constexpr float kLeadIn = 25;
 
 // An unknown cue reads as -1, as it was fitted.
 double Known(double f) {
     return std::isnan(f) ? -1.0 : f;
+}
+
+// The loudest frame from nFrom to nTo (both included), -1000 dB where there is none.
+float Loudest(const std::vector<CPitchFrames::SFrame>& all, long nFrom, long nTo) {
+    float fLoudest = -1000;
+    for (long n = std::max(0L, nFrom); n <= nTo && n < long(all.size()); ++n) {
+        fLoudest = std::max(fLoudest, all[size_t(n)].fLevel);
+    }
+    return fLoudest;
+}
+
+long FrameOf(double fSeconds) {
+    return std::lround(fSeconds / CPitchFrames::kFrameSeconds);
+}
+
+bool LeadsIn(const std::vector<CPitchFrames::SFrame>& all, long nLine) {
+    const long nLast = nLine + CAttackModel::kLevelTo;
+    return Loudest(all, nLast + 1, nLine + kPeakFrames) >
+           Loudest(all, nLine + CAttackModel::kLevelFrom, nLast) + kLeadIn;
 }
 }  // namespace
 
@@ -51,14 +75,11 @@ CAttackModel::SFeatures CAttackModel::Features(const CPitchFrames& frames, doubl
     SFeatures features{};
     std::transform(cues.begin(), cues.end(), features.begin(), Known);
     const auto& all = frames.Frames();
-    const long nLine = std::lround(fLine / CPitchFrames::kFrameSeconds);
+    const long nLine = FrameOf(fLine);
     const auto level = [&](long n) {
         return n >= 0 && n < long(all.size()) ? all[size_t(n)].fLevel : -1000.0f;
     };
-    float fPeak = -1000;
-    for (long n = nLine - kPeakFrames; n <= nLine + kPeakFrames; ++n) {
-        fPeak = std::max(fPeak, level(n));
-    }
+    const float fPeak = Loudest(all, nLine - kPeakFrames, nLine + kPeakFrames);
     for (long k = kLevelFrom; k <= kLevelTo; ++k) {
         features[kCues + size_t(k - kLevelFrom)] =
             std::max(kLevelFloor, level(nLine + k) - fPeak) / kLevelUnit;
@@ -96,7 +117,7 @@ void CAttackModel::Blend(const CPitchFrames& frames, const CBeatGrid& grid,
         std::pow(std::max(kLeastContrast, modelled.fChange - modelled.fStay), kContrastPower);
     for (size_t i = 0; i < slots.size(); ++i) {
         double& fAttack = slots[i].fAttack;
-        if (fAttack < kSure) {
+        if (fAttack < kSure && !LeadsIn(frames.Frames(), FrameOf(grid.EighthStart(int64_t(i))))) {
             fAttack = (fCues * fAttack + fModel * model[i]) / (fCues + fModel);
         }
     }

@@ -34,7 +34,8 @@ public:
     // 0 to 1: how surely a note begins at the line.
     static double Probability(const SFeatures& features);
     // Blends each slot's fAttack with the model's probability, each weighed by how far it rises
-    // from the recording's held keys to its changes of key.
+    // from the recording's held keys to its changes of key; not where all the model reads lies far
+    // below a note struck just after it.
     static void Blend(const CPitchFrames& frames, const CBeatGrid& grid,
                       std::vector<CEighthCues::SSlot>& slots);
 };

@@ -180,6 +180,15 @@ TEST(TranscriptionRoundTrip, AHeldNotesDriftingPitchBeginsNoNote) {
     }
 }
 
+// A piano's dying strings beat: the A4 whole note, died away to 35 dB below the G5 struck
+// after it, swells again by 4 dB through its last eighth, which begins no note.
+TEST(TranscriptionRoundTrip, ADyingStringsBeatBeforeALoudStrikeBeginsNoNote) {
+    ExpectEntered(
+        "D5/2 F4/3 E5/6 E5/7 G5/5 C4/17 E5/4 G5/4 G4/3 D4/5 C5/2 G5/5 C4/4 A5/1 C4/5 "
+        "D4/1 D4/5 G5/4 A4/8 G5/4 C5/7 A5/3 D5/3 E5/4 F5/2 A5/7 C4/12 E4/1",
+        "Klavier", {CSamplerDefaults::kMinQuality});
+}
+
 namespace {
 
 // Twenty random songs from nFirstSeed on come back exactly with "Standard" and every shipped
