@@ -20,19 +20,29 @@ PENALTY = 3.0
 ITERATIONS = 50
 
 
-def features(build, work, seeds):
+def recordings(work, seeds, kind="training"):
+    """The recordings of performances.py KIND for each seed, rendered into WORK_DIR once."""
     waves = []
     for seed in seeds:
-        folder = os.path.join(work, f"seed{seed}")
+        folder = os.path.join(work, f"seed{seed}" if kind == "training" else f"{kind}{seed}")
         if not os.path.isdir(folder):
             subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "tests/transcription/performances.py"),
-                            "training", folder, str(seed)], check=True)
+                            kind, folder, str(seed)], check=True)
         waves += sorted(os.path.join(folder, name) for name in os.listdir(folder)
                         if name.endswith(".wav"))
+    return waves
+
+
+def read(build, waves):
+    """What the model sees at the recordings' grid lines, and whether a note was played again."""
     out = subprocess.run([os.path.join(build, "bench/kantilo_attack_features")] + waves,
                          check=True, capture_output=True, text=True).stdout
     rows = numpy.array([[float(word) for word in line.split()] for line in out.splitlines()])
     return rows[:, 1:], rows[:, 0]
+
+
+def features(build, work, seeds):
+    return read(build, recordings(work, seeds))
 
 
 def fit(x, y):
