@@ -37,7 +37,7 @@ constexpr double kContrastPower = 3;
 // all it reads lies near its floor: a piano's dying strings swell again with their beat 35 dB
 // below the next strike, which the model, fitted to lines heard at their own loudness, takes
 // for a note begun softly. There the cues decide alone.
-constexpr float kLeadIn = 25;
+constexpr float kLouderAfter = 25;
 
 // An unknown cue reads as -1, as it was fitted.
 double Known(double f) {
@@ -57,10 +57,10 @@ long FrameOf(double fSeconds) {
     return std::lround(fSeconds / CPitchFrames::kFrameSeconds);
 }
 
-bool LeadsIn(const std::vector<CPitchFrames::SFrame>& all, long nLine) {
+bool LouderNoteFollows(const std::vector<CPitchFrames::SFrame>& all, long nLine) {
     const long nLast = nLine + CAttackModel::kLevelTo;
     return Loudest(all, nLast + 1, nLine + kPeakFrames) >
-           Loudest(all, nLine + CAttackModel::kLevelFrom, nLast) + kLeadIn;
+           Loudest(all, nLine + CAttackModel::kLevelFrom, nLast) + kLouderAfter;
 }
 }  // namespace
 
@@ -117,7 +117,8 @@ void CAttackModel::Blend(const CPitchFrames& frames, const CBeatGrid& grid,
         std::pow(std::max(kLeastContrast, modelled.fChange - modelled.fStay), kContrastPower);
     for (size_t i = 0; i < slots.size(); ++i) {
         double& fAttack = slots[i].fAttack;
-        if (fAttack < kSure && !LeadsIn(frames.Frames(), FrameOf(grid.EighthStart(int64_t(i))))) {
+        const long nLine = FrameOf(grid.EighthStart(int64_t(i)));
+        if (fAttack < kSure && !LouderNoteFollows(frames.Frames(), nLine)) {
             fAttack = (fCues * fAttack + fModel * model[i]) / (fCues + fModel);
         }
     }
