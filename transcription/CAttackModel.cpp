@@ -53,10 +53,6 @@ float Loudest(const std::vector<CPitchFrames::SFrame>& all, long nFrom, long nTo
     return fLoudest;
 }
 
-long FrameOf(double fSeconds) {
-    return std::lround(fSeconds / CPitchFrames::kFrameSeconds);
-}
-
 bool LouderNoteFollows(const std::vector<CPitchFrames::SFrame>& all, long nLine) {
     const long nLast = nLine + CAttackModel::kLevelTo;
     return Loudest(all, nLast + 1, nLine + kPeakFrames) >
@@ -75,7 +71,7 @@ CAttackModel::SFeatures CAttackModel::Features(const CPitchFrames& frames, doubl
     SFeatures features{};
     std::transform(cues.begin(), cues.end(), features.begin(), Known);
     const auto& all = frames.Frames();
-    const long nLine = FrameOf(fLine);
+    const long nLine = CPitchFrames::FrameOf(fLine);
     const auto level = [&](long n) {
         return n >= 0 && n < long(all.size()) ? all[size_t(n)].fLevel : -1000.0f;
     };
@@ -117,7 +113,7 @@ void CAttackModel::Blend(const CPitchFrames& frames, const CBeatGrid& grid,
         std::pow(std::max(kLeastContrast, modelled.fChange - modelled.fStay), kContrastPower);
     for (size_t i = 0; i < slots.size(); ++i) {
         double& fAttack = slots[i].fAttack;
-        const long nLine = FrameOf(grid.EighthStart(int64_t(i)));
+        const long nLine = CPitchFrames::FrameOf(grid.EighthStart(int64_t(i)));
         if (fAttack < kSure && !LouderNoteFollows(frames.Frames(), nLine)) {
             fAttack = (fCues * fAttack + fModel * model[i]) / (fCues + fModel);
         }

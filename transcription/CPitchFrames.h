@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,8 @@ public:
     };
 
     static constexpr double kFrameSeconds = 0.01;
+    // The frame nearest a time (seconds from the recording's start).
+    static long FrameOf(double fSeconds) { return std::lround(fSeconds / kFrameSeconds); }
 
     // Told the share of the recording read so far now and then; when it answers false, the
     // work stops and Cancelled() says so.

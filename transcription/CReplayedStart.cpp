@@ -29,7 +29,7 @@ void CReplayedStart::Mark(const CPitchFrames& frames, const CBeatGrid& grid,
     const long nEighth = std::lround(fFrames);
     std::vector<bool> replayed(slots.size());
     for (size_t s = 1; s < slots.size(); ++s) {
-        const auto nStart = std::lround(grid.EighthStart(int64_t(s)) / CPitchFrames::kFrameSeconds);
+        const long nStart = CPitchFrames::FrameOf(grid.EighthStart(int64_t(s)));
         const bool bMoves = Moves(frames, nStart);
         for (size_t k = 1; bMoves && k <= std::min(kEighthsBack, s) && !replayed[s]; ++k) {
             // A note played again after a note as long as before the earlier start replays

@@ -166,27 +166,27 @@ TEST(TranscriptionRoundTrip, NotesHeldLongComeBackExactly) {
     }
 }
 
-// A held note's pitch drifts by a tenth of a semitone as it sounds on: a piano string's as it
-// fades, a bowed string's (see the random songs of long notes). Where the few notes played again
-// in a song step by hardly more, such a drift must not begin a new note (the piano's A5 whole
-// notes).
-TEST(TranscriptionRoundTrip, AHeldNotesDriftingPitchBeginsNoNote) {
-    for (const char* pEntries :
-         {"A5/8 A4/7 E5/8 C4/17 F4/3 G4/5 G4/6 D5/8 D4/8 C4/17 A4/1 E4/5 D4/7 C4/15 C4/16 D5/6 "
-          "F5/3 A5/6 F4/4 G5/6 E4/5 C4/6 B4/4 A5/6 D5/7 D5/6 E4/1",
-          "A5/8 B4/6 E5/8 A5/3 A5/7 E5/1 A5/4 C4/1 D5/2 D4/1 A5/2 E5/2 A4/4 C4/12 B4/8 C4/3 F4/2 "
-          "E4/8 F5/3 C4/14 E5/8 E4/4 G5/8 F4/4 E5/4 C4/4 B4/7 C4/13 E5/8"}) {
-        ExpectEntered(pEntries, "Klavier", {CSamplerDefaults::kDefaultQuality});
+// A piano's held note must begin no new note where its own sound moves:
+// - its pitch drifts by a tenth of a semitone as it fades (as a bowed string's does, see the
+//   random songs of long notes), while the few notes played again in the song step by hardly
+//   more (the A5 whole notes, at the default quality);
+// - its strings beat as they die away: the A4 whole note, died away to 35 dB below the G5 struck
+//   after it, swells again by 4 dB through its last eighth (at the lowest quality).
+TEST(TranscriptionRoundTrip, APianosHeldNoteBeginsNoNoteWhereItsSoundMoves) {
+    const std::pair<const char*, int32_t> kSongs[] = {
+        {"A5/8 A4/7 E5/8 C4/17 F4/3 G4/5 G4/6 D5/8 D4/8 C4/17 A4/1 E4/5 D4/7 C4/15 C4/16 D5/6 "
+         "F5/3 A5/6 F4/4 G5/6 E4/5 C4/6 B4/4 A5/6 D5/7 D5/6 E4/1",
+         CSamplerDefaults::kDefaultQuality},
+        {"A5/8 B4/6 E5/8 A5/3 A5/7 E5/1 A5/4 C4/1 D5/2 D4/1 A5/2 E5/2 A4/4 C4/12 B4/8 C4/3 F4/2 "
+         "E4/8 F5/3 C4/14 E5/8 E4/4 G5/8 F4/4 E5/4 C4/4 B4/7 C4/13 E5/8",
+         CSamplerDefaults::kDefaultQuality},
+        {"D5/2 F4/3 E5/6 E5/7 G5/5 C4/17 E5/4 G5/4 G4/3 D4/5 C5/2 G5/5 C4/4 A5/1 C4/5 D4/1 D4/5 "
+         "G5/4 A4/8 G5/4 C5/7 A5/3 D5/3 E5/4 F5/2 A5/7 C4/12 E4/1",
+         CSamplerDefaults::kMinQuality},
+    };
+    for (const auto& [pEntries, nQuality] : kSongs) {
+        ExpectEntered(pEntries, "Klavier", {nQuality});
     }
-}
-
-// A piano's dying strings beat: the A4 whole note, died away to 35 dB below the G5 struck
-// after it, swells again by 4 dB through its last eighth, which begins no note.
-TEST(TranscriptionRoundTrip, ADyingStringsBeatBeforeALoudStrikeBeginsNoNote) {
-    ExpectEntered(
-        "D5/2 F4/3 E5/6 E5/7 G5/5 C4/17 E5/4 G5/4 G4/3 D4/5 C5/2 G5/5 C4/4 A5/1 C4/5 "
-        "D4/1 D4/5 G5/4 A4/8 G5/4 C5/7 A5/3 D5/3 E5/4 F5/2 A5/7 C4/12 E4/1",
-        "Klavier", {CSamplerDefaults::kMinQuality});
 }
 
 namespace {
